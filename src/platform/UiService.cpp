@@ -1,0 +1,172 @@
+#include "UiService.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace platform {
+namespace {
+
+class DesktopResponder : public UiResponder {
+public:
+    MsgResult messageBox(const MessageBoxRequest &request) override
+    {
+        QMessageBox box(iconOf(request.icon), request.title, request.text, buttonsOf(request.buttons),
+                        QApplication::activeWindow());
+        return resultOf(static_cast<QMessageBox::StandardButton>(box.exec()));
+    }
+
+    std::optional<QString> inputBox(const InputBoxRequest &request) override
+    {
+        bool ok = false;
+        const QString text = QInputDialog::getText(QApplication::activeWindow(), request.title, request.prompt,
+                                                   QLineEdit::Normal, request.defaultText, &ok);
+        if (!ok)
+            return std::nullopt;
+        return text;
+    }
+
+    QString fileDialog(const FileDialogRequest &request) override
+    {
+        QString start = request.initialDir;
+        if (!request.fileName.isEmpty())
+            start = start.isEmpty() ? request.fileName : start + QLatin1Char('/') + request.fileName;
+        if (request.kind == FileDialogRequest::Kind::Open)
+            return QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title, start, request.filter);
+        return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title, start, request.filter);
+    }
+
+private:
+    static QMessageBox::Icon iconOf(MsgIcon icon)
+    {
+        switch (icon) {
+        case MsgIcon::Critical: return QMessageBox::Critical;
+        case MsgIcon::Question: return QMessageBox::Question;
+        case MsgIcon::Exclamation: return QMessageBox::Warning;
+        case MsgIcon::Information: return QMessageBox::Information;
+        case MsgIcon::None: break;
+        }
+        return QMessageBox::NoIcon;
+    }
+
+    static QMessageBox::StandardButtons buttonsOf(MsgButtons buttons)
+    {
+        switch (buttons) {
+        case MsgButtons::Ok: return QMessageBox::Ok;
+        case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+        case MsgButtons::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+        case MsgButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+        }
+        return QMessageBox::Ok;
+    }
+
+    static MsgResult resultOf(QMessageBox::StandardButton button)
+    {
+        switch (button) {
+        case QMessageBox::Ok: return MsgResult::Ok;
+        case QMessageBox::Abort: return MsgResult::Abort;
+        case QMessageBox::Retry: return MsgResult::Retry;
+        case QMessageBox::Ignore: return MsgResult::Ignore;
+        case QMessageBox::Yes: return MsgResult::Yes;
+        case QMessageBox::No: return MsgResult::No;
+        default: return MsgResult::Cancel;
+        }
+    }
+};
+
+DesktopResponder desktopResponder;
+UiResponder *current = &desktopResponder;
+
+MsgResult firstButton(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok:
+    case MsgButtons::OkCancel: return MsgResult::Ok;
+    case MsgButtons::AbortRetryIgnore: return MsgResult::Abort;
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::YesNo: return MsgResult::Yes;
+    case MsgButtons::RetryCancel: return MsgResult::Retry;
+    }
+    return MsgResult::Ok;
+}
+
+template <typename T>
+std::optional<T> takeFront(std::vector<T> &queue)
+{
+    if (queue.empty())
+        return std::nullopt;
+    T front = std::move(queue.front());
+    queue.erase(queue.begin());
+    return front;
+}
+
+}  // namespace
+
+namespace ui {
+
+MsgResult msgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)
+{
+    return current->messageBox({text, title.isEmpty() ? DefaultTitle : title, buttons, icon});
+}
+
+std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    return current->inputBox({prompt, title.isEmpty() ? DefaultTitle : title, defaultText});
+}
+
+QString fileDialog(const FileDialogRequest &request)
+{
+    return current->fileDialog(request);
+}
+
+void setResponder(UiResponder *responder)
+{
+    current = responder ? responder : &desktopResponder;
+}
+
+}  // namespace ui
+
+ScriptedResponder::ScriptedResponder()
+{
+    ui::setResponder(this);
+}
+
+ScriptedResponder::~ScriptedResponder()
+{
+    ui::setResponder(nullptr);
+}
+
+QStringList ScriptedResponder::messageTexts() const
+{
+    QStringList texts;
+    for (const auto &m : messages)
+        texts << m.text;
+    return texts;
+}
+
+MsgResult ScriptedResponder::messageBox(const MessageBoxRequest &request)
+{
+    messages.push_back(request);
+    if (onMessage)
+        onMessage(request);
+    return takeFront(messageAnswers_).value_or(firstButton(request.buttons));
+}
+
+std::optional<QString> ScriptedResponder::inputBox(const InputBoxRequest &request)
+{
+    inputs.push_back(request);
+    if (auto answer = takeFront(inputAnswers_))
+        return *answer;
+    return request.defaultText;
+}
+
+QString ScriptedResponder::fileDialog(const FileDialogRequest &request)
+{
+    fileDialogs.push_back(request);
+    return takeFront(fileAnswers_).value_or(QString());
+}
+
+}  // namespace platform

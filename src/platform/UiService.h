@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace platform {
+
+enum class MsgButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class MsgResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+struct MessageBoxRequest {
+    QString text;
+    QString title;
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgIcon icon = MsgIcon::None;
+};
+
+struct InputBoxRequest {
+    QString prompt;
+    QString title;
+    QString defaultText;
+};
+
+struct FileDialogRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    QString title;
+    QString filter;  // "Name (*.ext);;All Files (*.*)"
+    QString initialDir;
+    QString fileName;
+};
+
+// Answers the questions the program asks its user. The desktop responder shows real dialogs;
+// tests install a scripted one.
+class UiResponder {
+public:
+    virtual ~UiResponder() = default;
+    virtual MsgResult messageBox(const MessageBoxRequest &request) = 0;
+    // nullopt when the user cancels.
+    virtual std::optional<QString> inputBox(const InputBoxRequest &request) = 0;
+    // Empty when the user cancels.
+    virtual QString fileDialog(const FileDialogRequest &request) = 0;
+};
+
+// The one way the program asks its user anything.
+namespace ui {
+
+// Title used when a caller gives none.
+inline const QString DefaultTitle = QStringLiteral("Varix Configuration Console");
+
+MsgResult msgBox(const QString &text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
+                 const QString &title = QString());
+std::optional<QString> inputBox(const QString &prompt, const QString &title = QString(),
+                                const QString &defaultText = QString());
+QString fileDialog(const FileDialogRequest &request);
+
+// Installs a responder (nullptr restores the desktop one); the caller keeps ownership.
+void setResponder(UiResponder *responder);
+
+}  // namespace ui
+
+// Records every question and answers from a script; when the script runs dry it answers with
+// the first button (Ok, Yes, Abort, Retry), an input box with its default, a file dialog with cancel.
+class ScriptedResponder : public UiResponder {
+public:
+    ScriptedResponder();
+    ~ScriptedResponder() override;
+
+    std::vector<MessageBoxRequest> messages;
+    std::vector<InputBoxRequest> inputs;
+    std::vector<FileDialogRequest> fileDialogs;
+
+    void queueMessageAnswer(MsgResult answer) { messageAnswers_.push_back(answer); }
+    void queueInputAnswer(std::optional<QString> answer) { inputAnswers_.push_back(std::move(answer)); }
+    void queueFileAnswer(const QString &path) { fileAnswers_.push_back(path); }
+
+    // Called for each message box before it is answered (for example to check the program's state).
+    std::function<void(const MessageBoxRequest &)> onMessage;
+
+    QStringList messageTexts() const;
+
+    MsgResult messageBox(const MessageBoxRequest &request) override;
+    std::optional<QString> inputBox(const InputBoxRequest &request) override;
+    QString fileDialog(const FileDialogRequest &request) override;
+
+private:
+    std::vector<MsgResult> messageAnswers_;
+    std::vector<std::optional<QString>> inputAnswers_;
+    std::vector<QString> fileAnswers_;
+};
+
+}  // namespace platform
