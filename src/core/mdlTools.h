@@ -39,6 +39,10 @@ void FillComPortList(QStringList &list, const QString &pattern);
 void FillComPortList(QComboBox *list, const QString &pattern);
 void FillComPortList(QListWidget *list, const QString &pattern);
 
+// Wildcard match, letters compared case-sensitively: * any run, ? one character, # one digit,
+// [list] one character of the list ([a-z] ranges, [!list] any character not in it).
+bool WildcardMatch(const QString &text, const QString &pattern);
+
 // Selects the whole text of the focused text box; does nothing for other controls.
 void SelectAllText();
 

@@ -1,0 +1,179 @@
+#include "mdlTools.h"
+
+#include "platform/Clock.h"
+#include "platform/Error.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QThread>
+#include <QTimer>
+#include <cmath>
+
+namespace mdlTools {
+namespace {
+
+constexpr double TwoPi = 6.28318530717958;
+constexpr double Pi = 3.14159265358979;
+
+[[noreturn]] void raise(int32_t number, const char *source)
+{
+    const QString text = number == platform::err::DivisionByZero ? QStringLiteral("Division by zero")
+                                                                   : QStringLiteral("Invalid procedure call or argument");
+    throw platform::Error(number, QString::fromLatin1(source), text);
+}
+
+}  // namespace
+
+double HiResTimer()
+{
+    return platform::clock::monotonicSeconds();
+}
+
+void Wait(int32_t milliseconds, bool allowEvents)
+{
+    const double end = HiResTimer() + milliseconds / 1000.0;
+    // The loop re-checks the clock after each sleep: timer wake-ups may come early, and tests move
+    // the clock forward.
+    for (double remaining = end - HiResTimer(); remaining > 0; remaining = end - HiResTimer()) {
+        const int sleepMs = static_cast<int>(std::ceil(remaining * 1000.0));
+        if (allowEvents && QCoreApplication::instance()) {
+            QEventLoop loop;
+            QTimer::singleShot(sleepMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+            loop.exec();
+        } else {
+            QThread::msleep(static_cast<unsigned long>(sleepMs));
+        }
+    }
+}
+
+float FilterCoefToFreq(float sampleRate, int32_t coef, int32_t fullScale)
+{
+    const double denominator = (static_cast<double>(fullScale) - coef) * TwoPi;
+    if (denominator == 0)
+        raise(platform::err::DivisionByZero, "FilterCoefToFreq");
+    return static_cast<float>(static_cast<double>(sampleRate) * coef / denominator);
+}
+
+float FilterFreqToCoef(float sampleRate, float frequency, int32_t fullScale)
+{
+    const double denominator = TwoPi * frequency + sampleRate;
+    if (denominator == 0)
+        raise(platform::err::DivisionByZero, "FilterFreqToCoef");
+    return static_cast<float>(fullScale * TwoPi * frequency / denominator);
+}
+
+int32_t MakeWord(uint8_t lo, uint8_t hi)
+{
+    return lo + 256 * hi;
+}
+
+int32_t Make24(uint8_t lo, uint8_t mid, uint8_t hi)
+{
+    return lo + 256 * mid + 65536 * hi;
+}
+
+uint8_t ToBCD(uint8_t value)
+{
+    if (value >= 100)
+        return 0;
+    return static_cast<uint8_t>((value / 10) * 16 + value % 10);
+}
+
+QString HexPad(int32_t value, int32_t digits)
+{
+    if (digits < 0)
+        raise(platform::err::InvalidArgument, "HexPad");
+    const QString hex = QString::number(static_cast<uint32_t>(value), 16).toUpper();
+    return (QString(digits, QLatin1Char('0')) + hex).right(digits);
+}
+
+void SelectAllText()
+{
+    QWidget *focused = QApplication::focusWidget();
+    if (auto *edit = qobject_cast<QLineEdit *>(focused))
+        edit->selectAll();
+    else if (auto *combo = qobject_cast<QComboBox *>(focused); combo && combo->lineEdit())
+        combo->lineEdit()->selectAll();
+    else if (auto *spin = qobject_cast<QAbstractSpinBox *>(focused))
+        spin->selectAll();
+    else if (auto *text = qobject_cast<QTextEdit *>(focused))
+        text->selectAll();
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(focused))
+        plain->selectAll();
+}
+
+bool FileExists(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    QFile file(path);
+    // A folder opens for reading on Linux but is not a file.
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        return false;
+    file.close();
+    return true;
+}
+
+float NiceCeil(float x)
+{
+    if (x < 0 || std::isnan(x))
+        raise(platform::err::InvalidArgument, "NiceCeil");
+    if (x == 0)
+        return 0;
+    const double e = std::floor(std::log10(static_cast<double>(x)));
+    const double power = std::pow(10.0, e);
+    const float m = static_cast<float>(x / power);
+    if (m <= 1)
+        return static_cast<float>(power);
+    if (m <= 2)
+        return static_cast<float>(2 * power);
+    if (m <= 5)
+        return static_cast<float>(5 * power);
+    return static_cast<float>(std::pow(10.0, e + 1));
+}
+
+bool RangesOverlap(float a, float b, float c, float d)
+{
+    const auto in = [](float x, float p, float q) { return p <= x && x < q; };
+    return in(c, a, b) || in(d, a, b) || in(a, c, d) || in(b, c, d);
+}
+
+void CRC16Update(uint8_t value, int32_t &crc)
+{
+    crc ^= value;
+    for (int bit = 0; bit < 8; ++bit)
+        crc = (crc & 1) ? ((crc >> 1) ^ 0xA001) : (crc >> 1);
+}
+
+QString TrimNull(const QString &text)
+{
+    const qsizetype nul = text.indexOf(QChar(0));
+    return nul < 0 ? text : text.left(nul);
+}
+
+double Log2(double x)
+{
+    if (!(x > 0))
+        raise(platform::err::InvalidArgument, "Log2");
+    return std::log(x) / std::log(2.0);
+}
+
+double ArcSin(double x)
+{
+    if (x == 1)
+        return Pi / 2;
+    if (x == -1)
+        return -Pi / 2;
+    if (!(x > -1 && x < 1))
+        raise(platform::err::InvalidArgument, "ArcSin");
+    return std::atan(x / std::sqrt(1 - x * x));
+}
+
+}  // namespace mdlTools
