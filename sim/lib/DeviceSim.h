@@ -1,0 +1,115 @@
+#pragma once
+
+#include "SimRequest.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace devsim {
+
+class DeviceMemory;
+class ApplicationResponder;
+class PtyLink;
+class TcpLink;
+
+enum class EventLog { N, V };
+
+// A stand-in for the vibration sensor: Modbus RTU on a pseudo-terminal and Modbus/TCP on a
+// loopback port, served on the event loop of the thread that owns it.
+class DeviceSim : public QObject {
+    Q_OBJECT
+public:
+    static constexpr quint8 UnitAddress = 1;
+
+    explicit DeviceSim(QObject *parent = nullptr);
+    ~DeviceSim() override;
+
+    // Opens a pseudo-terminal and links <programFolder>/dosdevices/com<comNumber> to its slave side.
+    // Returns the slave path, or an empty text (see errorString()).
+    QString startSerial(const QString &programFolder, int comNumber);
+    // Listens on 127.0.0.1; port 0 picks a free one. Returns the port, or 0 (see errorString()).
+    quint16 startTcp(quint16 port = 0);
+    // Closes both links and removes the dosdevices link.
+    void stop();
+    QString serialPath() const;
+    QString serialLinkPath() const;
+    quint16 tcpPort() const;
+    int tcpClientCount() const;
+    QString errorString() const;
+
+    // Identity reported by the status block.
+    void setIdentity(quint8 firmwareVersion, quint8 softwareId, const QByteArray &serialNumber);
+    quint8 firmwareVersion() const;
+    quint8 softwareId() const;
+    QByteArray serialNumber() const;
+
+    // The 256-byte register image; status bit n is bit n % 8 of byte 32 + n / 8 (n = 0..1791).
+    void setRAM(int index, quint8 value);
+    quint8 RAM(int index) const;
+    void setStatusBit(int n, bool on);
+    bool statusBit(int n) const;
+    void setIOByte(quint8 value);
+    quint8 IOByte() const;
+    void setTurnOffDelay(quint8 value);
+    quint8 turnOffDelay() const;
+
+    // Passwords as typed (at most 8 characters are kept); an empty one disables the role's password.
+    void setAdminPassword(const QByteArray &password);
+    QByteArray adminPassword() const;
+    void setSuperUserPassword(const QByteArray &password);
+    QByteArray superUserPassword() const;
+
+    // The device clock runs from the moment it is set.
+    void setClock(const QDateTime &when);
+    QDateTime clock() const;
+
+    // Event logs: N has 8192 rows, V 4096; each row is one 8-byte record.
+    void setLogRecord(EventLog log, int row, const QByteArray &record);
+    QByteArray logRecord(EventLog log, int row) const;
+    void setNewestRecord(EventLog log, int row);
+    int newestRecord(EventLog log) const;
+
+    // Fault switches.
+    void setSilent(bool on);           // requests are recorded but neither carried out nor answered
+    void setReplyDelayMs(int ms);      // every reply leaves this much later
+    void setSplitReplyMs(int ms);      // replies leave in two pieces this far apart (0 = whole)
+    void setWrongCrc(bool on);         // RTU replies carry a spoilt CRC
+    void setForeignUnit(bool on);      // replies carry another unit address
+    void pullCable();                  // the pty disappears: the client's side reads EIO, the link goes
+    bool plugCable();                  // a fresh pty behind the same dosdevices link
+    bool setRefuseConnections(bool on);  // stop listening (connections are refused) or listen again
+    void dropConnections();            // orderly close of every TCP client
+    void resetConnections();           // abortive close (RST) of every TCP client
+    void resetNextReplyMidway();       // the next TCP reply stops half-way with a reset
+    void injectBytes(const QByteArray &bytes);  // raw bytes onto the pty and every TCP client
+
+    // Every request received, oldest first.
+    QList<SimRequest> requests() const;
+    void clearRequests();
+
+signals:
+    void requestReceived(const devsim::SimRequest &request);
+
+private:
+    void onSerialBytes(QByteArray &buffer, bool lineIdle);
+    void onTcpBytes(QObject *client, QByteArray &buffer);
+    bool accept(SimRequest &request);
+    void sendReply(Link link, QObject *client, const QByteArray &frame);
+
+    std::unique_ptr<DeviceMemory> memory_;
+    std::unique_ptr<ApplicationResponder> responder_;
+    std::unique_ptr<PtyLink> pty_;
+    std::unique_ptr<TcpLink> tcp_;
+    QList<SimRequest> requests_;
+    QString error_;
+    bool silent_ = false;
+    int replyDelayMs_ = 0;
+    int splitReplyMs_ = 0;
+    bool wrongCrc_ = false;
+    bool foreignUnit_ = false;
+};
+
+}  // namespace devsim
