@@ -25,7 +25,7 @@ constexpr double Pi = 3.14159265358979;
 [[noreturn]] void raise(int32_t number, const char *source)
 {
     const QString text = number == platform::err::DivisionByZero ? QStringLiteral("Division by zero")
-                                                                   : QStringLiteral("Invalid procedure call or argument");
+                                                                 : QStringLiteral("Invalid procedure call or argument");
     throw platform::Error(number, QString::fromLatin1(source), text);
 }
 

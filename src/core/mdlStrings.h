@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// The numbered user-interface texts and their translation through Strings.ini in the program folder.
+namespace mdlStrings {
+
+// Below 1000: the translation of key "K<id>", else the built-in text. From 1000: a catalogue text.
+QString Translate(int32_t id);
+
+// A text that reads as a whole number is taken as that number; any other text is looked up under
+// the MD5 of its UTF-16LE bytes and comes back unchanged when it has no translation.
+QString Translate(const QString &text);
+
+// The built-in text of an id; for ids above 1000 the catalogue name (even id) or description (odd
+// id) of row (id - 1000) / 10; otherwise empty.
+QString DefaultText(int32_t id);
+
+// The translation file's path.
+QString StringsIniPath();
+
+}  // namespace mdlStrings
