@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SoftwareRecord.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -22,8 +24,30 @@ inline QString DataFormat = QStringLiteral("0.000E+00");
 // Serial numbers of devices that must not be programmed over Ethernet, joined by "|".
 inline QString NoEthernetSerials;
 
+// The catalogue entry the connected device runs; empty until a device with a firmware id is seen.
+inline SoftwareRecord CurrentSoftware;
+
 void Main();
+
+// Reads [Connection Settings] and [Data Export] of the application INI; absent keys give defaults.
 void LoadSettings();
+// Writes them back, [Connection Settings] first, with "ServicePort" always 0.
 void SaveSettings();
+
+// The no-Ethernet serial list as the program carries it.
+QString BuildNoEthernetSerials();
+
+// True when a device with this serial number must not be programmed over the current link: the
+// number is not empty, occurs in NoEthernetSerials and the link is Ethernet.
+bool EthernetProgrammingRefused(const QString &serialNumber);
+
+// A firmware version byte as text: 0 gives "4.X", otherwise (v / 16 + 5) "." (v % 16), as 0x12 -> "6.2".
+QString FormatFirmwareVersion(int32_t version);
+
+// The interface names file in the program folder.
+QString InterfacesIniPath();
+
+// The key of firmware menu item n ("K24").
+QString MenuKey(int32_t n);
 
 }  // namespace mdlMain
