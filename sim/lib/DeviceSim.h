@@ -4,14 +4,18 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
 
-namespace devsim {
+class QTcpSocket;
+
+namespace devsim
+{
 
 class DeviceMemory;
-class ApplicationResponder;
+class PduResponder;
 class PtyLink;
 class TcpLink;
 
@@ -19,7 +23,8 @@ enum class EventLog { N, V };
 
 // A stand-in for the vibration sensor: Modbus RTU on a pseudo-terminal and Modbus/TCP on a
 // loopback port, served on the event loop of the thread that owns it.
-class DeviceSim : public QObject {
+class DeviceSim : public QObject
+{
     Q_OBJECT
 public:
     static constexpr quint8 UnitAddress = 1;
@@ -73,18 +78,18 @@ public:
     int newestRecord(EventLog log) const;
 
     // Fault switches.
-    void setSilent(bool on);           // requests are recorded but neither carried out nor answered
-    void setReplyDelayMs(int ms);      // every reply leaves this much later
-    void setSplitReplyMs(int ms);      // replies leave in two pieces this far apart (0 = whole)
-    void setWrongCrc(bool on);         // RTU replies carry a spoilt CRC
-    void setForeignUnit(bool on);      // replies carry another unit address
-    void pullCable();                  // the pty disappears: the client's side reads EIO, the link goes
-    bool plugCable();                  // a fresh pty behind the same dosdevices link
-    bool setRefuseConnections(bool on);  // stop listening (connections are refused) or listen again
-    void dropConnections();            // orderly close of every TCP client
-    void resetConnections();           // abortive close (RST) of every TCP client
-    void resetNextReplyMidway();       // the next TCP reply stops half-way with a reset
-    void injectBytes(const QByteArray &bytes);  // raw bytes onto the pty and every TCP client
+    void setSilent(bool on);                   // requests are recorded but neither carried out nor answered
+    void setReplyDelayMs(int ms);              // every reply leaves this much later
+    void setSplitReplyMs(int ms);              // replies leave in two pieces this far apart (0 = whole)
+    void setWrongCrc(bool on);                 // RTU replies carry a spoilt CRC
+    void setForeignUnit(bool on);              // replies carry another unit address
+    void pullCable();                          // the pty disappears: the client's side reads EIO, the link goes
+    bool plugCable();                          // a fresh pty behind the same dosdevices link
+    bool setRefuseConnections(bool on);        // stop listening (connections are refused) or listen again
+    void dropConnections();                    // orderly close of every TCP client
+    void resetConnections();                   // abortive close (RST) of every TCP client
+    void resetNextReplyMidway();               // the next TCP reply stops half-way with a reset
+    void injectBytes(const QByteArray &bytes); // raw bytes onto the pty and every TCP client
 
     // Every request received, oldest first.
     QList<SimRequest> requests() const;
@@ -95,12 +100,15 @@ signals:
 
 private:
     void onSerialBytes(QByteArray &buffer, bool lineIdle);
-    void onTcpBytes(QObject *client, QByteArray &buffer);
-    bool accept(SimRequest &request);
-    void sendReply(Link link, QObject *client, const QByteArray &frame);
+    void onTcpBytes(QTcpSocket *client, QByteArray &buffer);
+    // Records the request; true when the device is to carry it out and answer.
+    bool receive(SimRequest request);
+    quint8 replyUnit() const;
+    void sendReply(Link link, QTcpSocket *client, const QByteArray &frame);
+    void deliver(Link link, const QPointer<QTcpSocket> &client, const QByteArray &bytes);
 
     std::unique_ptr<DeviceMemory> memory_;
-    std::unique_ptr<ApplicationResponder> responder_;
+    std::unique_ptr<PduResponder> responder_;
     std::unique_ptr<PtyLink> pty_;
     std::unique_ptr<TcpLink> tcp_;
     QList<SimRequest> requests_;
@@ -110,6 +118,7 @@ private:
     int splitReplyMs_ = 0;
     bool wrongCrc_ = false;
     bool foreignUnit_ = false;
+    bool resetMidway_ = false;
 };
 
-}  // namespace devsim
+} // namespace devsim

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "CommandProcessor.h"
+#include "HoldingRegisters.h"
+#include "InputRegisters.h"
+#include "PduResponder.h"
+
+namespace devsim
+{
+
+class DeviceMemory;
+
+// The application firmware's Modbus functions: 3 and 4 read, 5 writes a coil (an image bit),
+// 6 one holding register, and the device's 16, whose register values follow the quantity
+// directly, with no byte count.
+class ApplicationResponder : public PduResponder
+{
+public:
+    static constexpr int MaxReadQuantity = 125;
+    static constexpr int MaxWriteQuantity = 123;
+
+    explicit ApplicationResponder(DeviceMemory &memory);
+
+    QByteArray respond(const QByteArray &pdu) override;
+
+private:
+    QByteArray readHolding(quint8 function, int start, int quantity) const;
+    QByteArray readInput(quint8 function, int start, int quantity) const;
+    QByteArray writeCoil(const QByteArray &pdu);
+    QByteArray writeRegister(const QByteArray &pdu);
+    QByteArray writeRegisters(const QByteArray &pdu);
+    static QByteArray exception(quint8 function, ExceptionCode code);
+    static QByteArray readReply(quint8 function, const QByteArray &data);
+
+    DeviceMemory &memory_;
+    CommandProcessor commands_;
+    HoldingRegisters holding_;
+    InputRegisters input_;
+};
+
+} // namespace devsim

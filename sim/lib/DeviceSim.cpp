@@ -1,0 +1,409 @@
+#include "DeviceSim.h"
+
+#include "ApplicationResponder.h"
+#include "Bytes.h"
+#include "DeviceMemory.h"
+#include "MbapFramer.h"
+#include "PtyLink.h"
+#include "RtuFramer.h"
+#include "TcpLink.h"
+
+#include <QDir>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace devsim
+{
+
+namespace
+{
+
+constexpr quint8 ForeignUnit = DeviceSim::UnitAddress + 1;
+constexpr int WriteRegisters = 16;
+constexpr int ResetAfterPartialMs = 50;
+
+// Fills in the fields a request names; a PDU too short for them leaves them 0.
+void describe(SimRequest &request, const QByteArray &pdu)
+{
+    if (pdu.isEmpty())
+        return;
+    request.function = static_cast<quint8>(pdu.at(0));
+    if (pdu.size() < 5)
+        return;
+    request.address = wordAt(pdu, 1);
+    request.quantity = wordAt(pdu, 3);
+    if (request.function == WriteRegisters && pdu.size() == 5 + 2 * request.quantity) {
+        for (int i = 0; i < request.quantity; ++i)
+            request.values.append(wordAt(pdu, 5 + 2 * i));
+    }
+}
+
+int newestByte(EventLog log)
+{
+    return log == EventLog::N ? DeviceMemory::NewestNByte : DeviceMemory::NewestVByte;
+}
+
+} // namespace
+
+DeviceSim::DeviceSim(QObject *parent)
+    : QObject(parent), memory_(std::make_unique<DeviceMemory>()),
+      responder_(std::make_unique<ApplicationResponder>(*memory_))
+{
+    qRegisterMetaType<SimRequest>();
+}
+
+DeviceSim::~DeviceSim() = default;
+
+QString DeviceSim::startSerial(const QString &programFolder, int comNumber)
+{
+    if (!pty_)
+        pty_ = std::make_unique<PtyLink>([this](QByteArray &buffer, bool idle) { onSerialBytes(buffer, idle); });
+    const QString link = QDir(programFolder).filePath(QStringLiteral("dosdevices/com%1").arg(comNumber));
+    if (!pty_->open(link)) {
+        error_ = pty_->errorString();
+        return {};
+    }
+    return pty_->slavePath();
+}
+
+quint16 DeviceSim::startTcp(quint16 port)
+{
+    if (!tcp_)
+        tcp_ =
+            std::make_unique<TcpLink>([this](QTcpSocket *client, QByteArray &buffer) { onTcpBytes(client, buffer); });
+    if (!tcp_->listen(port)) {
+        error_ = tcp_->errorString();
+        return 0;
+    }
+    return tcp_->port();
+}
+
+void DeviceSim::stop()
+{
+    if (pty_)
+        pty_->close();
+    if (tcp_)
+        tcp_->close();
+}
+
+QString DeviceSim::serialPath() const
+{
+    return pty_ && pty_->isOpen() ? pty_->slavePath() : QString();
+}
+
+QString DeviceSim::serialLinkPath() const
+{
+    return pty_ ? pty_->linkPath() : QString();
+}
+
+quint16 DeviceSim::tcpPort() const
+{
+    return tcp_ ? tcp_->port() : 0;
+}
+
+int DeviceSim::tcpClientCount() const
+{
+    return tcp_ ? tcp_->clientCount() : 0;
+}
+
+QString DeviceSim::errorString() const
+{
+    return error_;
+}
+
+void DeviceSim::onSerialBytes(QByteArray &buffer, bool lineIdle)
+{
+    while (const std::optional<QByteArray> frame = RtuFramer::takeFrame(buffer, lineIdle)) {
+        SimRequest request;
+        request.link = Link::Serial;
+        request.unit = static_cast<quint8>(frame->at(0));
+        request.frame = *frame;
+        const QByteArray pdu = frame->mid(1, frame->size() - 3);
+        describe(request, pdu);
+        if (!receive(request))
+            continue;
+        const QByteArray reply = responder_->respond(pdu);
+        if (!reply.isEmpty())
+            sendReply(Link::Serial, nullptr, RtuFramer::encode(replyUnit(), reply, wrongCrc_));
+    }
+}
+
+void DeviceSim::onTcpBytes(QTcpSocket *client, QByteArray &buffer)
+{
+    while (const std::optional<MbapFrame> frame = MbapFramer::takeFrame(buffer)) {
+        SimRequest request;
+        request.link = Link::Tcp;
+        request.transactionId = frame->transactionId;
+        request.unit = frame->unit;
+        request.frame = frame->bytes;
+        describe(request, frame->pdu);
+        if (!receive(request))
+            continue;
+        const QByteArray reply = responder_->respond(frame->pdu);
+        if (!reply.isEmpty())
+            sendReply(Link::Tcp, client, MbapFramer::encode(frame->transactionId, replyUnit(), reply));
+    }
+}
+
+bool DeviceSim::receive(SimRequest request)
+{
+    const bool forUs = request.unit == UnitAddress;
+    requests_.append(request);
+    emit requestReceived(request);
+    return forUs && !silent_;
+}
+
+quint8 DeviceSim::replyUnit() const
+{
+    return foreignUnit_ ? ForeignUnit : UnitAddress;
+}
+
+void DeviceSim::sendReply(Link link, QTcpSocket *client, const QByteArray &frame)
+{
+    const QPointer<QTcpSocket> target(client);
+    const bool cut = link == Link::Tcp && std::exchange(resetMidway_, false);
+    const int split = splitReplyMs_;
+    auto send = [this, link, target, frame, cut, split] {
+        if (!cut && split <= 0) {
+            deliver(link, target, frame);
+            return;
+        }
+        const qsizetype half = frame.size() / 2;
+        deliver(link, target, frame.left(half));
+        if (cut) {
+            QTimer::singleShot(ResetAfterPartialMs, this, [this, target] {
+                if (target && tcp_)
+                    tcp_->reset(target);
+            });
+            return;
+        }
+        QTimer::singleShot(split, this, [this, link, target, rest = frame.mid(half)] { deliver(link, target, rest); });
+    };
+    if (replyDelayMs_ > 0)
+        QTimer::singleShot(replyDelayMs_, this, send);
+    else
+        send();
+}
+
+void DeviceSim::deliver(Link link, const QPointer<QTcpSocket> &client, const QByteArray &bytes)
+{
+    if (link == Link::Serial) {
+        if (pty_)
+            pty_->write(bytes);
+    } else if (client && tcp_) {
+        tcp_->write(client, bytes);
+    }
+}
+
+void DeviceSim::setIdentity(quint8 firmwareVersion, quint8 softwareId, const QByteArray &serialNumber)
+{
+    memory_->firmwareVersion = firmwareVersion;
+    memory_->softwareId = softwareId;
+    memory_->serialNumber = serialNumber.left(16);
+}
+
+quint8 DeviceSim::firmwareVersion() const
+{
+    return memory_->firmwareVersion;
+}
+
+quint8 DeviceSim::softwareId() const
+{
+    return memory_->softwareId;
+}
+
+QByteArray DeviceSim::serialNumber() const
+{
+    return memory_->serialNumber;
+}
+
+void DeviceSim::setRAM(int index, quint8 value)
+{
+    memory_->setByte(index, value);
+}
+
+quint8 DeviceSim::RAM(int index) const
+{
+    return memory_->byte(index);
+}
+
+void DeviceSim::setStatusBit(int n, bool on)
+{
+    memory_->setStatusBit(n, on);
+}
+
+bool DeviceSim::statusBit(int n) const
+{
+    return memory_->statusBit(n);
+}
+
+void DeviceSim::setIOByte(quint8 value)
+{
+    memory_->ioByte = value;
+}
+
+quint8 DeviceSim::IOByte() const
+{
+    return memory_->ioByte;
+}
+
+void DeviceSim::setTurnOffDelay(quint8 value)
+{
+    memory_->setByte(DeviceMemory::TurnOffDelayByte, value);
+}
+
+quint8 DeviceSim::turnOffDelay() const
+{
+    return memory_->byte(DeviceMemory::TurnOffDelayByte);
+}
+
+void DeviceSim::setAdminPassword(const QByteArray &password)
+{
+    memory_->setAdminPassword(DeviceMemory::encodePassword(password));
+}
+
+QByteArray DeviceSim::adminPassword() const
+{
+    return DeviceMemory::decodePassword(memory_->adminPassword);
+}
+
+void DeviceSim::setSuperUserPassword(const QByteArray &password)
+{
+    memory_->setSuperUserPassword(DeviceMemory::encodePassword(password));
+}
+
+QByteArray DeviceSim::superUserPassword() const
+{
+    return DeviceMemory::decodePassword(memory_->superUserPassword);
+}
+
+void DeviceSim::setClock(const QDateTime &when)
+{
+    memory_->clock.set(when);
+}
+
+QDateTime DeviceSim::clock() const
+{
+    return memory_->clock.now();
+}
+
+void DeviceSim::setLogRecord(EventLog log, int row, const QByteArray &record)
+{
+    QByteArray &rows = memory_->log(log == EventLog::V);
+    const qsizetype at = static_cast<qsizetype>(row) * DeviceMemory::RecordSize;
+    if (row < 0 || at >= rows.size())
+        return;
+    QByteArray bytes = record.left(DeviceMemory::RecordSize);
+    bytes.append(DeviceMemory::RecordSize - bytes.size(), '\0');
+    rows.replace(at, DeviceMemory::RecordSize, bytes);
+}
+
+QByteArray DeviceSim::logRecord(EventLog log, int row) const
+{
+    const QByteArray &rows = memory_->log(log == EventLog::V);
+    const qsizetype at = static_cast<qsizetype>(row) * DeviceMemory::RecordSize;
+    return row < 0 || at >= rows.size() ? QByteArray() : rows.mid(at, DeviceMemory::RecordSize);
+}
+
+void DeviceSim::setNewestRecord(EventLog log, int row)
+{
+    memory_->setByte(newestByte(log), static_cast<quint8>(row & 0xFF));
+    memory_->setByte(newestByte(log) + 1, static_cast<quint8>((row >> 8) & 0xFF));
+}
+
+int DeviceSim::newestRecord(EventLog log) const
+{
+    return memory_->byte(newestByte(log)) | (memory_->byte(newestByte(log) + 1) << 8);
+}
+
+void DeviceSim::setSilent(bool on)
+{
+    silent_ = on;
+}
+
+void DeviceSim::setReplyDelayMs(int ms)
+{
+    replyDelayMs_ = ms;
+}
+
+void DeviceSim::setSplitReplyMs(int ms)
+{
+    splitReplyMs_ = ms;
+}
+
+void DeviceSim::setWrongCrc(bool on)
+{
+    wrongCrc_ = on;
+}
+
+void DeviceSim::setForeignUnit(bool on)
+{
+    foreignUnit_ = on;
+}
+
+void DeviceSim::pullCable()
+{
+    if (pty_)
+        pty_->close();
+}
+
+bool DeviceSim::plugCable()
+{
+    if (!pty_ || pty_->linkPath().isEmpty())
+        return false;
+    if (pty_->isOpen())
+        return true;
+    if (!pty_->open(pty_->linkPath())) {
+        error_ = pty_->errorString();
+        return false;
+    }
+    return true;
+}
+
+bool DeviceSim::setRefuseConnections(bool on)
+{
+    if (!tcp_)
+        return false;
+    if (!tcp_->setRefusing(on)) {
+        error_ = tcp_->errorString();
+        return false;
+    }
+    return true;
+}
+
+void DeviceSim::dropConnections()
+{
+    if (tcp_)
+        tcp_->dropAll();
+}
+
+void DeviceSim::resetConnections()
+{
+    if (tcp_)
+        tcp_->resetAll();
+}
+
+void DeviceSim::resetNextReplyMidway()
+{
+    resetMidway_ = true;
+}
+
+void DeviceSim::injectBytes(const QByteArray &bytes)
+{
+    if (pty_)
+        pty_->write(bytes);
+    if (tcp_)
+        tcp_->writeAll(bytes);
+}
+
+QList<SimRequest> DeviceSim::requests() const
+{
+    return requests_;
+}
+
+void DeviceSim::clearRequests()
+{
+    requests_.clear();
+}
+
+} // namespace devsim

@@ -1,0 +1,153 @@
+// varix-devsim: the device stand-in as a process, for scripts and whole-program tests.
+#include "lib/DeviceSim.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace
+{
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminate(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+// SIGTERM and SIGINT end the event loop through a socket pair, the only safe way out of a handler.
+bool watchTerminationSignals(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return false;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action {
+    };
+    action.sa_handler = onTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+// A whole number within [low, high] from an option, or a message on stderr.
+bool numberOption(const QCommandLineParser &parser, const QString &name, int low, int high, int &value)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    const int parsed = parser.value(name).toInt(&ok, 0);
+    if (!ok || parsed < low || parsed > high) {
+        QTextStream(stderr) << "varix-devsim: --" << name << " wants a number from " << low << " to " << high << '\n';
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("varix-devsim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Stand-in for the vibration sensor: Modbus RTU on a "
+                                                    "pseudo-terminal and Modbus/TCP on a loopback port."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {QStringLiteral("folder"), QStringLiteral("Program folder that receives dosdevices/com<N>."),
+         QStringLiteral("dir")},
+        {QStringLiteral("com"), QStringLiteral("COM number of the serial link (needs --folder)."), QStringLiteral("n")},
+        {QStringLiteral("tcp"), QStringLiteral("Serve Modbus/TCP on 127.0.0.1:<port>; 0 picks a free port."),
+         QStringLiteral("port")},
+        {QStringLiteral("firmware-version"), QStringLiteral("Firmware version byte (default 1)."), QStringLiteral("v")},
+        {QStringLiteral("software-id"), QStringLiteral("Software id byte (default 24)."), QStringLiteral("id")},
+        {QStringLiteral("serial-number"), QStringLiteral("Serial number, at most 16 characters."),
+         QStringLiteral("text")},
+        {QStringLiteral("admin-password"), QStringLiteral("Administrator password (default admin)."),
+         QStringLiteral("text")},
+        {QStringLiteral("superuser-password"), QStringLiteral("Super-user password (default super)."),
+         QStringLiteral("text")},
+        {QStringLiteral("io-byte"), QStringLiteral("IO status byte."), QStringLiteral("n")},
+        {QStringLiteral("turn-off-delay"), QStringLiteral("Turn-off delay byte."), QStringLiteral("n")},
+        {QStringLiteral("silent"), QStringLiteral("Answer nothing.")},
+        {QStringLiteral("reply-delay"), QStringLiteral("Delay every reply by <ms>."), QStringLiteral("ms")},
+        {QStringLiteral("split-reply"), QStringLiteral("Send replies in two pieces <ms> apart."), QStringLiteral("ms")},
+        {QStringLiteral("wrong-crc"), QStringLiteral("Spoil the CRC of every RTU reply.")},
+        {QStringLiteral("foreign-unit"), QStringLiteral("Answer with another unit address.")},
+    });
+    parser.process(app);
+
+    int com = 0;
+    int tcp = -1;
+    int version = 1;
+    int softwareId = 24;
+    int ioByte = 0;
+    int turnOffDelay = 0;
+    int replyDelay = 0;
+    int splitReply = 0;
+    if (!numberOption(parser, QStringLiteral("com"), 1, 255, com) ||
+        !numberOption(parser, QStringLiteral("tcp"), 0, 65535, tcp) ||
+        !numberOption(parser, QStringLiteral("firmware-version"), 0, 255, version) ||
+        !numberOption(parser, QStringLiteral("software-id"), 0, 255, softwareId) ||
+        !numberOption(parser, QStringLiteral("io-byte"), 0, 255, ioByte) ||
+        !numberOption(parser, QStringLiteral("turn-off-delay"), 0, 255, turnOffDelay) ||
+        !numberOption(parser, QStringLiteral("reply-delay"), 0, 60000, replyDelay) ||
+        !numberOption(parser, QStringLiteral("split-reply"), 0, 60000, splitReply))
+        return 2;
+    const bool serial = parser.isSet(QStringLiteral("com"));
+    if (serial != parser.isSet(QStringLiteral("folder")) || (!serial && tcp < 0)) {
+        QTextStream(stderr) << "varix-devsim: give --folder with --com, and/or --tcp\n";
+        return 2;
+    }
+
+    devsim::DeviceSim sim;
+    const QByteArray serialNumber = parser.isSet(QStringLiteral("serial-number"))
+                                        ? parser.value(QStringLiteral("serial-number")).toLatin1()
+                                        : sim.serialNumber();
+    sim.setIdentity(static_cast<quint8>(version), static_cast<quint8>(softwareId), serialNumber);
+    if (parser.isSet(QStringLiteral("admin-password")))
+        sim.setAdminPassword(parser.value(QStringLiteral("admin-password")).toLatin1());
+    if (parser.isSet(QStringLiteral("superuser-password")))
+        sim.setSuperUserPassword(parser.value(QStringLiteral("superuser-password")).toLatin1());
+    sim.setIOByte(static_cast<quint8>(ioByte));
+    sim.setTurnOffDelay(static_cast<quint8>(turnOffDelay));
+    sim.setSilent(parser.isSet(QStringLiteral("silent")));
+    sim.setReplyDelayMs(replyDelay);
+    sim.setSplitReplyMs(splitReply);
+    sim.setWrongCrc(parser.isSet(QStringLiteral("wrong-crc")));
+    sim.setForeignUnit(parser.isSet(QStringLiteral("foreign-unit")));
+
+    QString ptyPath = QStringLiteral("-");
+    if (serial) {
+        ptyPath = sim.startSerial(parser.value(QStringLiteral("folder")), com);
+        if (ptyPath.isEmpty()) {
+            QTextStream(stderr) << "varix-devsim: " << sim.errorString() << '\n';
+            return 1;
+        }
+    }
+    quint16 port = 0;
+    if (tcp >= 0) {
+        port = sim.startTcp(static_cast<quint16>(tcp));
+        if (port == 0) {
+            QTextStream(stderr) << "varix-devsim: " << sim.errorString() << '\n';
+            return 1;
+        }
+    }
+    if (!watchTerminationSignals(app)) {
+        QTextStream(stderr) << "varix-devsim: cannot watch for termination signals\n";
+        return 1;
+    }
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &sim, &devsim::DeviceSim::stop);
+
+    QTextStream(stdout) << "READY pty=" << ptyPath << " tcp=" << port << Qt::endl;
+    return QCoreApplication::exec();
+}
