@@ -1,0 +1,565 @@
+#include "CDevice.h"
+
+#include "CommPort.h"
+#include "DeviceClock.h"
+#include "MbapFrameReader.h"
+#include "PortWait.h"
+#include "RtuReplyReader.h"
+#include "SerialReplySource.h"
+#include "SocketReplySource.h"
+#include "platform/Clock.h"
+#include "platform/Error.h"
+#include "platform/WinSocket.h"
+
+#include <algorithm>
+
+namespace
+{
+
+constexpr int32_t CommandRegister = 205;
+constexpr int32_t ParameterBlock = 215;
+constexpr int PasswordLength = 8;
+constexpr int32_t LogOnStateByte = 38;
+constexpr int32_t LogNFirstRegister = 4096;
+constexpr int32_t LogVFirstRegister = 12288;
+constexpr int32_t LogLastRegister = 16383;
+constexpr int RecordLength = 8;
+constexpr int StatusBytes = 25; // data bytes 0..24 of the status poll
+constexpr int32_t CoilOn = 0xFF00;
+
+[[noreturn]] void subscriptOutOfRange(const char *member)
+{
+    throw platform::Error(platform::err::SubscriptOutOfRange, QStringLiteral("CDevice.") + QLatin1String(member),
+                          QStringLiteral("Subscript out of range"));
+}
+
+uint8_t byteAt(const QByteArray &data, int index)
+{
+    return static_cast<uint8_t>(data[index]);
+}
+
+} // namespace
+
+CDevice::CDevice(QObject *parent)
+    : QObject(parent), queue_(std::make_shared<MBRequests>()), logV_(LogVRows), logN_(LogNRows)
+{
+    ClearData();
+}
+
+CDevice::~CDevice() = default;
+
+void CDevice::setEthernetPort(platform::WinSocket *socket)
+{
+    if (ethernetPort_)
+        ethernetPort_->disconnect(this);
+    ethernetPort_ = socket;
+    if (socket)
+        connect(socket, &platform::WinSocket::DataArrival, this, &CDevice::pEthernetPort_DataArrival);
+}
+
+void CDevice::setPort(CommPort *port)
+{
+    if (port != commPort_)
+        portWait_.reset();
+    commPort_ = port;
+}
+
+PortWait &CDevice::portWait()
+{
+    if (!portWait_)
+        portWait_ = std::make_unique<PortWait>(*commPort_);
+    return *portWait_;
+}
+
+bool CDevice::usingEthernet() const
+{
+    return useEthernet_ && useEthernet_();
+}
+
+// ---- image and identity ----
+
+bool CDevice::IO(int bit) const
+{
+    return bit >= 0 && bit < 8 && (ioByte_ >> bit) & 1;
+}
+
+uint8_t CDevice::RAM(int index) const
+{
+    if (index < 0 || index >= ImageSize)
+        subscriptOutOfRange("RAM");
+    return ram_[static_cast<std::size_t>(index)];
+}
+
+int32_t CDevice::SRAM(int index) const
+{
+    const int32_t value = RAM(index);
+    return value < 128 ? value : value - 256;
+}
+
+void CDevice::setRAM(int index, int32_t value)
+{
+    MBWriteRegister(index, std::clamp(value, 0, 255));
+}
+
+int32_t CDevice::RAM2(int index) const
+{
+    return index < ImageSize - 2 ? RAM(index) + 256 * RAM(index + 1) : 0;
+}
+
+void CDevice::setRAM2(int index, int32_t value)
+{
+    if (index < 0 || index >= ImageSize - 1)
+        return;
+    // Even bytes start a word of the even window, odd bytes one of the odd window.
+    const int32_t base = index % 2 == 0 ? 256 : 512;
+    MBWriteRegister(base + index / 2, std::clamp(value, 0, 65535));
+}
+
+int32_t CDevice::RAM3(int index) const
+{
+    return index < ImageSize - 2 ? RAM(index) + 256 * RAM(index + 1) + 65536 * RAM(index + 2) : 0;
+}
+
+int32_t CDevice::RAM4(int index) const
+{
+    if (index >= ImageSize - 3)
+        return 0;
+    const uint32_t value =
+        RAM(index) | RAM(index + 1) << 8 | RAM(index + 2) << 16 | static_cast<uint32_t>(RAM(index + 3)) << 24;
+    return static_cast<int32_t>(value);
+}
+
+bool CDevice::Bit(int n) const
+{
+    if (n < 0 || n > 8 * (ImageSize - 32) - 1)
+        subscriptOutOfRange("Bit");
+    return (RAM(32 + n / 8) >> (n % 8)) & 1;
+}
+
+void CDevice::setBit(int n, bool value)
+{
+    MBWriteCoil(n + 256, value);
+}
+
+int32_t CDevice::MBTransactionID()
+{
+    transactionCounter_ = (transactionCounter_ + 1) % 65536;
+    return transactionCounter_;
+}
+
+int16_t CDevice::FirmwareID() const
+{
+    return connected_ ? softwareId_ : 0;
+}
+
+int16_t CDevice::FirmwareVersion() const
+{
+    return connected_ ? firmwareVersion_ : 0;
+}
+
+void CDevice::setIOByte(uint8_t value)
+{
+    if (value == ioByte_)
+        return;
+    ioByte_ = value;
+    emit IOStatusChanged();
+}
+
+void CDevice::SetConnected(bool value)
+{
+    if (value != connected_) {
+        if (!value)
+            ClearData();
+        connected_ = value;
+        emit ConnectionStatusChanged();
+    }
+    if (connected_)
+        missedReplies_ = 0;
+}
+
+void CDevice::ClearData()
+{
+    ram_.fill(0);
+    std::fill(logN_.begin(), logN_.end(), LogRow{});
+    std::fill(logV_.begin(), logV_.end(), LogRow{});
+}
+
+void CDevice::CheckStatus()
+{
+    MBRead(4, 0, 21);
+    ++missedReplies_;
+}
+
+void CDevice::Reset()
+{
+    SetConnected(false);
+    queue_ = std::make_shared<MBRequests>();
+    currentSerial_.reset();
+}
+
+// ---- queueing ----
+
+void CDevice::MBRead(int16_t functionCode, int32_t startAddress, int32_t quantity)
+{
+    request(functionCode, startAddress, quantity);
+}
+
+void CDevice::MBWriteMultipleRegisters(int32_t startAddress, int32_t quantity, const std::vector<int32_t> &data)
+{
+    request(16, startAddress, quantity, &data);
+}
+
+void CDevice::MBWriteRegister(int32_t address, int32_t value)
+{
+    request(6, address, value);
+}
+
+void CDevice::MBWriteCoil(int32_t address, bool value)
+{
+    request(5, address, value ? CoilOn : 0);
+}
+
+void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data)
+{
+    const bool ethernet = usingEthernet();
+    if (ethernet ? !ethernetPort_ : !commPort_)
+        return;
+    try {
+        auto request = std::make_shared<MBRequest>();
+        request->setMBMode(ethernet ? MBRequest::ModeTCP : MBRequest::ModeRTU);
+        request->setTransactionID(MBTransactionID());
+        request->setMBAddress(UnitAddress);
+        request->setMBFunction(function);
+        request->setStartAddress(startAddress);
+        request->setQuantity(quantity);
+        if (data) {
+            if (quantity > static_cast<int32_t>(data->size()))
+                return;
+            for (int32_t i = 0; i < quantity; ++i)
+                request->setMBData(i, (*data)[static_cast<std::size_t>(i)]);
+        }
+        // A request that cannot be framed is refused here: queued, it would block the serial
+        // pump or linger unsent.
+        const QByteArray frame = request->CommandString();
+        queue_->Add(request, QStringLiteral("K") + QString::number(request->TransactionID()));
+        if (ethernet) {
+            if (ethernetPort_->State() == platform::WinSocket::sckConnected)
+                ethernetPort_->SendData(frame);
+        } else if (commPort_->PortOpen()) {
+            ProcessQueue();
+        }
+    } catch (const platform::Error &) {
+        // The request methods end silently; a lost request shows as a missed reply.
+    }
+}
+
+void CDevice::removeFromQueue(const MBRequestPtr &request)
+{
+    if (queue_->Contains(request->Key) && queue_->Item(request->Key) == request)
+        queue_->Remove(request->Key);
+}
+
+// ---- serial link ----
+
+void CDevice::ProcessQueue()
+{
+    if (currentSerial_)
+        return;
+    while (commPort_ && commPort_->PortOpen() && queue_->Count() > 0 && !currentSerial_) {
+        const MBRequestPtr request = queue_->Item(1);
+        currentSerial_ = request;
+        QByteArray frame;
+        try {
+            frame = request->CommandString();
+        } catch (const platform::Error &) {
+            endSerialRequest(request);
+            continue;
+        }
+        // Whatever is waiting now came before this request and cannot be its reply.
+        SerialReplySource(*commPort_, portWait()).flush();
+        request->markSent();
+        commPort_->setOutput(frame);
+        const double deadline = request->SentAt() + SerialReplyTimeout;
+        while (currentSerial_ == request && platform::clock::monotonicSeconds() <= deadline) {
+            SerialReceive();
+            if (currentSerial_ != request || !commPort_)
+                break;
+            portWait().sleep(RtuReplyReader::MinimumReply, deadline);
+        }
+        if (currentSerial_ == request) {
+            endSerialRequest(request);
+            if (++missedReplies_ == MissedRepliesToDisconnect)
+                SetConnected(false);
+        }
+    }
+}
+
+void CDevice::endSerialRequest(const MBRequestPtr &request)
+{
+    if (!request)
+        return;
+    removeFromQueue(request);
+    if (currentSerial_ == request)
+        currentSerial_.reset();
+}
+
+void CDevice::SerialReceive()
+{
+    while (commPort_) {
+        SerialReplySource source(*commPort_, portWait());
+        const MBRequestPtr request = currentSerial_;
+        const auto result = RtuReplyReader::readOne(source, request ? request->MBAddress() : -1);
+        if (result.outcome == RtuReplyReader::Outcome::Idle || result.outcome == RtuReplyReader::Outcome::Flushed)
+            return;
+        if (result.outcome == RtuReplyReader::Outcome::Reply)
+            ProcessReply(request, result.frame);
+        else if (!request)
+            return;
+        endSerialRequest(request);
+    }
+}
+
+// ---- TCP link ----
+
+void CDevice::pEthernetPort_DataArrival()
+{
+    if (missedReplies_ != 0) {
+        missedReplies_ = 0;
+        if (!connected_)
+            emit ConnectionStatusChanged();
+    }
+    EthernetReceive();
+}
+
+void CDevice::EthernetReceive()
+{
+    while (ethernetPort_) {
+        SocketReplySource source(*ethernetPort_);
+        const auto frame = MbapFrameReader::next(source);
+        if (!frame)
+            return;
+        std::vector<MBRequestPtr> pending;
+        for (const MBRequestPtr &request : *queue_)
+            pending.push_back(request);
+        const double now = platform::clock::monotonicSeconds();
+        for (const MBRequestPtr &request : pending) {
+            if (request->TransactionID() == frame->transactionId) {
+                ProcessReply(request, frame->pdu);
+                removeFromQueue(request);
+            } else if (now - request->SentAt() > TcpRequestLifetime) {
+                removeFromQueue(request);
+            }
+        }
+    }
+}
+
+// ---- replies ----
+
+void CDevice::ProcessReply(const MBRequestPtr &request, const QByteArray &data)
+{
+    if (data.size() < 2 || !request)
+        return;
+    const uint8_t function = byteAt(data, 1);
+    if (function >= 128) {
+        emit MBException(request, data);
+        return;
+    }
+    if (function != 3 && function != 4)
+        return;
+    const int32_t start = request->StartAddress();
+    const int32_t quantity = request->Quantity();
+    // Only a reply that carries exactly the registers asked for is taken.
+    if (data.size() < 3 || quantity <= 0 || byteAt(data, 2) != 2 * quantity || data.size() < 3 + 2 * quantity)
+        return;
+    if (function == 3) {
+        if (start < 256)
+            storeRegisters(data, start, quantity, 1);
+        else if (start >= 256 && start < 384)
+            storeRegisters(data, (start - 256) * 2, quantity, 2);
+        else if (start >= 512 && start < 640)
+            storeRegisters(data, (start - 512) * 2 + 1, quantity, 2);
+        return;
+    }
+    if (start >= LogNFirstRegister && start <= LogLastRegister) {
+        const int count = byteAt(data, 2);
+        int stored = 0;
+        for (int j = 0; j + RecordLength <= count; j += RecordLength) {
+            if (start < LogVFirstRegister) {
+                const int row = start - LogNFirstRegister + j / RecordLength;
+                if (row >= LogNRows)
+                    break;
+                StoreLogN(data, 3 + j, row);
+            } else {
+                const int row = start - LogVFirstRegister + j / RecordLength;
+                if (row >= LogVRows)
+                    break;
+                StoreLogV(data, 3 + j, row);
+            }
+            ++stored;
+        }
+        if (stored > 0)
+            emit LogUpdated(start - LogNFirstRegister, stored);
+        return;
+    }
+    if (start == 0 && 2 * quantity >= StatusBytes)
+        decodeStatus(data);
+    emit NewRTData(request, data);
+}
+
+void CDevice::storeRegisters(const QByteArray &data, int first, int count, int bytesPerRegister)
+{
+    // Registers that would land past the image's end are not stored.
+    int stored = 0;
+    for (int i = 0; i < count; ++i) {
+        const int target = first + bytesPerRegister * i;
+        if (target + bytesPerRegister > ImageSize)
+            break;
+        ram_[static_cast<std::size_t>(target)] = byteAt(data, 4 + 2 * i);
+        if (bytesPerRegister == 2)
+            ram_[static_cast<std::size_t>(target) + 1] = byteAt(data, 3 + 2 * i);
+        stored += bytesPerRegister;
+    }
+    if (stored > 0)
+        emit NewRAMData(first, stored);
+}
+
+void CDevice::decodeStatus(const QByteArray &data)
+{
+    const auto status = [&data](int k) { return byteAt(data, 3 + k); };
+    firmwareVersion_ = status(0);
+    softwareId_ = status(1);
+    QString serial;
+    for (int k = 2; k <= 17 && status(k) != 0; ++k)
+        serial += QChar(status(k));
+    serialNumber_ = serial;
+    SetConnected(true);
+    ram_[LogOnStateByte] = status(18);
+    setIOByte(status(19));
+    ram_[231] = status(20);
+    ram_[232] = status(21);
+    ram_[241] = status(22);
+    ram_[242] = status(23);
+    emit NewRAMData(231, 2);
+    emit NewRAMData(241, 2);
+    ram_[208] = status(24);
+}
+
+// ---- commands, passwords, clock, logs ----
+
+void CDevice::SendCommand(int32_t code)
+{
+    MBWriteRegister(CommandRegister, code);
+}
+
+void CDevice::WritePsw(QString &password)
+{
+    password += QChar(0) + QString(7, QChar(255));
+    const QByteArray codes = password.left(PasswordLength).toLatin1();
+    for (int i = 0; i < PasswordLength; ++i)
+        MBWriteRegister(ParameterBlock + i, static_cast<uint8_t>(codes[i]));
+}
+
+void CDevice::writePasswordCommand(QString password, int32_t code)
+{
+    password.truncate(PasswordLength);
+    WritePsw(password);
+    SendCommand(code);
+}
+
+void CDevice::changePassword(QString &password, int statusBit, int32_t code)
+{
+    // An empty password switches the password off: the device keeps eight 255s and shows the
+    // role's "disabled" bit.
+    const bool disable = password.isEmpty();
+    if (disable)
+        password = QString(PasswordLength, QChar(255));
+    setBit(statusBit, disable);
+    writePasswordCommand(password, code);
+}
+
+void CDevice::AdminLogOn(const QString &password)
+{
+    writePasswordCommand(password, 4);
+}
+
+void CDevice::ChangeAdminPsw(QString &password)
+{
+    changePassword(password, 53, 6);
+}
+
+void CDevice::AdminLogOff()
+{
+    SendCommand(5);
+    SendCommand(8);
+    MBRead(3, LogOnStateByte, 1);
+}
+
+void CDevice::SuperUserLogOn(const QString &password)
+{
+    writePasswordCommand(password, 7);
+}
+
+void CDevice::ChangeSuperUserPsw(QString &password)
+{
+    changePassword(password, 55, 9);
+}
+
+void CDevice::SuperUserLogOff()
+{
+    SendCommand(8);
+    MBRead(3, LogOnStateByte, 1);
+}
+
+void CDevice::SetClock(const QDateTime &when)
+{
+    const auto values = DeviceClock::encode(when);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        MBWriteRegister(ParameterBlock + static_cast<int32_t>(i), values[i]);
+    SendCommand(2);
+}
+
+QDateTime CDevice::DateTime() const
+{
+    const DeviceClock::Image bytes{ram_[233], ram_[234], ram_[235], ram_[236], ram_[237]};
+    return DeviceClock::decode(bytes, QDate::currentDate().year());
+}
+
+int32_t CDevice::MostRecentEventN() const
+{
+    return RAM(231) + 256 * RAM(232);
+}
+
+int32_t CDevice::MostRecentEventV() const
+{
+    return RAM(241) + 256 * RAM(242);
+}
+
+QByteArray CDevice::LogListN(int index) const
+{
+    if (index < 0 || index >= LogNRows)
+        subscriptOutOfRange("LogListN");
+    const LogRow &row = logN_[static_cast<std::size_t>(index)];
+    return QByteArray(reinterpret_cast<const char *>(row.data()), RecordLength);
+}
+
+QByteArray CDevice::LogListV(int index) const
+{
+    if (index < 0 || index >= LogVRows)
+        subscriptOutOfRange("LogListV");
+    const LogRow &row = logV_[static_cast<std::size_t>(index)];
+    return QByteArray(reinterpret_cast<const char *>(row.data()), RecordLength);
+}
+
+void CDevice::StoreLogN(const QByteArray &data, int offset, int index)
+{
+    if (index < 0 || index >= LogNRows)
+        subscriptOutOfRange("StoreLogN");
+    std::copy_n(data.constBegin() + offset, RecordLength, logN_[static_cast<std::size_t>(index)].begin());
+}
+
+void CDevice::StoreLogV(const QByteArray &data, int offset, int index)
+{
+    if (index < 0 || index >= LogVRows)
+        subscriptOutOfRange("StoreLogV");
+    std::copy_n(data.constBegin() + offset, RecordLength, logV_[static_cast<std::size_t>(index)].begin());
+}

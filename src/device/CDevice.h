@@ -1,0 +1,149 @@
+#pragma once
+
+#include "MBRequest.h"
+#include "MBRequests.h"
+#include "platform/WinSocket.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class CommPort;
+class PortWait;
+
+// The console's picture of the connected device: its register image, status, identity and
+// event logs, and the Modbus traffic that keeps them current over the serial port or TCP.
+class CDevice : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int ImageSize = 256;
+    static constexpr int LogNRows = 8192;
+    static constexpr int LogVRows = 4096;
+    static constexpr int32_t UnitAddress = 1;
+    // Seconds a serial request waits for its reply, and a TCP request for its match.
+    static constexpr double SerialReplyTimeout = 0.2;
+    static constexpr double TcpRequestLifetime = 10.0;
+    // The serial time-out that brings the missed-reply count to this marks the device lost.
+    static constexpr int32_t MissedRepliesToDisconnect = 8;
+
+    using LogRow = std::array<uint8_t, 8>;
+
+    explicit CDevice(QObject *parent = nullptr);
+    ~CDevice() override;
+
+    // The links. The serial port and the choice of link are the shell's; the choice is read
+    // at every request.
+    platform::WinSocket *EthernetPort() const { return ethernetPort_; }
+    void setEthernetPort(platform::WinSocket *socket);
+    CommPort *Port() const { return commPort_; }
+    void setPort(CommPort *port);
+    void setUseEthernet(std::function<bool()> useEthernet) { useEthernet_ = std::move(useEthernet); }
+
+    bool IO(int bit) const;
+    uint8_t RAM(int index) const;
+    int32_t SRAM(int index) const;
+    void setRAM(int index, int32_t value);
+    int32_t RAM2(int index) const;
+    void setRAM2(int index, int32_t value);
+    int32_t RAM3(int index) const;
+    // Four bytes as an unsigned value taken modulo 2^32 into the signed result.
+    int32_t RAM4(int index) const;
+    bool Bit(int n) const;
+    void setBit(int n, bool value);
+    int32_t MBTransactionID();
+    int16_t FirmwareID() const;
+    int16_t FirmwareVersion() const;
+
+    // Commands, passwords and the clock, written through the command register.
+    void WritePsw(QString &password);
+    void SendCommand(int32_t code);
+    void AdminLogOn(const QString &password);
+    void ChangeAdminPsw(QString &password);
+    void AdminLogOff();
+    void SuperUserLogOn(const QString &password);
+    void ChangeSuperUserPsw(QString &password);
+    void SuperUserLogOff();
+    void SetClock(const QDateTime &when = QDateTime::currentDateTime());
+    int32_t MostRecentEventN() const;
+    int32_t MostRecentEventV() const;
+    QByteArray LogListN(int index) const;
+    QByteArray LogListV(int index) const;
+    QDateTime DateTime() const;
+
+    uint8_t PacketSize() const { return RAM(11); }
+    bool Connected() const { return connected_; }
+    void CheckStatus();
+    void Reset();
+    bool Connecting() const { return missedReplies_ == 0; }
+    QString SerialNumber() const { return serialNumber_; }
+    int32_t MissedReplies() const { return missedReplies_; }
+
+    void MBRead(int16_t functionCode, int32_t startAddress, int32_t quantity);
+    void MBWriteMultipleRegisters(int32_t startAddress, int32_t quantity, const std::vector<int32_t> &data);
+    void MBWriteRegister(int32_t address, int32_t value);
+    void MBWriteCoil(int32_t address, bool value);
+
+    // The IO status byte; setting a different value raises IOStatusChanged.
+    uint8_t IOByte() const { return ioByte_; }
+    void setIOByte(uint8_t value);
+
+    // The requests waiting for replies.
+    const MBRequests &PendingRequests() const { return *queue_; }
+
+signals:
+    void NewRTData(const MBRequestPtr &request, const QByteArray &data);
+    void NewRAMData(int32_t first, int32_t count);
+    void MBException(const MBRequestPtr &request, const QByteArray &data);
+    void LogUpdated(int32_t first, int32_t count);
+    void ConnectionStatusChanged();
+    void IOStatusChanged();
+
+protected:
+    // Turns one reply into image bytes, identity, log rows and events. Data starts with the unit
+    // and function bytes; a serial reply still carries its CRC.
+    void ProcessReply(const MBRequestPtr &request, const QByteArray &data);
+
+private:
+    void SetConnected(bool value);
+    void ClearData();
+    void request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data = nullptr);
+    void ProcessQueue();
+    void SerialReceive();
+    void EthernetReceive();
+    void endSerialRequest(const MBRequestPtr &request);
+    PortWait &portWait();
+    void removeFromQueue(const MBRequestPtr &request);
+    void pEthernetPort_DataArrival();
+    void StoreLogN(const QByteArray &data, int offset, int index);
+    void StoreLogV(const QByteArray &data, int offset, int index);
+    void storeRegisters(const QByteArray &data, int first, int count, int step);
+    void decodeStatus(const QByteArray &data);
+    void writePasswordCommand(QString password, int32_t code);
+    void changePassword(QString &password, int statusBit, int32_t code);
+    bool usingEthernet() const;
+
+    QPointer<platform::WinSocket> ethernetPort_;
+    CommPort *commPort_ = nullptr;
+    std::unique_ptr<PortWait> portWait_;
+    std::function<bool()> useEthernet_;
+    std::shared_ptr<MBRequests> queue_;
+    MBRequestPtr currentSerial_;
+    uint8_t ioByte_ = 0;
+    std::array<uint8_t, ImageSize> ram_{};
+    bool connected_ = false;
+    std::vector<LogRow> logV_;
+    std::vector<LogRow> logN_;
+    uint8_t firmwareVersion_ = 0;
+    uint8_t softwareId_ = 0;
+    int32_t missedReplies_ = 100;
+    QString serialNumber_;
+    int32_t transactionCounter_ = 0;
+};

@@ -1,0 +1,290 @@
+#include "CommPort.h"
+
+#include "platform/SerialPorts.h"
+
+#include <QDeadlineTimer>
+#include <QStringList>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace
+{
+
+struct LineSettings {
+    speed_t speed = B0;
+    int32_t baud = 0;
+    tcflag_t dataBits = CS8;
+    tcflag_t parity = 0;
+    bool twoStopBits = false;
+};
+
+speed_t speedFor(int32_t baud)
+{
+    static const struct {
+        int32_t baud;
+        speed_t speed;
+    } speeds[] = {{50, B50},         {75, B75},         {110, B110},        {134, B134},       {150, B150},
+                  {200, B200},       {300, B300},       {600, B600},        {1200, B1200},     {1800, B1800},
+                  {2400, B2400},     {4800, B4800},     {9600, B9600},      {19200, B19200},   {38400, B38400},
+                  {57600, B57600},   {115200, B115200}, {230400, B230400},  {460800, B460800}, {500000, B500000},
+                  {576000, B576000}, {921600, B921600}, {1000000, B1000000}};
+    for (const auto &entry : speeds) {
+        if (entry.baud == baud)
+            return entry.speed;
+    }
+    return B0;
+}
+
+// "baud,parity,data,stop" as the communications API builds a line setting from it.
+bool parseSettings(const QString &text, LineSettings &out)
+{
+    const QStringList fields = text.split(QLatin1Char(','));
+    if (fields.size() != 4)
+        return false;
+    bool ok = false;
+    out.baud = fields[0].trimmed().toInt(&ok);
+    out.speed = speedFor(out.baud);
+    if (!ok || out.speed == B0)
+        return false;
+    const QString parity = fields[1].trimmed().toUpper();
+    if (parity == QLatin1String("N"))
+        out.parity = 0;
+    else if (parity == QLatin1String("E"))
+        out.parity = PARENB;
+    else if (parity == QLatin1String("O"))
+        out.parity = PARENB | PARODD;
+    else if (parity == QLatin1String("M"))
+        out.parity = PARENB | PARODD | CMSPAR;
+    else if (parity == QLatin1String("S"))
+        out.parity = PARENB | CMSPAR;
+    else
+        return false;
+    const int dataBits = fields[2].trimmed().toInt(&ok);
+    if (!ok || dataBits < 5 || dataBits > 8)
+        return false;
+    static const tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
+    out.dataBits = sizes[dataBits - 5];
+    const QString stop = fields[3].trimmed();
+    if (stop == QLatin1String("1"))
+        out.twoStopBits = false;
+    else if (stop == QLatin1String("2") || (stop == QLatin1String("1.5") && dataBits == 5))
+        out.twoStopBits = true;
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+CommPort::~CommPort()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void CommPort::record(int32_t number, const QString &source, const QString &description)
+{
+    lastError_ = {number, source, description.isEmpty() ? GetSystemMessage(number) : description};
+}
+
+void CommPort::recordLineError(int32_t number, const QString &source)
+{
+    record(number, source,
+           GetSystemMessage(number) + QStringLiteral("  COMM Error Flags = ") +
+               QString::number(takeErrorFlags(), 16).toUpper());
+}
+
+uint32_t CommPort::takeErrorFlags()
+{
+    serial_icounter_struct counts{};
+    if (fd_ < 0 || ::ioctl(fd_, TIOCGICOUNT, &counts) != 0)
+        return 0;
+    uint32_t flags = 0;
+    if (counts.buf_overrun != lineErrors_.bufferOverrun)
+        flags |= 0x0001;
+    if (counts.overrun != lineErrors_.overrun)
+        flags |= 0x0002;
+    if (counts.parity != lineErrors_.parity)
+        flags |= 0x0004;
+    if (counts.frame != lineErrors_.frame)
+        flags |= 0x0008;
+    if (counts.brk != lineErrors_.brk)
+        flags |= 0x0010;
+    lineErrors_ = {counts.frame, counts.overrun, counts.parity, counts.brk, counts.buf_overrun};
+    return flags;
+}
+
+QString CommPort::GetSystemMessage(int32_t errorCode)
+{
+    return QString::fromLocal8Bit(std::strerror(errorCode)).trimmed();
+}
+
+void CommPort::setPortOpen(bool value)
+{
+    if (value)
+        open();
+    else if (fd_ >= 0)
+        close();
+}
+
+void CommPort::open()
+{
+    if (fd_ >= 0) {
+        record(-1, QStringLiteral("CommOpen"), QStringLiteral("Port in use."));
+        return;
+    }
+    bool numeric = false;
+    const QString path = platform::serial::devicePathForPort(PortNumber.trimmed().toInt(&numeric));
+    if (!numeric || path.isEmpty()) {
+        record(ENOENT, QStringLiteral("CommOpen (CreateFile)"));
+        return;
+    }
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        record(errno, QStringLiteral("CommOpen (CreateFile)"));
+        return;
+    }
+    // The port is not shared: a second console (or any program that locks it) is refused.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        record(errno, QStringLiteral("CommOpen (CreateFile)"));
+        ::close(fd);
+        return;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    fd_ = fd;
+    baud_ = 0;
+    takeErrorFlags(); // line errors from before this opening are not ours
+
+    if (::tcflush(fd_, TCIOFLUSH) != 0) {
+        record(errno, QStringLiteral("CommOpen (PurgeComm)"));
+        return;
+    }
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0) {
+        record(errno, QStringLiteral("CommOpen (GetCommState)"));
+        return;
+    }
+    LineSettings line;
+    if (!parseSettings(Settings, line)) {
+        record(EINVAL, QStringLiteral("CommOpen (BuildCommDCB)"));
+        return;
+    }
+    baud_ = line.baud;
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CLOCAL | CREAD | line.dataBits | line.parity | (line.twoStopBits ? CSTOPB : 0);
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    ::cfsetispeed(&tio, line.speed);
+    ::cfsetospeed(&tio, line.speed);
+    if (::tcsetattr(fd_, TCSANOW, &tio) != 0)
+        record(errno, QStringLiteral("CommOpen (SetCommState)"));
+}
+
+void CommPort::close()
+{
+    // Linux releases the descriptor even when close reports an error, so the port counts as
+    // closed either way: keeping the number would later write into whatever reuses it.
+    if (::close(fd_) != 0)
+        record(errno, QStringLiteral("CommClose (CloseHandle)"));
+    fd_ = -1;
+}
+
+void CommPort::setModemLine(int line, bool value, const char *source)
+{
+    int bits = line;
+    if (::ioctl(fd_, value ? TIOCMBIS : TIOCMBIC, &bits) != 0)
+        record(errno, QString::fromLatin1(source));
+}
+
+void CommPort::setRTSEnable(bool value)
+{
+    setModemLine(TIOCM_RTS, value, "CommRTS (EscapeCommFunction)");
+}
+
+void CommPort::setDTREnable(bool value)
+{
+    setModemLine(TIOCM_DTR, value, "CommDTR (EscapeCommFunction)");
+}
+
+int32_t CommPort::InBufferCount()
+{
+    int waiting = 0;
+    if (::ioctl(fd_, FIONREAD, &waiting) != 0) {
+        record(errno, QStringLiteral("CommStatus (ClearCommError)"));
+        return 0;
+    }
+    return waiting;
+}
+
+QByteArray CommPort::Input_()
+{
+    int waiting = 0;
+    if (::ioctl(fd_, FIONREAD, &waiting) != 0) {
+        record(errno, QStringLiteral("CommRead (ClearCommError)"));
+        return {};
+    }
+    if (waiting <= 0 || InputLen <= 0)
+        return {};
+    QByteArray buffer(std::min(InputLen, waiting), '\0');
+    ssize_t got = 0;
+    do {
+        got = ::read(fd_, buffer.data(), static_cast<size_t>(buffer.size()));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        if (errno != EAGAIN)
+            recordLineError(errno, QStringLiteral("CommRead (ReadFile)"));
+        return {};
+    }
+    buffer.truncate(static_cast<qsizetype>(got));
+    return buffer;
+}
+
+void CommPort::setOutput(const QByteArray &bytes)
+{
+    if (fd_ < 0) {
+        record(EBADF, QStringLiteral("CommWrite (WriteFile)"));
+        return;
+    }
+    // The driver takes the bytes at line speed; a line that does not drain within a second
+    // beyond that is reported rather than waited on.
+    const int32_t bitsPerSecond = baud_ > 0 ? baud_ : 9600;
+    const qint64 lineMs = static_cast<qint64>(bytes.size()) * 11 * 1000 / bitsPerSecond;
+    const QDeadlineTimer deadline(1000 + 2 * lineMs);
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t written = ::write(fd_, bytes.constData() + sent, static_cast<size_t>(bytes.size() - sent));
+        if (written > 0) {
+            sent += written;
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && errno != EAGAIN) {
+            recordLineError(errno, QStringLiteral("CommWrite (WriteFile)"));
+            return;
+        }
+        pollfd pfd{fd_, POLLOUT, 0};
+        const int ready = ::poll(&pfd, 1, static_cast<int>(deadline.remainingTime()));
+        if (ready == 0 || deadline.hasExpired()) {
+            recordLineError(ETIMEDOUT, QStringLiteral("CommWrite (WriteFile)"));
+            return;
+        }
+        if (ready < 0 && errno != EINTR) {
+            recordLineError(errno, QStringLiteral("CommWrite (WriteFile)"));
+            return;
+        }
+        if (ready > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL))) {
+            recordLineError(EIO, QStringLiteral("CommWrite (WriteFile)"));
+            return;
+        }
+    }
+}

@@ -1,0 +1,117 @@
+#include "MBRequest.h"
+
+#include "MBRequests.h"
+#include "core/mdlTools.h"
+#include "platform/Clock.h"
+#include "platform/Error.h"
+
+namespace
+{
+
+constexpr int FunctionWriteMultiple = 16;
+constexpr int TcpHeaderLength = 6;
+
+[[noreturn]] void overflow()
+{
+    throw platform::Error(platform::err::Overflow, QStringLiteral("MBRequest.CommandString"),
+                          QStringLiteral("Overflow"));
+}
+
+[[noreturn]] void subscriptOutOfRange()
+{
+    throw platform::Error(platform::err::SubscriptOutOfRange, QStringLiteral("MBRequest.MBData"),
+                          QStringLiteral("Subscript out of range"));
+}
+
+uint8_t fieldByte(int32_t value)
+{
+    if (value < 0 || value > 255)
+        overflow();
+    return static_cast<uint8_t>(value);
+}
+
+// High and low byte of a 16-bit field.
+void putWord(QByteArray &frame, int offset, int32_t value)
+{
+    if (value < 0 || value > 0xFFFF)
+        overflow();
+    frame[offset] = static_cast<char>(value >> 8);
+    frame[offset + 1] = static_cast<char>(value & 0xFF);
+}
+
+} // namespace
+
+MBRequest::MBRequest()
+{
+    markSent();
+}
+
+void MBRequest::markSent()
+{
+    SendTime = static_cast<float>(platform::clock::secondsSinceMidnight());
+    sentAt_ = platform::clock::monotonicSeconds();
+}
+
+std::shared_ptr<MBRequests> MBRequest::Requests()
+{
+    if (!parent_)
+        parent_ = std::make_shared<MBRequests>();
+    return parent_;
+}
+
+int32_t MBRequest::MBData(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(data_.size()))
+        subscriptOutOfRange();
+    return data_[static_cast<std::size_t>(index)];
+}
+
+void MBRequest::setMBData(int index, int32_t value)
+{
+    if (index < 0)
+        subscriptOutOfRange();
+    if (index >= static_cast<int>(data_.size()))
+        data_.resize(static_cast<std::size_t>(index) + 1, 0);
+    data_[static_cast<std::size_t>(index)] = value;
+}
+
+QByteArray MBRequest::CommandString() const
+{
+    const bool tcp = mode_ != ModeRTU;
+    const int p = tcp ? TcpHeaderLength : 0;
+    QByteArray frame(tcp ? 12 : 8, '\0');
+    if (tcp) {
+        putWord(frame, 0, transactionId_);
+        frame[5] = 6;
+    }
+    switch (function_) {
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case FunctionWriteMultiple:
+        frame[p] = static_cast<char>(fieldByte(address_));
+        frame[p + 1] = static_cast<char>(fieldByte(function_));
+        putWord(frame, p + 2, startAddress_);
+        putWord(frame, p + 4, quantity_);
+        break;
+    default: break;
+    }
+    if (function_ == FunctionWriteMultiple) {
+        const int q = quantity_;
+        // The device takes the register values straight after the quantity: no byte count.
+        frame.resize(2 * q + (tcp ? 12 : 8));
+        for (int i = 0; i < q; ++i)
+            putWord(frame, p + 6 + 2 * i, MBData(i));
+        if (tcp)
+            frame[5] = static_cast<char>(fieldByte(2 * q + 6));
+    }
+    if (!tcp) {
+        int32_t crc = 0xFFFF;
+        for (int i = 0; i < frame.size() - 2; ++i)
+            mdlTools::CRC16Update(static_cast<uint8_t>(frame[i]), crc);
+        frame[frame.size() - 2] = static_cast<char>(crc & 0xFF);
+        frame[frame.size() - 1] = static_cast<char>((crc >> 8) & 0xFF);
+    }
+    return frame;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "MBRequest.h"
+#include "platform/KeyedCollection.h"
+
+#include <QString>
+#include <memory>
+
+// The requests waiting for their replies, in the order they were queued.
+class MBRequests
+{
+public:
+    using Pointer = std::shared_ptr<MBRequest>;
+
+    // An empty key adds the request without one; a key already held raises 457.
+    void Add(const Pointer &request, const QString &key);
+    Pointer Item(int position) const { return items_.item(position); }
+    Pointer Item(const QString &key) const { return items_.item(key); }
+    int Count() const { return items_.count(); }
+    void Remove(int position) { items_.remove(position); }
+    void Remove(const QString &key) { items_.remove(key); }
+    bool Contains(const QString &key) const { return items_.contains(key); }
+
+    auto begin() const { return items_.begin(); }
+    auto end() const { return items_.end(); }
+
+private:
+    platform::KeyedCollection<MBRequest> items_;
+};

@@ -1,0 +1,23 @@
+#include "MbapFrameReader.h"
+
+std::optional<MbapFrameReader::Frame> MbapFrameReader::next(Source &source)
+{
+    while (source.available() >= HeaderLength) {
+        const QByteArray header = source.peek(HeaderLength);
+        if (header.size() < HeaderLength)
+            return std::nullopt;
+        const int length = static_cast<uint8_t>(header[4]) * 256 + static_cast<uint8_t>(header[5]);
+        if (length >= ImpossibleLength) {
+            source.take(source.available());
+            continue;
+        }
+        if (source.available() < length + HeaderLength)
+            return std::nullopt;
+        source.take(HeaderLength);
+        Frame frame;
+        frame.transactionId = static_cast<uint8_t>(header[0]) * 256 + static_cast<uint8_t>(header[1]);
+        frame.pdu = source.take(length);
+        return frame;
+    }
+    return std::nullopt;
+}

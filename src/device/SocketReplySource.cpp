@@ -1,0 +1,18 @@
+#include "SocketReplySource.h"
+
+#include "platform/WinSocket.h"
+
+qint64 SocketReplySource::available()
+{
+    return socket_.BytesReceived();
+}
+
+QByteArray SocketReplySource::peek(qint64 count)
+{
+    return socket_.PeekData(count);
+}
+
+QByteArray SocketReplySource::take(qint64 count)
+{
+    return socket_.GetData(count);
+}

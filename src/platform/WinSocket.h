@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+class QTcpSocket;
+class QUdpSocket;
+
+namespace platform
+{
+
+// The socket control of the links and the network tools: one object, TCP client or UDP by
+// Protocol, with the state numbers and members the program uses.
+class WinSocket : public QObject
+{
+    Q_OBJECT
+public:
+    enum StateValue : int16_t {
+        sckClosed = 0,
+        sckOpen = 1,
+        sckResolvingHost = 4,
+        sckConnecting = 6,
+        sckConnected = 7,
+        sckClosing = 8,
+        sckError = 9,
+    };
+    enum ProtocolValue : int16_t { sckTCPProtocol = 0, sckUDPProtocol = 1 };
+
+    explicit WinSocket(QObject *parent = nullptr);
+    ~WinSocket() override;
+
+    int16_t State() const;
+
+    // TCP: bytes waiting in the stream. UDP: the size of the next datagram.
+    qint64 BytesReceived() const;
+    // Up to maxLength bytes (all when negative); PeekData leaves them waiting. UDP reads the next
+    // datagram whole; a shorter maxLength cuts it and the rest is lost.
+    QByteArray PeekData(qint64 maxLength = -1);
+    QByteArray GetData(qint64 maxLength = -1);
+    // TCP: onto the connection. UDP: one datagram to RemoteHost:RemotePort.
+    void SendData(const QByteArray &data);
+
+    QString RemoteHost() const { return remoteHost_; }
+    void setRemoteHost(const QString &host) { remoteHost_ = host; }
+    int32_t RemotePort() const { return remotePort_; }
+    void setRemotePort(int32_t port) { remotePort_ = port; }
+    int32_t LocalPort() const;
+    void setLocalPort(int32_t port) { localPort_ = port; }
+    int16_t Protocol() const { return protocol_; }
+    void setProtocol(int16_t protocol);
+    // The address of the peer: the connected host, or the sender of the last datagram read.
+    QString RemoteHostIP() const;
+
+    // UDP: binds to localPort (LocalPort when 0 is given and set) on localIP or every address.
+    void Bind(int32_t localPort = 0, const QString &localIP = QString());
+    // TCP: connects to RemoteHost:RemotePort; progress shows in State.
+    void Connect();
+    void Close();
+
+signals:
+    void DataArrival(qint64 bytesTotal);
+    // The peer closed the connection (the control's close notification).
+    void Closed();
+
+private:
+    void onTcpError();
+    void onTcpReadyRead();
+    void onUdpReadyRead();
+    void dropSockets();
+
+    struct Datagram {
+        QByteArray data;
+        QHostAddress sender;
+    };
+
+    int16_t protocol_ = sckTCPProtocol;
+    QString remoteHost_;
+    int32_t remotePort_ = 0;
+    int32_t localPort_ = 0;
+    bool failed_ = false;
+    bool peerClosed_ = false;
+    std::unique_ptr<QTcpSocket> tcp_;
+    std::unique_ptr<QUdpSocket> udp_;
+    std::deque<Datagram> datagrams_;
+    QHostAddress lastSender_;
+};
+
+} // namespace platform
