@@ -1,0 +1,71 @@
+#include "FAdminPsw.h"
+
+#include "core/mdlStrings.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+FAdminPsw::FAdminPsw(QWidget *parent)
+    : QDialog(parent), txtPassword(makePasswordBox(QStringLiteral("txtPassword"), this)), cmdOk(new QPushButton(this)),
+      cmdCancel(new QPushButton(this))
+{
+    setObjectName(QStringLiteral("FAdminPsw"));
+    lblLabels[1] = new QLabel(this);
+    lblLabels[1]->setObjectName(QStringLiteral("lblLabels_1"));
+    lblLabels[1]->setBuddy(txtPassword);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setDefault(true);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto *form = new QFormLayout;
+    form->addRow(lblLabels[1], txtPassword);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    connect(cmdOk, &QPushButton::clicked, this, &FAdminPsw::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &FAdminPsw::cmdCancel_Click);
+    Localize();
+}
+
+void FAdminPsw::Localize()
+{
+    setWindowTitle(mdlStrings::Translate(169));
+    cmdOk->setText(mdlStrings::Translate(82));
+    cmdCancel->setText(mdlStrings::Translate(26));
+    lblLabels[1]->setText(mdlStrings::Translate(9));
+}
+
+QLineEdit *FAdminPsw::makePasswordBox(const QString &name, QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    return box;
+}
+
+void FAdminPsw::reject()
+{
+    Password = PasswordCancelMarker;
+    QDialog::reject();
+}
+
+void FAdminPsw::cmdOk_Click()
+{
+    Password = txtPassword->text();
+    accept();
+}
+
+void FAdminPsw::cmdCancel_Click()
+{
+    reject();
+}

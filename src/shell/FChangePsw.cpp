@@ -1,0 +1,75 @@
+#include "FChangePsw.h"
+
+#include "FAdminPsw.h"
+#include "core/mdlStrings.h"
+#include "platform/UiService.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+FChangePsw::FChangePsw(QWidget *parent)
+    : QDialog(parent), NewPassword(PasswordCancelMarker),
+      txtNewPsw1(FAdminPsw::makePasswordBox(QStringLiteral("txtNewPsw1"), this)),
+      txtNewPsw2(FAdminPsw::makePasswordBox(QStringLiteral("txtNewPsw2"), this)), cmdOk(new QPushButton(this)),
+      cmdCancel(new QPushButton(this))
+{
+    setObjectName(QStringLiteral("FChangePsw"));
+    auto *form = new QFormLayout;
+    for (const auto &[index, box] : {std::pair{0, txtNewPsw1}, std::pair{2, txtNewPsw2}}) {
+        auto *label = new QLabel(this);
+        label->setObjectName(QStringLiteral("lblLabels_%1").arg(index));
+        label->setBuddy(box);
+        lblLabels[index] = label;
+        form->addRow(label, box);
+    }
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setDefault(true);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    connect(cmdOk, &QPushButton::clicked, this, &FChangePsw::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &FChangePsw::cmdCancel_Click);
+    Localize();
+}
+
+void FChangePsw::Localize()
+{
+    setWindowTitle(mdlStrings::Translate(142));
+    cmdOk->setText(mdlStrings::Translate(82));
+    cmdCancel->setText(mdlStrings::Translate(26));
+    lblLabels[0]->setText(mdlStrings::Translate(182));
+    lblLabels[2]->setText(mdlStrings::Translate(183));
+}
+
+void FChangePsw::reject()
+{
+    NewPassword = PasswordCancelMarker;
+    QDialog::reject();
+}
+
+void FChangePsw::cmdOk_Click()
+{
+    if (txtNewPsw1->text() != txtNewPsw2->text()) {
+        platform::ui::msgBox(mdlStrings::Translate(165), platform::MsgButtons::Ok, platform::MsgIcon::Exclamation,
+                             platform::ui::DefaultTitle);
+        return;
+    }
+    NewPassword = txtNewPsw1->text();
+    accept();
+}
+
+void FChangePsw::cmdCancel_Click()
+{
+    reject();
+}
