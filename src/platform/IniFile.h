@@ -6,32 +6,41 @@
 #include <optional>
 
 // INI files with the behaviour of the Windows profile functions: section and key names compared
-// without case, names and values trimmed, the first of duplicate keys wins, a value in matching
-// double quotes loses them, comments and unknown lines and their order survive a write, CR LF line
-// ends, and every write replaces the file atomically.
-namespace platform::ini {
+// without case, names and values trimmed, the first of duplicate sections and keys wins, a value
+// in matching quotes loses them, comments and unknown lines and their order survive a write, CR LF
+// line ends, 8-bit text (UTF-8 when the file starts with a byte-order mark), and every write
+// replaces the file atomically.
+namespace platform::ini
+{
 
-// A value longer than bufferSize - 1 characters comes back cut to that length. A missing file,
-// section or key gives defaultValue.
+// A value longer than bufferSize - 1 characters comes back cut to that length; a value holding a
+// NUL character ends before it. A missing file, section or key, or a key line without "=", gives
+// defaultValue.
 QString readString(const QString &file, const QString &section, const QString &key, const QString &defaultValue,
                    int bufferSize = 999);
 
 // The leading (optionally signed) decimal digits of the value; defaultValue when the key is missing
-// or holds no digits. The result is what a 32-bit profile reader returns.
+// or holds no digits. The result is what a 32-bit profile reader returns (70000 stays 70000); a
+// number beyond 32 bits gives defaultValue.
 int32_t readInt(const QString &file, const QString &section, const QString &key, int32_t defaultValue);
 
-// Section names in file order, as far as they fit in bufferSize characters (each name plus its
-// terminator).
+// Section names in file order, each once, as far as they fit in bufferSize characters (each name
+// plus its terminator, and a final terminator); a name that would be cut is left out.
 QStringList sectionNames(const QString &file, int bufferSize = 999);
 
-// Key names of a section in file order, first occurrence only, as far as they fit in bufferSize.
+// Key names of the first section of that name in file order, each once, fitted like sectionNames.
 QStringList keyNames(const QString &file, const QString &section, int bufferSize = 999);
 
-// Sets a key, creating the file and section when missing. False when the file cannot be written.
+// Sets a key, creating the file and section when missing. False when the file cannot be read or
+// written (a read-only file stays as it is), or when a name would not read back: an empty name, a
+// section name with "]", a key name with "=" or beginning with "[", ";" or "#", a line break in a
+// name. Line breaks in the value become blanks; a value with outer blanks or enclosing quotes is
+// written in double quotes, so every value reads back as it was written.
 bool writeString(const QString &file, const QString &section, const QString &key, const QString &value);
 
-// Removes a key or a whole section. False when the file cannot be written.
+// Removes a key or a whole section. True when the key or section is gone afterwards (also when it
+// never was there); false when the file cannot be written.
 bool deleteKey(const QString &file, const QString &section, const QString &key);
 bool deleteSection(const QString &file, const QString &section);
 
-}  // namespace platform::ini
+} // namespace platform::ini

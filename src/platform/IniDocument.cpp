@@ -1,0 +1,235 @@
+#include "IniDocument.h"
+
+#include "AnsiText.h"
+
+namespace platform
+{
+namespace
+{
+
+const QByteArray Utf8Bom("\xEF\xBB\xBF");
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+// Only blanks and tabs count: a no-break space or a form feed is part of a value.
+QString trimBlanks(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && isBlank(text[first]))
+        ++first;
+    while (last > first && isBlank(text[last - 1]))
+        --last;
+    return text.mid(first, last - first);
+}
+
+bool isQuote(QChar c)
+{
+    return c == QLatin1Char('"') || c == QLatin1Char('\'');
+}
+
+bool quotedWhole(const QString &text)
+{
+    return text.size() >= 2 && isQuote(text.front()) && text.front() == text.back();
+}
+
+QString unquote(const QString &text)
+{
+    return quotedWhole(text) ? text.mid(1, text.size() - 2) : text;
+}
+
+// A value that the reader would change (outer blanks trimmed, enclosing quotes removed) is
+// written in double quotes, so it reads back as it was given. Line breaks would split the line.
+QString storedValue(QString value)
+{
+    value.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const bool needsQuotes =
+        !value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()) || quotedWhole(value));
+    return needsQuotes ? QLatin1Char('"') + value + QLatin1Char('"') : value;
+}
+
+bool sameName(const QString &a, const QString &b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+IniDocument IniDocument::parse(const QByteArray &bytes)
+{
+    IniDocument doc;
+    qsizetype pos = 0;
+    if (bytes.startsWith(Utf8Bom)) {
+        doc.byteOrderMark_ = Utf8Bom;
+        pos = Utf8Bom.size();
+    }
+    while (pos < bytes.size()) {
+        qsizetype end = pos;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        doc.lines_.push_back(doc.makeLine(bytes.mid(pos, end - pos)));
+        pos = end;
+        if (pos < bytes.size() && bytes[pos] == '\r')
+            ++pos;
+        if (pos < bytes.size() && bytes[pos] == '\n' && (pos == end || bytes[pos - 1] == '\r'))
+            ++pos;
+    }
+    return doc;
+}
+
+QByteArray IniDocument::serialise() const
+{
+    QByteArray out = byteOrderMark_;
+    for (const Line &line : lines_)
+        out += line.raw + "\r\n";
+    return out;
+}
+
+IniDocument::Line IniDocument::makeLine(const QByteArray &raw) const
+{
+    Line line;
+    line.raw = raw;
+    const QString text = trimBlanks(decode(raw));
+    if (text.isEmpty() || text.front() == QLatin1Char(';') || text.front() == QLatin1Char('#'))
+        return line;
+    if (text.front() == QLatin1Char('[')) {
+        line.kind = Kind::Section;
+        const qsizetype close = text.indexOf(QLatin1Char(']'));
+        line.name = trimBlanks(text.mid(1, close < 0 ? -1 : close - 1));
+        return line;
+    }
+    line.kind = Kind::Key;
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    if (equals < 0) {
+        line.name = text;
+        return line;
+    }
+    line.name = trimBlanks(text.left(equals));
+    line.value = unquote(trimBlanks(text.mid(equals + 1)));
+    return line;
+}
+
+QString IniDocument::decode(const QByteArray &bytes) const
+{
+    return byteOrderMark_.isEmpty() ? ansi::decode(bytes) : QString::fromUtf8(bytes);
+}
+
+QByteArray IniDocument::encode(const QString &text) const
+{
+    return byteOrderMark_.isEmpty() ? ansi::encode(text) : text.toUtf8();
+}
+
+int IniDocument::findSection(const QString &section) const
+{
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].kind == Kind::Section && sameName(lines_[i].name, section))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int IniDocument::sectionEnd(int header) const
+{
+    auto i = static_cast<std::size_t>(header) + 1;
+    while (i < lines_.size() && lines_[i].kind != Kind::Section)
+        ++i;
+    return static_cast<int>(i);
+}
+
+int IniDocument::findKey(int header, const QString &key) const
+{
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        if (lines_[i].kind == Kind::Key && sameName(lines_[i].name, key))
+            return i;
+    }
+    return -1;
+}
+
+std::optional<QString> IniDocument::value(const QString &section, const QString &key) const
+{
+    const int header = findSection(trimBlanks(section));
+    if (header < 0)
+        return std::nullopt;
+    const int line = findKey(header, trimBlanks(key));
+    return line < 0 ? std::nullopt : lines_[line].value;
+}
+
+QStringList IniDocument::sectionNames() const
+{
+    QStringList names;
+    for (const Line &line : lines_) {
+        if (line.kind == Kind::Section && !names.contains(line.name, Qt::CaseInsensitive))
+            names << line.name;
+    }
+    return names;
+}
+
+QStringList IniDocument::keyNames(const QString &section) const
+{
+    QStringList names;
+    const int header = findSection(trimBlanks(section));
+    if (header < 0)
+        return names;
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        if (lines_[i].kind == Kind::Key && !lines_[i].name.isEmpty() &&
+            !names.contains(lines_[i].name, Qt::CaseInsensitive))
+            names << lines_[i].name;
+    }
+    return names;
+}
+
+void IniDocument::setValue(const QString &section, const QString &key, const QString &value)
+{
+    const QString sectionName = trimBlanks(section);
+    const QString keyName = trimBlanks(key);
+    int header = findSection(sectionName);
+    if (header < 0) {
+        lines_.push_back(makeLine(encode(QLatin1Char('[') + sectionName + QLatin1Char(']'))));
+        header = static_cast<int>(lines_.size()) - 1;
+    }
+    const int existing = findKey(header, keyName);
+    // An existing line keeps the file's spelling of the key.
+    const QString name = existing >= 0 ? lines_[existing].name : keyName;
+    Line line = makeLine(encode(name + QLatin1Char('=') + storedValue(value)));
+    if (existing >= 0) {
+        lines_[existing] = std::move(line);
+        return;
+    }
+    int insertAt = header + 1;
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        if (lines_[i].kind == Kind::Key)
+            insertAt = i + 1;
+    }
+    lines_.insert(lines_.begin() + insertAt, std::move(line));
+}
+
+bool IniDocument::removeKey(const QString &section, const QString &key)
+{
+    const int header = findSection(trimBlanks(section));
+    if (header < 0)
+        return false;
+    bool removed = false;
+    for (int line = findKey(header, trimBlanks(key)); line >= 0; line = findKey(header, trimBlanks(key))) {
+        lines_.erase(lines_.begin() + line);
+        removed = true;
+    }
+    return removed;
+}
+
+bool IniDocument::removeSection(const QString &section)
+{
+    bool removed = false;
+    for (int header = findSection(trimBlanks(section)); header >= 0; header = findSection(trimBlanks(section))) {
+        lines_.erase(lines_.begin() + header, lines_.begin() + sectionEnd(header));
+        removed = true;
+    }
+    return removed;
+}
+
+} // namespace platform

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace platform
+{
+
+// The lines of one INI file. Section headers and key lines are understood; every other line
+// (comments, blank lines, garbage) is kept as it came. Lookups follow the profile rules: names
+// compared without case, the first of duplicate sections and keys wins. Untouched lines are
+// written back byte for byte, each ended with CR LF.
+class IniDocument
+{
+public:
+    // Lines may end with CR LF, LF or CR. A UTF-8 byte-order mark switches the file to UTF-8;
+    // otherwise it is read as 8-bit text.
+    static IniDocument parse(const QByteArray &bytes);
+    QByteArray serialise() const;
+
+    // The value of a key in the first section of that name, quotes removed; nullopt when the
+    // section or key is missing or the key line has no "=".
+    std::optional<QString> value(const QString &section, const QString &key) const;
+
+    QStringList sectionNames() const;
+    // Keys of the first section of that name, in file order, each name once.
+    QStringList keyNames(const QString &section) const;
+
+    // Sets a key in the first section of that name: replaces the first line of that key, or adds
+    // the key after the section's last key, or adds the section at the end of the file.
+    void setValue(const QString &section, const QString &key, const QString &value);
+    // Remove every line of the key in the first section of that name / every section of that
+    // name with its lines. False when nothing was there.
+    bool removeKey(const QString &section, const QString &key);
+    bool removeSection(const QString &section);
+
+private:
+    enum class Kind { Other, Section, Key };
+    struct Line {
+        QByteArray raw;
+        Kind kind = Kind::Other;
+        QString name;
+        std::optional<QString> value;
+    };
+
+    Line makeLine(const QByteArray &raw) const;
+    QString decode(const QByteArray &bytes) const;
+    QByteArray encode(const QString &text) const;
+    // Index of the first header of the section, or -1; the section's lines end before sectionEnd.
+    int findSection(const QString &section) const;
+    int sectionEnd(int header) const;
+    int findKey(int header, const QString &key) const;
+
+    QByteArray byteOrderMark_;
+    std::vector<Line> lines_;
+};
+
+} // namespace platform
