@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Error.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
@@ -39,17 +40,26 @@ double HiResTimer()
 void Wait(int32_t milliseconds, bool allowEvents)
 {
     const double end = HiResTimer() + milliseconds / 1000.0;
-    // The loop re-checks the clock after each sleep: timer wake-ups may come early, and tests move
-    // the clock forward.
+    // Timer wake-ups may come a little early, so the clock is checked again after each sleep.
     for (double remaining = end - HiResTimer(); remaining > 0; remaining = end - HiResTimer()) {
         const int sleepMs = static_cast<int>(std::ceil(remaining * 1000.0));
-        if (allowEvents && QCoreApplication::instance()) {
-            QEventLoop loop;
-            QTimer::singleShot(sleepMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-            loop.exec();
-        } else {
+        auto *dispatcher = QAbstractEventDispatcher::instance();
+        if (!allowEvents || !dispatcher) {
             QThread::msleep(static_cast<unsigned long>(sleepMs));
+            continue;
         }
+        QEventLoop loop;
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        deadline.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        // Whatever ran meanwhile may have moved the clock on (tests do); look again before sleeping.
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&loop, end] {
+            if (HiResTimer() >= end)
+                loop.quit();
+        });
+        deadline.start(sleepMs);
+        loop.exec();
     }
 }
 
