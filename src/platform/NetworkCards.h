@@ -3,15 +3,17 @@
 #include <QList>
 #include <QString>
 
-namespace platform {
+namespace platform
+{
 
 struct NetworkCard {
-    QString description;  // the interface's human-readable name
-    QString ipAddress;    // its first IPv4 address
+    QString description; // the interface's human-readable name
+    QString ipAddress;   // its first IPv4 address
     QString subnetMask;
 };
 
-// The PC's network cards that carry an IPv4 address.
+// The PC's network cards that are up and carry an IPv4 address, in the system's order; the
+// loopback card is left out.
 QList<NetworkCard> networkCards();
 
-}  // namespace platform
+} // namespace platform
