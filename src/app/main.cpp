@@ -1,3 +1,5 @@
+#include "shell/FMain.h"
+#include "shell/base/MainWindowHook.h"
 #include "shell/base/mdlMain.h"
 
 #include <QApplication>
@@ -5,6 +7,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    mdlMain::LoadMainWindow = [] { FMain::Load(); };
     mdlMain::Main();
     return QApplication::exec();
 }

@@ -1,11 +1,10 @@
 #include "mdlMain.h"
 
+#include "MainWindowHook.h"
 #include "core/mdlTools.h"
 #include "platform/Error.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Runtime.h"
-
-#include <QMainWindow>
 
 namespace mdlMain {
 namespace {
@@ -74,10 +73,8 @@ void Main()
 {
     NoEthernetSerials = BuildNoEthernetSerials();
     LoadSettings();
-    auto *window = new QMainWindow;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowTitle(QStringLiteral("Varix Configuration Console"));
-    window->show();
+    if (LoadMainWindow)
+        LoadMainWindow();
 }
 
 void LoadSettings()

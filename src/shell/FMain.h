@@ -1,0 +1,148 @@
+#pragma once
+
+#include "PendingLogOn.h"
+
+#include <QMainWindow>
+#include <QMap>
+#include <QPixmap>
+#include <QPointer>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+class CDevice;
+class FDeviceSettings;
+class IApplication;
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class StatusBarPanel;
+
+// The console's one main window: the menus, the status bar, the link watchdog that keeps the
+// device connected, the firmware check on every connection and the firmware programming.
+class FMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit FMain(QWidget *parent = nullptr);
+    ~FMain() override;
+
+    // Creates the window and runs its load handler, which shows it; the window deletes itself
+    // when closed.
+    static FMain *Load();
+
+    void Form_Load();
+    void tmrCheckStatus_Timer();
+    void tmrStatusBar_Timer();
+    void mDevice_ConnectionStatusChanged();
+    void mDevice_IOStatusChanged();
+    void mDevice_NewRAMData();
+
+    void BuildFirmwareMenus();
+    void SetOnChipSW(const QString &key, bool force);
+    bool DownloadFirmware(int32_t k);
+    void LoadApplicationPanel();
+    void ReadInterfacesIni();
+
+    void mnuApp_Click(int index);
+    void mnuAux_Click(int index);
+    void mnuTooUplFW_Click();
+    void mnuFilAdminOn_Click();
+    void mnuFilSULogon_Click();
+    void mnuFilAdminOff_Click();
+    void mnuFilSULogOff_Click();
+    void mnuFilChangePsw_Click();
+    void mnuFilChangeSUPsw_Click();
+    void mnuFilExit_Click();
+    void mnuHelAbout_Click();
+    void mnuTooDevice_Click();
+    void mnuTooOptions_Click();
+
+    StatusBarPanel *panel(const QString &key) const;
+
+    CDevice *mDevice = nullptr;
+    PendingLogOn AdminLogOnTime;
+    PendingLogOn SULogOnTime;
+    QPointer<QWidget> LogViewer;
+
+    // The hosted application panel, as a control and as its interface; both set or both empty.
+    QPointer<QWidget> AppPanelControl;
+    IApplication *AppPanel = nullptr;
+
+    QMenu *mnuFile;
+    QAction *mnuFilAdminOn;
+    QAction *mnuFilAdminOff;
+    QAction *mnuAdminPswDisabled;
+    QAction *mnuFilChangePsw;
+    QAction *mnuFilSULogon;
+    QAction *mnuFilSULogOff;
+    QAction *mnuFilSUPswDisabled;
+    QAction *mnuFilChangeSUPsw;
+    QAction *mnuFilExit;
+
+    QMenu *mnuTools;
+    QMenu *mnuTooLog;
+    QAction *mnuEveVarix;
+    QAction *mnuEveFile;
+    QAction *mnuEveSave;
+    QAction *mnuTooSep1;
+    QMenu *mnuTooArcRest;
+    QAction *mnuArcLoadFile;
+    QAction *mnuArcSaveFile;
+    QAction *mnuTooOptions;
+    QAction *mnuTooCfgNet;
+    QAction *mnuTooDevice;
+    QAction *mnuTooUplFW;
+
+    QMenu *mnuChoose;
+    std::vector<QAction *> mnuChoMachine;
+
+    QMenu *mnuFirmware;
+    QMenu *mnuFirApplication;
+    std::vector<QAction *> mnuApp;
+    QMenu *mnuFirAuxiliary;
+    std::vector<QAction *> mnuAux;
+
+    QMenu *mnuHelp;
+    QAction *mnuHelAbout;
+
+    QMenu *mnuBrn;
+    QAction *mnuBrnInit;
+    QAction *mnuBrnCollaudo;
+    QAction *mnuBrnDebug;
+    QAction *mnuBrnLockPort;
+    QAction *mnuBrn485;
+
+    QStatusBar *stbMain;
+    QMap<QString, QPixmap> imlStatusBar;
+    QLabel *lblConnecting;
+    QTimer *tmrCheckStatus;
+    QTimer *tmrStatusBar;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildStatusBar();
+    void ApplyCaptions();
+    void connectDevice();
+    void Form_QueryUnload();
+    void Form_Unload();
+    void settleLogOn(PendingLogOn &logOn, int roleBit);
+    void checkFirmware();
+    void switchSoftware();
+    void closeApplicationPanel();
+    void logOn(PendingLogOn &logOn, void (CDevice::*request)(const QString &));
+    void changePassword(void (CDevice::*request)(QString &));
+    void addFirmwareItem(bool application, const QString &key, const QString &caption, bool enabled);
+    void logOffBeforeClosing();
+    void showLinkError();
+    QAction *addMenuItem(QMenu *menu, const QString &name);
+
+    QPointer<FDeviceSettings> deviceSettings_;
+    bool adminShownInMenus_ = false;
+    bool watchdogErrorShown_ = false;
+};

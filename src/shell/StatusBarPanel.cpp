@@ -1,0 +1,33 @@
+#include "StatusBarPanel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+StatusBarPanel::StatusBarPanel(const QString &key, QWidget *parent)
+    : QWidget(parent), picture_(new QLabel(this)), text_(new QLabel(this))
+{
+    setObjectName(key);
+    picture_->hide();
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 0);
+    layout->setSpacing(3);
+    layout->addWidget(picture_);
+    layout->addWidget(text_);
+}
+
+QString StatusBarPanel::text() const
+{
+    return text_->text();
+}
+
+void StatusBarPanel::setText(const QString &text)
+{
+    text_->setText(text);
+}
+
+void StatusBarPanel::setPicture(const QPixmap &picture)
+{
+    hasPicture_ = !picture.isNull();
+    picture_->setPixmap(picture);
+    picture_->setVisible(hasPicture_);
+}

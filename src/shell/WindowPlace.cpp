@@ -1,0 +1,83 @@
+#include "WindowPlace.h"
+
+#include "core/mdlTools.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QString>
+#include <QWidget>
+#include <cmath>
+
+namespace
+{
+
+const QString Section = QStringLiteral("Setting");
+
+QRect screenRect(const QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 800, 600);
+}
+
+void writeTwips(const QString &key, int pixels, double twipsPerPixel)
+{
+    mdlTools::WriteIniString(Section, key, QString::number(std::lround(pixels * twipsPerPixel)));
+}
+
+} // namespace
+
+double WindowPlace::twipsPerPixel(const QWidget *window)
+{
+    const int dpi = window->logicalDpiX();
+    return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
+WindowPlace::State WindowPlace::stateOf(const QWidget *window)
+{
+    if (window->isMinimized())
+        return Minimised;
+    if (window->isMaximized())
+        return Maximised;
+    return Normal;
+}
+
+void WindowPlace::restore(QWidget *window)
+{
+    const int state = mdlTools::ReadIniInt(Section, QStringLiteral("Win State"), Normal);
+    if (state == Maximised) {
+        window->setWindowState(Qt::WindowMaximized);
+        return;
+    }
+    if (state == Minimised) {
+        window->setWindowState(Qt::WindowMinimized);
+        return;
+    }
+    const double tpp = twipsPerPixel(window);
+    const QRect screen = screenRect(window);
+    // A missing size, or none that a 16-bit value can hold, means the whole screen: a large
+    // screen measures more twips than the key can keep.
+    const auto pixels = [tpp](const QString &key, int fallback) {
+        const int twips = mdlTools::ReadIniInt(Section, key, 0);
+        return twips > 0 ? static_cast<int>(std::lround(twips / tpp)) : fallback;
+    };
+    const int left = static_cast<int>(std::lround(mdlTools::ReadIniInt(Section, QStringLiteral("Win Y"), 0) / tpp));
+    const int top = static_cast<int>(std::lround(mdlTools::ReadIniInt(Section, QStringLiteral("Win X"), 0) / tpp));
+    window->move(left, top);
+    window->resize(pixels(QStringLiteral("Win Width"), screen.width()),
+                   pixels(QStringLiteral("Win Height"), screen.height()));
+}
+
+void WindowPlace::store(const QWidget *window)
+{
+    const State state = stateOf(window);
+    if (state == Minimised)
+        return;
+    mdlTools::WriteIniString(Section, QStringLiteral("Win State"), QString::number(state));
+    if (state != Normal)
+        return;
+    const double tpp = twipsPerPixel(window);
+    writeTwips(QStringLiteral("Win Y"), window->x(), tpp);
+    writeTwips(QStringLiteral("Win X"), window->y(), tpp);
+    writeTwips(QStringLiteral("Win Width"), window->width(), tpp);
+    writeTwips(QStringLiteral("Win Height"), window->height(), tpp);
+}
