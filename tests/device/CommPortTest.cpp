@@ -1,0 +1,169 @@
+#include "device/CommPort.h"
+#include "DeviceTestSupport.h"
+#include "PtyPair.h"
+#include "device/PortWait.h"
+
+#include <QThread>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+namespace
+{
+
+constexpr int ComNumber = 4;
+
+double threadCpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+class CommPortOnPty : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.valid());
+        port.PortNumber = QString::number(ComNumber);
+        port.Settings = QStringLiteral("115200,N,8,1");
+        port.setPortOpen(true);
+        ASSERT_TRUE(port.PortOpen()) << port.LastError().description.toStdString();
+    }
+
+    // Bytes written on the master reach the slave's queue shortly; the port's own wait wakes on them.
+    void arrive(const QByteArray &bytes, int expected)
+    {
+        pty.write(bytes);
+        PortWait wait(port);
+        const double deadline = platform::clock::monotonicSeconds() + 2.0;
+        while (port.InBufferCount() < expected && platform::clock::monotonicSeconds() < deadline)
+            wait.sleep(expected, deadline);
+        ASSERT_GE(port.InBufferCount(), expected);
+    }
+
+    TempProgramFolder folder;
+    PtyPair pty{folder, ComNumber};
+    CommPort port;
+};
+
+} // namespace
+
+TEST_F(CommPortOnPty, InputLenLimitsEachRead)
+{
+    struct Case {
+        int inputLen;
+        QByteArray read;
+        int left;
+    };
+    const Case cases[] = {{2, "AB", 3}, {10, "ABCDE", 0}, {0, "", 5}};
+    for (const Case &c : cases) {
+        arrive("ABCDE", 5);
+        port.InputLen = c.inputLen;
+        EXPECT_EQ(port.Input_(), c.read) << c.inputLen;
+        EXPECT_EQ(port.InBufferCount(), c.left) << c.inputLen;
+        port.InputLen = 100;
+        port.Input_();
+    }
+}
+
+TEST_F(CommPortOnPty, OutputReachesTheLineExactly)
+{
+    const QByteArray frame = hex("010400000015 31C5");
+    port.setOutput(frame);
+    QByteArray line;
+    waitUntil([&] {
+        line += pty.readAll();
+        return line.size() >= frame.size();
+    });
+    EXPECT_EQ(line, frame);
+}
+
+TEST_F(CommPortOnPty, SecondOpenIsRefusedAndTheFirstStays)
+{
+    port.setPortOpen(true);
+    EXPECT_TRUE(port.PortOpen());
+    EXPECT_EQ(port.LastError().number, -1);
+    EXPECT_EQ(port.LastError().source, QStringLiteral("CommOpen"));
+    EXPECT_EQ(port.LastError().description, QStringLiteral("Port in use."));
+
+    CommPort other;
+    other.PortNumber = QString::number(ComNumber);
+    other.Settings = port.Settings;
+    other.setPortOpen(true);
+    EXPECT_FALSE(other.PortOpen()) << "a port held by another object is not shared";
+    EXPECT_EQ(other.LastError().source, QStringLiteral("CommOpen (CreateFile)"));
+}
+
+TEST_F(CommPortOnPty, ModemLinesFailOnAPtyWithoutHarm)
+{
+    port.setRTSEnable(true);
+    EXPECT_EQ(port.LastError().source, QStringLiteral("CommRTS (EscapeCommFunction)"));
+    EXPECT_NE(port.LastError().number, 0);
+    EXPECT_FALSE(port.LastError().description.isEmpty());
+    port.setDTREnable(false);
+    EXPECT_EQ(port.LastError().source, QStringLiteral("CommDTR (EscapeCommFunction)"));
+    EXPECT_TRUE(port.PortOpen());
+    arrive("xyz", 3);
+    port.InputLen = 3;
+    EXPECT_EQ(port.Input_(), "xyz");
+}
+
+TEST_F(CommPortOnPty, CloseAndReopen)
+{
+    port.setPortOpen(false);
+    EXPECT_FALSE(port.PortOpen());
+    port.setPortOpen(false);
+    EXPECT_FALSE(port.PortOpen());
+    EXPECT_EQ(port.InBufferCount(), 0);
+    port.InputLen = 10;
+    EXPECT_TRUE(port.Input_().isEmpty());
+    port.setOutput("lost");
+    EXPECT_EQ(port.LastError().source, QStringLiteral("CommWrite (WriteFile)"));
+    port.setPortOpen(true);
+    EXPECT_TRUE(port.PortOpen());
+}
+
+TEST_F(CommPortOnPty, HungUpLineReadsNothingAndTheWaitSleeps)
+{
+    pty.closeMaster();
+    port.InputLen = 10;
+    EXPECT_TRUE(port.Input_().isEmpty());
+    port.setOutput("gone");
+    EXPECT_TRUE(port.PortOpen());
+
+    // A hung-up descriptor reports itself readable for ever: the wait must not spin on it.
+    PortWait wait(port);
+    const double start = platform::clock::monotonicSeconds();
+    const double cpuBefore = threadCpuSeconds();
+    const double deadline = start + 0.3;
+    while (platform::clock::monotonicSeconds() < deadline)
+        wait.sleep(5, deadline);
+    EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.1);
+    EXPECT_GE(platform::clock::monotonicSeconds() - start, 0.29);
+}
+
+TEST(CommPortOpening, FailuresAreRecordedNotRaised)
+{
+    TempProgramFolder folder;
+    struct Case {
+        const char *portNumber;
+        const char *settings;
+        bool open;
+        const char *source;
+    };
+    PtyPair pty(folder, 9);
+    const Case cases[] = {
+        {"97", "115200,N,8,1", false, "CommOpen (CreateFile)"}, {"x", "115200,N,8,1", false, "CommOpen (CreateFile)"},
+        {"9", "115200,X,8,1", true, "CommOpen (BuildCommDCB)"}, {"9", "12345,N,8,1", true, "CommOpen (BuildCommDCB)"},
+        {"9", "115200,N,9,1", true, "CommOpen (BuildCommDCB)"}, {"9", "19200,E,7,2", true, ""},
+    };
+    for (const Case &c : cases) {
+        CommPort port;
+        port.PortNumber = QLatin1String(c.portNumber);
+        port.Settings = QLatin1String(c.settings);
+        port.setPortOpen(true);
+        EXPECT_EQ(port.PortOpen(), c.open) << c.portNumber << " " << c.settings;
+        EXPECT_EQ(port.LastError().source, QLatin1String(c.source)) << c.portNumber << " " << c.settings;
+    }
+}

@@ -1,0 +1,326 @@
+#include "LinkFixture.h"
+
+#include <QRandomGenerator>
+
+TEST_P(BothLinks, StatusPollDecodedFromTheStandIn)
+{
+    sim.setStatusBit(50, true);
+    sim.setIOByte(0x05);
+    sim.setNewestRecord(devsim::EventLog::N, 0x1234);
+    sim.setNewestRecord(devsim::EventLog::V, 0x0321);
+    sim.setTurnOffDelay(7);
+    ASSERT_TRUE(open(ethernet()));
+    EventRecorder recorder(device());
+    sim.clearRequests();
+    EXPECT_TRUE(poll());
+
+    ASSERT_EQ(sim.requests().size(), 1);
+    const QByteArray wire = sim.requests().first().frame;
+    if (ethernet())
+        EXPECT_EQ(wire.mid(2).toHex(' '), hex("00000006 010400000015").toHex(' '));
+    else
+        EXPECT_EQ(wire.toHex(' '), hex("010400000015 31C5").toHex(' '));
+    EXPECT_EQ(device().FirmwareVersion(), 0x12);
+    EXPECT_EQ(device().FirmwareID(), 24);
+    EXPECT_EQ(device().SerialNumber(), QStringLiteral("XR-S-204001"));
+    EXPECT_TRUE(device().Bit(50));
+    EXPECT_EQ(device().IOByte(), 0x05);
+    EXPECT_EQ(device().MostRecentEventN(), 0x1234);
+    EXPECT_EQ(device().MostRecentEventV(), 0x0321);
+    EXPECT_EQ(device().RAM(208), 7);
+    // On TCP the first data to arrive while not connected announces itself as well.
+    const QStringList order =
+        (ethernet() ? QStringList{"ConnectionStatusChanged"} : QStringList{}) +
+        QStringList{"ConnectionStatusChanged", "IOStatusChanged", "NewRAMData(231,2)", "NewRAMData(241,2)",
+                    QStringLiteral("NewRTData(%1)").arg(ethernet() ? 45 : 47)};
+    EXPECT_EQ(recorder.events, order);
+    EXPECT_EQ(device().MissedReplies(), ethernet() ? 0 : 1);
+}
+
+TEST_P(BothLinks, CommandsWriteTheirRegistersInOrder)
+{
+    sim.setAdminPassword("abc");
+    ASSERT_TRUE(open(ethernet()));
+    ASSERT_TRUE(poll());
+    sim.clearRequests();
+    const auto writes = [](int first, QList<int> values) {
+        QStringList lines;
+        for (int v : values)
+            lines << QStringLiteral("6/%1/%2").arg(first++).arg(v);
+        return lines;
+    };
+
+    device().AdminLogOn(QStringLiteral("abc"));
+    settle();
+    EXPECT_EQ(received(), writes(215, {97, 98, 99, 0, 255, 255, 255, 255}) + QStringList{"6/205/4"});
+    EXPECT_TRUE(sim.statusBit(50)) << "the stand-in took the password";
+
+    device().SuperUserLogOn(QStringLiteral("0123456789"));
+    settle();
+    EXPECT_EQ(received(), writes(215, {48, 49, 50, 51, 52, 53, 54, 55}) + QStringList{"6/205/7"});
+
+    QString password;
+    device().ChangeAdminPsw(password);
+    settle();
+    EXPECT_EQ(password, QString(8, QChar(255)));
+    EXPECT_EQ(received(), QStringList{"5/309/65280"} + writes(215, QList<int>(8, 255)) + QStringList{"6/205/6"});
+    EXPECT_TRUE(sim.adminPassword().isEmpty());
+    EXPECT_TRUE(sim.statusBit(53));
+
+    password = QStringLiteral("new");
+    device().ChangeSuperUserPsw(password);
+    settle();
+    EXPECT_EQ(received(),
+              QStringList{"5/311/0"} + writes(215, {110, 101, 119, 0, 255, 255, 255, 255}) + QStringList{"6/205/9"});
+    EXPECT_EQ(sim.superUserPassword(), QByteArray("new"));
+
+    device().AdminLogOff();
+    settle();
+    EXPECT_EQ(received(), (QStringList{"6/205/5", "6/205/8", "3/38/1"}));
+
+    device().SetClock(QDateTime(QDate(2024, 2, 29), QTime(13, 5, 9)));
+    settle();
+    EXPECT_EQ(received(), writes(215, {0x09, 0x05, 0x13, 0x29, 0x02, 24}) + QStringList{"6/205/2"});
+    EXPECT_EQ(sim.clock().date(), QDate(2024, 2, 29));
+}
+
+TEST_P(BothLinks, ImageReadsAndWrites)
+{
+    ASSERT_TRUE(open(ethernet()));
+    for (int i = 0; i < 12; ++i)
+        sim.setRAM(i, static_cast<quint8>(0xA0 + i));
+    EventRecorder recorder(device());
+    device().MBRead(3, 258, 4);
+    settle();
+    EXPECT_EQ(recorder.events,
+              (ethernet() ? QStringList{"ConnectionStatusChanged"} : QStringList{}) + QStringList{"NewRAMData(4,8)"});
+    for (int i = 4; i < 12; ++i)
+        EXPECT_EQ(device().RAM(i), 0xA0 + i) << i;
+
+    sim.clearRequests();
+    device().setRAM2(10, 1000);
+    device().setRAM2(11, 1000);
+    device().setRAM2(255, 5);
+    device().setRAM(7, 300);
+    device().setRAM(7, -5);
+    device().setBit(53, true);
+    settle();
+    EXPECT_EQ(received(), (QStringList{"6/261/1000", "6/517/1000", "6/7/255", "6/7/0", "5/309/65280"}));
+    EXPECT_EQ(sim.RAM(10), 1000 & 0xFF);
+    EXPECT_EQ(sim.RAM(11) + 256 * sim.RAM(12), 1000);
+    EXPECT_TRUE(sim.statusBit(53));
+
+    device().MBWriteMultipleRegisters(215, 2, {0x1234, 0x00FF});
+    settle();
+    ASSERT_EQ(sim.requests().size(), 1);
+    const QByteArray pdu = hex("011000D70002 123400FF");
+    EXPECT_EQ(ethernet() ? sim.requests().first().frame.mid(6) : sim.requests().first().frame.chopped(2), pdu);
+}
+
+TEST_P(BothLinks, LogReadsFillTheirRows)
+{
+    for (int r = 0; r < 4; ++r) {
+        sim.setLogRecord(devsim::EventLog::N, 4 + r, QByteArray(8, static_cast<char>(0x10 + r)));
+        sim.setLogRecord(devsim::EventLog::V, r, QByteArray(8, static_cast<char>(0x20 + r)));
+    }
+    ASSERT_TRUE(open(ethernet()));
+    ASSERT_TRUE(poll());
+    EventRecorder recorder(device());
+    device().MBRead(4, 4100, 16);
+    device().MBRead(4, 12288, 16);
+    settle();
+    EXPECT_EQ(recorder.events, (QStringList{"LogUpdated(4,4)", "LogUpdated(8192,4)"}));
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(device().LogListN(4 + r), QByteArray(8, static_cast<char>(0x10 + r)));
+        EXPECT_EQ(device().LogListV(r), QByteArray(8, static_cast<char>(0x20 + r)));
+    }
+}
+
+TEST_P(BothLinks, SilentDeviceThenBack)
+{
+    ASSERT_TRUE(open(ethernet()));
+    ASSERT_TRUE(poll());
+    sim.setSilent(true);
+    for (int i = 1; i <= 3; ++i) {
+        pollUnanswered();
+        EXPECT_TRUE(device().Connected()) << "poll " << i;
+    }
+    pollUnanswered();
+    // On the serial link the fourth unanswered poll's time-out brings the count from 7 to 8; on
+    // TCP a lost reply never disconnects.
+    EXPECT_EQ(device().Connected(), ethernet());
+    EXPECT_EQ(device().MissedReplies(), ethernet() ? 4 : 9);
+    sim.setSilent(false);
+    if (ethernet())
+        device().Reset();
+    EXPECT_TRUE(poll());
+}
+
+TEST_P(BothLinks, SplitReplyIsCompleted)
+{
+    sim.setSplitReplyMs(40);
+    ASSERT_TRUE(open(ethernet()));
+    EXPECT_TRUE(poll());
+    EXPECT_EQ(device().SerialNumber(), QStringLiteral("XR-S-204001"));
+}
+
+TEST_P(BothLinks, RandomBytesOnTheLineThenRecovery)
+{
+    ASSERT_TRUE(open(ethernet()));
+    QRandomGenerator random(7);
+    for (int burst = 0; burst < 5; ++burst) {
+        QByteArray junk(random.bounded(1, 300), '\0');
+        for (char &b : junk)
+            b = static_cast<char>(random.bounded(256));
+        sim.injectBytes(junk);
+        runEventsFor(0.05);
+        device().CheckStatus();
+        settle(0.5);
+    }
+    device().Reset();
+    EXPECT_TRUE(poll());
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, BothLinks, ::testing::Values(false, true), linkName);
+
+using SerialLink = LinkFixture;
+
+TEST_F(SerialLink, ForeignUnitFlushesAndWrongCrcIsDropped)
+{
+    ASSERT_TRUE(open(false));
+    sim.setForeignUnit(true);
+    device().CheckStatus();
+    EXPECT_FALSE(device().Connected());
+    EXPECT_EQ(mdlMain::Port().InBufferCount(), 0) << "the foreign reply was flushed";
+    sim.setForeignUnit(false);
+
+    sim.setWrongCrc(true);
+    const int32_t before = device().MissedReplies();
+    device().CheckStatus();
+    EXPECT_FALSE(device().Connected());
+    EXPECT_EQ(device().MissedReplies(), before + 1) << "a bad CRC counts as answered: only the poll's own 1";
+    sim.setWrongCrc(false);
+    EXPECT_TRUE(poll());
+}
+
+TEST_F(SerialLink, EightReachedByAPollDoesNotDisconnectLater)
+{
+    ASSERT_TRUE(open(false));
+    ASSERT_TRUE(poll());
+    ASSERT_EQ(device().MissedReplies(), 1);
+    sim.setSilent(true);
+    device().MBWriteRegister(100, 1); // time-out: 2
+    device().CheckStatus();           // time-out 3, poll 4
+    device().CheckStatus();           // 5, 6
+    device().CheckStatus();           // 7, then the poll's own 1 makes 8
+    EXPECT_EQ(device().MissedReplies(), 8);
+    EXPECT_TRUE(device().Connected());
+    device().CheckStatus(); // 9, 10
+    EXPECT_TRUE(device().Connected());
+}
+
+TEST_F(SerialLink, CablePulledAndPluggedAgain)
+{
+    ASSERT_TRUE(open(false));
+    ASSERT_TRUE(poll());
+    sim.pullCable();
+    const double start = platform::clock::monotonicSeconds();
+    for (int i = 0; i < 4; ++i)
+        device().CheckStatus();
+    EXPECT_FALSE(device().Connected());
+    EXPECT_LT(platform::clock::monotonicSeconds() - start, 2.0) << "each request ends at its time-out";
+    ASSERT_TRUE(sim.plugCable());
+    EXPECT_TRUE(mdlMain::OpenDevicePort());
+    EXPECT_TRUE(device().Connected());
+}
+
+using TcpLink = LinkFixture;
+
+TEST_F(TcpLink, RefusedConnectionFailsAtOnceAndRecovers)
+{
+    ASSERT_TRUE(sim.setRefuseConnections(true));
+    const double start = platform::clock::monotonicSeconds();
+    EXPECT_FALSE(open(true));
+    EXPECT_LT(platform::clock::monotonicSeconds() - start, 0.5);
+    EXPECT_EQ(mdlMain::LinkErrorDescription(),
+              QStringLiteral("Cannot open the COM port: port already open or wrong port settings"));
+    mdlMain::OpenDevicePort();
+    EXPECT_EQ(device().MissedReplies(), 101) << "the status poll goes out even after a failed open";
+    ASSERT_TRUE(sim.setRefuseConnections(false));
+    EXPECT_TRUE(open(true));
+    EXPECT_TRUE(mdlMain::LinkErrorDescription().isEmpty());
+    EXPECT_TRUE(poll());
+}
+
+TEST_F(TcpLink, ResetMidReplyThenRestored)
+{
+    ASSERT_TRUE(open(true));
+    ASSERT_TRUE(poll());
+    sim.resetNextReplyMidway();
+    device().CheckStatus();
+    waitUntil([this] { return mdlMain::wskEthernet().State() != platform::WinSocket::sckConnected; });
+    EXPECT_NE(mdlMain::wskEthernet().State(), platform::WinSocket::sckConnected);
+    EXPECT_TRUE(mdlMain::OpenDevicePort());
+    settle();
+    EXPECT_TRUE(device().Connected());
+}
+
+TEST_F(TcpLink, OpenKeepsAConnectedSocketAndFollowsAPortChange)
+{
+    ASSERT_TRUE(open(true));
+    ASSERT_TRUE(poll());
+    EXPECT_TRUE(open(true));
+    EXPECT_FALSE(device().Connected()) << "opening resets the device object";
+    EXPECT_EQ(sim.tcpClientCount(), 1) << "the same address and port keep their connection";
+
+    devsim::DeviceSim other;
+    mdlMain::TCPPort = other.startTcp(0);
+    ASSERT_NE(mdlMain::TCPPort, 0);
+    EXPECT_TRUE(open(true));
+    EXPECT_TRUE(waitUntil([&] { return sim.tcpClientCount() == 0; }));
+    EXPECT_EQ(other.tcpClientCount(), 1);
+    EXPECT_TRUE(poll());
+}
+
+TEST_F(TcpLink, OldRequestsAgeOutWhenTheNextReplyArrives)
+{
+    ASSERT_TRUE(open(true));
+    sim.setSilent(true);
+    device().MBRead(3, 0, 1);
+    device().MBRead(3, 1, 1);
+    waitUntil([this] { return sim.requests().size() == 2; });
+    EXPECT_EQ(device().PendingRequests().Count(), 2);
+    platform::clock::setTestOffset(10.5);
+    sim.setSilent(false);
+    device().MBRead(3, 2, 1);
+    EXPECT_TRUE(settle());
+    EXPECT_EQ(device().PendingRequests().Count(), 0) << "the two unanswered requests were over 10 s old";
+
+    sim.setSilent(true);
+    device().MBRead(3, 3, 1);
+    platform::clock::setTestOffset(19.0);
+    sim.setSilent(false);
+    device().MBRead(3, 4, 1);
+    waitUntil([this] { return device().PendingRequests().Count() == 1; });
+    EXPECT_EQ(device().PendingRequests().Count(), 1) << "a request 8.5 s old stays";
+}
+
+TEST_F(TcpLink, ImpossibleLengthDiscardsThePendingData)
+{
+    ASSERT_TRUE(open(true));
+    sim.setSilent(true);
+    // The reply to the first request (transaction 1), as the stand-in would send it.
+    const QByteArray reply = hex("00010000002D 01042A") + QByteArray(42, '\x01');
+    for (const bool badHeaderFirst : {true, false}) {
+        device().Reset();
+        device().CheckStatus();
+        EXPECT_TRUE(waitUntil([this] { return !sim.requests().isEmpty(); }));
+        sim.clearRequests();
+        QByteArray bytes = reply;
+        bytes[1] = static_cast<char>(device().PendingRequests().Item(1)->TransactionID());
+        sim.injectBytes(badHeaderFirst ? hex("000500000105") + bytes : bytes);
+        waitUntil([this] { return device().PendingRequests().Count() == 0; }, 0.3);
+        EXPECT_EQ(device().Connected(), !badHeaderFirst) << "bad header first: " << badHeaderFirst;
+        EXPECT_EQ(mdlMain::wskEthernet().BytesReceived(), 0);
+    }
+}
