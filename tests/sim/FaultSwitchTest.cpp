@@ -1,0 +1,156 @@
+// The fault switches other tests use to make the device misbehave: each must do exactly its
+// harm on the wire, and the device must serve normally once it is switched off.
+#include "SimFixture.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <cerrno>
+
+using devsim::Link;
+
+namespace
+{
+
+const QByteArray statusPoll = hex("01 04 00 00 00 15 31 C5");
+const QByteArray writeReg10 = hex("01 06 00 0A 00 63 E9 E1");
+constexpr int statusReplySize = 47;
+
+} // namespace
+
+TEST_P(BothLinks, SilentDeviceHearsButDoesNotAnswer)
+{
+    auto client = connect(GetParam());
+    ASSERT_TRUE(client);
+    sim.setSilent(true);
+    EXPECT_TRUE(exchange(*client, GetParam(), writeReg10, 8, 300).isEmpty());
+    EXPECT_EQ(sim.requests().size(), 1);
+    EXPECT_NE(sim.RAM(10), 0x63) << "a silent device carries nothing out";
+    sim.setSilent(false);
+    EXPECT_EQ(exchange(*client, GetParam(), writeReg10, 8), expected(GetParam(), writeReg10));
+}
+
+TEST_P(BothLinks, DelayedAndSplitReplies)
+{
+    auto client = connect(GetParam());
+    ASSERT_TRUE(client);
+    const int size = static_cast<int>(expected(GetParam(), QByteArray(statusReplySize, 'x')).size());
+
+    sim.setReplyDelayMs(150);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(exchange(*client, GetParam(), statusPoll, statusReplySize).size(), size);
+    EXPECT_GE(clock.elapsed(), 150);
+
+    sim.setReplyDelayMs(0);
+    sim.setSplitReplyMs(100);
+    const int before = client->arrivals();
+    EXPECT_EQ(exchange(*client, GetParam(), statusPoll, statusReplySize).size(), size);
+    EXPECT_GE(client->arrivals() - before, 2) << "the reply came in one piece";
+}
+
+TEST_F(SimFixture, WrongCrcAndForeignUnitSpoilRepliesOnly)
+{
+    auto serial = connect(Link::Serial);
+    auto tcp = connect(Link::Tcp);
+    ASSERT_TRUE(serial && tcp);
+    sim.setWrongCrc(true);
+    EXPECT_EQ(exchange(*serial, Link::Serial, writeReg10, 8).toHex(' '), QByteArray("01 06 00 0a 00 63 16 1e"));
+    EXPECT_EQ(exchange(*tcp, Link::Tcp, writeReg10, 8), writeReg10.chopped(2)) << "TCP carries no CRC to spoil";
+    sim.setWrongCrc(false);
+
+    sim.setForeignUnit(true);
+    EXPECT_EQ(exchange(*serial, Link::Serial, writeReg10, 8).toHex(' '), QByteArray("02 06 00 0a 00 63 e9 d2"));
+    EXPECT_EQ(exchange(*tcp, Link::Tcp, writeReg10, 8).toHex(' '), QByteArray("02 06 00 0a 00 63"));
+}
+
+TEST_F(SimFixture, PulledCableEndsTheClientsPortAndPluggingRestoresIt)
+{
+    auto client = connect(Link::Serial);
+    ASSERT_TRUE(client);
+    sim.pullCable();
+    ASSERT_TRUE(client->waitClosed());
+    EXPECT_TRUE(client->endOfStream() || client->readError() == EIO);
+    EXPECT_FALSE(QFileInfo(comLink()).isSymLink()) << "the port has gone";
+    EXPECT_FALSE(connect(Link::Serial));
+
+    ASSERT_TRUE(sim.plugCable()) << sim.errorString().toStdString();
+    EXPECT_EQ(QFileInfo(comLink()).symLinkTarget(), sim.serialPath());
+    auto again = connect(Link::Serial);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(exchange(*again, Link::Serial, statusPoll, statusReplySize).size(), statusReplySize);
+}
+
+TEST_F(SimFixture, ClientClosingThePortLeavesTheDeviceServing)
+{
+    for (int round = 0; round < 3; ++round) {
+        auto client = connect(Link::Serial);
+        ASSERT_TRUE(client);
+        EXPECT_EQ(exchange(*client, Link::Serial, statusPoll, statusReplySize).size(), statusReplySize);
+    }
+}
+
+TEST_F(SimFixture, RefusedConnectionsAndListeningAgainOnTheSamePort)
+{
+    auto existing = connect(Link::Tcp);
+    ASSERT_TRUE(existing);
+    ASSERT_TRUE(waitFor([&] { return sim.tcpClientCount() == 1; }, 1000));
+    ASSERT_TRUE(sim.setRefuseConnections(true));
+    errno = 0;
+    EXPECT_FALSE(connect(Link::Tcp));
+    EXPECT_EQ(errno, ECONNREFUSED);
+    EXPECT_EQ(exchange(*existing, Link::Tcp, writeReg10, 8), writeReg10.chopped(2)) << "open connections stay";
+
+    ASSERT_TRUE(sim.setRefuseConnections(false)) << sim.errorString().toStdString();
+    EXPECT_EQ(sim.tcpPort(), port);
+    auto client = connect(Link::Tcp);
+    ASSERT_TRUE(client);
+    EXPECT_EQ(exchange(*client, Link::Tcp, writeReg10, 8), writeReg10.chopped(2));
+}
+
+TEST_F(SimFixture, DroppedConnectionEndsCleanlyResetOneAborts)
+{
+    auto dropped = connect(Link::Tcp);
+    ASSERT_TRUE(dropped);
+    ASSERT_TRUE(waitFor([&] { return sim.tcpClientCount() == 1; }, 1000));
+    sim.dropConnections();
+    ASSERT_TRUE(dropped->waitClosed());
+    EXPECT_TRUE(dropped->endOfStream());
+
+    auto reset = connect(Link::Tcp);
+    ASSERT_TRUE(reset);
+    ASSERT_TRUE(waitFor([&] { return sim.tcpClientCount() == 1; }, 1000));
+    sim.resetConnections();
+    ASSERT_TRUE(reset->waitClosed());
+    EXPECT_EQ(reset->readError(), ECONNRESET);
+    EXPECT_EQ(sim.tcpClientCount(), 0);
+}
+
+TEST_F(SimFixture, ResetMidReplyHitsOnlyTheNextReply)
+{
+    auto client = connect(Link::Tcp);
+    ASSERT_TRUE(client);
+    sim.resetNextReplyMidway();
+    client->send(mbap(1, statusPoll));
+    ASSERT_TRUE(client->waitClosed());
+    EXPECT_EQ(client->readError(), ECONNRESET);
+    const QByteArray part = client->receive(0, 0);
+    EXPECT_GT(part.size(), 0);
+    EXPECT_LT(part.size(), 51);
+
+    auto again = connect(Link::Tcp);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(exchange(*again, Link::Tcp, statusPoll, statusReplySize).size(), statusReplySize - 2);
+}
+
+TEST_F(SimFixture, InjectedBytesReachEveryClient)
+{
+    auto serial = connect(Link::Serial);
+    auto tcp = connect(Link::Tcp);
+    ASSERT_TRUE(serial && tcp);
+    ASSERT_TRUE(waitFor([&] { return sim.tcpClientCount() == 1; }, 1000));
+    const QByteArray noise = hex("00 ff 01 04 2a 55");
+    sim.injectBytes(noise);
+    EXPECT_EQ(serial->receive(noise.size()), noise);
+    EXPECT_EQ(tcp->receive(noise.size()), noise);
+}
