@@ -88,12 +88,18 @@ QString shortDatePattern(const QLocale &locale)
     return day + QLatin1Char('/') + month + QStringLiteral("/yyyy");
 }
 
-// The locale's long time without the time zone.
+// The locale's long time as numbers: its hour digits and 12- or 24-hour clock, its separator,
+// minutes and seconds, so that a typed-back time is read again.
 QString longTime(const QTime &time, const QLocale &locale)
 {
-    QString qt = locale.timeFormat(QLocale::LongFormat);
-    qt.remove(QLatin1Char('t'));
-    return locale.toString(time, qt.simplified());
+    const QString qt = locale.timeFormat(QLocale::LongFormat);
+    const bool twelveHour = qt.contains(QLatin1Char('A')) || qt.contains(QLatin1Char('a'));
+    QString hour = twelveHour ? QStringLiteral("h") : QStringLiteral("H");
+    if (qt.contains(QLatin1String("hh")) || qt.contains(QLatin1String("HH")))
+        hour += hour;
+    const QString separator = DateFormat::timeSeparator(locale);
+    const QString format = hour + separator + QStringLiteral("mm") + separator + QStringLiteral("ss");
+    return locale.toString(time, twelveHour ? format + QStringLiteral(" AP") : format);
 }
 
 const QDate SerialZero(1899, 12, 30);
