@@ -17,19 +17,7 @@ FAdminPsw::FAdminPsw(QWidget *parent)
     lblLabels[1] = new QLabel(this);
     lblLabels[1]->setObjectName(QStringLiteral("lblLabels_1"));
     lblLabels[1]->setBuddy(txtPassword);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk->setDefault(true);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-
-    auto *form = new QFormLayout;
-    form->addRow(lblLabels[1], txtPassword);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addLayout(buttons);
+    layOut(this, cmdOk, cmdCancel)->addRow(lblLabels[1], txtPassword);
 
     connect(cmdOk, &QPushButton::clicked, this, &FAdminPsw::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &FAdminPsw::cmdCancel_Click);
@@ -51,6 +39,22 @@ QLineEdit *FAdminPsw::makePasswordBox(const QString &name, QWidget *parent)
     box->setEchoMode(QLineEdit::Password);
     box->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     return box;
+}
+
+QFormLayout *FAdminPsw::layOut(QDialog *dialog, QPushButton *ok, QPushButton *cancel)
+{
+    ok->setObjectName(QStringLiteral("cmdOk"));
+    ok->setDefault(true);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    auto *form = new QFormLayout;
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto *layout = new QVBoxLayout(dialog);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    return form;
 }
 
 void FAdminPsw::reject()

@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QString>
 
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -30,6 +31,9 @@ public:
 
     // A text box that shows every typed character as "*"; the password dialogs share it.
     static QLineEdit *makePasswordBox(const QString &name, QWidget *parent);
+
+    // Lays out a password dialog: its labelled boxes in the returned form above Ok and Cancel.
+    static QFormLayout *layOut(QDialog *dialog, QPushButton *ok, QPushButton *cancel);
 
     void reject() override;
 

@@ -5,11 +5,9 @@
 #include "platform/UiService.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 FChangePsw::FChangePsw(QWidget *parent)
     : QDialog(parent), NewPassword(PasswordCancelMarker),
@@ -18,7 +16,7 @@ FChangePsw::FChangePsw(QWidget *parent)
       cmdCancel(new QPushButton(this))
 {
     setObjectName(QStringLiteral("FChangePsw"));
-    auto *form = new QFormLayout;
+    QFormLayout *form = FAdminPsw::layOut(this, cmdOk, cmdCancel);
     for (const auto &[index, box] : {std::pair{0, txtNewPsw1}, std::pair{2, txtNewPsw2}}) {
         auto *label = new QLabel(this);
         label->setObjectName(QStringLiteral("lblLabels_%1").arg(index));
@@ -26,17 +24,6 @@ FChangePsw::FChangePsw(QWidget *parent)
         lblLabels[index] = label;
         form->addRow(label, box);
     }
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk->setDefault(true);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addLayout(buttons);
 
     connect(cmdOk, &QPushButton::clicked, this, &FChangePsw::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &FChangePsw::cmdCancel_Click);
