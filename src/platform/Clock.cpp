@@ -2,9 +2,12 @@
 
 #include <QElapsedTimer>
 #include <QTime>
+#include <cmath>
 
-namespace platform::clock {
-namespace {
+namespace platform::clock
+{
+namespace
+{
 double offset = 0.0;
 
 const QElapsedTimer &startedTimer()
@@ -16,7 +19,7 @@ const QElapsedTimer &startedTimer()
     }();
     return timer;
 }
-}  // namespace
+} // namespace
 
 double monotonicSeconds()
 {
@@ -25,7 +28,10 @@ double monotonicSeconds()
 
 double secondsSinceMidnight()
 {
-    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0 + offset;
+    // The offset may carry the clock past midnight, where it starts again from 0.
+    constexpr double Day = 86400.0;
+    const double seconds = std::fmod(QTime::currentTime().msecsSinceStartOfDay() / 1000.0 + offset, Day);
+    return seconds < 0 ? seconds + Day : seconds;
 }
 
 void setTestOffset(double seconds)
@@ -38,4 +44,4 @@ double testOffset()
     return offset;
 }
 
-}  // namespace platform::clock
+} // namespace platform::clock

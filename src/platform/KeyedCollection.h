@@ -7,12 +7,13 @@
 #include <memory>
 #include <vector>
 
-namespace platform {
+namespace platform
+{
 
 // An ordered collection of shared objects with optional text keys compared without regard to
 // case. Positions are 1-based. Errors: duplicate key 457, unknown key 5, bad position 9.
-template <typename T>
-class KeyedCollection {
+template <typename T> class KeyedCollection
+{
 public:
     using Pointer = std::shared_ptr<T>;
 
@@ -39,7 +40,8 @@ public:
     {
         const auto it = key.isEmpty() ? byKey_.cend() : byKey_.constFind(fold(key));
         if (it == byKey_.cend())
-            throw Error(err::InvalidArgument, QStringLiteral("Collection"), QStringLiteral("Invalid procedure call or argument"));
+            throw Error(err::InvalidArgument, QStringLiteral("Collection"),
+                        QStringLiteral("Invalid procedure call or argument"));
         return it.value();
     }
 
@@ -56,9 +58,10 @@ public:
 
     void remove(const QString &key)
     {
-        item(key);  // raises for an unknown key
+        item(key); // raises for an unknown key
+        const QString folded = fold(key);
         for (int position = 1; position <= count(); ++position) {
-            if (QString::compare(entries_[position - 1].key, key, Qt::CaseInsensitive) == 0) {
+            if (!entries_[position - 1].key.isEmpty() && fold(entries_[position - 1].key) == folded) {
                 remove(position);
                 return;
             }
@@ -71,7 +74,8 @@ public:
         byKey_.clear();
     }
 
-    class const_iterator {
+    class const_iterator
+    {
     public:
         using Inner = typename std::vector<typename KeyedCollection::Entry>::const_iterator;
         explicit const_iterator(Inner inner) : inner_(inner) {}
@@ -102,7 +106,8 @@ private:
     std::size_t checkedIndex(int position) const
     {
         if (position < 1 || position > count())
-            throw Error(err::SubscriptOutOfRange, QStringLiteral("Collection"), QStringLiteral("Subscript out of range"));
+            throw Error(err::SubscriptOutOfRange, QStringLiteral("Collection"),
+                        QStringLiteral("Subscript out of range"));
         return static_cast<std::size_t>(position - 1);
     }
 
@@ -110,4 +115,4 @@ private:
     QHash<QString, Pointer> byKey_;
 };
 
-}  // namespace platform
+} // namespace platform

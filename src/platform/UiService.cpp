@@ -5,10 +5,13 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-namespace platform {
-namespace {
+namespace platform
+{
+namespace
+{
 
-class DesktopResponder : public UiResponder {
+class DesktopResponder : public UiResponder
+{
 public:
     MsgResult messageBox(const MessageBoxRequest &request) override
     {
@@ -32,9 +35,14 @@ public:
         QString start = request.initialDir;
         if (!request.fileName.isEmpty())
             start = start.isEmpty() ? request.fileName : start + QLatin1Char('/') + request.fileName;
-        if (request.kind == FileDialogRequest::Kind::Open)
-            return QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title, start, request.filter);
-        return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title, start, request.filter);
+        QFileDialog dialog(QApplication::activeWindow(), request.title, start, request.filter);
+        const bool open = request.kind == FileDialogRequest::Kind::Open;
+        dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(request.defaultSuffix);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
     }
 
 private:
@@ -93,8 +101,7 @@ MsgResult firstButton(MsgButtons buttons)
     return MsgResult::Ok;
 }
 
-template <typename T>
-std::optional<T> takeFront(std::vector<T> &queue)
+template <typename T> std::optional<T> takeFront(std::vector<T> &queue)
 {
     if (queue.empty())
         return std::nullopt;
@@ -103,9 +110,10 @@ std::optional<T> takeFront(std::vector<T> &queue)
     return front;
 }
 
-}  // namespace
+} // namespace
 
-namespace ui {
+namespace ui
+{
 
 MsgResult msgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)
 {
@@ -127,7 +135,7 @@ void setResponder(UiResponder *responder)
     current = responder ? responder : &desktopResponder;
 }
 
-}  // namespace ui
+} // namespace ui
 
 ScriptedResponder::ScriptedResponder()
 {
@@ -169,4 +177,4 @@ QString ScriptedResponder::fileDialog(const FileDialogRequest &request)
     return takeFront(fileAnswers_).value_or(QString());
 }
 
-}  // namespace platform
+} // namespace platform
