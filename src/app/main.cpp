@@ -1,5 +1,3 @@
-#include "shell/FMain.h"
-#include "shell/base/MainWindowHook.h"
 #include "shell/base/mdlMain.h"
 
 #include <QApplication>
@@ -7,7 +5,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    mdlMain::LoadMainWindow = [] { FMain::Load(); };
+    QApplication::setApplicationName(QStringLiteral("varix-console"));
+    QApplication::setApplicationVersion(QStringLiteral(VARIX_VERSION));
     mdlMain::Main();
     return QApplication::exec();
 }
