@@ -17,7 +17,8 @@ class ApplicationResponder : public PduResponder
 {
 public:
     static constexpr int MaxReadQuantity = 125;
-    static constexpr int MaxWriteQuantity = 123;
+    // Without a byte count a request of 124 registers still fits the largest frame.
+    static constexpr int MaxWriteQuantity = 124;
 
     explicit ApplicationResponder(DeviceMemory &memory);
 

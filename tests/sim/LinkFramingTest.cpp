@@ -154,3 +154,18 @@ TEST_P(BothLinks, SurvivesRandomBytes)
     EXPECT_EQ(exchange(*client, GetParam(), statusPoll, statusReplySize).size(),
               expected(GetParam(), QByteArray(statusReplySize, 'x')).size());
 }
+
+TEST_F(TcpFraming, LargestMultipleWriteFillsTheWordWindow)
+{
+    auto client = connect(Link::Tcp);
+    ASSERT_TRUE(client);
+    QByteArray request = hex("00 09 00 00 00 fe 01 10 01 00 00 7c");
+    for (int i = 0; i < 124; ++i)
+        request.append(static_cast<char>(i)).append(static_cast<char>(0x80 + i));
+    client->send(request);
+    EXPECT_EQ(client->receive(12).toHex(' '), QByteArray("00 09 00 00 00 06 01 10 01 00 00 7c"));
+    EXPECT_EQ(sim.RAM(0), 0x80);
+    EXPECT_EQ(sim.RAM(1), 0x00);
+    EXPECT_EQ(sim.RAM(246), 0x80 + 123);
+    EXPECT_EQ(sim.RAM(247), 123);
+}
