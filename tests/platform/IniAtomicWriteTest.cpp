@@ -21,8 +21,8 @@ TEST(IniAtomicWrite, KilledWriterLeavesOldOrNewContent)
     TempProgramFolder folder;
     const QString path = folder.file(QStringLiteral("kill.ini"));
     // Large values make each write take long enough to be caught in the middle.
-    const QString first(30000, QLatin1Char('a'));
-    const QString second(20000, QLatin1Char('b'));
+    const QString first(16000, QLatin1Char('a'));
+    const QString second(12000, QLatin1Char('b'));
     ASSERT_TRUE(ini::writeString(path, "Head", "Keep", "this line"));
     ASSERT_TRUE(ini::writeString(path, "Data", "Value", second));
     const QByteArray withSecond = folder.read(QStringLiteral("kill.ini"));
