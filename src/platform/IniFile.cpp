@@ -9,6 +9,7 @@
 #include <QMutex>
 
 #include <cerrno>
+#include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,9 +36,11 @@ struct FileStamp {
     }
 };
 
+using SharedDocument = std::shared_ptr<const IniDocument>;
+
 struct CachedFile {
     FileStamp stamp;
-    IniDocument document;
+    SharedDocument document;
 };
 
 constexpr int CacheLimit = 16;
@@ -65,7 +68,7 @@ bool readAll(int fd, off_t sizeHint, QByteArray &bytes)
 }
 
 // Reads and parses a file, from the cache when it has not changed. The caller holds the mutex.
-Load load(const QString &file, IniDocument &document)
+Load load(const QString &file, SharedDocument &document)
 {
     const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -88,18 +91,18 @@ Load load(const QString &file, IniDocument &document)
     ::close(fd);
     if (!ok)
         return Load::Failed;
-    document = IniDocument::parse(bytes);
+    document = std::make_shared<const IniDocument>(IniDocument::parse(bytes));
     if (cache.size() >= CacheLimit)
         cache.clear();
     cache.insert(file, {stamp, document});
     return Load::Ok;
 }
 
-std::optional<IniDocument> loadForReading(const QString &file)
+SharedDocument loadForReading(const QString &file)
 {
-    IniDocument document;
+    SharedDocument document;
     if (file.isEmpty() || load(file, document) != Load::Ok)
-        return std::nullopt;
+        return nullptr;
     return document;
 }
 
@@ -129,12 +132,13 @@ template <typename Change> bool modify(const QString &file, Change change)
     if (file.isEmpty())
         return false;
     const QString target = writeTarget(file);
-    IniDocument document;
-    const Load loaded = load(target, document);
+    SharedDocument loadedDocument;
+    const Load loaded = load(target, loadedDocument);
     if (loaded == Load::Failed)
         return false;
     if (loaded == Load::Ok && !writable(target))
         return false;
+    IniDocument document = loadedDocument ? *loadedDocument : IniDocument();
     const QByteArray before = document.serialise();
     change(document);
     const QByteArray after = document.serialise();
