@@ -61,6 +61,7 @@ void Oscilloscope::drawBackground()
 
         QFont font = painter.font();
         font.setPointSize(LabelPointSize);
+        font.setStyleStrategy(QFont::NoAntialias);
         painter.setFont(font);
         for (const ScopeGrid::Row &row : ScopeGrid::rows(g.height, zeroPosition_, yGridSpacing_)) {
             if (panelTrack_) {

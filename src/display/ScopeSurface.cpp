@@ -77,28 +77,50 @@ QRect ScopeSurface::drawLines(QPainter &painter, const std::vector<QLineF> &line
 
 bool ScopeSurface::clip(QLineF &line, const QRectF &bounds)
 {
-    // Liang-Barsky in double precision, so samples of any magnitude give the visible part.
-    const double x0 = line.x1(), y0 = line.y1();
-    const double dx = line.x2() - x0, dy = line.y2() - y0;
-    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(dx) || !std::isfinite(dy))
+    // Cohen-Sutherland in double precision: each cut puts one coordinate exactly on the edge, so the
+    // visible part of a line comes out right even when its far end lies at 1E30.
+    enum : int { Left = 1, Right = 2, Top = 4, Bottom = 8 };
+    double x0 = line.x1(), y0 = line.y1(), x1 = line.x2(), y1 = line.y2();
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
         return false;
-    double t0 = 0, t1 = 1;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0 - bounds.left(), bounds.right() - x0, y0 - bounds.top(), bounds.bottom() - y0};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
+    const auto outcode = [&](double x, double y) {
+        return (x < bounds.left()    ? Left
+                : x > bounds.right() ? Right
+                                     : 0) |
+               (y < bounds.top()      ? Top
+                : y > bounds.bottom() ? Bottom
+                                      : 0);
+    };
+    int code0 = outcode(x0, y0);
+    int code1 = outcode(x1, y1);
+    while (code0 | code1) {
+        if (code0 & code1)
             return false;
+        const int out = code0 ? code0 : code1;
+        double x, y;
+        if (out & Top) {
+            y = bounds.top();
+            x = x0 + (x1 - x0) * ((y - y0) / (y1 - y0));
+        } else if (out & Bottom) {
+            y = bounds.bottom();
+            x = x0 + (x1 - x0) * ((y - y0) / (y1 - y0));
+        } else if (out & Left) {
+            x = bounds.left();
+            y = y0 + (y1 - y0) * ((x - x0) / (x1 - x0));
+        } else {
+            x = bounds.right();
+            y = y0 + (y1 - y0) * ((x - x0) / (x1 - x0));
+        }
+        if (out == code0) {
+            x0 = x;
+            y0 = y;
+            code0 = outcode(x0, y0);
+        } else {
+            x1 = x;
+            y1 = y;
+            code1 = outcode(x1, y1);
+        }
     }
-    line = QLineF(x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy);
+    line = QLineF(x0, y0, x1, y1);
     return true;
 }
