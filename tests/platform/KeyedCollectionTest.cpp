@@ -1,6 +1,6 @@
 #include "platform/KeyedCollection.h"
+#include "RaisedError.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace
@@ -11,16 +11,6 @@ using Collection = platform::KeyedCollection<QString>;
 std::shared_ptr<QString> text(const char *value)
 {
     return std::make_shared<QString>(QString::fromUtf8(value));
-}
-
-int errorNumber(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const platform::Error &e) {
-        return e.number();
-    }
-    return 0;
 }
 
 QStringList contents(const Collection &c)
@@ -51,15 +41,15 @@ TEST(KeyedCollection, ErrorsTheCallersCheckFor)
 {
     Collection c;
     c.add(text("a"), "Key");
-    EXPECT_EQ(errorNumber([&] { c.add(text("b"), "KEY"); }), platform::err::DuplicateKey);
+    EXPECT_EQ(raisedError([&] { c.add(text("b"), "KEY"); }), platform::err::DuplicateKey);
     EXPECT_EQ(c.count(), 1) << "a refused item is not added";
-    EXPECT_EQ(errorNumber([&] { c.item("other"); }), platform::err::InvalidArgument);
-    EXPECT_EQ(errorNumber([&] { c.item(""); }), platform::err::InvalidArgument);
-    EXPECT_EQ(errorNumber([&] { c.remove("other"); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([&] { c.item("other"); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([&] { c.item(""); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([&] { c.remove("other"); }), platform::err::InvalidArgument);
     for (const int position : {0, 2, -1})
-        EXPECT_EQ(errorNumber([&] { c.item(position); }), platform::err::SubscriptOutOfRange) << position;
-    EXPECT_EQ(errorNumber([&] { c.remove(2); }), platform::err::SubscriptOutOfRange);
-    EXPECT_EQ(errorNumber([&] { Collection().item(1); }), platform::err::SubscriptOutOfRange);
+        EXPECT_EQ(raisedError([&] { c.item(position); }), platform::err::SubscriptOutOfRange) << position;
+    EXPECT_EQ(raisedError([&] { c.remove(2); }), platform::err::SubscriptOutOfRange);
+    EXPECT_EQ(raisedError([&] { Collection().item(1); }), platform::err::SubscriptOutOfRange);
 }
 
 TEST(KeyedCollection, RemovingKeepsOrderAndFreesTheKey)
@@ -72,7 +62,7 @@ TEST(KeyedCollection, RemovingKeepsOrderAndFreesTheKey)
     EXPECT_EQ(contents(c), (QStringList{"S3", "S4"}));
     EXPECT_EQ(*c.item(1), "S3");
     EXPECT_FALSE(c.contains("S1"));
-    EXPECT_EQ(errorNumber([&] { c.item("S2"); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([&] { c.item("S2"); }), platform::err::InvalidArgument);
     c.add(text("S2 again"), "S2");
     EXPECT_EQ(contents(c), (QStringList{"S3", "S4", "S2 again"}));
     EXPECT_EQ(*c.item("s2"), "S2 again");

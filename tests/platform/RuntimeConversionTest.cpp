@@ -1,8 +1,8 @@
+#include "RaisedError.h"
 #include "platform/Error.h"
 #include "platform/Runtime.h"
 
 #include <cmath>
-#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -10,16 +10,6 @@ namespace runtime = platform::runtime;
 
 namespace
 {
-
-int errorNumber(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const platform::Error &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 TEST(RuntimeConversion, IntegersRoundHalvesToEven)
 {
@@ -41,11 +31,11 @@ TEST(RuntimeConversion, OutOfRangeRaisesOverflow)
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     for (const double v : {32767.5, 32768.0, -32768.51, -32769.0, nan, inf, -inf})
-        EXPECT_EQ(errorNumber([&] { runtime::toInteger(v); }), platform::err::Overflow) << v;
+        EXPECT_EQ(raisedError([&] { runtime::toInteger(v); }), platform::err::Overflow) << v;
     for (const double v : {2147483647.5, -2147483649.0, 1e300, nan})
-        EXPECT_EQ(errorNumber([&] { runtime::toLong(v); }), platform::err::Overflow) << v;
+        EXPECT_EQ(raisedError([&] { runtime::toLong(v); }), platform::err::Overflow) << v;
     for (const double v : {255.5, -0.51, 300.0})
-        EXPECT_EQ(errorNumber([&] { runtime::toByte(v); }), platform::err::Overflow) << v;
+        EXPECT_EQ(raisedError([&] { runtime::toByte(v); }), platform::err::Overflow) << v;
 }
 
 TEST(RuntimeConversion, RoundToDecimals)
@@ -59,7 +49,7 @@ TEST(RuntimeConversion, RoundToDecimals)
                  {1e300, 2, 1e300}};
     for (const auto &c : cases)
         EXPECT_DOUBLE_EQ(runtime::round(c.in, c.decimals), c.out) << c.in << " at " << c.decimals;
-    EXPECT_EQ(errorNumber([] { runtime::round(1.5, -1); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([] { runtime::round(1.5, -1); }), platform::err::InvalidArgument);
 }
 
 TEST(RuntimeConversion, ValReadsTheLeadingNumber)

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/Error.h"
+
+#include <functional>
+
+// The number of the error a call raises; 0 when it raises none.
+inline int raisedError(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const platform::Error &e) {
+        return e.number();
+    }
+    return 0;
+}
