@@ -7,8 +7,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 const QString Connection = QStringLiteral("Connection Settings");
 const QString Export = QStringLiteral("Data Export");
@@ -31,7 +30,7 @@ void writeIni(const TempProgramFolder &folder, const QByteArray &connectionLines
     folder.write(QStringLiteral("varix-console.ini"), "[Connection Settings]\r\n" + connectionLines);
 }
 
-} // namespace
+}  // namespace
 
 TEST(mdlMainSettings, FreshFolderGivesTheDefaults)
 {
