@@ -32,7 +32,6 @@ namespace
 {
 
 FConsole *instance_ = nullptr;
-QMetaObject::Connection scopeGone_;
 
 constexpr int HeightHeld = 3705; // twips: the measurement section shows
 constexpr int HeightLive = 2295;
@@ -99,7 +98,6 @@ void FConsole::Unload(Oscilloscope *boundTo)
 
 FConsole::FConsole()
 {
-    setAttribute(Qt::WA_DeleteOnClose, false);
     tmrApply = named(new QTimer(this), QStringLiteral("tmrApply"));
     tmrApply->setInterval(500);
     tmrRepeat = named(new QTimer(this), QStringLiteral("tmrRepeat"));

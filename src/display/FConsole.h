@@ -79,6 +79,7 @@ private:
     void cmdExport_Click();
 
     QPointer<Oscilloscope> Scope_;
+    QMetaObject::Connection scopeGone_;
     std::shared_ptr<Track> CurrentTrack_;
     bool Loading_ = false;
     double LastAverage_ = 0;
