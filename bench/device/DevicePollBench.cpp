@@ -1,0 +1,188 @@
+#include "SimProcess.h"
+#include "device/CDevice.h"
+#include "device/CommPort.h"
+#include "device/EventWait.h"
+#include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
+#include "platform/WinSocket.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <modbus/modbus.h>
+#include <string>
+#include <sys/resource.h>
+
+namespace
+{
+
+SimProcess *sim = nullptr;
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The console's device object on one link to the stand-in.
+class ConsoleLink
+{
+public:
+    explicit ConsoleLink(bool ethernet) : ethernet_(ethernet)
+    {
+        device_.setPort(&port_);
+        device_.setEthernetPort(&socket_);
+        device_.setUseEthernet([this] { return ethernet_; });
+        if (ethernet) {
+            socket_.setRemoteHost(QStringLiteral("127.0.0.1"));
+            socket_.setRemotePort(sim->tcpPort());
+            socket_.Connect();
+            EventWait::until([this] { return socket_.State() == platform::WinSocket::sckConnected; },
+                             platform::clock::monotonicSeconds() + 2.0);
+        } else {
+            port_.PortNumber = QString::number(SimProcess::ComNumber);
+            port_.Settings = QStringLiteral("115200,N,8,1");
+            port_.setPortOpen(true);
+        }
+    }
+
+    // One status poll, returned when its reply has been processed (or has timed out).
+    bool poll()
+    {
+        device_.CheckStatus();
+        if (ethernet_)
+            EventWait::until([this] { return device_.PendingRequests().Count() == 0; },
+                             platform::clock::monotonicSeconds() + 1.0);
+        return device_.Connected();
+    }
+
+    CDevice &device() { return device_; }
+
+private:
+    bool ethernet_;
+    CommPort port_;
+    platform::WinSocket socket_;
+    CDevice device_;
+};
+
+void consolePolls(benchmark::State &state, bool ethernet)
+{
+    ConsoleLink link(ethernet);
+    if (!link.poll()) {
+        state.SkipWithError("the stand-in does not answer");
+        return;
+    }
+    for (auto _ : state) {
+        if (!link.poll())
+            state.SkipWithError("a poll went unanswered");
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void libmodbusPolls(benchmark::State &state, bool ethernet)
+{
+    modbus_t *ctx = ethernet ? modbus_new_tcp("127.0.0.1", sim->tcpPort())
+                             : modbus_new_rtu(sim->ptyPath().toLocal8Bit().constData(), 115200, 'N', 8, 1);
+    if (!ctx || modbus_set_slave(ctx, 1) != 0 || modbus_connect(ctx) != 0) {
+        state.SkipWithError("libmodbus cannot reach the stand-in");
+        if (ctx)
+            modbus_free(ctx);
+        return;
+    }
+    uint16_t registers[21];
+    for (auto _ : state) {
+        if (modbus_read_input_registers(ctx, 0, 21, registers) != 21)
+            state.SkipWithError("a libmodbus read failed");
+    }
+    state.SetItemsProcessed(state.iterations());
+    modbus_close(ctx);
+    modbus_free(ctx);
+}
+
+// A device object polling every 500 ms for 30 s, as the link watchdog does: CPU in that time.
+void idlePolling(benchmark::State &state, bool ethernet)
+{
+    ConsoleLink link(ethernet);
+    for (auto _ : state) {
+        QTimer watchdog;
+        QObject::connect(&watchdog, &QTimer::timeout, [&link] { link.device().CheckStatus(); });
+        const double cpuBefore = processCpuSeconds();
+        watchdog.start(500);
+        EventWait::until([] { return false; }, platform::clock::monotonicSeconds() + 30.0);
+        watchdog.stop();
+        const double cpu = processCpuSeconds() - cpuBefore;
+        state.counters["cpu_ms_in_30s"] = cpu * 1000.0;
+        state.counters["cpu_percent"] = cpu / 30.0 * 100.0;
+        state.counters["connected"] = link.device().Connected() ? 1 : 0;
+    }
+}
+
+// Keeps each run's figures for the ratio lines printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            const auto items = run.counters.find("items_per_second");
+            if (items != run.counters.end() && run.iterations > 0)
+                figures[run.run_name.function_name] = {items->second.value, run.GetAdjustedCPUTime()};
+        }
+    }
+
+    struct Figure {
+        double pollsPerSecond = 0;
+        double cpuPerPoll = 0; // in the run's time unit
+    };
+    std::map<std::string, Figure> figures;
+};
+
+void printRatio(const RatioReporter &reporter, const char *link)
+{
+    const auto console = reporter.figures.find(std::string("console/") + link);
+    const auto libmodbus = reporter.figures.find(std::string("libmodbus/") + link);
+    if (console == reporter.figures.end() || libmodbus == reporter.figures.end())
+        return;
+    std::printf("%-6s console/libmodbus: polls per second %.2f, CPU per poll %.2f\n", link,
+                console->second.pollsPerSecond / libmodbus->second.pollsPerSecond,
+                console->second.cpuPerPoll / libmodbus->second.cpuPerPoll);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    SimProcess process;
+    if (!process.start()) {
+        std::fprintf(stderr, "device_bench: the stand-in did not start\n");
+        return 1;
+    }
+    sim = &process;
+    platform::setProgramFolderForTests(process.folder());
+
+    // Polls per second by the wall clock; the CPU column is the client's own time per poll.
+    for (const bool ethernet : {false, true}) {
+        const std::string link = ethernet ? "tcp" : "serial";
+        benchmark::RegisterBenchmark(("console/" + link).c_str(), consolePolls, ethernet)
+            ->Unit(benchmark::kMicrosecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(("libmodbus/" + link).c_str(), libmodbusPolls, ethernet)
+            ->Unit(benchmark::kMicrosecond)
+            ->UseRealTime();
+    }
+    benchmark::RegisterBenchmark("idle_polling_500ms/serial", idlePolling, false)->Iterations(1);
+    benchmark::RegisterBenchmark("idle_polling_500ms/tcp", idlePolling, true)->Iterations(1);
+
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    printRatio(reporter, "serial");
+    printRatio(reporter, "tcp");
+    benchmark::Shutdown();
+    return 0;
+}
