@@ -38,6 +38,22 @@ uint8_t byteAt(const QByteArray &data, int index)
     return static_cast<uint8_t>(data[index]);
 }
 
+QByteArray rowCopy(const std::vector<CDevice::LogRow> &table, int index, const char *member)
+{
+    if (index < 0 || index >= static_cast<int>(table.size()))
+        subscriptOutOfRange(member);
+    const CDevice::LogRow &row = table[static_cast<std::size_t>(index)];
+    return QByteArray(reinterpret_cast<const char *>(row.data()), RecordLength);
+}
+
+// Copies the record at data[offset] into row index of a log table.
+void storeRow(std::vector<CDevice::LogRow> &table, const QByteArray &data, int offset, int index, const char *member)
+{
+    if (index < 0 || index >= static_cast<int>(table.size()))
+        subscriptOutOfRange(member);
+    std::copy_n(data.constBegin() + offset, RecordLength, table[static_cast<std::size_t>(index)].begin());
+}
+
 } // namespace
 
 CDevice::CDevice(QObject *parent)
@@ -536,30 +552,20 @@ int32_t CDevice::MostRecentEventV() const
 
 QByteArray CDevice::LogListN(int index) const
 {
-    if (index < 0 || index >= LogNRows)
-        subscriptOutOfRange("LogListN");
-    const LogRow &row = logN_[static_cast<std::size_t>(index)];
-    return QByteArray(reinterpret_cast<const char *>(row.data()), RecordLength);
+    return rowCopy(logN_, index, "LogListN");
 }
 
 QByteArray CDevice::LogListV(int index) const
 {
-    if (index < 0 || index >= LogVRows)
-        subscriptOutOfRange("LogListV");
-    const LogRow &row = logV_[static_cast<std::size_t>(index)];
-    return QByteArray(reinterpret_cast<const char *>(row.data()), RecordLength);
+    return rowCopy(logV_, index, "LogListV");
 }
 
 void CDevice::StoreLogN(const QByteArray &data, int offset, int index)
 {
-    if (index < 0 || index >= LogNRows)
-        subscriptOutOfRange("StoreLogN");
-    std::copy_n(data.constBegin() + offset, RecordLength, logN_[static_cast<std::size_t>(index)].begin());
+    storeRow(logN_, data, offset, index, "StoreLogN");
 }
 
 void CDevice::StoreLogV(const QByteArray &data, int offset, int index)
 {
-    if (index < 0 || index >= LogVRows)
-        subscriptOutOfRange("StoreLogV");
-    std::copy_n(data.constBegin() + offset, RecordLength, logV_[static_cast<std::size_t>(index)].begin());
+    storeRow(logV_, data, offset, index, "StoreLogV");
 }

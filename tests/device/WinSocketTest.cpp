@@ -1,0 +1,103 @@
+#include "platform/WinSocket.h"
+#include "DeviceTestSupport.h"
+#include "platform/Error.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+using platform::WinSocket;
+
+namespace
+{
+
+int raisedNumber(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const platform::Error &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(WinSocketTcp, StatesThroughRefusalConnectionAndPeerClose)
+{
+    WinSocket socket;
+    EXPECT_EQ(socket.State(), WinSocket::sckClosed);
+
+    quint16 closedPort = 0;
+    {
+        QTcpServer gone;
+        ASSERT_TRUE(gone.listen(QHostAddress::LocalHost));
+        closedPort = gone.serverPort();
+    }
+    socket.setRemoteHost(QStringLiteral("127.0.0.1"));
+    socket.setRemotePort(closedPort);
+    socket.Connect();
+    EXPECT_TRUE(waitUntil([&] { return socket.State() == WinSocket::sckError; }));
+    socket.Close();
+    EXPECT_EQ(socket.State(), WinSocket::sckClosed);
+
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    socket.setRemotePort(server.serverPort());
+    socket.Connect();
+    ASSERT_TRUE(waitUntil([&] { return socket.State() == WinSocket::sckConnected && server.hasPendingConnections(); }));
+    QTcpSocket *peer = server.nextPendingConnection();
+    EXPECT_EQ(socket.RemoteHostIP(), QStringLiteral("127.0.0.1"));
+    EXPECT_NE(socket.LocalPort(), 0);
+
+    QSignalSpy arrivals(&socket, &WinSocket::DataArrival);
+    peer->write("\x01\x02\x03\x04");
+    ASSERT_TRUE(waitUntil([&] { return socket.BytesReceived() == 4; }));
+    EXPECT_GE(arrivals.count(), 1);
+    EXPECT_EQ(socket.PeekData(2), QByteArray("\x01\x02"));
+    EXPECT_EQ(socket.BytesReceived(), 4);
+    EXPECT_EQ(socket.GetData(3), QByteArray("\x01\x02\x03"));
+    EXPECT_EQ(socket.GetData(), QByteArray("\x04"));
+
+    socket.SendData("ping");
+    ASSERT_TRUE(waitUntil([&] { return peer->bytesAvailable() == 4; }));
+    EXPECT_EQ(peer->readAll(), QByteArray("ping"));
+
+    QSignalSpy closes(&socket, &WinSocket::Closed);
+    peer->close();
+    ASSERT_TRUE(waitUntil([&] { return closes.count() == 1; }));
+    EXPECT_EQ(socket.State(), WinSocket::sckClosing);
+    EXPECT_EQ(raisedNumber([&] { socket.SendData("late"); }), 40020);
+    EXPECT_EQ(raisedNumber([&] { socket.setProtocol(WinSocket::sckUDPProtocol); }), 40020);
+    socket.Close();
+    EXPECT_EQ(socket.State(), WinSocket::sckClosed);
+}
+
+TEST(WinSocketUdp, DatagramsOneAtATime)
+{
+    WinSocket receiver;
+    receiver.setProtocol(WinSocket::sckUDPProtocol);
+    receiver.Bind(0, QStringLiteral("127.0.0.1"));
+    ASSERT_NE(receiver.LocalPort(), 0);
+    EXPECT_EQ(receiver.State(), WinSocket::sckOpen);
+    EXPECT_EQ(raisedNumber([&] { receiver.Bind(); }), 40020) << "bound once";
+
+    WinSocket sender;
+    sender.setProtocol(WinSocket::sckUDPProtocol);
+    sender.setRemoteHost(QStringLiteral("127.0.0.1"));
+    sender.setRemotePort(receiver.LocalPort());
+    QSignalSpy arrivals(&receiver, &WinSocket::DataArrival);
+    sender.SendData("hello");
+    sender.SendData("world!");
+    ASSERT_TRUE(waitUntil([&] { return arrivals.count() == 2; }));
+    EXPECT_EQ(arrivals.at(0).at(0).toLongLong(), 5);
+    EXPECT_EQ(receiver.BytesReceived(), 5);
+    EXPECT_EQ(receiver.PeekData(), QByteArray("hello"));
+    EXPECT_EQ(receiver.GetData(3), QByteArray("hel")) << "a short read loses the rest of its datagram";
+    EXPECT_EQ(receiver.RemoteHostIP(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(receiver.GetData(), QByteArray("world!"));
+    EXPECT_EQ(receiver.BytesReceived(), 0);
+    EXPECT_TRUE(receiver.GetData().isEmpty());
+    EXPECT_EQ(raisedNumber([&] { receiver.Connect(); }), 40020);
+}
