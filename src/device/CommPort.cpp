@@ -86,7 +86,7 @@ bool parseSettings(const QString &text, LineSettings &out)
 CommPort::~CommPort()
 {
     if (fd_ >= 0)
-        ::close(fd_);
+        close();
 }
 
 void CommPort::record(int32_t number, const QString &source, const QString &description)
@@ -191,6 +191,8 @@ void CommPort::open()
 
 void CommPort::close()
 {
+    // Exclusive use ends with our descriptor, even where another holds the device open.
+    ::ioctl(fd_, TIOCNXCL);
     // Linux releases the descriptor even when close reports an error, so the port counts as
     // closed either way: keeping the number would later write into whatever reuses it.
     if (::close(fd_) != 0)
