@@ -1,3 +1,5 @@
+#include "shell/FMain.h"
+#include "shell/base/MainWindowHook.h"
 #include "shell/base/mdlMain.h"
 
 #include <QApplication>
@@ -7,6 +9,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varix-console"));
     QApplication::setApplicationVersion(QStringLiteral(VARIX_VERSION));
+    mdlMain::LoadMainWindow = [] { FMain::Load(); };
     mdlMain::Main();
     return QApplication::exec();
 }
