@@ -20,8 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace
-{
+namespace {
 
 constexpr int ClockPollMs = 500;
 constexpr int ClockFirstByte = 233;
@@ -38,7 +37,7 @@ enum StatusBit {
 // Outputs 1 and 2 are switched through this bit; bit 51 shows the state the device took.
 constexpr int Outputs12Command = 32;
 
-} // namespace
+}  // namespace
 
 FDeviceSettings::FDeviceSettings(QWidget *parent)
     : QDialog(parent), lblClock(new QLabel(this)), cmdAdjustClock(new QPushButton(this)),

@@ -19,6 +19,7 @@
 #include "platform/Clock.h"
 #include "platform/Error.h"
 #include "platform/UiService.h"
+#include "platform/WinSocket.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -32,8 +33,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace
-{
+namespace {
 
 using platform::MsgButtons;
 using platform::MsgIcon;
@@ -108,7 +108,7 @@ bool isModuleMac(const QString &mac)
     return pattern.match(mac).hasMatch();
 }
 
-} // namespace
+}  // namespace
 
 FMain::FMain(QWidget *parent)
     : QMainWindow(parent), stbMain(new QStatusBar(this)), lblConnecting(new QLabel(this)),
@@ -376,7 +376,10 @@ void FMain::tmrCheckStatus_Timer()
         return;
     try {
         mDevice->CheckStatus();
-        if (!mDevice->Connecting() && !mDevice->Connected()) {
+        // A closed socket never makes the device look lost by itself: replies just stop coming.
+        const bool socketLost = mdlMain::UseEthernet && mDevice->Connected() &&
+                                mdlMain::wskEthernet().State() != platform::WinSocket::sckConnected;
+        if (socketLost || (!mDevice->Connecting() && !mDevice->Connected())) {
             mdlMain::OpenDevicePort();
             showLinkError();
         }
@@ -504,10 +507,8 @@ void FMain::mDevice_NewRAMData()
     mnuTooDevice->setEnabled(true);
 
     // Which entries the user may program follows the administrator's log-on.
-    if (a != adminShownInMenus_) {
-        adminShownInMenus_ = a;
+    if (a != adminShownInMenus_)
         BuildFirmwareMenus();
-    }
 }
 
 void FMain::mDevice_ConnectionStatusChanged()
@@ -641,6 +642,7 @@ void FMain::BuildFirmwareMenus()
         }
         items->front()->setData(QString());
     }
+    adminShownInMenus_ = mDevice && mDevice->Bit(AdminLoggedOn);
     for (int32_t k = 1; k <= mdlSoftwares::CatalogueSize; ++k) {
         const SoftwareRecord record = mdlSoftwares::GetSoftware(k);
         if (!mdlSoftwares::SoftwareOffered(record))

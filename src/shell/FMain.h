@@ -22,8 +22,7 @@ class StatusBarPanel;
 
 // The console's one main window: the menus, the status bar, the link watchdog that keeps the
 // device connected, the firmware check on every connection and the firmware programming.
-class FMain : public QMainWindow
-{
+class FMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit FMain(QWidget *parent = nullptr);

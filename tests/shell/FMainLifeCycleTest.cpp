@@ -1,0 +1,142 @@
+#include "FMainTestFixture.h"
+#include "core/mdlTools.h"
+#include "shell/WindowPlace.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+namespace {
+
+class LifeCycle : public MainWindowTest {
+protected:
+    static QString setting(const QString &key)
+    {
+        return mdlTools::ReadIniString(QStringLiteral("Setting"), key, QStringLiteral("<absent>"));
+    }
+
+    // Pixels as the INI keeps them.
+    QString twips(int pixels) const
+    {
+        return QString::number(std::lround(pixels * WindowPlace::twipsPerPixel(window.get())));
+    }
+};
+
+TEST_F(LifeCycle, FirstStartFillsTheScreen)
+{
+    open();
+    const QRect screen = window->screen()->geometry();
+    EXPECT_EQ(window->pos(), QPoint(0, 0));
+    EXPECT_EQ(window->size(), screen.size());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Varix Configuration Console"));
+    EXPECT_TRUE(window->mnuHelp->menuAction()->isVisible());
+    EXPECT_FALSE(window->mnuBrn->menuAction()->isVisible());
+    EXPECT_TRUE(window->tmrStatusBar->isActive());
+    EXPECT_TRUE(window->tmrCheckStatus->isActive());
+}
+
+TEST_F(LifeCycle, StoredPlaceIsRestoredWithLeftInWinY)
+{
+    FMain probe;
+    const double tpp = WindowPlace::twipsPerPixel(&probe);
+    const auto write = [tpp](const char *key, int pixels) {
+        mdlTools::WriteIniString(QStringLiteral("Setting"), QLatin1String(key),
+                                 QString::number(std::lround(pixels * tpp)));
+    };
+    write("Win Y", 40);
+    write("Win X", 30);
+    write("Win Width", 500);
+    write("Win Height", 350);
+    open();
+    EXPECT_EQ(window->pos(), QPoint(40, 30));
+    EXPECT_EQ(window->size(), QSize(500, 350));
+}
+
+TEST_F(LifeCycle, SizesBeyondTheKeysRangeFallBackToTheScreen)
+{
+    mdlTools::WriteIniString(QStringLiteral("Setting"), QStringLiteral("Win Width"), QStringLiteral("57600"));
+    mdlTools::WriteIniString(QStringLiteral("Setting"), QStringLiteral("Win Height"), QStringLiteral("0"));
+    open();
+    EXPECT_EQ(window->size(), window->screen()->geometry().size());
+}
+
+TEST_F(LifeCycle, MaximisedStateIsRestored)
+{
+    mdlTools::WriteIniString(QStringLiteral("Setting"), QStringLiteral("Win State"), QStringLiteral("2"));
+    open();
+    EXPECT_TRUE(window->isMaximized());
+}
+
+TEST_F(LifeCycle, ClosingStoresThePlaceByState)
+{
+    struct Case {
+        Qt::WindowState state;
+        const char *winState;
+        bool placeStored;
+    };
+    for (const Case &c : {Case{Qt::WindowMinimized, "<absent>", false}, Case{Qt::WindowMaximized, "2", false},
+                          Case{Qt::WindowNoState, "0", true}}) {
+        SCOPED_TRACE(c.winState);
+        QFile::remove(folder.iniPath());
+        open();
+        if (c.state == Qt::WindowNoState) {
+            window->move(60, 45);
+            window->resize(640, 480);
+        }
+        window->setWindowState(c.state);
+        const QString left = twips(window->x());
+        const QString top = twips(window->y());
+        window->close();
+        EXPECT_EQ(setting(QStringLiteral("Win State")), QLatin1String(c.winState));
+        if (c.placeStored) {
+            EXPECT_EQ(setting(QStringLiteral("Win Y")), left);
+            EXPECT_EQ(setting(QStringLiteral("Win X")), top);
+            EXPECT_EQ(setting(QStringLiteral("Win Width")), twips(640));
+            EXPECT_EQ(setting(QStringLiteral("Win Height")), twips(480));
+        } else {
+            EXPECT_EQ(setting(QStringLiteral("Win Y")), QStringLiteral("<absent>"));
+            EXPECT_EQ(setting(QStringLiteral("Win Width")), QStringLiteral("<absent>"));
+        }
+        window.reset();
+        mdlMain::ReleaseLink();
+    }
+}
+
+TEST_F(LifeCycle, ClosingLogsTheAdministratorOffBeforeTheLinkCloses)
+{
+    sim.setStatusBit(50, true);
+    open();
+    window->close();
+    EXPECT_EQ(writesTo(205), (QList<quint16>{5, 8})) << "the log-off reached the device over TCP";
+    EXPECT_FALSE(sim.statusBit(50));
+    EXPECT_FALSE(window->tmrCheckStatus->isActive());
+    EXPECT_EQ(window->mDevice, nullptr);
+}
+
+TEST_F(LifeCycle, NoLogOffWhenThePasswordIsDisabledOrNoDeviceIsThere)
+{
+    sim.setStatusBit(50, true);
+    sim.setStatusBit(53, true);
+    open();
+    window->close();
+    window.reset();
+    mdlMain::ReleaseLink();
+    sim.setRefuseConnections(true);
+    open(false);
+    window->close();
+    EXPECT_TRUE(writesTo(205).isEmpty());
+}
+
+TEST_F(LifeCycle, ClosingClosesTheOtherWindows)
+{
+    open();
+    auto *other = new QWidget(window.get(), Qt::Window);
+    other->show();
+    QWidget stray;
+    stray.show();
+    window->close();
+    EXPECT_FALSE(other->isVisible());
+    EXPECT_FALSE(stray.isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,137 @@
+#include "FMainTestFixture.h"
+
+#include <QLabel>
+
+namespace {
+
+using StatusBar = MainWindowTest;
+
+TEST_F(StatusBar, ShowsTheIdentifiedDevice)
+{
+    open();
+    EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: Kinetic Vibration Relay"));
+    EXPECT_EQ(panelText("FW_Version"), QStringLiteral("Ver. 17.15"));
+    EXPECT_EQ(panelText("SN"), QStringLiteral("XR-S-999001"));
+    EXPECT_TRUE(window->panel(QStringLiteral("SN"))->isVisibleTo(window.get()));
+    EXPECT_TRUE(window->lblConnecting->text().isEmpty());
+    EXPECT_TRUE(ui.messages.empty()) << "the device runs the carried image: nothing to tell";
+
+    EXPECT_EQ(window->panel(QStringLiteral("OnChip"))->toolTip(), QStringLiteral("On chip"));
+    EXPECT_EQ(window->panel(QStringLiteral("SN"))->toolTip(), QStringLiteral("Device Serial Number"));
+    EXPECT_EQ(window->panel(QStringLiteral("IN2"))->toolTip(), QStringLiteral("AUX Input"));
+    EXPECT_TRUE(window->panel(QStringLiteral("FW_Version"))->toolTip().isEmpty());
+}
+
+TEST_F(StatusBar, SerialNumberOnlyFromVersion0x80)
+{
+    struct Case {
+        quint8 version;
+        bool shown;
+        const char *versionText;
+    };
+    // Software 26 has no carried image, so both versions are newer than it (text 401).
+    for (const Case &c : {Case{0x7F, false, "Ver. 12.15"}, Case{0x80, true, "Ver. 13.0"}}) {
+        SCOPED_TRACE(c.version);
+        sim.setIdentity(c.version, 26, "XR-S-123456");
+        open();
+        EXPECT_EQ(window->panel(QStringLiteral("SN"))->isVisibleTo(window.get()), c.shown);
+        if (c.shown) {
+            EXPECT_EQ(panelText("SN"), QStringLiteral("XR-S-123456"));
+        }
+        EXPECT_EQ(panelText("FW_Version"), QLatin1String(c.versionText));
+        window->close();
+        window.reset();
+        mdlMain::ReleaseLink();
+        mdlMain::CurrentSoftware = SoftwareRecord();
+    }
+}
+
+TEST_F(StatusBar, VersionZeroReadsFourX)
+{
+    sim.setIdentity(0, 0, "");
+    open();
+    EXPECT_EQ(panelText("FW_Version"), QStringLiteral("Ver. 4.X"));
+    EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: "));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(StatusBar, AutodiagnosticErrorBlinksAndDisabledOutputsStaySteady)
+{
+    sim.setStatusBit(49, false);
+    open();
+    window->tmrStatusBar->stop();
+    StatusBarPanel *status = window->panel(QStringLiteral("Status"));
+    for (int tick = 0; tick < 4; ++tick) {
+        window->tmrStatusBar_Timer();
+        const bool lit = tick % 2 == 0;
+        EXPECT_EQ(status->text(), lit ? QStringLiteral("Autodiagnostic Error") : QString()) << tick;
+        EXPECT_EQ(status->hasPicture(), lit) << tick;
+    }
+
+    for (const int disablingBit : {48, 51}) {
+        SCOPED_TRACE(disablingBit);
+        sim.setStatusBit(49, true);
+        sim.setStatusBit(48, disablingBit == 48);
+        sim.setStatusBit(51, disablingBit == 51);
+        poll();
+        for (int tick = 0; tick < 2; ++tick) {
+            window->tmrStatusBar_Timer();
+            EXPECT_EQ(status->text(), QStringLiteral("Output disabled"));
+            EXPECT_TRUE(status->hasPicture());
+        }
+    }
+
+    sim.setStatusBit(51, false);
+    poll();
+    window->tmrStatusBar_Timer();
+    EXPECT_TRUE(status->text().isEmpty());
+    EXPECT_FALSE(status->hasPicture());
+}
+
+TEST_F(StatusBar, LampsFollowTheInputsAndOutputs)
+{
+    open();
+    sim.setIOByte(0b1000'0101);
+    poll();
+    EXPECT_EQ(panelText("O1"), QStringLiteral("O1"));
+    EXPECT_EQ(panelText("O2"), QString());
+    EXPECT_EQ(panelText("O3"), QStringLiteral("O3"));
+    EXPECT_EQ(panelText("IN1"), QString());
+    EXPECT_EQ(panelText("IN2"), QStringLiteral("AI"));
+
+    sim.setIOByte(0b0000'1010);
+    poll();
+    EXPECT_EQ(panelText("O1"), QString());
+    EXPECT_EQ(panelText("O2"), QStringLiteral("O2"));
+    EXPECT_EQ(panelText("IN1"), QStringLiteral("MA"));
+    EXPECT_EQ(panelText("IN2"), QString());
+}
+
+TEST_F(StatusBar, ClosedConnectionIsALostLinkThatTheWatchdogReopens)
+{
+    open();
+    sim.setSilent(true);
+    sim.dropConnections();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !device().Connected(); }, 5000)) << "a closed socket is a lost link";
+    EXPECT_TRUE(panelText("OnChip").startsWith(QStringLiteral("On chip: <"))) << panelText("OnChip").toStdString();
+    EXPECT_TRUE(panelText("SN").isEmpty());
+    EXPECT_TRUE(panelText("FW_Version").isEmpty());
+    EXPECT_EQ(window->tmrCheckStatus->interval(), 1500) << "a lost device is looked for every 1.5 s";
+
+    sim.setSilent(false);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 5000)) << "the watchdog reconnects";
+    EXPECT_EQ(panelText("FW_Version"), QStringLiteral("Ver. 17.15"));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window->tmrCheckStatus->interval() == 500; }, 2000));
+}
+
+TEST_F(StatusBar, UnreachableAddressLeavesAReason)
+{
+    sim.setRefuseConnections(true);
+    open(false);
+    EXPECT_FALSE(device().Connected());
+    EXPECT_TRUE(window->lblConnecting->text().contains(QStringLiteral("127.0.0.1:%1").arg(port)))
+        << window->lblConnecting->text().toStdString();
+    EXPECT_TRUE(window->lblConnecting->text().contains(QStringLiteral("Cannot open the COM port")));
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "TempProgramFolder.h"
+#include "device/CDevice.h"
+#include "lib/DeviceSim.h"
+#include "platform/Clock.h"
+#include "platform/UiService.h"
+#include "shell/FMain.h"
+#include "shell/FirmwareDownloadHook.h"
+#include "shell/StatusBarPanel.h"
+#include "shell/base/mdlMain.h"
+#include "shell/base/mdlMainLink.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+// The main window against the in-process device stand-in over loopback TCP, with every box the
+// program asks answered by script.
+class MainWindowTest : public ::testing::Test {
+protected:
+    static constexpr quint8 CarriedVersion = 0xCF;
+    static constexpr quint8 OwnApplication = 24;
+
+    void SetUp() override
+    {
+        platform::ui::setResponder(&ui);
+        mdlMain::NoEthernetSerials = mdlMain::BuildNoEthernetSerials();
+        sim.setIdentity(CarriedVersion, OwnApplication, "XR-S-999001");
+        sim.setStatusBit(49, true);
+        port = sim.startTcp(0);
+        ASSERT_NE(port, 0) << sim.errorString().toStdString();
+        mdlMain::UseEthernet = true;
+        mdlMain::IPAddress = QStringLiteral("127.0.0.1");
+        mdlMain::TCPPort = port;
+    }
+
+    void TearDown() override
+    {
+        if (window)
+            window->close();
+        window.reset();
+        mdlMain::ReleaseLink();
+        mdlMain::UseEthernet = false;
+        mdlMain::IPAddress = QStringLiteral("192.168.0.1");
+        mdlMain::TCPPort = 502;
+        mdlMain::PortNumber = 1;
+        mdlMain::BaudRate = 115200;
+        mdlMain::CurrentSoftware = SoftwareRecord();
+        FirmwareDownloadHook::setRunner({});
+        platform::clock::setTestOffset(0);
+        platform::ui::setResponder(nullptr);
+    }
+
+    // Loads the window (which connects) and waits for the device to be identified.
+    void open(bool expectConnection = true)
+    {
+        window = std::make_unique<FMain>();
+        window->Form_Load();
+        if (expectConnection) {
+            ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 3000))
+                << "the device was not identified";
+        }
+    }
+
+    CDevice &device() const { return *window->mDevice; }
+
+    // Waits until the stand-in has answered every request sent so far.
+    void settle()
+    {
+        ASSERT_TRUE(QTest::qWaitFor([this] { return device().PendingRequests().Count() == 0; }, 3000));
+    }
+
+    // Runs one watchdog tick now and waits for its answer.
+    void poll()
+    {
+        window->tmrCheckStatus_Timer();
+        settle();
+        ASSERT_TRUE(device().Connected());
+    }
+
+    QString panelText(const char *key) const { return window->panel(QLatin1String(key))->text(); }
+
+    // Requests of one function that reached the stand-in, for example every register write.
+    QList<devsim::SimRequest> requestsOf(quint8 function) const
+    {
+        QList<devsim::SimRequest> found;
+        for (const devsim::SimRequest &request : sim.requests()) {
+            if (request.function == function)
+                found.append(request);
+        }
+        return found;
+    }
+
+    // Every value written to one holding register, in order.
+    QList<quint16> writesTo(quint16 address) const
+    {
+        QList<quint16> values;
+        for (const devsim::SimRequest &request : requestsOf(6)) {
+            if (request.address == address)
+                values.append(request.quantity);
+        }
+        return values;
+    }
+
+    // Acts on the next modal dialog of type Dialog as soon as it is shown (while the window lives).
+    template <typename Dialog> void whenShown(std::function<void(Dialog *)> act)
+    {
+        auto *timer = new QTimer(window.get());
+        timer->setInterval(5);
+        QObject::connect(timer, &QTimer::timeout, [timer, act] {
+            if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
+                timer->stop();
+                timer->deleteLater();
+                act(dialog);
+            }
+        });
+        timer->start();
+    }
+
+    TempProgramFolder folder;
+    devsim::DeviceSim sim;
+    platform::ScriptedResponder ui;
+    quint16 port = 0;
+    std::unique_ptr<FMain> window;
+};
