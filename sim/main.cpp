@@ -77,6 +77,8 @@ int main(int argc, char **argv)
         {QStringLiteral("superuser-password"), QStringLiteral("Super-user password (default super)."),
          QStringLiteral("text")},
         {QStringLiteral("io-byte"), QStringLiteral("IO status byte."), QStringLiteral("n")},
+        {QStringLiteral("status-byte"), QStringLiteral("Register-image byte 38: status bits 48 to 55."),
+         QStringLiteral("n")},
         {QStringLiteral("turn-off-delay"), QStringLiteral("Turn-off delay byte."), QStringLiteral("n")},
         {QStringLiteral("silent"), QStringLiteral("Answer nothing.")},
         {QStringLiteral("reply-delay"), QStringLiteral("Delay every reply by <ms>."), QStringLiteral("ms")},
@@ -91,6 +93,7 @@ int main(int argc, char **argv)
     int version = 1;
     int softwareId = 24;
     int ioByte = 0;
+    int statusByte = 0;
     int turnOffDelay = 0;
     int replyDelay = 0;
     int splitReply = 0;
@@ -99,6 +102,7 @@ int main(int argc, char **argv)
         !numberOption(parser, QStringLiteral("firmware-version"), 0, 255, version) ||
         !numberOption(parser, QStringLiteral("software-id"), 0, 255, softwareId) ||
         !numberOption(parser, QStringLiteral("io-byte"), 0, 255, ioByte) ||
+        !numberOption(parser, QStringLiteral("status-byte"), 0, 255, statusByte) ||
         !numberOption(parser, QStringLiteral("turn-off-delay"), 0, 255, turnOffDelay) ||
         !numberOption(parser, QStringLiteral("reply-delay"), 0, 60000, replyDelay) ||
         !numberOption(parser, QStringLiteral("split-reply"), 0, 60000, splitReply))
@@ -119,6 +123,7 @@ int main(int argc, char **argv)
     if (parser.isSet(QStringLiteral("superuser-password")))
         sim.setSuperUserPassword(parser.value(QStringLiteral("superuser-password")).toLatin1());
     sim.setIOByte(static_cast<quint8>(ioByte));
+    sim.setRAM(38, static_cast<quint8>(statusByte));
     sim.setTurnOffDelay(static_cast<quint8>(turnOffDelay));
     sim.setSilent(parser.isSet(QStringLiteral("silent")));
     sim.setReplyDelayMs(replyDelay);
