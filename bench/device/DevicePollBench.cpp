@@ -15,8 +15,7 @@
 #include <string>
 #include <sys/resource.h>
 
-namespace
-{
+namespace {
 
 SimProcess *sim = nullptr;
 
@@ -28,8 +27,7 @@ double processCpuSeconds()
 }
 
 // The console's device object on one link to the stand-in.
-class ConsoleLink
-{
+class ConsoleLink {
 public:
     explicit ConsoleLink(bool ethernet) : ethernet_(ethernet)
     {
@@ -121,8 +119,7 @@ void idlePolling(benchmark::State &state, bool ethernet)
 }
 
 // Keeps each run's figures for the ratio lines printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter
-{
+class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
@@ -136,7 +133,7 @@ public:
 
     struct Figure {
         double pollsPerSecond = 0;
-        double cpuPerPoll = 0; // in the run's time unit
+        double cpuPerPoll = 0;  // in the run's time unit
     };
     std::map<std::string, Figure> figures;
 };
@@ -152,7 +149,7 @@ void printRatio(const RatioReporter &reporter, const char *link)
                 console->second.cpuPerPoll / libmodbus->second.cpuPerPoll);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

@@ -6,8 +6,7 @@
 
 // The stand-in as a process of its own, so that only the client's CPU is measured and blocking
 // clients cannot stall it.
-class SimProcess
-{
+class SimProcess {
 public:
     static constexpr int ComNumber = 5;
 

@@ -13,8 +13,7 @@
 
 #include <algorithm>
 
-namespace
-{
+namespace {
 
 constexpr int32_t CommandRegister = 205;
 constexpr int32_t ParameterBlock = 215;
@@ -24,7 +23,7 @@ constexpr int32_t LogNFirstRegister = 4096;
 constexpr int32_t LogVFirstRegister = 12288;
 constexpr int32_t LogLastRegister = 16383;
 constexpr int RecordLength = 8;
-constexpr int StatusBytes = 25; // data bytes 0..24 of the status poll
+constexpr int StatusBytes = 25;  // data bytes 0..24 of the status poll
 constexpr int32_t CoilOn = 0xFF00;
 
 [[noreturn]] void subscriptOutOfRange(const char *member)
@@ -54,7 +53,7 @@ void storeRow(std::vector<CDevice::LogRow> &table, const QByteArray &data, int o
     std::copy_n(data.constBegin() + offset, RecordLength, table[static_cast<std::size_t>(index)].begin());
 }
 
-} // namespace
+}  // namespace
 
 CDevice::CDevice(QObject *parent)
     : QObject(parent), queue_(std::make_shared<MBRequests>()), logV_(LogVRows), logN_(LogNRows)

@@ -20,8 +20,7 @@ class PortWait;
 
 // The console's picture of the connected device: its register image, status, identity and
 // event logs, and the Modbus traffic that keeps them current over the serial port or TCP.
-class CDevice : public QObject
-{
+class CDevice : public QObject {
     Q_OBJECT
 public:
     static constexpr int ImageSize = 256;

@@ -14,8 +14,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 struct LineSettings {
     speed_t speed = B0;
@@ -81,7 +80,7 @@ bool parseSettings(const QString &text, LineSettings &out)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 CommPort::~CommPort()
 {
@@ -160,7 +159,7 @@ void CommPort::open()
     ::ioctl(fd, TIOCEXCL);
     fd_ = fd;
     baud_ = 0;
-    takeErrorFlags(); // line errors from before this opening are not ours
+    takeErrorFlags();  // line errors from before this opening are not ours
 
     if (::tcflush(fd_, TCIOFLUSH) != 0) {
         record(errno, QStringLiteral("CommOpen (PurgeComm)"));

@@ -6,8 +6,7 @@
 
 // The serial port of the link, over termios: raw bytes, no flow control. It never raises: a
 // failing call is kept in the last-error record and the caller sees only the outcome.
-class CommPort
-{
+class CommPort {
 public:
     struct ErrorRecord {
         int32_t number = 0;

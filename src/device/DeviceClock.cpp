@@ -2,11 +2,9 @@
 
 #include "core/mdlTools.h"
 
-namespace DeviceClock
-{
+namespace DeviceClock {
 
-namespace
-{
+namespace {
 // The decimal value of a BCD byte; -1 when a digit is not decimal.
 int fromBcd(uint8_t value)
 {
@@ -14,7 +12,7 @@ int fromBcd(uint8_t value)
     const int low = value & 0x0F;
     return high > 9 || low > 9 ? -1 : high * 10 + low;
 }
-} // namespace
+}  // namespace
 
 QDateTime zeroDate()
 {
@@ -52,4 +50,4 @@ std::array<int32_t, 6> encode(const QDateTime &when)
             date.year() % 100};
 }
 
-} // namespace DeviceClock
+}  // namespace DeviceClock

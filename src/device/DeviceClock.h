@@ -6,8 +6,7 @@
 
 // The device clock as the register image holds it: seconds, minutes, hours, day of month with
 // the year within the leap cycle in its top two bits, and month, all BCD.
-namespace DeviceClock
-{
+namespace DeviceClock {
 
 using Image = std::array<uint8_t, 5>;
 
@@ -21,4 +20,4 @@ std::array<int32_t, 6> encode(const QDateTime &when);
 
 QDateTime zeroDate();
 
-} // namespace DeviceClock
+}  // namespace DeviceClock

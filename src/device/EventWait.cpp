@@ -7,8 +7,7 @@
 #include <QTimer>
 #include <cmath>
 
-namespace EventWait
-{
+namespace EventWait {
 
 void once(double deadline)
 {
@@ -34,4 +33,4 @@ bool until(const std::function<bool()> &done, double deadline)
     return true;
 }
 
-} // namespace EventWait
+}  // namespace EventWait

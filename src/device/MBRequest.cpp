@@ -5,8 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Error.h"
 
-namespace
-{
+namespace {
 
 constexpr int FunctionWriteMultiple = 16;
 constexpr int TcpHeaderLength = 6;
@@ -39,7 +38,7 @@ void putWord(QByteArray &frame, int offset, int32_t value)
     frame[offset + 1] = static_cast<char>(value & 0xFF);
 }
 
-} // namespace
+}  // namespace
 
 MBRequest::MBRequest()
 {

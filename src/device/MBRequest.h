@@ -12,8 +12,7 @@ class MBRequest;
 using MBRequestPtr = std::shared_ptr<MBRequest>;
 
 // One pending Modbus request and the frame that carries it, RTU (serial) or MBAP (TCP).
-class MBRequest
-{
+class MBRequest {
 public:
     static constexpr int32_t ModeRTU = 0;
     static constexpr int32_t ModeTCP = 1;

@@ -7,8 +7,7 @@
 #include <memory>
 
 // The requests waiting for their replies, in the order they were queued.
-class MBRequests
-{
+class MBRequests {
 public:
     using Pointer = std::shared_ptr<MBRequest>;
 

@@ -5,11 +5,9 @@
 
 // Cuts Modbus/TCP replies out of the socket's byte stream. It does no I/O of its own: the bytes
 // come from a Source, so the socket and tests feed it alike.
-class MbapFrameReader
-{
+class MbapFrameReader {
 public:
-    class Source
-    {
+    class Source {
     public:
         virtual ~Source() = default;
         virtual qint64 available() = 0;
@@ -19,7 +17,7 @@ public:
 
     struct Frame {
         int transactionId = 0;
-        QByteArray pdu; // unit, function and data, without the 6-byte header
+        QByteArray pdu;  // unit, function and data, without the 6-byte header
     };
 
     static constexpr int HeaderLength = 6;

@@ -7,12 +7,11 @@
 #include <QSocketNotifier>
 #include <algorithm>
 
-namespace
-{
+namespace {
 // Start, eight data bits, parity and stop: the time of one byte on the line is at most 11 bits.
 constexpr double BitsPerByte = 11.0;
 constexpr double ShortestSleep = 0.001;
-} // namespace
+}  // namespace
 
 PortWait::PortWait(CommPort &port) : port_(port) {}
 

@@ -10,8 +10,7 @@ class QSocketNotifier;
 // the port's descriptor when nothing is waiting, by the expected arrival time of the rest when
 // part of it is there, and always by the deadline. A hung-up line (a pseudo-terminal whose
 // other side went away) keeps reporting itself readable; it is then left to the deadline.
-class PortWait : public QObject
-{
+class PortWait : public QObject {
     Q_OBJECT
 public:
     explicit PortWait(CommPort &port);

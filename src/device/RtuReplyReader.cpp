@@ -2,8 +2,7 @@
 
 #include "core/mdlTools.h"
 
-namespace
-{
+namespace {
 
 // Bytes that follow the unit and function bytes (and the byte count, for reads).
 int tailLength(uint8_t function, const QByteArray &head)
@@ -15,7 +14,7 @@ int tailLength(uint8_t function, const QByteArray &head)
     return static_cast<uint8_t>(head[2]) + 2;
 }
 
-} // namespace
+}  // namespace
 
 bool RtuReplyReader::crcValid(const QByteArray &frame)
 {

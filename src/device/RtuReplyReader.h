@@ -4,12 +4,10 @@
 
 // Cuts one Modbus RTU reply out of the serial input. It does no I/O of its own: the bytes come
 // from a Source, so the serial link and tests feed it alike.
-class RtuReplyReader
-{
+class RtuReplyReader {
 public:
     // The serial input as the reader sees it.
-    class Source
-    {
+    class Source {
     public:
         virtual ~Source() = default;
         virtual int waiting() = 0;
@@ -22,15 +20,15 @@ public:
     };
 
     enum class Outcome {
-        Idle,    // too few bytes waiting to start a reply
-        Flushed, // no request in flight, or a foreign unit address
-        Reply,   // a whole frame with a good CRC
-        Dropped, // a wrong CRC or a tail that never came
+        Idle,     // too few bytes waiting to start a reply
+        Flushed,  // no request in flight, or a foreign unit address
+        Reply,    // a whole frame with a good CRC
+        Dropped,  // a wrong CRC or a tail that never came
     };
 
     struct Result {
         Outcome outcome = Outcome::Idle;
-        QByteArray frame; // the reply with its CRC, for Reply
+        QByteArray frame;  // the reply with its CRC, for Reply
     };
 
     // The fewest bytes that can start a reply (an exception reply is 5 bytes long).

@@ -6,8 +6,7 @@ class CommPort;
 class PortWait;
 
 // The serial port as the RTU reply reader sees it; waits for a reply's tail up to 0.5 s.
-class SerialReplySource : public RtuReplyReader::Source
-{
+class SerialReplySource : public RtuReplyReader::Source {
 public:
     SerialReplySource(CommPort &port, PortWait &wait) : port_(port), wait_(wait) {}
 

@@ -2,14 +2,12 @@
 
 #include "MbapFrameReader.h"
 
-namespace platform
-{
+namespace platform {
 class WinSocket;
 }
 
 // The TCP socket as the MBAP frame reader sees it.
-class SocketReplySource : public MbapFrameReader::Source
-{
+class SocketReplySource : public MbapFrameReader::Source {
 public:
     explicit SocketReplySource(platform::WinSocket &socket) : socket_(socket) {}
 

@@ -6,11 +6,9 @@
 #include <QUdpSocket>
 #include <algorithm>
 
-namespace platform
-{
+namespace platform {
 
-namespace
-{
+namespace {
 constexpr int32_t InvalidOperation = 40020;
 
 [[noreturn]] void invalidOperation(const char *member)
@@ -18,7 +16,7 @@ constexpr int32_t InvalidOperation = 40020;
     throw Error(InvalidOperation, QStringLiteral("Winsock.") + QLatin1String(member),
                 QStringLiteral("Invalid operation at current state"));
 }
-} // namespace
+}  // namespace
 
 WinSocket::WinSocket(QObject *parent) : QObject(parent) {}
 
@@ -202,4 +200,4 @@ void WinSocket::onUdpReadyRead()
     }
 }
 
-} // namespace platform
+}  // namespace platform

@@ -11,13 +11,11 @@
 class QTcpSocket;
 class QUdpSocket;
 
-namespace platform
-{
+namespace platform {
 
 // The socket control of the links and the network tools: one object, TCP client or UDP by
 // Protocol, with the state numbers and members the program uses.
-class WinSocket : public QObject
-{
+class WinSocket : public QObject {
     Q_OBJECT
 public:
     enum StateValue : int16_t {
@@ -90,4 +88,4 @@ private:
     QHostAddress lastSender_;
 };
 
-} // namespace platform
+}  // namespace platform

@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 // A status reply: version, id, serial number, log-on byte, IO byte, newest records, delay.
 QByteArray statusReply(uint8_t logOn, uint8_t io)
@@ -34,14 +33,13 @@ QByteArray holdingReply(const QList<int> &values)
     return reply;
 }
 
-class DeviceReplies : public ::testing::Test
-{
+class DeviceReplies : public ::testing::Test {
 protected:
     ReplyProbe device;
     EventRecorder recorder{device};
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(DeviceReplies, StatusPollDecodedWithEventsInOrder)
 {
@@ -168,7 +166,7 @@ TEST_F(DeviceReplies, ImageAccessorsAtTheEdges)
 {
     QList<int> words;
     for (int i = 0; i < 6; ++i)
-        words << 200 + i; // the low byte lands in the image
+        words << 200 + i;  // the low byte lands in the image
     device.ProcessReply(makeRequest(3, 250, 6), holdingReply(words));
     EXPECT_EQ(device.RAM2(253), 203 + 256 * 204);
     EXPECT_EQ(device.RAM2(254), 0);

@@ -7,8 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-namespace
-{
+namespace {
 
 constexpr int ComNumber = 4;
 
@@ -19,8 +18,7 @@ double threadCpuSeconds()
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-class CommPortOnPty : public ::testing::Test
-{
+class CommPortOnPty : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -47,7 +45,7 @@ protected:
     CommPort port;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(CommPortOnPty, InputLenLimitsEachRead)
 {

@@ -42,8 +42,7 @@ inline void runEventsFor(double seconds)
 }
 
 // The device object with its reply processing reachable, for feeding it replies directly.
-class ReplyProbe : public CDevice
-{
+class ReplyProbe : public CDevice {
 public:
     using CDevice::ProcessReply;
 };
@@ -59,8 +58,7 @@ inline MBRequestPtr makeRequest(int function, int start, int quantity)
 }
 
 // Every event of a device object as text, in the order raised.
-class EventRecorder : public QObject
-{
+class EventRecorder : public QObject {
 public:
     explicit EventRecorder(CDevice &device)
     {

@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 MBRequestPtr frameRequest(int mode, int tid, int function, int start, int quantity, std::vector<int32_t> data = {})
 {
@@ -28,7 +27,7 @@ int raisedNumber(const MBRequestPtr &request)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 TEST(MBRequestFrames, ExactBytes)
 {

@@ -11,8 +11,7 @@
 #include <gtest/gtest.h>
 
 // The console's link objects against the stand-in, opened the way the shell opens them.
-class LinkFixture : public ::testing::Test
-{
+class LinkFixture : public ::testing::Test {
 protected:
     static constexpr int ComNumber = 6;
 
@@ -80,8 +79,7 @@ protected:
 };
 
 // The same checks over the pseudo-terminal and over loopback TCP.
-class BothLinks : public LinkFixture, public ::testing::WithParamInterface<bool>
-{
+class BothLinks : public LinkFixture, public ::testing::WithParamInterface<bool> {
 protected:
     bool ethernet() const { return GetParam(); }
 };

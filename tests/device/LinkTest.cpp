@@ -209,13 +209,13 @@ TEST_F(SerialLink, EightReachedByAPollDoesNotDisconnectLater)
     ASSERT_TRUE(poll());
     ASSERT_EQ(device().MissedReplies(), 1);
     sim.setSilent(true);
-    device().MBWriteRegister(100, 1); // time-out: 2
-    device().CheckStatus();           // time-out 3, poll 4
-    device().CheckStatus();           // 5, 6
-    device().CheckStatus();           // 7, then the poll's own 1 makes 8
+    device().MBWriteRegister(100, 1);  // time-out: 2
+    device().CheckStatus();            // time-out 3, poll 4
+    device().CheckStatus();            // 5, 6
+    device().CheckStatus();            // 7, then the poll's own 1 makes 8
     EXPECT_EQ(device().MissedReplies(), 8);
     EXPECT_TRUE(device().Connected());
-    device().CheckStatus(); // 9, 10
+    device().CheckStatus();  // 9, 10
     EXPECT_TRUE(device().Connected());
 }
 

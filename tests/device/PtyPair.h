@@ -12,8 +12,7 @@
 
 // A pseudo-terminal whose slave the program folder names as dosdevices/comN; the test holds the
 // master side and plays the device on it.
-class PtyPair
-{
+class PtyPair {
 public:
     PtyPair(const TempProgramFolder &folder, int comNumber)
     {
@@ -21,7 +20,7 @@ public:
         char name[256] = {};
         if (::openpty(&master_, &slave, name, nullptr, nullptr) != 0)
             return;
-        ::close(slave); // the master reads EIO until the port under test opens the slave
+        ::close(slave);  // the master reads EIO until the port under test opens the slave
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
         QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
         QFile::link(QString::fromLocal8Bit(name), folder.file(QStringLiteral("dosdevices/com%1").arg(comNumber)));

@@ -5,12 +5,10 @@
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 // Serial input held in memory; bytes "arrive" in chunks whenever the reader waits.
-class ScriptedLine : public RtuReplyReader::Source
-{
+class ScriptedLine : public RtuReplyReader::Source {
 public:
     explicit ScriptedLine(QList<QByteArray> chunks) : later_(std::move(chunks))
     {
@@ -45,8 +43,7 @@ private:
 };
 
 // A socket's stream held in memory; each arrival appends one chunk.
-class ScriptedStream : public MbapFrameReader::Source
-{
+class ScriptedStream : public MbapFrameReader::Source {
 public:
     void arrive(const QByteArray &bytes) { stream_ += bytes; }
     qint64 available() override { return stream_.size(); }
@@ -66,7 +63,7 @@ using Outcome = RtuReplyReader::Outcome;
 
 const QByteArray statusReply = withCrc(hex("01042A") + QByteArray(42, '\x11'));
 
-} // namespace
+}  // namespace
 
 TEST(RtuReplyReader, CutsRepliesByFunction)
 {

@@ -9,8 +9,7 @@
 
 using platform::WinSocket;
 
-namespace
-{
+namespace {
 
 int raisedNumber(const std::function<void()> &action)
 {
@@ -22,7 +21,7 @@ int raisedNumber(const std::function<void()> &action)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 TEST(WinSocketTcp, StatesThroughRefusalConnectionAndPeerClose)
 {

@@ -11,11 +11,9 @@
 
 #include <memory>
 
-namespace mdlMain
-{
+namespace mdlMain {
 
-namespace
-{
+namespace {
 
 constexpr double ConnectTimeout = 1.0;
 constexpr int TextCannotOpenPort = 27;
@@ -55,7 +53,7 @@ void openSerial(int32_t baud, const QString &parity)
     port->setDTREnable(false);
 }
 
-} // namespace
+}  // namespace
 
 void CreateLink()
 {
@@ -134,4 +132,4 @@ void ClosePort()
         port->setPortOpen(false);
 }
 
-} // namespace mdlMain
+}  // namespace mdlMain

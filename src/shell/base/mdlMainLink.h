@@ -6,15 +6,13 @@
 class CDevice;
 class CommPort;
 
-namespace platform
-{
+namespace platform {
 class WinSocket;
 }
 
 // The one link to the device: the device object, the serial port and the TCP socket, owned by
 // the shell for the whole run, and the opening and closing of the link.
-namespace mdlMain
-{
+namespace mdlMain {
 
 // Creates the three objects (once; later calls keep them) and hands the socket, the port and
 // the link choice to the device object. The accessors below create them on first use too.
@@ -36,4 +34,4 @@ void ClosePort();
 // Why the last OpenPort failed; empty after a success.
 QString LinkErrorDescription();
 
-} // namespace mdlMain
+}  // namespace mdlMain
