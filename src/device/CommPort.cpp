@@ -201,6 +201,9 @@ void CommPort::close()
 
 void CommPort::setModemLine(int line, bool value, const char *source)
 {
+    // A closed port has no lines; recording that would hide why it did not open.
+    if (fd_ < 0)
+        return;
     int bits = line;
     if (::ioctl(fd_, value ? TIOCMBIS : TIOCMBIC, &bits) != 0)
         record(errno, QString::fromLatin1(source));
