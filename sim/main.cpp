@@ -1,4 +1,5 @@
 // varix-devsim: the device stand-in as a process, for scripts and whole-program tests.
+#include "lib/BootLoaders.h"
 #include "lib/DeviceSim.h"
 
 #include <QCommandLineParser>
@@ -85,6 +86,12 @@ int main(int argc, char **argv)
         {QStringLiteral("split-reply"), QStringLiteral("Send replies in two pieces <ms> apart."), QStringLiteral("ms")},
         {QStringLiteral("wrong-crc"), QStringLiteral("Spoil the CRC of every RTU reply.")},
         {QStringLiteral("foreign-unit"), QStringLiteral("Answer with another unit address.")},
+        {QStringLiteral("boot-loader"), QStringLiteral("Boot loader that command 3 starts: modbus (default) or legacy."),
+         QStringLiteral("kind")},
+        {QStringLiteral("product-name"), QStringLiteral("Product name the boot loaders report."), QStringLiteral("text")},
+        {QStringLiteral("silent-loader"), QStringLiteral("The boot loader answers nothing.")},
+        {QStringLiteral("halt-after-writes"), QStringLiteral("Stop dead after <n> data writes of a download."),
+         QStringLiteral("n")},
     });
     parser.process(app);
 
@@ -97,6 +104,7 @@ int main(int argc, char **argv)
     int turnOffDelay = 0;
     int replyDelay = 0;
     int splitReply = 0;
+    int haltAfterWrites = 0;
     if (!numberOption(parser, QStringLiteral("com"), 1, 255, com) ||
         !numberOption(parser, QStringLiteral("tcp"), 0, 65535, tcp) ||
         !numberOption(parser, QStringLiteral("firmware-version"), 0, 255, version) ||
@@ -105,8 +113,15 @@ int main(int argc, char **argv)
         !numberOption(parser, QStringLiteral("status-byte"), 0, 255, statusByte) ||
         !numberOption(parser, QStringLiteral("turn-off-delay"), 0, 255, turnOffDelay) ||
         !numberOption(parser, QStringLiteral("reply-delay"), 0, 60000, replyDelay) ||
-        !numberOption(parser, QStringLiteral("split-reply"), 0, 60000, splitReply))
+        !numberOption(parser, QStringLiteral("split-reply"), 0, 60000, splitReply) ||
+        !numberOption(parser, QStringLiteral("halt-after-writes"), 0, 65535, haltAfterWrites))
         return 2;
+    const QString loaderKind = parser.value(QStringLiteral("boot-loader"));
+    if (parser.isSet(QStringLiteral("boot-loader")) && loaderKind != QLatin1String("modbus") &&
+        loaderKind != QLatin1String("legacy")) {
+        QTextStream(stderr) << "varix-devsim: --boot-loader wants modbus or legacy\n";
+        return 2;
+    }
     const bool serial = parser.isSet(QStringLiteral("com"));
     if (serial != parser.isSet(QStringLiteral("folder")) || (!serial && tcp < 0)) {
         QTextStream(stderr) << "varix-devsim: give --folder with --com, and/or --tcp\n";
@@ -130,6 +145,13 @@ int main(int argc, char **argv)
     sim.setSplitReplyMs(splitReply);
     sim.setWrongCrc(parser.isSet(QStringLiteral("wrong-crc")));
     sim.setForeignUnit(parser.isSet(QStringLiteral("foreign-unit")));
+    devsim::BootLoaders &loaders = sim.bootLoaders();
+    loaders.setKind(loaderKind == QLatin1String("legacy") ? devsim::BootLoaders::Kind::Legacy
+                                                          : devsim::BootLoaders::Kind::Modbus);
+    if (parser.isSet(QStringLiteral("product-name")))
+        loaders.setProductName(parser.value(QStringLiteral("product-name")).toLatin1());
+    loaders.setSilent(parser.isSet(QStringLiteral("silent-loader")));
+    loaders.setHaltAfterWrites(haltAfterWrites);
 
     QString ptyPath = QStringLiteral("-");
     if (serial) {

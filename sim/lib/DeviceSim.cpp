@@ -1,6 +1,7 @@
 #include "DeviceSim.h"
 
 #include "ApplicationResponder.h"
+#include "BootLoaders.h"
 #include "Bytes.h"
 #include "DeviceMemory.h"
 #include "MbapFramer.h"
@@ -47,7 +48,8 @@ int newestByte(EventLog log)
 
 DeviceSim::DeviceSim(QObject *parent)
     : QObject(parent), memory_(std::make_unique<DeviceMemory>()),
-      responder_(std::make_unique<ApplicationResponder>(*memory_))
+      responder_(std::make_unique<ApplicationResponder>(*memory_)),
+      bootLoaders_(std::make_unique<BootLoaders>(*memory_))
 {
     qRegisterMetaType<SimRequest>();
 }
@@ -113,6 +115,10 @@ QString DeviceSim::errorString() const
 
 void DeviceSim::onSerialBytes(QByteArray &buffer, bool lineIdle)
 {
+    if (bootLoaders_->takesRawBytes()) {
+        onRawBytes(Link::Serial, nullptr, buffer, lineIdle);
+        return;
+    }
     while (const std::optional<QByteArray> frame = RtuFramer::takeFrame(buffer, lineIdle)) {
         SimRequest request;
         request.link = Link::Serial;
@@ -122,7 +128,7 @@ void DeviceSim::onSerialBytes(QByteArray &buffer, bool lineIdle)
         describe(request, pdu);
         if (!receive(request))
             continue;
-        const QByteArray reply = responder_->respond(pdu);
+        const QByteArray reply = bootLoaders_->respond(pdu, *responder_);
         if (!reply.isEmpty())
             sendReply(Link::Serial, nullptr, RtuFramer::encode(replyUnit(), reply, wrongCrc_));
     }
@@ -130,6 +136,10 @@ void DeviceSim::onSerialBytes(QByteArray &buffer, bool lineIdle)
 
 void DeviceSim::onTcpBytes(QTcpSocket *client, QByteArray &buffer)
 {
+    if (bootLoaders_->takesRawBytes()) {
+        onRawBytes(Link::Tcp, client, buffer, false);
+        return;
+    }
     while (const std::optional<MbapFrame> frame = MbapFramer::takeFrame(buffer)) {
         SimRequest request;
         request.link = Link::Tcp;
@@ -139,9 +149,25 @@ void DeviceSim::onTcpBytes(QTcpSocket *client, QByteArray &buffer)
         describe(request, frame->pdu);
         if (!receive(request))
             continue;
-        const QByteArray reply = responder_->respond(frame->pdu);
+        const QByteArray reply = bootLoaders_->respond(frame->pdu, *responder_);
         if (!reply.isEmpty())
             sendReply(Link::Tcp, client, MbapFramer::encode(frame->transactionId, replyUnit(), reply));
+    }
+}
+
+void DeviceSim::onRawBytes(Link link, QTcpSocket *client, QByteArray &buffer, bool lineIdle)
+{
+    while (const std::optional<QByteArray> frame = BootLoaders::takeRawFrame(buffer, lineIdle)) {
+        SimRequest request;
+        request.link = link;
+        // Raw frames carry no address: they are for whichever device is on the line.
+        request.unit = UnitAddress;
+        request.frame = *frame;
+        if (!receive(request))
+            continue;
+        const QByteArray reply = bootLoaders_->respondRaw(*frame);
+        if (!reply.isEmpty())
+            sendReply(link, client, reply);
     }
 }
 

@@ -14,6 +14,7 @@ class QTcpSocket;
 namespace devsim
 {
 
+class BootLoaders;
 class DeviceMemory;
 class PduResponder;
 class PtyLink;
@@ -91,7 +92,11 @@ public:
     void resetNextReplyMidway();               // the next TCP reply stops half-way with a reset
     void injectBytes(const QByteArray &bytes); // raw bytes onto the pty and every TCP client
 
-    // Every request received, oldest first.
+    // The two boot loaders: which one command 3 starts, their switches, and what was programmed.
+    BootLoaders &bootLoaders() { return *bootLoaders_; }
+
+    // Every request received, oldest first. A raw frame of the legacy boot loader is kept with
+    // its bytes in frame and function 0.
     QList<SimRequest> requests() const;
     void clearRequests();
 
@@ -101,6 +106,7 @@ signals:
 private:
     void onSerialBytes(QByteArray &buffer, bool lineIdle);
     void onTcpBytes(QTcpSocket *client, QByteArray &buffer);
+    void onRawBytes(Link link, QTcpSocket *client, QByteArray &buffer, bool lineIdle);
     // Records the request; true when the device is to carry it out and answer.
     bool receive(SimRequest request);
     quint8 replyUnit() const;
@@ -109,6 +115,7 @@ private:
 
     std::unique_ptr<DeviceMemory> memory_;
     std::unique_ptr<PduResponder> responder_;
+    std::unique_ptr<BootLoaders> bootLoaders_;
     std::unique_ptr<PtyLink> pty_;
     std::unique_ptr<TcpLink> tcp_;
     QList<SimRequest> requests_;
