@@ -5,6 +5,7 @@
 #include "FChangePsw.h"
 #include "FDeviceSettings.h"
 #include "FOptions.h"
+#include "FWaitDwnlMB.h"
 #include "FirmwareDownloadHook.h"
 #include "StatusBarPanel.h"
 #include "WindowPlace.h"
@@ -132,6 +133,7 @@ FMain::~FMain() = default;
 
 FMain *FMain::Load()
 {
+    FirmwareDownloadHook::setRunner(&FWaitDwnlMB::Run);
     auto *window = new FMain;
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->Form_Load();

@@ -1,0 +1,209 @@
+#include "FWaitDwnlMB.h"
+
+#include "base/BootLoaderLink.h"
+#include "base/FirmwareImage.h"
+#include "base/LegacyBootLoader.h"
+#include "base/ModbusBootLoader.h"
+#include "base/mdlMain.h"
+#include "base/mdlSoftwares.h"
+#include "core/mdlStrings.h"
+#include "platform/Error.h"
+#include "platform/UiService.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString ConsoleTitle = QStringLiteral("Varix Configuration Console");
+const QString Ellipsis = QStringLiteral("...");
+
+enum Text : int32_t {
+    CheckSumError = 29,
+    DataTransferError = 34,
+    DownloadComplete = 39,
+    ErrorStartingProgram = 45,
+    UnableToDownload = 118,
+    CannotEnterDownloadMode = 313,
+    ProductId = 314,
+    SerialNumber = 315,
+    ProductRefused = 316,
+    UploadingFirmware = 317,
+    EnteringDownloadMode = 318,
+};
+
+QString text(int32_t id)
+{
+    return mdlStrings::Translate(id);
+}
+
+void warn(const QString &message)
+{
+    platform::ui::msgBox(message, platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, ConsoleTitle);
+}
+
+}  // namespace
+
+FWaitDwnlMB::FWaitDwnlMB(QWidget *parent)
+    : QDialog(parent), lblMsg(new QLabel(this)), Frame1(new QGroupBox(this)), lblProduct(new QLabel(Frame1)),
+      lblSerial(new QLabel(Frame1)), pgbUpload(new QProgressBar(this))
+{
+    setObjectName(QStringLiteral("FWaitDwnlMB"));
+    setWindowTitle(ConsoleTitle);
+    setModal(true);
+    lblMsg->setObjectName(QStringLiteral("lblMsg"));
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    lblProduct->setObjectName(QStringLiteral("lblProduct"));
+    lblSerial->setObjectName(QStringLiteral("lblSerial"));
+    pgbUpload->setObjectName(QStringLiteral("pgbUpload"));
+    pgbUpload->setVisible(false);
+    pgbUpload->setTextVisible(false);
+
+    auto *frameLayout = new QVBoxLayout(Frame1);
+    frameLayout->addWidget(lblProduct);
+    frameLayout->addWidget(lblSerial);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblMsg);
+    layout->addWidget(Frame1);
+    layout->addWidget(pgbUpload);
+    setMinimumWidth(420);
+    Form_Load();
+}
+
+FWaitDwnlMB::~FWaitDwnlMB() = default;
+
+bool FWaitDwnlMB::Run(QWidget *owner)
+{
+    FWaitDwnlMB window(owner);
+    window.exec();
+    return window.DownloadResult;
+}
+
+void FWaitDwnlMB::Form_Load()
+{
+    ClearMessage();
+    RunOnce = true;
+}
+
+void FWaitDwnlMB::ClearMessage()
+{
+    lblMsg->setText(QString());
+}
+
+void FWaitDwnlMB::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The run starts once the window is on screen, from the event loop that shows it.
+    if (RunOnce)
+        QTimer::singleShot(0, this, &FWaitDwnlMB::Form_Activate);
+}
+
+void FWaitDwnlMB::Form_Activate()
+{
+    QCoreApplication::processEvents();
+    if (!RunOnce)
+        return;
+    RunOnce = false;
+    running_ = true;
+    lblMsg->setText(text(EnteringDownloadMode) + Ellipsis);
+    DownloadResult = DownloadProgID(10 * mdlMain::CurrentSoftware.Index);
+    if (DownloadResult)
+        lblMsg->setText(text(DownloadComplete));
+    else
+        warn(text(UnableToDownload));
+    running_ = false;
+    done(DownloadResult ? Accepted : Rejected);
+}
+
+// A download stopped half-way leaves the device with part of an image, so while it runs the
+// window cannot be closed: neither its close box nor Escape ends it.
+void FWaitDwnlMB::closeEvent(QCloseEvent *event)
+{
+    if (running_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void FWaitDwnlMB::reject()
+{
+    if (!running_)
+        QDialog::reject();
+}
+
+QByteArray FWaitDwnlMB::findImage(int32_t softwareId) const
+{
+    const QByteArray image = ImageSource ? ImageSource(softwareId) : mdlSoftwares::EmbeddedFirmwareImage(softwareId);
+    const std::optional<FirmwareImage::Tag> tag = FirmwareImage::readTag(image);
+    return tag && tag->softwareId == softwareId ? image : QByteArray();
+}
+
+bool FWaitDwnlMB::DownloadProgID(int32_t ProgID)
+{
+    UnitAddress = 1;
+    try {
+        // The image is checked whole before any loader is entered: entering one already erases
+        // the device, and a device left with a damaged or partial image does not start again.
+        const QByteArray hexText = findImage(ProgID / 10);
+        if (hexText.isEmpty())
+            return false;
+        const FirmwareImage image(hexText);
+        if (!image.isValid()) {
+            warn(text(CheckSumError));
+            return false;
+        }
+
+        const std::unique_ptr<BootLoaderLink> link = BootLoaderLink::mainLink();
+        ModbusBootLoader modbus(*link, UnitAddress);
+        LegacyBootLoader legacy(*link);
+        BootLoader *loader = &modbus;
+        if (!modbus.Identify(DeviceId)) {
+            lblMsg->setText(text(EnteringDownloadMode) + Ellipsis + Ellipsis);
+            if (!legacy.Enter(DeviceId)) {
+                warn(text(CannotEnterDownloadMode));
+                return false;
+            }
+            loader = &legacy;
+        }
+        lblProduct->setText(text(ProductId) + QStringLiteral(": ") + DeviceId.ProductName() + QStringLiteral("\r\n"));
+        lblSerial->setText(text(SerialNumber) + QStringLiteral(": ") + DeviceId.SerialNumber());
+        if (!DeviceId.ProductName().startsWith(ProductPrefix)) {
+            warn(text(ProductRefused));
+            return false;
+        }
+        lblMsg->setText(text(UploadingFirmware) + Ellipsis);
+        return upload(image, *loader);
+    } catch (const platform::Error &error) {
+        warn(error.description());
+        return false;
+    }
+}
+
+bool FWaitDwnlMB::upload(const FirmwareImage &image, BootLoader &loader)
+{
+    const std::vector<HexRecord> &records = image.records();
+    pgbUpload->setMaximum(static_cast<int>(records.size()) - 1);
+    pgbUpload->setVisible(true);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        pgbUpload->setValue(static_cast<int>(i));
+        const HexRecord &record = records[i];
+        if (record.type == HexRecord::TypeData) {
+            if (!loader.WriteData(record)) {
+                warn(text(DataTransferError));
+                return false;
+            }
+        } else if (record.type == HexRecord::TypeEnd) {
+            // The image is all written: a start the loader does not acknowledge is reported and
+            // the run still counts as done.
+            if (!loader.StartProgram())
+                warn(text(ErrorStartingProgram));
+        }
+    }
+    return true;
+}
