@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <locale.h>
 
 namespace platform::runtime
@@ -217,7 +218,15 @@ QString format(double value, const QString &pattern)
         effective = QStringLiteral("0.00%");
     else if (sameName(name, "Scientific"))
         effective = QStringLiteral("0.00E+00");
-    return NumberFormat::parse(effective).apply(value, userLocale());
+    // Exports format every sample with one pattern: keep the last one parsed.
+    static QString lastPattern;
+    static std::optional<NumberFormat> lastFormat;
+    if (!lastFormat || effective != lastPattern) {
+        lastFormat.reset();
+        lastFormat = NumberFormat::parse(effective);
+        lastPattern = effective;
+    }
+    return lastFormat->apply(value, userLocale());
 }
 
 QString formatDate(const QDateTime &when, const QString &pattern)
