@@ -4,9 +4,12 @@
 #include <QLabel>
 
 StatusBarPanel::StatusBarPanel(const QString &key, QWidget *parent)
-    : QWidget(parent), picture_(new QLabel(this)), text_(new QLabel(this))
+    : QFrame(parent), picture_(new QLabel(this)), text_(new QLabel(this))
 {
     setObjectName(key);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    // Wide enough for the short marks ("A", "O1", "MA"), so that the bar does not jump as they come and go.
+    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("MMM")) + 8);
     picture_->hide();
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 0);

@@ -1,15 +1,14 @@
 #pragma once
 
+#include <QFrame>
 #include <QPixmap>
 #include <QString>
-#include <QWidget>
 
 class QLabel;
 
 // One panel of the main window's status bar: an optional picture beside a text, and a tag the
 // window keeps its own state in (the blinking panel uses it).
-class StatusBarPanel : public QWidget
-{
+class StatusBarPanel : public QFrame {
     Q_OBJECT
 public:
     StatusBarPanel(const QString &key, QWidget *parent = nullptr);
