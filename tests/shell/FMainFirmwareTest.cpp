@@ -1,5 +1,6 @@
 #include "FMainTestFixture.h"
 #include "device/CommPort.h"
+#include "lib/BootLoaders.h"
 #include "platform/WinSocket.h"
 #include "shell/base/mdlSoftwares.h"
 
@@ -33,8 +34,7 @@ struct DownloadSeen {
 
 class Firmware : public MainWindowTest {
 protected:
-    // Installs a download window that records the state it finds, makes the stand-in run the
-    // carried image from then on, and reports `outcome`.
+    // Installs a download window that records the state it finds and reports `outcome`.
     void installDownload(bool outcome)
     {
         FirmwareDownloadHook::setRunner([this, outcome](QWidget *owner) {
@@ -45,7 +45,12 @@ protected:
             seen.watchdogActive = window->tmrCheckStatus->isActive();
             seen.socketAttached = window->mDevice->EthernetPort() != nullptr;
             seen.commandSent = QTest::qWaitFor([this] { return writesTo(205).contains(3); }, 2000);
-            sim.setIdentity(CarriedVersion, OwnApplication, sim.serialNumber());
+            // Command 3 left the stand-in in its boot loader: it comes back with the carried image
+            // after a download, or, after a failed one, once it is switched off and on.
+            if (outcome)
+                sim.setIdentity(CarriedVersion, OwnApplication, sim.serialNumber());
+            else
+                sim.bootLoaders().powerCycle();
             return outcome;
         });
     }
@@ -151,6 +156,7 @@ TEST_F(Firmware, ProgrammingFromTheMenuAsksAndAnnouncesOnlySuccess)
         SCOPED_TRACE(c.outcome);
         seen = DownloadSeen();
         ui.messages.clear();
+        sim.clearRequests();
         installDownload(c.outcome);
         ui.queueMessageAnswer(c.answer);
         window->mnuTooUplFW->trigger();
