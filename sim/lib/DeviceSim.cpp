@@ -226,6 +226,7 @@ void DeviceSim::setIdentity(quint8 firmwareVersion, quint8 softwareId, const QBy
     memory_->firmwareVersion = firmwareVersion;
     memory_->softwareId = softwareId;
     memory_->serialNumber = serialNumber.left(16);
+    bootLoaders_->powerCycle();
 }
 
 quint8 DeviceSim::firmwareVersion() const

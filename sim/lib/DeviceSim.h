@@ -46,7 +46,8 @@ public:
     int tcpClientCount() const;
     QString errorString() const;
 
-    // Identity reported by the status block.
+    // Identity reported by the status block: the device runs this firmware from now on, so it
+    // leaves a boot loader it was in.
     void setIdentity(quint8 firmwareVersion, quint8 softwareId, const QByteArray &serialNumber);
     quint8 firmwareVersion() const;
     quint8 softwareId() const;
