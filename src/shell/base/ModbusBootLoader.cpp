@@ -66,8 +66,11 @@ bool ModbusBootLoader::Identify(DeviceIdRecord &record)
         // for the answer to this one.
         link_.discard();
         link_.send(frame);
-        if (link_.waitFor(replySize, now() + ReplyWait) && takeIdentity(record))
+        const double replyDeadline = now() + ReplyWait;
+        if (link_.waitFor(replySize, replyDeadline) && takeIdentity(record))
             return BeginDownload();
+        // A reply that is not the identification does not hurry the next request.
+        link_.pause(replyDeadline - now());
     }
     return false;
 }
