@@ -9,8 +9,7 @@ class QRect;
 // The cursor lines laid over the traces. A line drawn with the copy pen is white; a line drawn with
 // the XOR pen inverts the pixels under it, and a second XOR line on the same column erases the
 // first (also a white one, which on a raster screen would leave a black hole in the trace).
-class CursorOverlay
-{
+class CursorOverlay {
 public:
     void draw(float x, bool xorPen);
     void clear() { lines_.clear(); }

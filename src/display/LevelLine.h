@@ -5,8 +5,7 @@
 
 // A horizontal reference line at a value in the units of the track that owns it. Data only: the
 // oscilloscope draws it on its next full redraw.
-class LevelLine
-{
+class LevelLine {
 public:
     float Value() const { return value_; }
     void setValue(float value) { value_ = value; }

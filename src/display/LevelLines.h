@@ -6,8 +6,7 @@
 #include <memory>
 
 // The level lines of one track, by key or by 1-based position in order of addition.
-class LevelLines
-{
+class LevelLines {
 public:
     // Every argument is optional; an empty key is replaced by a generated "K" key.
     std::shared_ptr<LevelLine> Add(float value = 0, int32_t drawColor = 0xFFFFFF, int32_t drawStyle = 0,

@@ -16,8 +16,7 @@
 #include <limits>
 #include <new>
 
-namespace
-{
+namespace {
 
 // Stored-property keys and their defaults.
 const QString KeyHold = QStringLiteral("Hold");
@@ -60,7 +59,7 @@ bool validBufferSize(int32_t value)
     return value >= 0 && value < std::numeric_limits<int32_t>::max();
 }
 
-} // namespace
+}  // namespace
 
 Oscilloscope::Oscilloscope(QWidget *parent) : QWidget(parent)
 {
@@ -84,6 +83,7 @@ void Oscilloscope::construct()
 {
     tracks_ = new ::Tracks(this);
     connect(tracks_, &::Tracks::TrackAdded, this, [this](Track *track) { track->SetParent(this); });
+    connect(tracks_, &::Tracks::TrackRemoved, this, &Oscilloscope::followPanelTrack);
 
     surface_ = std::make_unique<ScopeSurface>();
     cursors_ = std::make_unique<ScopeCursors>(surface_->overlay());

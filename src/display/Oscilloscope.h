@@ -22,8 +22,7 @@ class ScopeSurface;
 // The oscilloscope control: tracks drawn over a sweeping time axis from one shared sample ring.
 // Producers call Track::SetPoint on every track, optionally setTrigger, then DrawPoint once per
 // sample period; ClearBuffer comes before a change of SamplesPerSecond.
-class Oscilloscope : public QWidget
-{
+class Oscilloscope : public QWidget {
     Q_OBJECT
 public:
     // A new control with the default properties.
@@ -189,6 +188,7 @@ private:
     void buildPanel();
     void UpdatePanel();
     void stepTrack(bool next);
+    void followPanelTrack();
     void addToRange(ScopeViewMath::Range &range, Track &track) const;
     void txtXScale_Change();
     void txtYScale_Change();

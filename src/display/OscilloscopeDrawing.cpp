@@ -12,8 +12,7 @@
 #include <QPainter>
 #include <QTimer>
 
-namespace
-{
+namespace {
 
 constexpr int LabelPointSize = 6;
 constexpr float LabelLeft = 10;
@@ -23,7 +22,7 @@ constexpr int32_t DotStyle = 2;
 constexpr int16_t LeftButton = 1;
 constexpr int16_t RightButton = 2;
 
-} // namespace
+}  // namespace
 
 void Oscilloscope::DrawAll()
 {
@@ -95,8 +94,12 @@ void Oscilloscope::drawTraces()
     for (const auto &track : *tracks_) {
         if (!track->Visible())
             continue;
-        painter.setPen(ScopeSurface::pen(track->DrawColor(), track->DrawStyle(), track->DrawWidth()));
         ScopeTrace::build(g, bufferPtr_, *track, lines);
+        if (g.samplesPerPixel() > 1 && ScopeSurface::isSolid(track->DrawStyle())) {
+            surface_->fillColumns(lines, track->DrawColor(), track->DrawWidth());
+            continue;
+        }
+        painter.setPen(ScopeSurface::pen(track->DrawColor(), track->DrawStyle(), track->DrawWidth()));
         surface_->drawLines(painter, lines);
     }
 }

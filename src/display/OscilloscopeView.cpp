@@ -19,15 +19,14 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace
-{
+namespace {
 
 QString caption(int32_t text, const QString &unit)
 {
     return mdlStrings::Translate(text) + QStringLiteral(" (") + unit + QStringLiteral(")");
 }
 
-} // namespace
+}  // namespace
 
 void Oscilloscope::buildPanel()
 {
@@ -110,6 +109,19 @@ void Oscilloscope::stepTrack(bool next)
     panelTrackIndex_ = *position;
     panelTrack_ = tracks_->Item(panelTrackIndex_);
     DrawAll();
+}
+
+// The panel must not keep editing a track that is no longer shown; the next redraw picks another.
+void Oscilloscope::followPanelTrack()
+{
+    for (int32_t i = 1; i <= tracks_->Count(); ++i) {
+        if (tracks_->Item(i) == panelTrack_) {
+            panelTrackIndex_ = i;
+            return;
+        }
+    }
+    panelTrack_.reset();
+    panelTrackIndex_ = 0;
 }
 
 void Oscilloscope::txtXScale_Change()

@@ -7,8 +7,7 @@
 
 // The keyed store the host keeps a control's design-time properties in. Keys keep the order in
 // which they were first written; a value equal to its default is not stored.
-class PropertyBag
-{
+class PropertyBag {
 public:
     // The stored value converted to the default's type; the default when the key is missing or
     // its value does not convert.

@@ -5,8 +5,7 @@
 class ScopeSurface;
 
 // The oscilloscope's drawing area: shows the surface and reports its mouse and size events.
-class ScopeCanvas : public QWidget
-{
+class ScopeCanvas : public QWidget {
     Q_OBJECT
 public:
     ScopeCanvas(const ScopeSurface &surface, QWidget *parent);

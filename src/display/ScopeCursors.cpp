@@ -2,8 +2,7 @@
 
 #include "CursorOverlay.h"
 
-namespace
-{
+namespace {
 constexpr float OffScreen = -1;
 }
 

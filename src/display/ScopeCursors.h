@@ -6,8 +6,7 @@ class CursorOverlay;
 
 // The two measuring cursors of a held display: 0 none, 1 the first fixed and the second following
 // the mouse, 2 both fixed. Lines go to the overlay as the copy and XOR pens would draw them.
-class ScopeCursors
-{
+class ScopeCursors {
 public:
     explicit ScopeCursors(CursorOverlay &overlay) : overlay_(overlay) {}
 

@@ -7,13 +7,13 @@
 struct ScopeGeometry {
     int width = 0;
     int height = 0;
-    float xScale = 1000; // ms per horizontal division
+    float xScale = 1000;  // ms per horizontal division
     int32_t samplesPerSecond = 1000;
-    float xGridSpacing = 50; // pixels per division
+    float xGridSpacing = 50;  // pixels per division
     float yGridSpacing = 50;
-    float zeroPosition = 0.5f;    // height fraction of the zero line
-    int32_t xOffset = 0;          // sample at the left edge
-    int32_t bufferSize = 1000000; // highest slot of the ring
+    float zeroPosition = 0.5f;     // height fraction of the zero line
+    int32_t xOffset = 0;           // sample at the left edge
+    int32_t bufferSize = 1000000;  // highest slot of the ring
 
     // Nearest integer, halves to even; saturates instead of overflowing, NaN gives 0.
     static int64_t roundEven(double value);

@@ -3,12 +3,11 @@
 #include <vector>
 
 // Where the grid lines of the drawing area lie.
-class ScopeGrid
-{
+class ScopeGrid {
 public:
     struct Row {
         float y;
-        bool solid; // a whole multiple of the zero line's position
+        bool solid;  // a whole multiple of the zero line's position
     };
 
     // Columns at 0, spacing, 2 x spacing, ... up to the width.

@@ -8,8 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace
-{
+namespace {
 
 QLabel *newLabel(const QString &name, QWidget *parent)
 {
@@ -18,7 +17,7 @@ QLabel *newLabel(const QString &name, QWidget *parent)
     return label;
 }
 
-} // namespace
+}  // namespace
 
 ScopePanel::ScopePanel(QWidget *parent) : QWidget(parent)
 {

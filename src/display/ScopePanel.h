@@ -11,8 +11,7 @@ class SpinnerImage;
 // The strip of the oscilloscope's built-in panel: track selector, Y scale, Y offset and X scale
 // boxes with their spinners, and the menu button. Spinner halves and the Up and Down keys in the
 // boxes become step requests; the owner applies them.
-class ScopePanel : public QWidget
-{
+class ScopePanel : public QWidget {
     Q_OBJECT
 public:
     explicit ScopePanel(QWidget *parent);

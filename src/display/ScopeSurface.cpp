@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
+namespace {
 
 // Widths beyond this only slow the painter down; the drawing area is never that narrow.
 constexpr int MaxPenWidth = 64;
@@ -24,7 +23,7 @@ Qt::PenStyle penStyle(int32_t style)
     }
 }
 
-} // namespace
+}  // namespace
 
 void ScopeSurface::resize(const QSize &size)
 {
@@ -73,6 +72,56 @@ QRect ScopeSurface::drawLines(QPainter &painter, const std::vector<QLineF> &line
         painter.drawLines(visible.data(), static_cast<int>(visible.size()));
     return touched.toAlignedRect().adjusted(-static_cast<int>(margin), -static_cast<int>(margin),
                                             static_cast<int>(margin), static_cast<int>(margin));
+}
+
+void ScopeSurface::fillColumns(const std::vector<QLineF> &lines, int32_t color, int32_t width)
+{
+    const int w = screen_.width();
+    const int h = screen_.height();
+    if (w <= 0 || h <= 0)
+        return;
+    const QRgb pixel = platform::toQColor(static_cast<uint32_t>(color)).rgb();
+    const int penWidth = std::clamp(width, 1, MaxPenWidth);
+    const qsizetype stride = screen_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    auto *bits = reinterpret_cast<QRgb *>(screen_.bits());
+    const auto row = [h](double y) { return static_cast<int>(std::clamp(std::floor(y), 0.0, static_cast<double>(h))); };
+
+    struct Span {
+        int first, last, top, bottom;
+    };
+    std::vector<Span> spans;
+    spans.reserve(lines.size());
+    for (const QLineF &line : lines) {
+        if (!std::isfinite(line.x1()) || !std::isfinite(line.y1()) || !std::isfinite(line.y2()))
+            continue;
+        const double left = std::floor(line.x1()) - (penWidth - 1) / 2;
+        const int first = static_cast<int>(std::clamp(left, 0.0, static_cast<double>(w)));
+        const int last = static_cast<int>(std::clamp(left + penWidth, 0.0, static_cast<double>(w))) - 1;
+        const int top = row(std::min(line.y1(), line.y2()));
+        const int bottom = row(std::max(line.y1(), line.y2()));
+        if (first <= last && top < bottom)
+            spans.push_back({first, last, top, bottom});
+    }
+    // Neighbouring columns share cache lines: filling a group of them row by row touches each line
+    // once instead of once per column.
+    constexpr std::size_t Group = 16;
+    for (std::size_t g = 0; g < spans.size(); g += Group) {
+        const std::size_t end = std::min(spans.size(), g + Group);
+        int top = h, bottom = 0;
+        for (std::size_t i = g; i < end; ++i) {
+            top = std::min(top, spans[i].top);
+            bottom = std::max(bottom, spans[i].bottom);
+        }
+        for (int y = top; y < bottom; ++y) {
+            QRgb *at = bits + y * stride;
+            for (std::size_t i = g; i < end; ++i) {
+                const Span &s = spans[i];
+                if (y >= s.top && y < s.bottom)
+                    for (int x = s.first; x <= s.last; ++x)
+                        at[x] = pixel;
+            }
+        }
+    }
 }
 
 bool ScopeSurface::clip(QLineF &line, const QRectF &bounds)

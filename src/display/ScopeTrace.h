@@ -10,8 +10,7 @@ class Track;
 // The lines of one track's trace over the shown samples: one segment per sample while a sample
 // spans a pixel or more, else one vertical line per pixel column from the smallest to the largest
 // value in it (a tick 1.1 pixels tall when they differ by less than a pixel).
-class ScopeTrace
-{
+class ScopeTrace {
 public:
     static void build(const ScopeGeometry &geometry, int32_t bufferPtr, const Track &track, std::vector<QLineF> &lines);
 

@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
+namespace {
 
 constexpr double Margin = 1.2;
 constexpr float MaxYScale = 5000;
@@ -15,7 +14,7 @@ constexpr float MinYScale = 0.002f;
 constexpr float MaxXScale = 50000;
 constexpr float MinXScale = 50;
 
-} // namespace
+}  // namespace
 
 float ScopeViewMath::round2(double value)
 {

@@ -5,8 +5,7 @@
 
 // The arithmetic of the oscilloscope's view operations: automatic scales, zoom, scroll steps and
 // the steps of the built-in panel's spinners.
-class ScopeViewMath
-{
+class ScopeViewMath {
 public:
     // Smallest and largest of the values added (the first value starts both).
     struct Range {

@@ -3,8 +3,7 @@
 #include <QWidget>
 
 // A two-way spinner: a press on its upper half steps up, on its lower half steps down.
-class SpinnerImage : public QWidget
-{
+class SpinnerImage : public QWidget {
     Q_OBJECT
 public:
     SpinnerImage(const QString &name, QWidget *parent);

@@ -6,8 +6,7 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 
 constexpr float SampleLimit = 1e30f;
 
@@ -18,7 +17,7 @@ float clampSample(float value)
     return value;
 }
 
-} // namespace
+}  // namespace
 
 void Track::setYScale(float scale)
 {

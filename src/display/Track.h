@@ -12,8 +12,7 @@ class Oscilloscope;
 
 // One signal of the oscilloscope: drawing attributes, vertical scale and offset, unit, name and its
 // own slot in every position of the shared sample ring. Data only: nothing here draws.
-class Track
-{
+class Track {
 public:
     bool Visible() const { return visible_; }
     void setVisible(bool visible) { visible_ = visible; }

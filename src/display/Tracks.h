@@ -7,8 +7,7 @@
 #include <memory>
 
 // The tracks of one oscilloscope, by key or by 1-based position in order of addition.
-class Tracks : public QObject
-{
+class Tracks : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;

@@ -7,8 +7,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 const QRgb Red = ScopeFixture::rgb(0xFF);
 const QRgb Green = ScopeFixture::rgb(0xFF00);
@@ -33,7 +32,7 @@ int litColumns(const QImage &image, QRgb colour)
     return n;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ScopeGrid, RowsRunThroughTheZeroLineAndMultiplesOfItAreSolid)
 {
@@ -73,14 +72,14 @@ TEST(ScopeSurface, ClipKeepsTheVisiblePartOfAnyLine)
 
 TEST(ScopeTrace, ColumnModeDrawsAtMostAboutOneLinePerPixel)
 {
-    Oscilloscope scope; // a 1,000,000-sample ring
+    Oscilloscope scope;  // a 1,000,000-sample ring
     const auto track = scope.Tracks().Add();
     for (int i = 0; i < 1000000; ++i)
         track->setBuffer(i, static_cast<float>(i % 7));
     ScopeGeometry g;
     g.width = 1000;
     g.height = 400;
-    g.xScale = 50000; // 1000 samples per pixel: the whole ring across the width
+    g.xScale = 50000;  // 1000 samples per pixel: the whole ring across the width
     std::vector<QLineF> lines;
     ScopeTrace::build(g, 999999, *track, lines);
     EXPECT_GE(lines.size(), 999u);
@@ -89,14 +88,13 @@ TEST(ScopeTrace, ColumnModeDrawsAtMostAboutOneLinePerPixel)
     EXPECT_FLOAT_EQ(lines[5].y1(), g.valueToY(6, 1, 0));
     EXPECT_FLOAT_EQ(lines[5].y2(), g.valueToY(0, 1, 0));
 
-    g.xScale = 25; // two pixels per sample: one segment per sample, the first one left out
+    g.xScale = 25;  // two pixels per sample: one segment per sample, the first one left out
     ScopeTrace::build(g, 999999, *track, lines);
     EXPECT_EQ(lines.size(), 499u);
     EXPECT_EQ(lines.front(), QLineF(2, g.valueToY(1, 1, 0), 4, g.valueToY(2, 1, 0)));
 }
 
-class ScopeDrawing : public ::testing::Test
-{
+class ScopeDrawing : public ::testing::Test {
 protected:
     ScopeDrawing()
     {
@@ -109,7 +107,7 @@ protected:
 
 TEST_F(ScopeDrawing, ATraceOfKnownSamplesLightsItsPixelsInTheTrackColour)
 {
-    scope.setXScale(25); // 2 pixels per sample
+    scope.setXScale(25);  // 2 pixels per sample
     scope.Tracks().Add();
     // y = 200 - v x 50: a ramp one pixel up per sample.
     for (int k = 0; k < 150; ++k)
@@ -214,10 +212,10 @@ TEST_F(ScopeDrawing, GridAndValueLabels)
     EXPECT_EQ(zeroRow, image.width());
     EXPECT_GT(dottedRow, image.width() / 5);
     EXPECT_LT(dottedRow, image.width() * 2 / 3);
-    EXPECT_EQ(ScopeFixture::countColour(image, White), 0); // no panel track, no labels
+    EXPECT_EQ(ScopeFixture::countColour(image, White), 0);  // no panel track, no labels
 
     scope.Tracks().Add();
-    scope.Redraw(); // chooses the panel track
+    scope.Redraw();  // chooses the panel track
     scope.Redraw();
     image = f.pixels();
     int labelPixels = 0;
@@ -236,7 +234,7 @@ TEST_F(ScopeDrawing, GridAndValueLabels)
 TEST_F(ScopeDrawing, TriggerMarksAreFullHeightColumns)
 {
     scope.setXScale(25);
-    scope.Tracks().Add(QString(), 0xFF, 0, 1, 1, -100); // trace far below the screen
+    scope.Tracks().Add(QString(), 0xFF, 0, 1, 1, -100);  // trace far below the screen
     for (int k = 0; k < 100; ++k) {
         scope.Tracks().Item(1)->SetPoint(0);
         scope.setTrigger(k == 40);
@@ -260,7 +258,7 @@ TEST_F(ScopeDrawing, CursorsAppearAndDisappearWithTheirStates)
     QWidget *canvas = f.canvas();
     const auto release = [&](int x) { QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(x, 50)); };
 
-    release(100); // not held: no cursors
+    release(100);  // not held: no cursors
     EXPECT_EQ(scope.CursorState(), 0);
     EXPECT_EQ(scope.CursorPos1(), -1);
     EXPECT_EQ(scope.CursorPos2(), -1);
@@ -271,7 +269,7 @@ TEST_F(ScopeDrawing, CursorsAppearAndDisappearWithTheirStates)
     EXPECT_EQ(scope.CursorState(), 1);
     EXPECT_EQ(litColumns(f.pixels(), White), 1);
     QTest::mouseMove(canvas, QPoint(250, 60));
-    QTest::mouseMove(canvas, QPoint(200, 60)); // the second cursor follows the mouse
+    QTest::mouseMove(canvas, QPoint(200, 60));  // the second cursor follows the mouse
     QImage image = f.pixels();
     EXPECT_EQ(litColumns(image, White), 2);
     EXPECT_EQ(ScopeFixture::rowsOfColour(image, 200, White).size(), 400u);
@@ -283,7 +281,7 @@ TEST_F(ScopeDrawing, CursorsAppearAndDisappearWithTheirStates)
     EXPECT_EQ(scope.CursorPos2(), scope.BufferPos(200));
     EXPECT_EQ(litColumns(f.pixels(), White), 2);
 
-    release(300); // both go, the first comes back at 300
+    release(300);  // both go, the first comes back at 300
     EXPECT_EQ(scope.CursorState(), 1);
     EXPECT_EQ(scope.CursorX1(), 300.0f);
     image = f.pixels();
@@ -304,7 +302,7 @@ TEST_F(ScopeDrawing, AMovingCursorInvertsTheTraceUnderItAndRestoresIt)
     scope.setXScale(25);
     scope.Tracks().Add(QString(), 0xFF, 0, 1, 1, 0);
     for (int k = 0; k < 200; ++k)
-        f.feed({0}); // a red line on row 200
+        f.feed({0});  // a red line on row 200
     scope.setHold(true);
     const QImage before = f.pixels();
     QWidget *canvas = f.canvas();
@@ -312,7 +310,7 @@ TEST_F(ScopeDrawing, AMovingCursorInvertsTheTraceUnderItAndRestoresIt)
     QTest::mouseMove(canvas, QPoint(100, 10));
     QImage image = f.pixels();
     EXPECT_EQ(image.pixel(100, 50), White);
-    EXPECT_EQ(image.pixel(100, 200), qRgb(0, 255, 255)); // red inverted
+    EXPECT_EQ(image.pixel(100, 200), qRgb(0, 255, 255));  // red inverted
     QTest::mouseMove(canvas, QPoint(120, 10));
     image = f.pixels();
     EXPECT_EQ(image.pixel(100, 200), before.pixel(100, 200));
@@ -333,10 +331,10 @@ TEST_F(ScopeDrawing, CursorStateMachineAndPlacement)
     EXPECT_EQ(scope.CursorPos2(), scope.BufferPos(200));
 
     // 20 samples per pixel: sample 5000 lies at column 250.
-    scope.setCursorPos1(5000); // right of the second cursor: they swap
+    scope.setCursorPos1(5000);  // right of the second cursor: they swap
     EXPECT_EQ(scope.CursorX1(), 150.0f);
     EXPECT_EQ(scope.CursorX2(), 250.0f);
-    scope.setCursorPos2(1000); // left of the first: they swap
+    scope.setCursorPos2(1000);  // left of the first: they swap
     EXPECT_EQ(scope.CursorX1(), 50.0f);
     EXPECT_EQ(scope.CursorX2(), 150.0f);
     EXPECT_EQ(scope.CursorState(), 2);

@@ -26,7 +26,7 @@ TEST(ScopeGeometry, RingWrapAndPixelConversions)
 
     g.xOffset = 100;
     EXPECT_FLOAT_EQ(g.sampleToX(300), 10.0f);
-    EXPECT_FLOAT_EQ(g.sampleToX(99), 1000000 * 0.05f); // behind the left edge: a full ring to the right
+    EXPECT_FLOAT_EQ(g.sampleToX(99), 1000000 * 0.05f);  // behind the left edge: a full ring to the right
     EXPECT_EQ(g.xToSample(10), 300);
     // A track shifted by 40 samples shows its sample 260 where others show 300.
     EXPECT_FLOAT_EQ(g.sampleToX(260, 40), 10.0f);
@@ -34,8 +34,8 @@ TEST(ScopeGeometry, RingWrapAndPixelConversions)
     // Halves round to even.
     g.xScale = 50;
     g.xOffset = 0;
-    EXPECT_EQ(g.xToSample(2.5f * 1), 2); // 2.5 samples
-    EXPECT_EQ(g.xToSample(3.5f * 1), 4); // 3.5 samples
+    EXPECT_EQ(g.xToSample(2.5f * 1), 2);  // 2.5 samples
+    EXPECT_EQ(g.xToSample(3.5f * 1), 4);  // 3.5 samples
 
     g.zeroPosition = 0.5f;
     EXPECT_EQ(g.valueToY(0, 2, 0), 200.0f);
@@ -50,15 +50,15 @@ TEST(ScopeGeometry, ShownSamplesEndBeforeTheWritePosition)
     ScopeGeometry g;
     g.width = 500;
     g.bufferSize = 99;
-    g.xScale = 100; // 100 samples per division: 1000 visible
+    g.xScale = 100;  // 100 samples per division: 1000 visible
     g.xOffset = 90;
-    EXPECT_EQ(g.shownSamples(90), 0); // nothing written since the sweep restart
+    EXPECT_EQ(g.shownSamples(90), 0);  // nothing written since the sweep restart
     EXPECT_EQ(g.shownSamples(95), 5);
-    EXPECT_EQ(g.shownSamples(10), 20); // over the ring's end
-    g.xScale = 1;                      // 1 sample per division: 10 visible
+    EXPECT_EQ(g.shownSamples(10), 20);  // over the ring's end
+    g.xScale = 1;                       // 1 sample per division: 10 visible
     EXPECT_EQ(g.shownSamples(10), 11);
     g.xScale = std::numeric_limits<float>::max();
-    EXPECT_EQ(g.shownSamples(89), 99); // never more than the ring holds
+    EXPECT_EQ(g.shownSamples(89), 99);  // never more than the ring holds
 }
 
 TEST(Oscilloscope, DrawPointAdvancesTheWritePositionRoundTheRing)
@@ -82,7 +82,7 @@ TEST(Oscilloscope, SweepRestartsAtTheLeftEdgeOnceTheScreenIsFull)
 {
     ScopeFixture f(100, 80);
     Oscilloscope &scope = *f.scope;
-    scope.setXScale(100); // 1000 samples per second: 100 per division, 200 across 100 pixels
+    scope.setXScale(100);  // 1000 samples per second: 100 per division, 200 across 100 pixels
     ASSERT_EQ(scope.VisibleSamples(), 200.0f);
     scope.Tracks().Add();
     for (int i = 0; i < 201; ++i)
@@ -182,7 +182,7 @@ TEST(Oscilloscope, ChangingTheRingSizeResizesEveryTrackAndKeepsSharedSlots)
     scope.setBufferSize(9);
     EXPECT_EQ(track->Samples().size(), 10u);
     EXPECT_EQ(track->Buffer(9), 9.0f);
-    EXPECT_EQ(scope.BufferPtr(), 5); // 15 wrapped into the smaller ring
+    EXPECT_EQ(scope.BufferPtr(), 5);  // 15 wrapped into the smaller ring
     EXPECT_EQ(track->Buffer(10), 0.0f);
 
     scope.setBufferSize(30);
@@ -214,7 +214,7 @@ TEST(OscilloscopePersistence, DefaultsAreNotStoredAndZeroPositionIsInPercent)
     EXPECT_FALSE(restored.GridVisible());
     EXPECT_EQ(restored.RealTimeViewDecimation(), 4);
     EXPECT_FALSE(restored.EnableControlPanel());
-    EXPECT_FALSE(restored.TriggerFlags(99)); // flags span the stored ring
+    EXPECT_FALSE(restored.TriggerFlags(99));  // flags span the stored ring
 
     restored.setZeroPosition(0.5f);
     restored.setHold(true);
@@ -224,7 +224,7 @@ TEST(OscilloscopePersistence, DefaultsAreNotStoredAndZeroPositionIsInPercent)
     restored.WriteProperties(written);
     EXPECT_EQ(written.Keys(), QStringList({"Hold", "BackColor", "GridVisible", "BufferSize", "XScale",
                                            "SamplesPerSecond", "EnableControlPanel", "RealTimeViewDecimation"}));
-    EXPECT_FALSE(written.Contains(QStringLiteral("ZeroPosition"))); // 0.5 is stored as 50, the default
+    EXPECT_FALSE(written.Contains(QStringLiteral("ZeroPosition")));  // 0.5 is stored as 50, the default
     restored.setZeroPosition(0.75f);
     restored.WriteProperties(written);
     EXPECT_EQ(written.ReadProperty(QStringLiteral("ZeroPosition"), 50.0f).toFloat(), 75.0f);
@@ -254,7 +254,7 @@ TEST(OscilloscopePersistence, ChangesAreAnnounced)
     QSignalSpy changed(&scope, &Oscilloscope::PropertyChanged);
     scope.setXScale(200);
     scope.setHold(true);
-    scope.setHold(true); // no change, no announcement
+    scope.setHold(true);  // no change, no announcement
     ASSERT_EQ(changed.count(), 2);
     EXPECT_EQ(changed.at(0).at(0).toString(), QStringLiteral("XScale"));
     EXPECT_EQ(changed.at(1).at(0).toString(), QStringLiteral("Hold"));

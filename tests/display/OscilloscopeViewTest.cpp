@@ -1,15 +1,16 @@
 #include "ScopeFixture.h"
+#include "display/FConsole.h"
 #include "display/ScopeViewMath.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 using Range = ScopeViewMath::Range;
 
@@ -21,29 +22,29 @@ Range rangeOf(std::initializer_list<float> values)
     return range;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ScopeViewMath, FitRange)
 {
     // Samples from 10 to 20 fill the height with a 20 % margin.
     auto fit = ScopeViewMath::fitRange(rangeOf({10, 20}), false, 0.5f, 400, 50);
-    EXPECT_EQ(fit.yScale, 2.0f); // raw 1.5
+    EXPECT_EQ(fit.yScale, 2.0f);  // raw 1.5
     EXPECT_EQ(fit.yOffset, 15.0f);
     // Keeping zero, the larger side decides: -3 below needs 6 units on each half.
     fit = ScopeViewMath::fitRange(rangeOf({-3, 1}), true, 0.5f, 400, 50);
-    EXPECT_EQ(fit.yScale, 1.0f); // raw 6 x 1.2 x 50 / 400 = 0.9
+    EXPECT_EQ(fit.yScale, 1.0f);  // raw 6 x 1.2 x 50 / 400 = 0.9
     EXPECT_EQ(fit.yOffset, 0.0f);
     fit = ScopeViewMath::fitRange(rangeOf({-3, 1}), true, 0.5f, 100, 50);
-    EXPECT_EQ(fit.yScale, 5.0f); // raw 3.6
+    EXPECT_EQ(fit.yScale, 5.0f);  // raw 3.6
     // A flat trace keeps one unit per division; the offset is rounded to two decimals.
     fit = ScopeViewMath::fitRange(rangeOf({3.14159f}), false, 0.5f, 400, 50);
     EXPECT_EQ(fit.yScale, 1.0f);
     EXPECT_EQ(fit.yOffset, 3.14f);
     // With the zero line on an edge the side without room is left out instead of dividing by zero.
     fit = ScopeViewMath::fitRange(rangeOf({-8, 4}), true, 0.0f, 400, 50);
-    EXPECT_EQ(fit.yScale, 2.0f); // only the 8 below: raw 1.2
+    EXPECT_EQ(fit.yScale, 2.0f);  // only the 8 below: raw 1.2
     fit = ScopeViewMath::fitRange(rangeOf({-8, 4}), true, 1.0f, 400, 50);
-    EXPECT_EQ(fit.yScale, 1.0f); // only the 4 above: raw 0.6
+    EXPECT_EQ(fit.yScale, 1.0f);  // only the 4 above: raw 0.6
     // No drawing area yet: nothing sensible to fit.
     fit = ScopeViewMath::fitRange(rangeOf({-8, 4}), false, 0.5f, 0, 50);
     EXPECT_EQ(fit.yScale, 1.0f);
@@ -73,7 +74,7 @@ TEST(ScopeViewMath, ScrollSpanAndSteps)
     EXPECT_EQ(ScopeViewMath::xScaleStep(1000, true), 2000.0f);
     EXPECT_EQ(ScopeViewMath::xScaleStep(1000, false), 500.0f);
     EXPECT_EQ(ScopeViewMath::yOffsetStep(1, 5, true), 3.5f);
-    EXPECT_EQ(ScopeViewMath::yOffsetStep(1, 0.005f, false), 1.0f); // 0.9975 to two decimals
+    EXPECT_EQ(ScopeViewMath::yOffsetStep(1, 0.005f, false), 1.0f);  // 0.9975 to two decimals
 
     EXPECT_EQ(ScopeViewMath::trackStep(5, 5, true), 1);
     EXPECT_EQ(ScopeViewMath::trackStep(1, 5, false), 5);
@@ -81,10 +82,9 @@ TEST(ScopeViewMath, ScrollSpanAndSteps)
     EXPECT_EQ(ScopeViewMath::trackStep(0, 0, true), std::nullopt);
 }
 
-class ScopeView : public ::testing::Test
-{
+class ScopeView : public ::testing::Test {
 protected:
-    ScopeFixture f; // 500 x 400 pixels
+    ScopeFixture f;  // 500 x 400 pixels
     Oscilloscope &scope = *f.scope;
 
     QLineEdit *box(const char *name) const { return scope.findChild<QLineEdit *>(QString::fromLatin1(name)); }
@@ -102,7 +102,7 @@ TEST_F(ScopeView, AutoSetFitsTheShownSamples)
     // Level lines widen the range.
     track->LevelLines().Add(-30);
     scope.AutoSet(1, true);
-    EXPECT_EQ(track->YScale(), 10.0f); // a = 60: raw 9
+    EXPECT_EQ(track->YScale(), 10.0f);  // a = 60: raw 9
     EXPECT_EQ(track->YOffset(), 0.0f);
 
     // An invisible track gets one unit and no offset; the common scale goes to every track.
@@ -115,7 +115,7 @@ TEST_F(ScopeView, AutoSetFitsTheShownSamples)
     EXPECT_EQ(hidden->YScale(), track->YScale());
     EXPECT_EQ(hidden->YOffset(), track->YOffset());
     scope.AutoSet(0, false, false);
-    EXPECT_EQ(hidden->YScale(), track->YScale()); // left alone
+    EXPECT_EQ(hidden->YScale(), track->YScale());  // left alone
 }
 
 TEST_F(ScopeView, AutoSetSeesSamplesAcrossTheRingEnd)
@@ -124,7 +124,7 @@ TEST_F(ScopeView, AutoSetSeesSamplesAcrossTheRingEnd)
     const auto track = scope.Tracks().Add();
     scope.setXOffset(990);
     for (int k = 0; k < 990; ++k)
-        scope.DrawPoint(); // write position 990, left edge 990: nothing shown yet
+        scope.DrawPoint();  // write position 990, left edge 990: nothing shown yet
     scope.setXOffset(990);
     for (int k = 0; k < 20; ++k)
         f.feed({k < 10 ? 10.0f : 20.0f});
@@ -229,7 +229,7 @@ TEST_F(ScopeView, PanelShowsThePanelTrackAndStepsThroughTracks)
     EXPECT_EQ(scope.PanelTrackIndex(), 3);
     EXPECT_EQ(scope.findChild<QLabel *>(QStringLiteral("lbl_1"))->text(), QStringLiteral("Y offset (mm/s)"));
     QTest::keyClick(name, Qt::Key_Up);
-    EXPECT_EQ(scope.PanelTrackIndex(), 1); // round to the first, hidden or not
+    EXPECT_EQ(scope.PanelTrackIndex(), 1);  // round to the first, hidden or not
     EXPECT_EQ(name->text(), QStringLiteral("X"));
     QTest::keyClick(name, Qt::Key_Down);
     EXPECT_EQ(scope.PanelTrackIndex(), 3);
@@ -238,6 +238,16 @@ TEST_F(ScopeView, PanelShowsThePanelTrackAndStepsThroughTracks)
     EXPECT_EQ(scope.PanelTrackIndex(), 2);
     QTest::mouseClick(spinner, Qt::LeftButton, {}, QPoint(5, 2));
     EXPECT_EQ(scope.PanelTrackIndex(), 3);
+
+    // Removing tracks keeps the panel on its track, or lets it pick another when its own goes.
+    scope.Tracks().Remove(1);
+    EXPECT_EQ(scope.PanelTrackIndex(), 2);
+    scope.Tracks().Remove(QStringLiteral("nothing"));
+    EXPECT_EQ(scope.PanelTrackIndex(), 2);
+    scope.Tracks().Remove(2);
+    EXPECT_EQ(scope.PanelTrack(), nullptr);
+    scope.Redraw();
+    EXPECT_EQ(name->text(), QStringLiteral("Y"));
 }
 
 TEST_F(ScopeView, PanelBoxesApplyTheirValuesAndIgnoreBadText)
@@ -246,9 +256,9 @@ TEST_F(ScopeView, PanelBoxesApplyTheirValuesAndIgnoreBadText)
     scope.Redraw();
     QLineEdit *yScale = box("txtYScale");
     QTest::keyClick(yScale, Qt::Key_Up);
-    EXPECT_EQ(track->YScale(), 10.0f); // 7.5 rounded up to 10
+    EXPECT_EQ(track->YScale(), 10.0f);  // 7.5 rounded up to 10
     QTest::keyClick(yScale, Qt::Key_Down);
-    EXPECT_EQ(track->YScale(), 5.0f); // 4 rounded up to 5
+    EXPECT_EQ(track->YScale(), 5.0f);  // 4 rounded up to 5
     QTest::keyClick(box("txtYOffset"), Qt::Key_Up);
     EXPECT_EQ(track->YOffset(), 3.5f);
     QWidget *xSpinner = scope.findChild<QWidget *>(QStringLiteral("imgUpdXScale"));
@@ -292,7 +302,7 @@ TEST_F(ScopeView, ContextMenuAndControlPanelEntry)
     for (int k = 0; k < 200; ++k)
         f.feed({-3});
     autoset->trigger();
-    EXPECT_EQ(track->YScale(), 1.0f); // keeps zero: a = 6, raw 0.9
+    EXPECT_EQ(track->YScale(), 1.0f);  // keeps zero: a = 6, raw 0.9
     EXPECT_EQ(track->YOffset(), 0.0f);
 
     // The right button opens the menu at the pointer.
@@ -300,4 +310,24 @@ TEST_F(ScopeView, ContextMenuAndControlPanelEntry)
     auto *menu = scope.findChild<QMenu *>(QStringLiteral("mnuPopup"));
     QTRY_VERIFY(menu->isVisible());
     menu->hide();
+}
+
+TEST_F(ScopeView, DoubleClickOpensTheControlPanelOnlyWhileEnabled)
+{
+    scope.Tracks().Add();
+    QSignalSpy doubleClicks(&scope, &Oscilloscope::DblClick);
+    scope.setEnableControlPanel(false);
+    QTest::mouseDClick(f.canvas(), Qt::LeftButton, {}, QPoint(30, 30));
+    EXPECT_EQ(doubleClicks.count(), 1);
+    EXPECT_TRUE(FConsole::Loaded() == nullptr || !FConsole::Loaded()->isVisible());
+
+    scope.setEnableControlPanel(true);
+    QTest::mouseDClick(f.canvas(), Qt::LeftButton, {}, QPoint(30, 30));
+    ASSERT_NE(FConsole::Loaded(), nullptr);
+    EXPECT_TRUE(FConsole::Loaded()->isVisible());
+    EXPECT_EQ(FConsole::Loaded()->Scope(), &scope);
+
+    // Switching the entry off closes the panel bound to this control.
+    scope.setEnableControlPanel(false);
+    EXPECT_EQ(FConsole::Loaded(), nullptr);
 }

@@ -8,8 +8,7 @@
 #include <memory>
 
 // An oscilloscope on screen with a drawing area of an exact size, and a look at its pixels.
-class ScopeFixture
-{
+class ScopeFixture {
 public:
     explicit ScopeFixture(int width = 500, int height = 400, const PropertyBag *stored = nullptr)
         : scope(stored ? std::make_unique<Oscilloscope>(*stored) : std::make_unique<Oscilloscope>())

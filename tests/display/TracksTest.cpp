@@ -7,8 +7,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 
-namespace
-{
+namespace {
 
 int32_t errorNumber(const std::function<void()> &action)
 {
@@ -20,7 +19,7 @@ int32_t errorNumber(const std::function<void()> &action)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Tracks, AddWithoutArgumentsGivesAVisibleRedTrackInMetresPerSecondSquared)
 {
