@@ -134,6 +134,7 @@ FMain::~FMain() = default;
 FMain *FMain::Load()
 {
     FirmwareDownloadHook::setRunner(&FWaitDwnlMB::Run);
+    FirmwareDownloadHook::setImageCheck(&FWaitDwnlMB::ImageReady);
     auto *window = new FMain;
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->Form_Load();
@@ -708,6 +709,9 @@ bool FMain::DownloadFirmware(int32_t k)
         platform::ui::msgBox(text(118), MsgButtons::Ok, MsgIcon::Exclamation, ConsoleTitle);
         return false;
     }
+    // Entering the boot loader erases the device: a damaged image must be found out before.
+    if (!FirmwareDownloadHook::imageReady(k))
+        return false;
     mDevice->Reset();
     mDevice->SendCommand(3);
     mDevice->setEthernetPort(nullptr);

@@ -84,6 +84,20 @@ bool FWaitDwnlMB::Run(QWidget *owner)
     return window.DownloadResult;
 }
 
+bool FWaitDwnlMB::ImageReady(int32_t softwareId)
+{
+    const QByteArray hexText = findImage(softwareId);
+    if (hexText.isEmpty()) {
+        warn(text(UnableToDownload));
+        return false;
+    }
+    if (!FirmwareImage(hexText).isValid()) {
+        warn(text(CheckSumError));
+        return false;
+    }
+    return true;
+}
+
 void FWaitDwnlMB::Form_Load()
 {
     ClearMessage();
@@ -137,7 +151,7 @@ void FWaitDwnlMB::reject()
         QDialog::reject();
 }
 
-QByteArray FWaitDwnlMB::findImage(int32_t softwareId) const
+QByteArray FWaitDwnlMB::findImage(int32_t softwareId)
 {
     const QByteArray image = ImageSource ? ImageSource(softwareId) : mdlSoftwares::EmbeddedFirmwareImage(softwareId);
     const std::optional<FirmwareImage::Tag> tag = FirmwareImage::readTag(image);

@@ -28,6 +28,10 @@ public:
     // download hook.
     static bool Run(QWidget *owner);
 
+    // True when the carried image of a software id is there and every record of it checks;
+    // otherwise tells the user why. The main window asks before it sends command 3.
+    static bool ImageReady(int32_t softwareId);
+
     // The Intel HEX text carried for a software id; empty when the program carries none.
     static inline std::function<QByteArray(int32_t softwareId)> ImageSource;
 
@@ -57,7 +61,7 @@ protected:
 private:
     void Form_Load();
     void Form_Activate();
-    QByteArray findImage(int32_t softwareId) const;
+    static QByteArray findImage(int32_t softwareId);
     bool upload(const FirmwareImage &image, BootLoader &loader);
 
     bool RunOnce = false;

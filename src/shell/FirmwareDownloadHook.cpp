@@ -9,6 +9,12 @@ Runner &runner()
     static Runner instance;
     return instance;
 }
+
+ImageCheck &imageCheck()
+{
+    static ImageCheck instance;
+    return instance;
+}
 } // namespace
 
 void setRunner(Runner r)
@@ -24,6 +30,16 @@ bool isInstalled()
 bool run(QWidget *owner)
 {
     return runner() ? runner()(owner) : false;
+}
+
+void setImageCheck(ImageCheck check)
+{
+    imageCheck() = std::move(check);
+}
+
+bool imageReady(int32_t softwareId)
+{
+    return !imageCheck() || imageCheck()(softwareId);
 }
 
 } // namespace FirmwareDownloadHook

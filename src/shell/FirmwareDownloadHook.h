@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 class QWidget;
@@ -15,5 +16,12 @@ using Runner = std::function<bool(QWidget *owner)>;
 void setRunner(Runner runner);
 bool isInstalled();
 bool run(QWidget *owner);
+
+// Checks the carried image of a software id before the device is sent into its boot loader, which
+// erases it: false (after telling the user why) when the image is missing or damaged.
+using ImageCheck = std::function<bool(int32_t softwareId)>;
+
+void setImageCheck(ImageCheck check);
+bool imageReady(int32_t softwareId);
 
 } // namespace FirmwareDownloadHook
