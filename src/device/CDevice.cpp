@@ -1,4 +1,5 @@
 #include "CDevice.h"
+#include "StatusBit.h"
 
 #include "CommPort.h"
 #include "DeviceClock.h"
@@ -499,7 +500,7 @@ void CDevice::AdminLogOn(const QString &password)
 
 void CDevice::ChangeAdminPsw(QString &password)
 {
-    changePassword(password, 53, 6);
+    changePassword(password, AdminPswDisabled, 6);
 }
 
 void CDevice::AdminLogOff()
@@ -516,7 +517,7 @@ void CDevice::SuperUserLogOn(const QString &password)
 
 void CDevice::ChangeSuperUserPsw(QString &password)
 {
-    changePassword(password, 55, 9);
+    changePassword(password, SuperUserPswDisabled, 9);
 }
 
 void CDevice::SuperUserLogOff()

@@ -7,6 +7,7 @@
 #include "platform/DateReader.h"
 #include "platform/Runtime.h"
 #include "platform/UiService.h"
+#include "device/StatusBit.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -28,12 +29,6 @@ constexpr int ClockLastByte = 238;
 constexpr int ClockRegisterCount = 6;
 constexpr int TurnOffDelayByte = 208;
 
-enum StatusBit {
-    OutputsDisabled = 48,
-    AdminLoggedOn = 50,
-    Outputs12Disabled = 51,
-    SuperUserLoggedOn = 54,
-};
 // Outputs 1 and 2 are switched through this bit; bit 51 shows the state the device took.
 constexpr int Outputs12Command = 32;
 

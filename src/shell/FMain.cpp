@@ -21,6 +21,7 @@
 #include "platform/Error.h"
 #include "platform/UiService.h"
 #include "platform/WinSocket.h"
+#include "device/StatusBit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -52,15 +53,6 @@ constexpr double LogOffSeconds = 1.0;
 // The error the serial driver raises for a port it has lost; closing lets the next tick reopen it.
 constexpr int32_t PortLostError = 8021;
 
-enum StatusBit {
-    OutputsDisabled = 48,
-    AutodiagnosticHealthy = 49,
-    AdminLoggedOn = 50,
-    Outputs12Disabled = 51,
-    AdminPswDisabled = 53,
-    SuperUserLoggedOn = 54,
-    SuperUserPswDisabled = 55,
-};
 
 QString text(int id)
 {
