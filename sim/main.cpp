@@ -11,8 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 int signalPipe[2] = {-1, -1};
 
@@ -29,8 +28,7 @@ bool watchTerminationSignals(QCoreApplication &app)
         return false;
     auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    struct sigaction action {
-    };
+    struct sigaction action {};
     action.sa_handler = onTerminate;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -52,7 +50,7 @@ bool numberOption(const QCommandLineParser &parser, const QString &name, int low
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -86,9 +84,10 @@ int main(int argc, char **argv)
         {QStringLiteral("split-reply"), QStringLiteral("Send replies in two pieces <ms> apart."), QStringLiteral("ms")},
         {QStringLiteral("wrong-crc"), QStringLiteral("Spoil the CRC of every RTU reply.")},
         {QStringLiteral("foreign-unit"), QStringLiteral("Answer with another unit address.")},
-        {QStringLiteral("boot-loader"), QStringLiteral("Boot loader that command 3 starts: modbus (default) or legacy."),
-         QStringLiteral("kind")},
-        {QStringLiteral("product-name"), QStringLiteral("Product name the boot loaders report."), QStringLiteral("text")},
+        {QStringLiteral("boot-loader"),
+         QStringLiteral("Boot loader that command 3 starts: modbus (default) or legacy."), QStringLiteral("kind")},
+        {QStringLiteral("product-name"), QStringLiteral("Product name the boot loaders report."),
+         QStringLiteral("text")},
         {QStringLiteral("silent-loader"), QStringLiteral("The boot loader answers nothing.")},
         {QStringLiteral("halt-after-writes"), QStringLiteral("Stop dead after <n> data writes of a download."),
          QStringLiteral("n")},

@@ -3,18 +3,16 @@
 #include "Bytes.h"
 #include "DeviceMemory.h"
 
-namespace devsim
-{
+namespace devsim {
 
-namespace
-{
+namespace {
 
 constexpr quint8 ReadHolding = 3;
 constexpr quint8 ReadInput = 4;
 constexpr quint8 WriteCoil = 5;
 constexpr quint8 WriteRegister = 6;
 constexpr quint8 WriteRegisters = 16;
-constexpr int AddressedPduSize = 5; // function, address, quantity or value
+constexpr int AddressedPduSize = 5;  // function, address, quantity or value
 constexpr quint16 CoilOn = 0xFF00;
 
 bool validReadQuantity(int quantity)
@@ -22,12 +20,11 @@ bool validReadQuantity(int quantity)
     return quantity >= 1 && quantity <= ApplicationResponder::MaxReadQuantity;
 }
 
-} // namespace
+}  // namespace
 
 ApplicationResponder::ApplicationResponder(DeviceMemory &memory)
     : memory_(memory), commands_(memory), holding_(memory, commands_), input_(memory)
-{
-}
+{}
 
 QByteArray ApplicationResponder::respond(const QByteArray &pdu)
 {
@@ -131,4 +128,4 @@ QByteArray ApplicationResponder::readReply(quint8 function, const QByteArray &da
     return reply;
 }
 
-} // namespace devsim
+}  // namespace devsim

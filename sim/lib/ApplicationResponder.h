@@ -5,16 +5,14 @@
 #include "InputRegisters.h"
 #include "PduResponder.h"
 
-namespace devsim
-{
+namespace devsim {
 
 class DeviceMemory;
 
 // The application firmware's Modbus functions: 3 and 4 read, 5 writes a coil (an image bit),
 // 6 one holding register, and the device's 16, whose register values follow the quantity
 // directly, with no byte count.
-class ApplicationResponder : public PduResponder
-{
+class ApplicationResponder : public PduResponder {
 public:
     static constexpr int MaxReadQuantity = 125;
     // Without a byte count a request of 124 registers still fits the largest frame.
@@ -39,4 +37,4 @@ private:
     InputRegisters input_;
 };
 
-} // namespace devsim
+}  // namespace devsim

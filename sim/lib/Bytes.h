@@ -2,8 +2,7 @@
 
 #include <QByteArray>
 
-namespace devsim
-{
+namespace devsim {
 
 // Modbus sends 16-bit fields high byte first.
 inline quint16 wordAt(const QByteArray &bytes, int at)
@@ -17,4 +16,4 @@ inline void appendWord(QByteArray &bytes, quint16 value)
     bytes.append(static_cast<char>(value & 0xFF));
 }
 
-} // namespace devsim
+}  // namespace devsim

@@ -2,8 +2,7 @@
 
 #include "DeviceMemory.h"
 
-namespace devsim
-{
+namespace devsim {
 
 void CommandProcessor::execute(int code)
 {
@@ -61,4 +60,4 @@ void CommandProcessor::logOff(int loggedOnBit, int passwordOffBit)
         memory_.setStatusBit(loggedOnBit, false);
 }
 
-} // namespace devsim
+}  // namespace devsim

@@ -1,14 +1,12 @@
 #pragma once
 
-namespace devsim
-{
+namespace devsim {
 
 class DeviceMemory;
 
 // Carries out a code written to the command register, with its parameters in the block that
 // follows it in the register image.
-class CommandProcessor
-{
+class CommandProcessor {
 public:
     static constexpr int CommandRegister = 205;
     static constexpr int ParameterBlock = 215;
@@ -36,4 +34,4 @@ private:
     DeviceMemory &memory_;
 };
 
-} // namespace devsim
+}  // namespace devsim

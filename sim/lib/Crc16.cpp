@@ -1,7 +1,6 @@
 #include "Crc16.h"
 
-namespace devsim
-{
+namespace devsim {
 
 quint16 crc16(const char *data, qsizetype length)
 {
@@ -14,4 +13,4 @@ quint16 crc16(const char *data, qsizetype length)
     return crc;
 }
 
-} // namespace devsim
+}  // namespace devsim

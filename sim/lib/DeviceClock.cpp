@@ -1,10 +1,8 @@
 #include "DeviceClock.h"
 
-namespace devsim
-{
+namespace devsim {
 
-namespace
-{
+namespace {
 
 quint8 toBcd(int value)
 {
@@ -19,7 +17,7 @@ int fromBcd(quint8 value)
     return high > 9 || low > 9 ? -1 : high * 10 + low;
 }
 
-} // namespace
+}  // namespace
 
 DeviceClock::DeviceClock()
 {
@@ -62,4 +60,4 @@ bool DeviceClock::setFromFields(const Fields &fields)
     return true;
 }
 
-} // namespace devsim
+}  // namespace devsim

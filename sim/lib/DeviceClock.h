@@ -5,14 +5,12 @@
 
 #include <array>
 
-namespace devsim
-{
+namespace devsim {
 
 // The device's real-time clock: it runs on from the moment it was set and shows itself in six
 // register-image bytes: second, minute, hour, day (year within the leap cycle in bits 6-7) and
 // month in BCD, then the year within the century.
-class DeviceClock
-{
+class DeviceClock {
 public:
     static constexpr int FirstImageByte = 233;
     static constexpr int ImageBytes = 6;
@@ -31,4 +29,4 @@ private:
     QElapsedTimer sinceSet_;
 };
 
-} // namespace devsim
+}  // namespace devsim

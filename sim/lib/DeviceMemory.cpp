@@ -1,17 +1,15 @@
 #include "DeviceMemory.h"
 
-namespace devsim
-{
+namespace devsim {
 
-namespace
-{
+namespace {
 
 bool isClockByte(int index)
 {
     return index >= DeviceClock::FirstImageByte && index < DeviceClock::FirstImageByte + DeviceClock::ImageBytes;
 }
 
-} // namespace
+}  // namespace
 
 DeviceMemory::DeviceMemory() : logN_(LogNRows * RecordSize, '\0'), logV_(LogVRows * RecordSize, '\0')
 {
@@ -107,4 +105,4 @@ QByteArray DeviceMemory::statusBlock() const
     return block;
 }
 
-} // namespace devsim
+}  // namespace devsim

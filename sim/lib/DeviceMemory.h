@@ -6,17 +6,15 @@
 
 #include <array>
 
-namespace devsim
-{
+namespace devsim {
 
 // Everything the device keeps: the 256-byte register image (with its status bits), identity,
 // IO byte, passwords, clock and both event logs.
-class DeviceMemory
-{
+class DeviceMemory {
 public:
     static constexpr int ImageSize = 256;
     static constexpr int ImageBits = ImageSize * 8;
-    static constexpr int StatusBitOffset = 256; // status bit n is image bit n + 256
+    static constexpr int StatusBitOffset = 256;  // status bit n is image bit n + 256
     static constexpr int LogOnByte = 38;
     static constexpr int TurnOffDelayByte = 208;
     static constexpr int NewestNByte = 231;
@@ -73,4 +71,4 @@ private:
     QByteArray logV_;
 };
 
-} // namespace devsim
+}  // namespace devsim

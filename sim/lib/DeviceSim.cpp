@@ -13,11 +13,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-namespace devsim
-{
+namespace devsim {
 
-namespace
-{
+namespace {
 
 constexpr quint8 ForeignUnit = DeviceSim::UnitAddress + 1;
 constexpr int WriteRegisters = 16;
@@ -44,7 +42,7 @@ int newestByte(EventLog log)
     return log == EventLog::N ? DeviceMemory::NewestNByte : DeviceMemory::NewestVByte;
 }
 
-} // namespace
+}  // namespace
 
 DeviceSim::DeviceSim(QObject *parent)
     : QObject(parent), memory_(std::make_unique<DeviceMemory>()),
@@ -433,4 +431,4 @@ void DeviceSim::clearRequests()
     requests_.clear();
 }
 
-} // namespace devsim
+}  // namespace devsim

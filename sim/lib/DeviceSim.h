@@ -11,8 +11,7 @@
 
 class QTcpSocket;
 
-namespace devsim
-{
+namespace devsim {
 
 class BootLoaders;
 class DeviceMemory;
@@ -24,8 +23,7 @@ enum class EventLog { N, V };
 
 // A stand-in for the vibration sensor: Modbus RTU on a pseudo-terminal and Modbus/TCP on a
 // loopback port, served on the event loop of the thread that owns it.
-class DeviceSim : public QObject
-{
+class DeviceSim : public QObject {
     Q_OBJECT
 public:
     static constexpr quint8 UnitAddress = 1;
@@ -80,18 +78,18 @@ public:
     int newestRecord(EventLog log) const;
 
     // Fault switches.
-    void setSilent(bool on);                   // requests are recorded but neither carried out nor answered
-    void setReplyDelayMs(int ms);              // every reply leaves this much later
-    void setSplitReplyMs(int ms);              // replies leave in two pieces this far apart (0 = whole)
-    void setWrongCrc(bool on);                 // RTU replies carry a spoilt CRC
-    void setForeignUnit(bool on);              // replies carry another unit address
-    void pullCable();                          // the pty disappears: the client's side reads EIO, the link goes
-    bool plugCable();                          // a fresh pty behind the same dosdevices link
-    bool setRefuseConnections(bool on);        // stop listening (connections are refused) or listen again
-    void dropConnections();                    // orderly close of every TCP client
-    void resetConnections();                   // abortive close (RST) of every TCP client
-    void resetNextReplyMidway();               // the next TCP reply stops half-way with a reset
-    void injectBytes(const QByteArray &bytes); // raw bytes onto the pty and every TCP client
+    void setSilent(bool on);                    // requests are recorded but neither carried out nor answered
+    void setReplyDelayMs(int ms);               // every reply leaves this much later
+    void setSplitReplyMs(int ms);               // replies leave in two pieces this far apart (0 = whole)
+    void setWrongCrc(bool on);                  // RTU replies carry a spoilt CRC
+    void setForeignUnit(bool on);               // replies carry another unit address
+    void pullCable();                           // the pty disappears: the client's side reads EIO, the link goes
+    bool plugCable();                           // a fresh pty behind the same dosdevices link
+    bool setRefuseConnections(bool on);         // stop listening (connections are refused) or listen again
+    void dropConnections();                     // orderly close of every TCP client
+    void resetConnections();                    // abortive close (RST) of every TCP client
+    void resetNextReplyMidway();                // the next TCP reply stops half-way with a reset
+    void injectBytes(const QByteArray &bytes);  // raw bytes onto the pty and every TCP client
 
     // The two boot loaders: which one command 3 starts, their switches, and what was programmed.
     BootLoaders &bootLoaders() { return *bootLoaders_; }
@@ -129,4 +127,4 @@ private:
     bool resetMidway_ = false;
 };
 
-} // namespace devsim
+}  // namespace devsim

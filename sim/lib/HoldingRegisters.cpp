@@ -3,17 +3,15 @@
 #include "CommandProcessor.h"
 #include "DeviceMemory.h"
 
-namespace devsim
-{
+namespace devsim {
 
-namespace
-{
+namespace {
 
 constexpr int EvenWords = 256;
 constexpr int OddWords = 512;
 constexpr int WordsPerWindow = 128;
 
-} // namespace
+}  // namespace
 
 HoldingRegisters::Span HoldingRegisters::span(int address)
 {
@@ -56,4 +54,4 @@ void HoldingRegisters::write(int address, quint16 value)
         commands_.execute(value);
 }
 
-} // namespace devsim
+}  // namespace devsim

@@ -4,16 +4,14 @@
 
 #include <optional>
 
-namespace devsim
-{
+namespace devsim {
 
 class CommandProcessor;
 class DeviceMemory;
 
 // The holding-register windows onto the register image: register i (0..255) carries byte i,
 // 256 + k the word at byte 2k and 512 + k the word at byte 2k + 1, both low byte first.
-class HoldingRegisters
-{
+class HoldingRegisters {
 public:
     HoldingRegisters(DeviceMemory &memory, CommandProcessor &commands) : memory_(memory), commands_(commands) {}
 
@@ -34,4 +32,4 @@ private:
     CommandProcessor &commands_;
 };
 
-} // namespace devsim
+}  // namespace devsim

@@ -2,8 +2,7 @@
 
 #include "DeviceMemory.h"
 
-namespace devsim
-{
+namespace devsim {
 
 InputRegisters::InputRegisters(const DeviceMemory &memory) : memory_(memory)
 {
@@ -38,4 +37,4 @@ std::optional<QByteArray> InputRegisters::read(int start, int quantity) const
     return std::nullopt;
 }
 
-} // namespace devsim
+}  // namespace devsim

@@ -6,15 +6,13 @@
 #include <functional>
 #include <optional>
 
-namespace devsim
-{
+namespace devsim {
 
 class DeviceMemory;
 
 // The input-register blocks the device serves. Each block owns a range of start addresses; how a
 // start address and a quantity select data inside it is the block's own rule.
-class InputRegisters
-{
+class InputRegisters {
 public:
     static constexpr int StatusRegisters = 21;
     static constexpr int LogNFirst = 4096;
@@ -38,4 +36,4 @@ private:
     QList<Block> blocks_;
 };
 
-} // namespace devsim
+}  // namespace devsim

@@ -2,17 +2,15 @@
 
 #include "Bytes.h"
 
-namespace devsim
-{
+namespace devsim {
 
-namespace
-{
+namespace {
 
 constexpr int HeaderSize = 6;
-constexpr int MinLength = 2;   // unit and function
-constexpr int MaxLength = 254; // unit and the largest PDU
+constexpr int MinLength = 2;    // unit and function
+constexpr int MaxLength = 254;  // unit and the largest PDU
 
-} // namespace
+}  // namespace
 
 std::optional<MbapFrame> MbapFramer::takeFrame(QByteArray &buffer)
 {
@@ -49,4 +47,4 @@ QByteArray MbapFramer::encode(quint16 transactionId, quint8 unit, const QByteArr
     return frame;
 }
 
-} // namespace devsim
+}  // namespace devsim

@@ -4,20 +4,18 @@
 
 #include <optional>
 
-namespace devsim
-{
+namespace devsim {
 
 // One Modbus/TCP request: MBAP header fields and the PDU behind the unit byte.
 struct MbapFrame {
     quint16 transactionId = 0;
     quint8 unit = 0;
     QByteArray pdu;
-    QByteArray bytes; // the whole frame as received
+    QByteArray bytes;  // the whole frame as received
 };
 
 // Cuts Modbus/TCP frames out of a TCP stream.
-class MbapFramer
-{
+class MbapFramer {
 public:
     // Takes the first complete frame off the front of buffer. A header whose length cannot be a
     // Modbus frame leaves the stream without a frame boundary: everything pending is discarded.
@@ -27,4 +25,4 @@ public:
     static QByteArray encode(quint16 transactionId, quint8 unit, const QByteArray &pdu);
 };
 
-} // namespace devsim
+}  // namespace devsim

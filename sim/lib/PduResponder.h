@@ -2,8 +2,7 @@
 
 #include <QByteArray>
 
-namespace devsim
-{
+namespace devsim {
 
 // Modbus exception codes the device answers with.
 enum ExceptionCode : quint8 {
@@ -14,12 +13,11 @@ enum ExceptionCode : quint8 {
 };
 
 // What the device runs behind its Modbus framing: the application now, a boot loader later.
-class PduResponder
-{
+class PduResponder {
 public:
     virtual ~PduResponder() = default;
     // The reply PDU to a request PDU (function code first); empty when the request gets no reply.
     virtual QByteArray respond(const QByteArray &pdu) = 0;
 };
 
-} // namespace devsim
+}  // namespace devsim

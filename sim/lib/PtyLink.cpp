@@ -12,8 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace devsim
-{
+namespace devsim {
 
 PtyLink::PtyLink(Receiver receiver, QObject *parent) : QObject(parent), receiver_(std::move(receiver))
 {
@@ -130,4 +129,4 @@ void PtyLink::write(const QByteArray &bytes)
     }
 }
 
-} // namespace devsim
+}  // namespace devsim

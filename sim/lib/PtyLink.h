@@ -9,14 +9,12 @@
 
 class QSocketNotifier;
 
-namespace devsim
-{
+namespace devsim {
 
 // The serial side of the stand-in: the master end of a pseudo-terminal, with a symbolic link that
 // names its slave end for the client. The link keeps a slave descriptor of its own, so the master
 // never reads EIO while no client has the port open; closing both ends plays a pulled cable.
-class PtyLink : public QObject
-{
+class PtyLink : public QObject {
     Q_OBJECT
 public:
     // Called with the bytes received so far; lineIdle once the line has been quiet for a frame gap.
@@ -52,4 +50,4 @@ private:
     QString error_;
 };
 
-} // namespace devsim
+}  // namespace devsim

@@ -3,11 +3,9 @@
 #include "Bytes.h"
 #include "Crc16.h"
 
-namespace devsim
-{
+namespace devsim {
 
-namespace
-{
+namespace {
 
 constexpr int NotYetKnown = 0;
 constexpr int Unknown = -1;
@@ -17,7 +15,7 @@ bool crcMatches(const QByteArray &buffer, int length)
     return length >= 4 && crc16(buffer.constData(), length) == 0;
 }
 
-} // namespace
+}  // namespace
 
 // The length of the frame at the front of buffer by its function code; the device's function 16
 // carries no byte count, so its length follows from the quantity.
@@ -76,4 +74,4 @@ QByteArray RtuFramer::encode(quint8 unit, const QByteArray &pdu, bool spoilCrc)
     return frame;
 }
 
-} // namespace devsim
+}  // namespace devsim

@@ -4,13 +4,11 @@
 
 #include <optional>
 
-namespace devsim
-{
+namespace devsim {
 
 // Cuts RTU request frames out of the bytes a serial line delivers. A frame ends where it parses
 // with a good CRC; whatever does not parse is thrown away once the line has gone quiet.
-class RtuFramer
-{
+class RtuFramer {
 public:
     static constexpr int MaxFrame = 256;
 
@@ -25,4 +23,4 @@ private:
     static int expectedLength(const QByteArray &buffer);
 };
 
-} // namespace devsim
+}  // namespace devsim

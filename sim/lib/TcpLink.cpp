@@ -6,8 +6,7 @@
 
 #include <utility>
 
-namespace devsim
-{
+namespace devsim {
 
 TcpLink::TcpLink(Receiver receiver, QObject *parent) : QObject(parent), receiver_(std::move(receiver))
 {
@@ -109,4 +108,4 @@ void TcpLink::reset(QTcpSocket *client)
     client->abort();
 }
 
-} // namespace devsim
+}  // namespace devsim

@@ -10,13 +10,11 @@
 
 class QTcpSocket;
 
-namespace devsim
-{
+namespace devsim {
 
 // The Ethernet side of the stand-in: Modbus/TCP clients on a loopback port, each with its own
 // receive buffer.
-class TcpLink : public QObject
-{
+class TcpLink : public QObject {
     Q_OBJECT
 public:
     using Receiver = std::function<void(QTcpSocket *client, QByteArray &buffer)>;
@@ -52,4 +50,4 @@ private:
     QString error_;
 };
 
-} // namespace devsim
+}  // namespace devsim

@@ -28,12 +28,11 @@
 #include <climits>
 #include <cmath>
 
-namespace
-{
+namespace {
 
 FConsole *instance_ = nullptr;
 
-constexpr int HeightHeld = 3705; // twips: the measurement section shows
+constexpr int HeightHeld = 3705;  // twips: the measurement section shows
 constexpr int HeightLive = 2295;
 
 const QStringList ScaleItems = {QStringLiteral("100"),  QStringLiteral("200"),  QStringLiteral("500"),
@@ -71,7 +70,7 @@ QGroupBox *frame(const QString &name, QLayout *layout)
     return box;
 }
 
-} // namespace
+}  // namespace
 
 FConsole *FConsole::Instance()
 {
@@ -350,7 +349,7 @@ void FConsole::tbsTracks_Click()
     try {
         CurrentTrack_ = Scope_->Tracks().Item(tbsTracks->tabData(tab).toString());
     } catch (const platform::Error &) {
-        return; // the track left the scope since the tabs were built
+        return;  // the track left the scope since the tabs were built
     }
     cboYScale->setEditText(NumberText::ofSingle(CurrentTrack_->YScale()));
     txtYOffset->setText(NumberText::ofSingle(CurrentTrack_->YOffset()));
@@ -463,7 +462,7 @@ void FConsole::cmdMove_Click(int index)
     try {
         Scope_->setXOffset(platform::runtime::toLong(Scope_->XOffset() + steps[static_cast<std::size_t>(index)]));
     } catch (const platform::Error &) {
-        return; // a step beyond the 32-bit range
+        return;  // a step beyond the 32-bit range
     }
     Apply(true);
 }
@@ -572,7 +571,7 @@ bool FConsole::measure()
         for (std::size_t i = 0; i < texts.size(); ++i)
             lblCurData[i]->setText(texts[i]);
     } catch (const platform::Error &) {
-        return false; // the track has left its scope
+        return false;  // the track has left its scope
     }
     return true;
 }

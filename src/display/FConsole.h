@@ -21,8 +21,7 @@ class UpDown;
 // offset, autoset, zoom, navigation through held data, set zero, export, and the measurements
 // between the two cursors. One panel serves the whole program; binding it to a scope replaces the
 // previous binding.
-class FConsole : public QWidget
-{
+class FConsole : public QWidget {
     Q_OBJECT
 public:
     // The panel, loaded on first use.

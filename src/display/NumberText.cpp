@@ -8,8 +8,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace NumberText
-{
+namespace NumberText {
 
 double fromSingle(float value)
 {
@@ -46,4 +45,4 @@ std::optional<float> readTypedSingle(const QString &text)
     return static_cast<float>(*value);
 }
 
-} // namespace NumberText
+}  // namespace NumberText

@@ -4,8 +4,7 @@
 #include <optional>
 
 // Numbers of the oscilloscope as the user sees and types them.
-namespace NumberText
-{
+namespace NumberText {
 
 // The value a single-precision number stands for: its shortest decimal form read as a double, so
 // that 0.1f formats as 0.1 and not as 0.100000001490116.
@@ -21,4 +20,4 @@ std::optional<double> readTyped(const QString &text);
 // The same, for a box that holds a single: nothing beyond the single range either.
 std::optional<float> readTypedSingle(const QString &text);
 
-} // namespace NumberText
+}  // namespace NumberText

@@ -10,15 +10,14 @@
 #include <QFile>
 #include <array>
 
-namespace
-{
+namespace {
 
 constexpr int32_t FileNotFound = 53;
 
 // Colours of imported tracks by position modulo 4: yellow, red, cyan, green.
 constexpr std::array<int32_t, 4> ImportColors = {0xFFFF, 0xFF, 0xFFFF00, 0xFF00};
 
-} // namespace
+}  // namespace
 
 void Oscilloscope::ExportData(const QString &fileName, bool includeHeader, const QString &commentChar,
                               const QString &numberFormat)

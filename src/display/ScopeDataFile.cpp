@@ -12,8 +12,7 @@
 #include <cmath>
 #include <optional>
 
-namespace
-{
+namespace {
 
 constexpr int32_t InputPastEndOfFile = 62;
 const QChar Tab(u'\t');
@@ -36,8 +35,7 @@ std::optional<QString> nextLine(QIODevice &in)
 
 // Numbers as the user's locale writes them, else with a decimal point or a decimal comma.
 // Thousands separators are refused: "1,500" from a decimal-comma locale must not read as 1500.
-class NumberReader
-{
+class NumberReader {
 public:
     NumberReader() : user_(withoutGrouping(platform::runtime::userLocale())), plain_(withoutGrouping(QLocale::c())) {}
 
@@ -80,7 +78,7 @@ private:
     QLocale plain_;
 };
 
-} // namespace
+}  // namespace
 
 QStringList ScopeDataFile::headerLines(const QString &commentChar, const QDateTime &when, const QString &softwareName,
                                        int32_t samplesPerSecond, const QStringList &tags)

@@ -10,8 +10,7 @@ class QIODevice;
 
 // The oscilloscope's sample file: tab-separated text lines, an optional four-line header, then one
 // row per sample (each track's value followed by TAB, then the trigger flag 1 or 0).
-class ScopeDataFile
-{
+class ScopeDataFile {
 public:
     // More columns than this are refused on import: every track holds a whole ring of samples.
     static constexpr int MaxTracks = 32;
@@ -23,8 +22,8 @@ public:
     static QString dataRow(const std::vector<float> &values, bool trigger, const QString &numberFormat);
 
     struct Contents {
-        QString title;                           // the file's first two lines joined by " - "
-        std::vector<std::vector<float>> columns; // one per track; row r in slot r modulo the ring's size
+        QString title;                            // the file's first two lines joined by " - "
+        std::vector<std::vector<float>> columns;  // one per track; row r in slot r modulo the ring's size
         int64_t rows = 0;
     };
 

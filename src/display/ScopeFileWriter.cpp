@@ -3,8 +3,7 @@
 #include "platform/AnsiText.h"
 #include "platform/Error.h"
 
-namespace
-{
+namespace {
 constexpr int32_t PathFileAccessError = 75;
 }
 

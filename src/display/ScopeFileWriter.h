@@ -5,8 +5,7 @@
 
 // Writes a text file line by line in the 8-bit code page, each line ended by CR LF. Every failure
 // raises platform::Error with a description for the user; lines written before a failure stay.
-class ScopeFileWriter
-{
+class ScopeFileWriter {
 public:
     // Creates the file, or empties it when it exists.
     explicit ScopeFileWriter(const QString &path);

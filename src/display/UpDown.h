@@ -6,8 +6,7 @@ class QToolButton;
 
 // A pair of arrow buttons beside a number box: each press (repeated while held) asks to step the
 // box's value up or down by the increment.
-class UpDown : public QWidget
-{
+class UpDown : public QWidget {
     Q_OBJECT
 public:
     explicit UpDown(QWidget *parent = nullptr);

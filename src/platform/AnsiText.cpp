@@ -2,10 +2,8 @@
 
 #include <array>
 
-namespace platform::ansi
-{
-namespace
-{
+namespace platform::ansi {
+namespace {
 
 // Bytes 0x80..0x9F; the five bytes the set leaves undefined map to the control character of the
 // same number, as the system's conversion does.
@@ -25,7 +23,7 @@ char encodeOne(char16_t unit)
     return '?';
 }
 
-} // namespace
+}  // namespace
 
 QString decode(QByteArrayView bytes)
 {
@@ -52,4 +50,4 @@ QByteArray encode(QStringView text)
     return bytes;
 }
 
-} // namespace platform::ansi
+}  // namespace platform::ansi

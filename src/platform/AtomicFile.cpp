@@ -9,10 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace platform
-{
-namespace
-{
+namespace platform {
+namespace {
 
 bool writeAll(int fd, const QByteArray &content)
 {
@@ -51,7 +49,7 @@ void syncFolder(const QByteArray &folder)
     }
 }
 
-} // namespace
+}  // namespace
 
 bool replaceFileAtomically(const QString &path, const QByteArray &content)
 {
@@ -61,8 +59,7 @@ bool replaceFileAtomically(const QString &path, const QByteArray &content)
     if (fd < 0)
         return false;
 
-    struct stat old {
-    };
+    struct stat old {};
     bool ok = ::stat(target.constData(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0;
     ok = ok && writeAll(fd, content) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
@@ -75,4 +72,4 @@ bool replaceFileAtomically(const QString &path, const QByteArray &content)
     return true;
 }
 
-} // namespace platform
+}  // namespace platform

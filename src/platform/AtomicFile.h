@@ -3,8 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace platform
-{
+namespace platform {
 
 // Replaces a file's whole content so that a crash at any moment leaves either the old or the new
 // file: the bytes go to a temporary file in the same folder, which is flushed to disk and then
@@ -12,4 +11,4 @@ namespace platform
 // file is then untouched.
 bool replaceFileAtomically(const QString &path, const QByteArray &content);
 
-} // namespace platform
+}  // namespace platform

@@ -4,10 +4,8 @@
 #include <QTime>
 #include <cmath>
 
-namespace platform::clock
-{
-namespace
-{
+namespace platform::clock {
+namespace {
 double offset = 0.0;
 
 const QElapsedTimer &startedTimer()
@@ -19,7 +17,7 @@ const QElapsedTimer &startedTimer()
     }();
     return timer;
 }
-} // namespace
+}  // namespace
 
 double monotonicSeconds()
 {
@@ -44,4 +42,4 @@ double testOffset()
     return offset;
 }
 
-} // namespace platform::clock
+}  // namespace platform::clock

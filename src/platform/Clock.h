@@ -1,7 +1,6 @@
 #pragma once
 
-namespace platform::clock
-{
+namespace platform::clock {
 
 // Seconds on a monotonic clock: every time-out is measured on it, so none breaks at midnight.
 double monotonicSeconds();
@@ -14,4 +13,4 @@ double secondsSinceMidnight();
 void setTestOffset(double seconds);
 double testOffset();
 
-} // namespace platform::clock
+}  // namespace platform::clock

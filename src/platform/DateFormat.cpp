@@ -1,9 +1,7 @@
 #include "DateFormat.h"
 
-namespace platform
-{
-namespace
-{
+namespace platform {
+namespace {
 
 QString firstOf(const QString &format, const QString &candidates, const QString &fallback)
 {
@@ -19,7 +17,7 @@ QString padded(int value, int width)
     return QString::number(value).rightJustified(width, QLatin1Char('0'));
 }
 
-} // namespace
+}  // namespace
 
 DateFormat::DateFormat(const QString &pattern)
 {
@@ -137,4 +135,4 @@ QString DateFormat::timeSeparator(const QLocale &locale)
     return firstOf(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":."), QStringLiteral(":"));
 }
 
-} // namespace platform
+}  // namespace platform

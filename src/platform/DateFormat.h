@@ -6,16 +6,14 @@
 #include <QTime>
 #include <vector>
 
-namespace platform
-{
+namespace platform {
 
 // A date pattern: d dd (day), ddd dddd (day name), m mm (month, or minutes right after an hour
 // or right before seconds), mmm mmmm (month name), y (day of the year), yy yyyy (year), h hh
 // (hour, 0-23), n nn (minutes), s ss (seconds), "/" and ":" (the locale's date and time
 // separators); letters in either case. Quoted text, a character after a backslash and every
 // other character are copied as they stand.
-class DateFormat
-{
+class DateFormat {
 public:
     explicit DateFormat(const QString &pattern);
 
@@ -51,4 +49,4 @@ private:
     std::vector<Token> tokens_;
 };
 
-} // namespace platform
+}  // namespace platform

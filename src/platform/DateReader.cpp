@@ -2,10 +2,8 @@
 
 #include <QRegularExpression>
 
-namespace platform
-{
-namespace
-{
+namespace platform {
+namespace {
 
 enum class Order { DayMonthYear, MonthDayYear, YearMonthDay };
 
@@ -42,7 +40,7 @@ int hourOfDay(int hour, const QString &marker, const QLocale &locale)
     return hour % 12 + (pm ? 12 : 0);
 }
 
-} // namespace
+}  // namespace
 
 std::optional<QDateTime> DateReader::read(const QString &text, const QLocale &locale)
 {
@@ -82,4 +80,4 @@ std::optional<QDateTime> DateReader::read(const QString &text, const QLocale &lo
     return QDateTime(date, time);
 }
 
-} // namespace platform
+}  // namespace platform

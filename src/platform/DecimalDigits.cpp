@@ -3,8 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
-namespace platform
-{
+namespace platform {
 
 DecimalDigits::DecimalDigits(double magnitude, int significantDigits)
 {
@@ -97,4 +96,4 @@ bool DecimalDigits::isZero() const
     return digits_.find_first_not_of('0') == std::string::npos;
 }
 
-} // namespace platform
+}  // namespace platform

@@ -2,14 +2,12 @@
 
 #include <string>
 
-namespace platform
-{
+namespace platform {
 
 // The decimal digits of a finite, non-negative number as the runtime sees it: at most a fixed count
 // of significant digits (15 for a Double, 7 for a Single), rounded half away from zero when fewer
 // digits are shown. value = 0.digits x 10^point.
-class DecimalDigits
-{
+class DecimalDigits {
 public:
     DecimalDigits(double magnitude, int significantDigits);
 
@@ -33,4 +31,4 @@ private:
     int point_ = 1;
 };
 
-} // namespace platform
+}  // namespace platform

@@ -21,12 +21,9 @@ inline constexpr int32_t InvalidPropertyValue = static_cast<int32_t>(0x80040001u
 class Error : public std::runtime_error {
 public:
     Error(int32_t number, QString source, QString description)
-        : std::runtime_error(description.toStdString()),
-          number_(number),
-          source_(std::move(source)),
+        : std::runtime_error(description.toStdString()), number_(number), source_(std::move(source)),
           description_(std::move(description))
-    {
-    }
+    {}
 
     int32_t number() const { return number_; }
     const QString &source() const { return source_; }

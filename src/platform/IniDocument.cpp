@@ -2,10 +2,8 @@
 
 #include "AnsiText.h"
 
-namespace platform
-{
-namespace
-{
+namespace platform {
+namespace {
 
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
 
@@ -56,7 +54,7 @@ bool sameName(const QString &a, const QString &b)
     return QString::compare(a, b, Qt::CaseInsensitive) == 0;
 }
 
-} // namespace
+}  // namespace
 
 IniDocument IniDocument::parse(const QByteArray &bytes)
 {
@@ -232,4 +230,4 @@ bool IniDocument::removeSection(const QString &section)
     return removed;
 }
 
-} // namespace platform
+}  // namespace platform

@@ -6,15 +6,13 @@
 #include <optional>
 #include <vector>
 
-namespace platform
-{
+namespace platform {
 
 // The lines of one INI file. Section headers and key lines are understood; every other line
 // (comments, blank lines, garbage) is kept as it came. Lookups follow the profile rules: names
 // compared without case, the first of duplicate sections and keys wins. Untouched lines are
 // written back byte for byte, each ended with CR LF.
-class IniDocument
-{
+class IniDocument {
 public:
     // Lines may end with CR LF, LF or CR. A UTF-8 byte-order mark switches the file to UTF-8;
     // otherwise it is read as 8-bit text.
@@ -58,4 +56,4 @@ private:
     std::vector<Line> lines_;
 };
 
-} // namespace platform
+}  // namespace platform

@@ -9,15 +9,13 @@
 #include <QMutex>
 
 #include <cerrno>
-#include <memory>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace platform::ini
-{
-namespace
-{
+namespace platform::ini {
+namespace {
 
 // Texts are read many times (every translated caption reads Strings.ini), so a parsed file is
 // kept until the file on disk changes.
@@ -73,8 +71,7 @@ Load load(const QString &file, SharedDocument &document)
     const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? Load::Missing : Load::Failed;
-    struct stat info {
-    };
+    struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         ::close(fd);
         return Load::Failed;
@@ -120,8 +117,7 @@ QString writeTarget(const QString &file)
 bool writable(const QString &file)
 {
     const QByteArray name = QFile::encodeName(file);
-    struct stat info {
-    };
+    struct stat info {};
     return ::stat(name.constData(), &info) == 0 && (info.st_mode & 0222) != 0 && ::access(name.constData(), W_OK) == 0;
 }
 
@@ -183,7 +179,7 @@ QStringList fitBuffer(const QStringList &names, int bufferSize)
     return fitted;
 }
 
-} // namespace
+}  // namespace
 
 QString readString(const QString &file, const QString &section, const QString &key, const QString &defaultValue,
                    int bufferSize)
@@ -264,4 +260,4 @@ bool deleteSection(const QString &file, const QString &section)
     return modify(file, [&](IniDocument &document) { document.removeSection(section); });
 }
 
-} // namespace platform::ini
+}  // namespace platform::ini

@@ -10,8 +10,7 @@
 // in matching quotes loses them, comments and unknown lines and their order survive a write, CR LF
 // line ends, 8-bit text (UTF-8 when the file starts with a byte-order mark), and every write
 // replaces the file atomically.
-namespace platform::ini
-{
+namespace platform::ini {
 
 // A value longer than bufferSize - 1 characters comes back cut to that length; a value holding a
 // NUL character ends before it. A missing file, section or key, or a key line without "=", gives
@@ -43,4 +42,4 @@ bool writeString(const QString &file, const QString &section, const QString &key
 bool deleteKey(const QString &file, const QString &section, const QString &key);
 bool deleteSection(const QString &file, const QString &section);
 
-} // namespace platform::ini
+}  // namespace platform::ini

@@ -7,13 +7,11 @@
 #include <memory>
 #include <vector>
 
-namespace platform
-{
+namespace platform {
 
 // An ordered collection of shared objects with optional text keys compared without regard to
 // case. Positions are 1-based. Errors: duplicate key 457, unknown key 5, bad position 9.
-template <typename T> class KeyedCollection
-{
+template <typename T> class KeyedCollection {
 public:
     using Pointer = std::shared_ptr<T>;
 
@@ -58,7 +56,7 @@ public:
 
     void remove(const QString &key)
     {
-        item(key); // raises for an unknown key
+        item(key);  // raises for an unknown key
         const QString folded = fold(key);
         for (int position = 1; position <= count(); ++position) {
             if (!entries_[position - 1].key.isEmpty() && fold(entries_[position - 1].key) == folded) {
@@ -74,8 +72,7 @@ public:
         byKey_.clear();
     }
 
-    class const_iterator
-    {
+    class const_iterator {
     public:
         using Inner = typename std::vector<typename KeyedCollection::Entry>::const_iterator;
         explicit const_iterator(Inner inner) : inner_(inner) {}
@@ -115,4 +112,4 @@ private:
     QHash<QString, Pointer> byKey_;
 };
 
-} // namespace platform
+}  // namespace platform

@@ -2,8 +2,7 @@
 
 #include <QNetworkInterface>
 
-namespace platform
-{
+namespace platform {
 
 QList<NetworkCard> networkCards()
 {
@@ -26,4 +25,4 @@ QList<NetworkCard> networkCards()
     return cards;
 }
 
-} // namespace platform
+}  // namespace platform

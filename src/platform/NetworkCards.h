@@ -3,12 +3,11 @@
 #include <QList>
 #include <QString>
 
-namespace platform
-{
+namespace platform {
 
 struct NetworkCard {
-    QString description; // the interface's human-readable name
-    QString ipAddress;   // its first IPv4 address
+    QString description;  // the interface's human-readable name
+    QString ipAddress;    // its first IPv4 address
     QString subnetMask;
 };
 
@@ -16,4 +15,4 @@ struct NetworkCard {
 // loopback card is left out.
 QList<NetworkCard> networkCards();
 
-} // namespace platform
+}  // namespace platform

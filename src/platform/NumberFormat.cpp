@@ -5,10 +5,8 @@
 
 #include <cmath>
 
-namespace platform
-{
-namespace
-{
+namespace platform {
+namespace {
 
 [[noreturn]] void invalidPattern()
 {
@@ -20,7 +18,7 @@ bool isDigitPlaceholder(QChar c)
     return c == QLatin1Char('0') || c == QLatin1Char('#');
 }
 
-} // namespace
+}  // namespace
 
 QString NumberFormat::fillWhole(const std::vector<Token> &tokens, const std::string &digits,
                                 const QString &groupSeparator)
@@ -307,4 +305,4 @@ QString NumberFormat::applySection(const Section &s, double magnitude, bool nega
     return out;
 }
 
-} // namespace platform
+}  // namespace platform

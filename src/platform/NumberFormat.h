@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace platform
-{
+namespace platform {
 
 // A user number pattern: up to three sections (positive; negative; zero) of digit placeholders
 // 0 and #, one decimal point, thousands separators (between placeholders: grouping; right before
@@ -15,8 +14,7 @@ namespace platform
 // letter. parse() raises error 5 for a pattern it cannot apply: an open quote, a backslash at the
 // end, an exponent without digit placeholders, a second decimal point or exponent, placeholders
 // after the exponent's, an unquoted letter, more than three sections.
-class NumberFormat
-{
+class NumberFormat {
 public:
     static NumberFormat parse(const QString &pattern);
 
@@ -32,13 +30,13 @@ private:
     enum class Kind { Literal, Digit, Point, Exponent };
     struct Token {
         Kind kind;
-        QString text; // Literal: the text; Digit: "0" or "#"; Exponent: "E+", "e-", ...
+        QString text;  // Literal: the text; Digit: "0" or "#"; Exponent: "E+", "e-", ...
     };
     struct Section {
-        std::vector<Token> integer;  // before the point (or exponent)
-        std::vector<Token> fraction; // between point and exponent
-        std::vector<Token> exponent; // the exponent's digit placeholders
-        std::vector<Token> suffix;   // literals after the exponent's digits
+        std::vector<Token> integer;   // before the point (or exponent)
+        std::vector<Token> fraction;  // between point and exponent
+        std::vector<Token> exponent;  // the exponent's digit placeholders
+        std::vector<Token> suffix;    // literals after the exponent's digits
         Token exponentMark{Kind::Literal, QString()};
         bool hasPoint = false;
         bool hasExponent = false;
@@ -61,4 +59,4 @@ private:
     std::vector<Section> sections_;
 };
 
-} // namespace platform
+}  // namespace platform

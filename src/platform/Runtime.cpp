@@ -10,13 +10,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <optional>
 #include <locale.h>
+#include <optional>
 
-namespace platform::runtime
-{
-namespace
-{
+namespace platform::runtime {
+namespace {
 
 std::optional<QLocale> localeOverride;
 
@@ -128,7 +126,7 @@ QString formatParts(const QDate &date, const QTime &time, const QString &pattern
     return DateFormat(pattern).apply(date, time, locale);
 }
 
-} // namespace
+}  // namespace
 
 int16_t toInteger(double value)
 {
@@ -152,7 +150,7 @@ double round(double value, int decimals)
                     QStringLiteral("Invalid procedure call or argument"));
     if (!std::isfinite(value) || decimals > 22)
         return value;
-    if (std::fabs(value) >= 4503599627370496.0) // 2^52: no fraction left
+    if (std::fabs(value) >= 4503599627370496.0)  // 2^52: no fraction left
         return value;
     // The decimal text of the exact binary value, rounded halves to even: 2.675 is stored a little
     // below the half and gives 2.67, as no scaling by 100 would tell.
@@ -281,4 +279,4 @@ void setUserLocaleForTests(const std::optional<QLocale> &locale)
     localeOverride = locale;
 }
 
-} // namespace platform::runtime
+}  // namespace platform::runtime

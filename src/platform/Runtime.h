@@ -7,8 +7,7 @@
 #include <optional>
 
 // Numeric conversions and formatting as the program's texts and files expect them.
-namespace platform::runtime
-{
+namespace platform::runtime {
 
 // Round to the nearest integer, halves to even; raise error 6 (overflow) when the rounded value
 // does not fit (32767.5 overflows, -32768.5 gives -32768) and for NaN or infinity.
@@ -59,4 +58,4 @@ QLocale userLocale();
 // Tests set a locale of their own; nullopt returns to the system locale.
 void setUserLocaleForTests(const std::optional<QLocale> &locale);
 
-} // namespace platform::runtime
+}  // namespace platform::runtime

@@ -5,10 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace platform::serial
-{
-namespace
-{
+namespace platform::serial {
+namespace {
 
 // Windows numbers its ports up to COM256; a link may name any of them.
 constexpr int HighestPort = 256;
@@ -46,7 +44,7 @@ bool isRealUart(const QString &device)
     return ok && uartType != 0;
 }
 
-} // namespace
+}  // namespace
 
 QString devicePathForPort(int portNumber)
 {
@@ -73,4 +71,4 @@ QStringList availablePorts()
     return ports;
 }
 
-} // namespace platform::serial
+}  // namespace platform::serial

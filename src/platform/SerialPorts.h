@@ -3,8 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace platform::serial
-{
+namespace platform::serial {
 
 // The device that stands behind COMn: a link dosdevices/comN in the program folder when
 // present (for any n from 1 to 256), otherwise COM1..32 = /dev/ttyS0..31,
@@ -15,4 +14,4 @@ QString devicePathForPort(int portNumber);
 // ascending order of n; ttyS ports only when they are real UARTs.
 QStringList availablePorts();
 
-} // namespace platform::serial
+}  // namespace platform::serial

@@ -5,13 +5,10 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-namespace platform
-{
-namespace
-{
+namespace platform {
+namespace {
 
-class DesktopResponder : public UiResponder
-{
+class DesktopResponder : public UiResponder {
 public:
     MsgResult messageBox(const MessageBoxRequest &request) override
     {
@@ -110,10 +107,9 @@ template <typename T> std::optional<T> takeFront(std::vector<T> &queue)
     return front;
 }
 
-} // namespace
+}  // namespace
 
-namespace ui
-{
+namespace ui {
 
 MsgResult msgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)
 {
@@ -135,7 +131,7 @@ void setResponder(UiResponder *responder)
     current = responder ? responder : &desktopResponder;
 }
 
-} // namespace ui
+}  // namespace ui
 
 ScriptedResponder::ScriptedResponder()
 {
@@ -177,4 +173,4 @@ QString ScriptedResponder::fileDialog(const FileDialogRequest &request)
     return takeFront(fileAnswers_).value_or(QString());
 }
 
-} // namespace platform
+}  // namespace platform

@@ -8,8 +8,7 @@
 
 class QWidget;
 
-namespace platform
-{
+namespace platform {
 
 enum class MsgButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
@@ -32,16 +31,15 @@ struct FileDialogRequest {
     enum class Kind { Open, Save };
     Kind kind = Kind::Open;
     QString title;
-    QString filter; // "Name (*.ext);;All Files (*.*)"
+    QString filter;  // "Name (*.ext);;All Files (*.*)"
     QString initialDir;
     QString fileName;
-    QString defaultSuffix; // added to a typed name that has no extension ("vps")
+    QString defaultSuffix;  // added to a typed name that has no extension ("vps")
 };
 
 // Answers the questions the program asks its user. The desktop responder shows real dialogs;
 // tests install a scripted one.
-class UiResponder
-{
+class UiResponder {
 public:
     virtual ~UiResponder() = default;
     virtual MsgResult messageBox(const MessageBoxRequest &request) = 0;
@@ -52,8 +50,7 @@ public:
 };
 
 // The one way the program asks its user anything.
-namespace ui
-{
+namespace ui {
 
 // Title used when a caller gives none.
 inline const QString DefaultTitle = QStringLiteral("Varix Configuration Console");
@@ -67,12 +64,11 @@ QString fileDialog(const FileDialogRequest &request);
 // Installs a responder (nullptr restores the desktop one); the caller keeps ownership.
 void setResponder(UiResponder *responder);
 
-} // namespace ui
+}  // namespace ui
 
 // Records every question and answers from a script; when the script runs dry it answers with
 // the first button (Ok, Yes, Abort, Retry), an input box with its default, a file dialog with cancel.
-class ScriptedResponder : public UiResponder
-{
+class ScriptedResponder : public UiResponder {
 public:
     ScriptedResponder();
     ~ScriptedResponder() override;
@@ -100,4 +96,4 @@ private:
     std::vector<QString> fileAnswers_;
 };
 
-} // namespace platform
+}  // namespace platform

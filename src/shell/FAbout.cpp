@@ -17,8 +17,7 @@
 #include <QVersionNumber>
 #include <cmath>
 
-namespace
-{
+namespace {
 
 constexpr int AboutHeightTwips = 4500;
 
@@ -104,7 +103,7 @@ QPixmap drawLogo()
     return picture;
 }
 
-} // namespace
+}  // namespace
 
 FAbout::FAbout(QWidget *parent)
     : QDialog(parent), lblInfo(new QLabel(this)), Image1(new QLabel(this)), imgLogoBrindle(new QLabel(this)),

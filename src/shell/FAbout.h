@@ -9,8 +9,7 @@ class QLabel;
 
 // Tells the user which console and which embedded device firmware they have. Any key, or a click
 // on the text or a picture, closes it.
-class FAbout : public QDialog
-{
+class FAbout : public QDialog {
     Q_OBJECT
 public:
     explicit FAbout(QWidget *parent = nullptr);

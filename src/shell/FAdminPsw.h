@@ -13,8 +13,7 @@ class QPushButton;
 inline const QString PasswordCancelMarker = QStringLiteral("Rk8vNw2QhT");
 
 // Asks for the password of a log-on. The caller reads Password after the modal dialog returns.
-class FAdminPsw : public QDialog
-{
+class FAdminPsw : public QDialog {
     Q_OBJECT
 public:
     explicit FAdminPsw(QWidget *parent = nullptr);

@@ -9,8 +9,7 @@ class QLineEdit;
 class QPushButton;
 
 // Asks for a new password twice. The caller reads NewPassword after the modal dialog returns.
-class FChangePsw : public QDialog
-{
+class FChangePsw : public QDialog {
     Q_OBJECT
 public:
     explicit FChangePsw(QWidget *parent = nullptr);

@@ -4,10 +4,10 @@
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
+#include "device/StatusBit.h"
 #include "platform/DateReader.h"
 #include "platform/Runtime.h"
 #include "platform/UiService.h"
-#include "device/StatusBit.h"
 
 #include <QCheckBox>
 #include <QDateTime>

@@ -16,8 +16,7 @@ class QTimer;
 // Shows the device clock and lets the user set it, disable the outputs and set the turn-off delay.
 // Everything goes through the shell's one device object; writes are requests whose effect shows
 // when the device answers a later read.
-class FDeviceSettings : public QDialog
-{
+class FDeviceSettings : public QDialog {
     Q_OBJECT
 public:
     explicit FDeviceSettings(QWidget *parent = nullptr);

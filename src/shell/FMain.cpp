@@ -17,11 +17,11 @@
 #include "device/CDevice.h"
 #include "device/CommPort.h"
 #include "device/EventWait.h"
+#include "device/StatusBit.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
 #include "platform/UiService.h"
 #include "platform/WinSocket.h"
-#include "device/StatusBit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -52,7 +52,6 @@ constexpr int DefaultDownloadBaud = 115200;
 constexpr double LogOffSeconds = 1.0;
 // The error the serial driver raises for a port it has lost; closing lets the next tick reopen it.
 constexpr int32_t PortLostError = 8021;
-
 
 QString text(int id)
 {

@@ -18,8 +18,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace
-{
+namespace {
 
 // A number too large for its setting reads as no number at all, as a text without digits does,
 // so that a stray keystroke cannot abort the dialog.
@@ -38,7 +37,7 @@ template <typename Widget> Widget *named(Widget *widget, const QString &name)
     return widget;
 }
 
-} // namespace
+}  // namespace
 
 FOptions::FOptions(QWidget *parent)
     : QDialog(parent), optSerialPort(named(new QRadioButton(this), QStringLiteral("optSerialPort"))),

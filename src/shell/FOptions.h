@@ -14,8 +14,7 @@ class QRadioButton;
 
 // Edits the connection and data-export settings. Ok writes them to mdlMain and reopens the link;
 // saving them to the INI is the caller's step.
-class FOptions : public QDialog
-{
+class FOptions : public QDialog {
     Q_OBJECT
 public:
     explicit FOptions(QWidget *parent = nullptr);

@@ -1,9 +1,7 @@
 #include "FirmwareDownloadHook.h"
 
-namespace FirmwareDownloadHook
-{
-namespace
-{
+namespace FirmwareDownloadHook {
+namespace {
 Runner &runner()
 {
     static Runner instance;
@@ -15,7 +13,7 @@ ImageCheck &imageCheck()
     static ImageCheck instance;
     return instance;
 }
-} // namespace
+}  // namespace
 
 void setRunner(Runner r)
 {
@@ -42,4 +40,4 @@ bool imageReady(int32_t softwareId)
     return !imageCheck() || imageCheck()(softwareId);
 }
 
-} // namespace FirmwareDownloadHook
+}  // namespace FirmwareDownloadHook

@@ -8,8 +8,7 @@ class QWidget;
 // The modal firmware download window is reached through this hook, so that the main window does
 // not depend on the loader protocols. The runner shows the window owned by `owner`, downloads the
 // image of mdlMain::CurrentSoftware and returns the outcome.
-namespace FirmwareDownloadHook
-{
+namespace FirmwareDownloadHook {
 
 using Runner = std::function<bool(QWidget *owner)>;
 
@@ -24,4 +23,4 @@ using ImageCheck = std::function<bool(int32_t softwareId)>;
 void setImageCheck(ImageCheck check);
 bool imageReady(int32_t softwareId);
 
-} // namespace FirmwareDownloadHook
+}  // namespace FirmwareDownloadHook

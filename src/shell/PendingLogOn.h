@@ -4,8 +4,7 @@
 
 // A log-on request whose outcome the device shows only in a later status poll: it succeeded once
 // the role's status bit is seen, and failed once more than the answer time has passed without it.
-class PendingLogOn
-{
+class PendingLogOn {
 public:
     enum class Outcome { None, Waiting, Succeeded, Failed };
 

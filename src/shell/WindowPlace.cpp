@@ -8,8 +8,7 @@
 #include <QWidget>
 #include <cmath>
 
-namespace
-{
+namespace {
 
 const QString Section = QStringLiteral("Setting");
 
@@ -24,7 +23,7 @@ void writeTwips(const QString &key, int pixels, double twipsPerPixel)
     mdlTools::WriteIniString(Section, key, QString::number(std::lround(pixels * twipsPerPixel)));
 }
 
-} // namespace
+}  // namespace
 
 double WindowPlace::twipsPerPixel(const QWidget *window)
 {

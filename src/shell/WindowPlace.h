@@ -6,8 +6,7 @@ class QWidget;
 
 // The main window's place on the screen, kept in the application INI in twips. "Win Y" holds the
 // left edge and "Win X" the top edge; files of earlier versions rely on that order.
-class WindowPlace
-{
+class WindowPlace {
 public:
     enum State { Normal = 0, Minimised = 1, Maximised = 2 };
 

@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-namespace
-{
+namespace {
 
 std::optional<CursorSpan> measureOver(const std::vector<float> &ring, int32_t c1, int32_t c2)
 {
@@ -12,13 +11,13 @@ std::optional<CursorSpan> measureOver(const std::vector<float> &ring, int32_t c1
                                [&](int32_t slot) { return ring.at(static_cast<std::size_t>(slot)); });
 }
 
-} // namespace
+}  // namespace
 
 TEST(CursorSpan, ForwardSpanCountsBothEnds)
 {
     std::vector<float> ring(1000, 0.0f);
     for (int i = 100; i <= 109; ++i)
-        ring[i] = static_cast<float>(i - 100); // 0 .. 9
+        ring[i] = static_cast<float>(i - 100);  // 0 .. 9
     const auto span = measureOver(ring, 100, 109);
     ASSERT_TRUE(span);
     EXPECT_EQ(span->count, 10);
@@ -85,7 +84,7 @@ TEST(CursorSpan, LabelsRoundTheTimeAndShowTwoDecimals)
     span.maximum = 2.5;
     span.rms = 1.5;
     span.average = -0.5;
-    const auto texts = span.labels(2000); // 1.5 ms rounds to even: 2
+    const auto texts = span.labels(2000);  // 1.5 ms rounds to even: 2
     EXPECT_EQ(texts[0], QStringLiteral("2 "));
     EXPECT_EQ(texts[1], QStringLiteral("3 "));
     EXPECT_EQ(texts[2], QStringLiteral("-1.23 "));

@@ -22,12 +22,10 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 // A scope on screen, 500 pixels wide, with a ring of 1000 slots and its bound, shown control panel.
-class ConsolePanel : public ::testing::Test
-{
+class ConsolePanel : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -88,7 +86,7 @@ protected:
     Oscilloscope *scope = view.scope.get();
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ConsolePanel, OneTrackTicksAndDisablesSameScale)
 {
@@ -171,7 +169,7 @@ TEST_F(ConsolePanel, MeasuresTenSamplesAndTenMilliseconds)
     addTrack(QStringLiteral("X"), [](int i) { return i >= 100 && i <= 109 ? static_cast<float>(i - 100) : 50.0f; });
     scope->Tracks().Item(1)->setYOffset(1);
     open();
-    scope->setXScale(50); // one pixel per sample
+    scope->setXScale(50);  // one pixel per sample
     placeCursors(100, 109);
     EXPECT_EQ(data(0), QStringLiteral("10 "));
     EXPECT_EQ(data(1), QStringLiteral("10 "));
@@ -189,7 +187,7 @@ TEST_F(ConsolePanel, MeasuresOverTheRingEnd)
         return i == 998 ? 1.0f : i == 999 ? 2.0f : i == 0 ? 3.0f : i == 1 ? 6.0f : 100.0f;
     });
     open();
-    scope->setXScale(10); // five pixels per sample
+    scope->setXScale(10);  // five pixels per sample
     scope->setXOffset(990);
     placeCursors(998, 1);
     EXPECT_EQ(data(1), QStringLiteral("4 "));
@@ -229,7 +227,7 @@ TEST_F(ConsolePanel, SetZeroWithoutCursorsChangesNothing)
     open();
     scope->setXScale(50);
     placeCursors(10, 20);
-    control<QCheckBox>(QStringLiteral("chkHold"))->setChecked(false); // the cursors go
+    control<QCheckBox>(QStringLiteral("chkHold"))->setChecked(false);  // the cursors go
     control<QCheckBox>(QStringLiteral("chkHold"))->setChecked(true);
     ASSERT_EQ(scope->CursorPos1(), -1);
     control<QPushButton>(QStringLiteral("cmdSetAsZero"))->click();
@@ -331,7 +329,7 @@ TEST_F(ConsolePanel, ExportAsksForAFileAndWritesWithTheExportSettings)
     mdlMain::IncludeHeader = false;
     mdlMain::DataFormat = QStringLiteral("0.0");
 
-    control<QPushButton>(QStringLiteral("cmdExport"))->click(); // cancelled
+    control<QPushButton>(QStringLiteral("cmdExport"))->click();  // cancelled
     ASSERT_EQ(ui.fileDialogs.size(), 1u);
     EXPECT_EQ(ui.fileDialogs[0].kind, platform::FileDialogRequest::Kind::Save);
     EXPECT_EQ(ui.fileDialogs[0].title, QStringLiteral("Export data"));

@@ -8,12 +8,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 // A scope on screen, 500 pixels wide, with a small ring and two tracks, X and Y.
-class ScopeExport : public ::testing::Test
-{
+class ScopeExport : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -55,7 +53,7 @@ protected:
     Oscilloscope &scope = *view.scope;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ScopeExport, WritesHeaderThenOneRowPerShownSample)
 {
@@ -103,7 +101,7 @@ TEST_F(ScopeExport, ContinuesOverTheRingEnd)
 TEST_F(ScopeExport, StopsAtTheRightEdgeOfTheScreen)
 {
     scope.setBufferSize(1000);
-    scope.setXScale(10); // 5 pixels per sample: columns 0..500 hold samples 0..100
+    scope.setXScale(10);  // 5 pixels per sample: columns 0..500 hold samples 0..100
     feed(300);
     scope.setXOffset(0);
     const QStringList lines = exportLines(false);

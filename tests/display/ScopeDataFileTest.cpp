@@ -4,8 +4,7 @@
 #include <QBuffer>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 ScopeDataFile::Contents readText(const QByteArray &text, int32_t ringSlots = 1000)
 {
@@ -20,7 +19,7 @@ const QByteArray Header = "; Varix Log Files - 06/12/2026 08.43.07\r\n"
                           "\r\n"
                           "; X\tTrigger\r\n";
 
-} // namespace
+}  // namespace
 
 TEST(ScopeDataFile, HeaderLinesFollowTheFileLayout)
 {

@@ -7,8 +7,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 const QByteArray Header = "; Varix Log Files - 06/12/2026 08.43.07\r\n"
                           "; Application: KVR - Sampling rate: 1000 Samples per second\r\n"
@@ -17,8 +16,7 @@ const QByteArray Header = "; Varix Log Files - 06/12/2026 08.43.07\r\n"
 const QString Title = QStringLiteral("; Varix Log Files - 06/12/2026 08.43.07 - "
                                      "; Application: KVR - Sampling rate: 1000 Samples per second");
 
-class ScopeImport : public ::testing::Test
-{
+class ScopeImport : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -42,7 +40,7 @@ protected:
     Oscilloscope &scope = *view.scope;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ScopeImport, OneTrackOfThreeRows)
 {

@@ -4,8 +4,8 @@
 #include "shell/StatusBarPanel.h"
 
 #include <QAction>
-#include <algorithm>
 #include <QTest>
+#include <algorithm>
 
 namespace download_test {
 namespace {

@@ -5,11 +5,9 @@
 
 namespace clock_ = platform::clock;
 
-namespace
-{
+namespace {
 
-class ClockTest : public ::testing::Test
-{
+class ClockTest : public ::testing::Test {
 protected:
     void TearDown() override { clock_::setTestOffset(0); }
 };
@@ -58,4 +56,4 @@ TEST(Color, RedIsTheLowByte)
     EXPECT_EQ(platform::toQColor(0xFF0000FFu), Qt::red) << "the high byte is not part of the colour";
 }
 
-} // namespace
+}  // namespace

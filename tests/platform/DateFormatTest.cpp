@@ -4,13 +4,11 @@
 
 namespace runtime = platform::runtime;
 
-namespace
-{
+namespace {
 
 const QDateTime Morning(QDate(2026, 12, 6), QTime(8, 37, 56));
 
-class DateFormatTest : public ::testing::Test
-{
+class DateFormatTest : public ::testing::Test {
 protected:
     void SetUp() override { useLocale(QLocale::English, QLocale::UnitedStates); }
     void TearDown() override { runtime::setUserLocaleForTests(std::nullopt); }
@@ -28,8 +26,8 @@ TEST_F(DateFormatTest, PatternsTheProgramUses)
     } cases[] = {
         {"dd/mm/yyyy hh.mm.ss", "06/12/2026 08.37.56"},
         {"dd/mm/yy hh:mm:ss", "06/12/26 08:37:56"},
-        {"HH:MM:SS", "08:37:56"}, // m after h is minutes, in either case
-        {"mm:ss", "37:56"},       // and before seconds
+        {"HH:MM:SS", "08:37:56"},  // m after h is minutes, in either case
+        {"mm:ss", "37:56"},        // and before seconds
         {"d/m/yyyy h:n:s", "6/12/2026 8:37:56"},
         {"mmm mmmm ddd dddd", "Dec December Sun Sunday"},
         {"y", "340"},
@@ -116,4 +114,4 @@ TEST_F(DateFormatTest, GeneralDateReadsBack)
     }
 }
 
-} // namespace
+}  // namespace

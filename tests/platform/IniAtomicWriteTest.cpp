@@ -11,8 +11,7 @@
 
 namespace ini = platform::ini;
 
-namespace
-{
+namespace {
 
 // A writer killed at any moment leaves the file whole: with the content before or after one of
 // its writes, never a mixture, a truncated file or none.
@@ -64,4 +63,4 @@ TEST(IniAtomicWrite, KilledWriterLeavesOldOrNewContent)
     EXPECT_GT(sawSecond, 0);
 }
 
-} // namespace
+}  // namespace

@@ -8,11 +8,9 @@
 
 namespace ini = platform::ini;
 
-namespace
-{
+namespace {
 
-class IniFileTest : public ::testing::Test
-{
+class IniFileTest : public ::testing::Test {
 protected:
     TempProgramFolder folder;
     QString path = folder.file(QStringLiteral("test.ini"));
@@ -54,21 +52,21 @@ TEST_F(IniFileTest, ReadsLikeTheProfileFunctions)
         const char *key;
         const char *expected;
     } cases[] = {
-        {"Setting", "Win State", "2"},       // spacing trimmed, first duplicate key wins
-        {"setting", "WIN STATE", "2"},       // names compared without case
-        {" Setting ", " Win State ", "2"},   // the caller's blanks do not matter either
-        {"Setting", "Quoted", "  padded  "}, // enclosing quotes removed, inner blanks kept
+        {"Setting", "Win State", "2"},        // spacing trimmed, first duplicate key wins
+        {"setting", "WIN STATE", "2"},        // names compared without case
+        {" Setting ", " Win State ", "2"},    // the caller's blanks do not matter either
+        {"Setting", "Quoted", "  padded  "},  // enclosing quotes removed, inner blanks kept
         {"Setting", "Single", "x"},
-        {"Setting", "HalfQuote", "\"open"},      // a lone quote stays
-        {"Setting", "NoEquals", "<none>"},       // a key without "=" has no value
-        {"Setting", "Empty", ""},                // an empty value is a value
-        {"Setting", "Equals", "a=b"},            // only the first "=" separates
-        {"Setting", "# hash comment", "<none>"}, // comments are not keys
+        {"Setting", "HalfQuote", "\"open"},       // a lone quote stays
+        {"Setting", "NoEquals", "<none>"},        // a key without "=" has no value
+        {"Setting", "Empty", ""},                 // an empty value is a value
+        {"Setting", "Equals", "a=b"},             // only the first "=" separates
+        {"Setting", "# hash comment", "<none>"},  // comments are not keys
         {"Setting", "; semi comment", "<none>"},
-        {"Setting", "OnlyInSecond", "<none>"}, // the first of duplicate sections wins
+        {"Setting", "OnlyInSecond", "<none>"},  // the first of duplicate sections wins
         {"Other", "Key", "other"},
         {"Missing", "Key", "<none>"},
-        {"", "orphan", "<none>"}, // lines before the first section belong to none
+        {"", "orphan", "<none>"},  // lines before the first section belong to none
     };
     for (const auto &c : cases)
         EXPECT_EQ(read(c.section, c.key), QString::fromUtf8(c.expected)) << c.section << " / " << c.key;
@@ -82,10 +80,10 @@ TEST_F(IniFileTest, ReadsLikeTheProfileFunctions)
 TEST_F(IniFileTest, LineEndsOfEveryKind)
 {
     const QByteArray variants[] = {
-        "[A]\r\nk1=1\r\nk2=2\r\n", // CR LF
-        "[A]\nk1=1\nk2=2\n",       // LF
-        "[A]\rk1=1\rk2=2\r",       // CR
-        "[A]\r\nk1=1\nk2=2",       // mixed, no final line end
+        "[A]\r\nk1=1\r\nk2=2\r\n",  // CR LF
+        "[A]\nk1=1\nk2=2\n",        // LF
+        "[A]\rk1=1\rk2=2\r",        // CR
+        "[A]\r\nk1=1\nk2=2",        // mixed, no final line end
         "\n\r\n[A]\r\r\nk1=1\n\nk2=2",
     };
     for (const QByteArray &content : variants) {
@@ -127,7 +125,7 @@ TEST_F(IniFileTest, BufferLimits)
         content += "[Section" + QByteArray::number(i).rightJustified(3, '0') + "]\r\nk=v\r\n";
     put(content);
     const QStringList names = ini::sectionNames(path);
-    ASSERT_EQ(names.size(), 90); // 11 characters each: 90 x 11 + 1 = 991, one more is 1002
+    ASSERT_EQ(names.size(), 90);  // 11 characters each: 90 x 11 + 1 = 991, one more is 1002
     EXPECT_EQ(names.front(), "Section000");
     EXPECT_EQ(names.back(), "Section089");
     EXPECT_EQ(ini::sectionNames(path, 23).size(), 2);
@@ -143,8 +141,8 @@ TEST_F(IniFileTest, WritesKeepEverythingElse)
     ASSERT_TRUE(ini::writeString(path, "Fresh", "First", "1"));
 
     QByteArray expected = MixedFile;
-    expected.replace("  Win State =  2  \r\n", "Win State=0\r\n");       // the first duplicate, file's spelling
-    expected.replace("Equals=a=b\r\n", "Equals=a=b\r\nNew Key=new\r\n"); // after the section's last key
+    expected.replace("  Win State =  2  \r\n", "Win State=0\r\n");        // the first duplicate, file's spelling
+    expected.replace("Equals=a=b\r\n", "Equals=a=b\r\nNew Key=new\r\n");  // after the section's last key
     expected.replace("Key=other\r\n", "Key=changed\r\n");
     expected += "[Fresh]\r\nFirst=1\r\n";
     EXPECT_EQ(bytes(), expected);
@@ -203,7 +201,7 @@ TEST_F(IniFileTest, GarbageNeverBreaksReadsOrWrites)
     put(binaryLine + "\r\n" + hugeLine + "\n" + badUtf8 + "\r" + "[Sec]\r\n" + bin("Value=ok\x00hidden") + "\r\n" +
         longValue + "\r\n]]]===[[[\r\n[\r\n=\r\n");
 
-    EXPECT_EQ(read("Sec", "Value"), "ok"); // a NUL ends the value, as in a C buffer
+    EXPECT_EQ(read("Sec", "Value"), "ok");  // a NUL ends the value, as in a C buffer
     EXPECT_EQ(read("Sec", "Long").size(), 998);
     EXPECT_EQ(read("Sec", "]]]"), "==[[[");
     // The key goes after the section's last key line, which is "]]]===[[[" here.
@@ -245,11 +243,10 @@ TEST_F(IniFileTest, WritesFollowLinksAndKeepPermissions)
     ASSERT_TRUE(ini::writeString(path, "A", "k", "2"));
     EXPECT_TRUE(QFileInfo(path).isSymLink());
     EXPECT_EQ(folder.read("real.ini"), "[A]\r\nk=2\r\n");
-    struct stat info {
-    };
+    struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(folder.file("real.ini")).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
 }
 
 TEST_F(IniFileTest, DeletesKeysAndSections)
@@ -268,10 +265,10 @@ TEST_F(IniFileTest, SeesChangesMadeBehindItsBack)
 {
     put("[A]\r\nk=1\r\n");
     EXPECT_EQ(read("A", "k"), "1");
-    put("[A]\r\nk=2\r\n"); // same size, same file
+    put("[A]\r\nk=2\r\n");  // same size, same file
     EXPECT_EQ(read("A", "k"), "2");
     QFile::remove(path);
     EXPECT_EQ(read("A", "k"), "<none>");
 }
 
-} // namespace
+}  // namespace

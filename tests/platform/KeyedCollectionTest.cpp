@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 using Collection = platform::KeyedCollection<QString>;
 
@@ -72,4 +71,4 @@ TEST(KeyedCollection, RemovingKeepsOrderAndFreesTheKey)
     EXPECT_EQ(c.count(), 1);
 }
 
-} // namespace
+}  // namespace

@@ -3,8 +3,7 @@
 #include <QHostAddress>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 TEST(NetworkCards, ListsUsableIpv4CardsWithoutLoopback)
 {
@@ -23,4 +22,4 @@ TEST(NetworkCards, ListsUsableIpv4CardsWithoutLoopback)
     }
 }
 
-} // namespace
+}  // namespace

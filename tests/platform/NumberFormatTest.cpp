@@ -5,11 +5,9 @@
 
 namespace runtime = platform::runtime;
 
-namespace
-{
+namespace {
 
-class NumberFormatTest : public ::testing::Test
-{
+class NumberFormatTest : public ::testing::Test {
 protected:
     void SetUp() override { runtime::setUserLocaleForTests(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void TearDown() override { runtime::setUserLocaleForTests(std::nullopt); }
@@ -28,7 +26,7 @@ void expectAll(std::initializer_list<Case> cases)
             << c.value << " with \"" << c.pattern << "\"";
 }
 
-const double Sample = 100000.0 / 7.0; // the options dialog's sample number
+const double Sample = 100000.0 / 7.0;  // the options dialog's sample number
 
 TEST_F(NumberFormatTest, PatternsTheProgramUses)
 {
@@ -53,7 +51,7 @@ TEST_F(NumberFormatTest, PatternsTheProgramUses)
         {0, "0.000E+00", "0.000E+00"},
         {0.00012345, "0.000E+00", "1.235E-04"},
         {-1234.5, "0.000E+00", "-1.235E+03"},
-        {9.9996, "0.000E+00", "1.000E+01"}, // rounding carries into the exponent
+        {9.9996, "0.000E+00", "1.000E+01"},  // rounding carries into the exponent
         {1e-300, "0.000E+00", "1.000E-300"},
     });
 }
@@ -62,12 +60,12 @@ TEST_F(NumberFormatTest, OptionalDigitsAndRounding)
 {
     expectAll({
         {0, "0.###", "0"},
-        {1, "0.###", "1"}, // no dangling decimal point
+        {1, "0.###", "1"},  // no dangling decimal point
         {1.5, "0.###", "1.5"},
         {0.0005, "0.###", "0.001"},
-        {-0.0004, "0.###", "0"}, // no minus sign on a zero
+        {-0.0004, "0.###", "0"},  // no minus sign on a zero
         {-0.04, "0.0", "0.0"},
-        {2.5, "0", "3"}, // formatting rounds halves away from zero
+        {2.5, "0", "3"},  // formatting rounds halves away from zero
         {-2.5, "0", "-3"},
         {0.125, "0.00", "0.13"},
         {2.675, "0.00", "2.68"},
@@ -80,9 +78,9 @@ TEST_F(NumberFormatTest, OptionalDigitsAndRounding)
         {1e20, "0", "100000000000000000000"},
         {1234567.891, "#,##0", "1,234,568"},
         {123, "#,##0", "123"},
-        {1234567, "0,", "1235"},   // a comma before the end divides by 1000
-        {1234567, "0,,.0", "1.2"}, // two of them by a million
-        {1234, "00-00", "12-34"},  // literals between placeholders stay in place
+        {1234567, "0,", "1235"},    // a comma before the end divides by 1000
+        {1234567, "0,,.0", "1.2"},  // two of them by a million
+        {1234, "00-00", "12-34"},   // literals between placeholders stay in place
         {5, "00-00", "00-05"},
         {0.256, "0%", "26%"},
     });
@@ -94,7 +92,7 @@ TEST_F(NumberFormatTest, SectionsAndLiterals)
         {1.25, "0.0;(0.0);\"zero\"", "1.3"},
         {-1.25, "0.0;(0.0);\"zero\"", "(1.3)"},
         {0, "0.0;(0.0);\"zero\"", "zero"},
-        {-2, "0.0;", "-2.0"}, // an empty negative section uses the positive one with a sign
+        {-2, "0.0;", "-2.0"},  // an empty negative section uses the positive one with a sign
         {-2, "0.0;;", "-2.0"},
         {0, "0.0;-0.0", "0.0"},
         {3, ";", "3"},
@@ -147,4 +145,4 @@ TEST_F(NumberFormatTest, NonFiniteValuesAreNamed)
     });
 }
 
-} // namespace
+}  // namespace

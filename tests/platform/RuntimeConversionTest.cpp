@@ -8,8 +8,7 @@
 
 namespace runtime = platform::runtime;
 
-namespace
-{
+namespace {
 
 TEST(RuntimeConversion, IntegersRoundHalvesToEven)
 {
@@ -95,9 +94,9 @@ TEST(RuntimeConversion, NumberTexts)
     EXPECT_EQ(runtime::numberText(0.1), "0.1");
     runtime::setUserLocaleForTests(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(runtime::numberText(2.5), "2,5");
-    EXPECT_EQ(runtime::numberText(1234567.25), "1234567,25"); // never a thousands separator
-    EXPECT_EQ(runtime::str(2.5), "2.5");                      // str ignores the locale
+    EXPECT_EQ(runtime::numberText(1234567.25), "1234567,25");  // never a thousands separator
+    EXPECT_EQ(runtime::str(2.5), "2.5");                       // str ignores the locale
     runtime::setUserLocaleForTests(std::nullopt);
 }
 
-} // namespace
+}  // namespace

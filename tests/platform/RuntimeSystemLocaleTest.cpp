@@ -6,8 +6,7 @@
 
 namespace runtime = platform::runtime;
 
-namespace
-{
+namespace {
 
 // The program takes the user's number format from the system locale, which the environment sets
 // when the process starts: the check runs in a child process started with a decimal-comma locale.
@@ -19,7 +18,7 @@ TEST(RuntimeSystemLocale, NumbersUseTheSystemDecimalSeparator)
         EXPECT_EQ(runtime::numberText(2.5), "2,5");
         EXPECT_EQ(runtime::formatDate(QDateTime(QDate(2026, 12, 6), QTime(8, 37, 56)), "dd/mm/yyyy hh.mm.ss"),
                   "06.12.2026 08.37.56");
-        EXPECT_DOUBLE_EQ(runtime::val("2.5"), 2.5); // reading stays locale-independent
+        EXPECT_DOUBLE_EQ(runtime::val("2.5"), 2.5);  // reading stays locale-independent
         EXPECT_EQ(runtime::str(2.5), "2.5");
         return;
     }
@@ -41,4 +40,4 @@ TEST(RuntimeSystemLocale, NumbersUseTheSystemDecimalSeparator)
     EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
-} // namespace
+}  // namespace

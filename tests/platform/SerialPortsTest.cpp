@@ -9,11 +9,9 @@
 
 namespace serial = platform::serial;
 
-namespace
-{
+namespace {
 
-class SerialPortsTest : public ::testing::Test
-{
+class SerialPortsTest : public ::testing::Test {
 protected:
     TempProgramFolder folder;
 
@@ -58,10 +56,10 @@ TEST_F(SerialPortsTest, LinksInTheProgramFolderNameTheDevice)
     char name[256] = {};
     ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
     const QString toPty = link(12, QString::fromLatin1(name));
-    link(0, QString::fromLatin1(name)); // no COM0: ignored
+    link(0, QString::fromLatin1(name));  // no COM0: ignored
 
     EXPECT_EQ(serial::devicePathForPort(3), toFile);
-    EXPECT_EQ(serial::devicePathForPort(7), dangling); // named, though opening it will fail
+    EXPECT_EQ(serial::devicePathForPort(7), dangling);  // named, though opening it will fail
     EXPECT_EQ(serial::devicePathForPort(12), toPty);
     EXPECT_EQ(serial::devicePathForPort(200), beyondRanges);
     EXPECT_EQ(serial::devicePathForPort(0), QString());
@@ -72,7 +70,7 @@ TEST_F(SerialPortsTest, LinksInTheProgramFolderNameTheDevice)
     EXPECT_TRUE(ports.contains("COM200"));
     EXPECT_FALSE(ports.contains("COM7"));
     EXPECT_FALSE(ports.contains("COM0"));
-    EXPECT_LT(ports.indexOf("COM3"), ports.indexOf("COM12")); // numeric order, not text order
+    EXPECT_LT(ports.indexOf("COM3"), ports.indexOf("COM12"));  // numeric order, not text order
     EXPECT_LT(ports.indexOf("COM12"), ports.indexOf("COM200"));
     ::close(slave);
     ::close(master);
@@ -91,4 +89,4 @@ TEST_F(SerialPortsTest, ListedStandardPortsExist)
     }
 }
 
-} // namespace
+}  // namespace

@@ -7,8 +7,7 @@ using platform::MsgButtons;
 using platform::MsgIcon;
 using platform::MsgResult;
 
-namespace
-{
+namespace {
 
 TEST(UiService, ScriptedAnswersInOrderThenDefaults)
 {
@@ -76,4 +75,4 @@ TEST(UiService, AResponderAnswersOnlyWhileItLives)
     EXPECT_TRUE(outer->messages.empty());
 }
 
-} // namespace
+}  // namespace

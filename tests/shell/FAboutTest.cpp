@@ -6,11 +6,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
-class About : public ::testing::Test
-{
+class About : public ::testing::Test {
 protected:
     TempProgramFolder folder;
 };
@@ -69,4 +67,4 @@ TEST_F(About, AnyKeyOrAClickOnTextOrPictureCloses)
     EXPECT_TRUE(closes([](FAbout &a) { QTest::mouseClick(a.imgLogoBrindle, Qt::LeftButton); }));
 }
 
-} // namespace
+}  // namespace

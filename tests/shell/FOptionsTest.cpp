@@ -18,11 +18,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
-class Options : public ::testing::Test
-{
+class Options : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -130,7 +128,7 @@ TEST_F(Options, OkReadsTheTypedTextsBack)
         dialog.show();
         dialog.cboComPorts->setEditText(c.port);
         dialog.cboBaudrate->setEditText(c.baud);
-        dialog.txtIP->setText(c.ip); // disabled while the serial port is chosen
+        dialog.txtIP->setText(c.ip);  // disabled while the serial port is chosen
         dialog.txtPort->setText(c.tcpPort);
         QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
 
@@ -148,7 +146,7 @@ TEST_F(Options, AFormatThatCannotBeAppliedIsStoredAsScientific)
     struct Case {
         const char *what;
         QString format;
-        QString sample; // with "." for the locale's decimal separator
+        QString sample;  // with "." for the locale's decimal separator
         QString stored;
     };
     const Case cases[] = {
@@ -208,4 +206,4 @@ TEST_F(Options, CancelChangesNothingAndLeavesTheLinkAlone)
     EXPECT_FALSE(server.hasPendingConnections());
 }
 
-} // namespace
+}  // namespace

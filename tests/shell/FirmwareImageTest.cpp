@@ -4,8 +4,7 @@
 #include <QList>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 // A small well-formed image: the tag record, two data records and the end record.
 const QByteArray GoodImage = ":07000000020043C0DECF182F\r\n"
@@ -99,7 +98,7 @@ TEST(FirmwareImage, ReadsTheTagAtItsFixedCharacters)
         {":07000000020043C0DECF182F\r\n", std::pair{0xCF, 24}},
         {":07000000020043C0DE12342F", std::pair{0x12, 0x34}},
         {":07000000020043C0DECF18", std::pair{0xCF, 24}},
-        {":07000000020043C0DECF1", std::nullopt}, // too short for the id
+        {":07000000020043C0DECF1", std::nullopt},  // too short for the id
         {":07000000020043C0DFCF182F", std::nullopt},
         {":07000000020043c0deCF182F", std::nullopt},
         {":07000000020043C0DEZZ182F", std::nullopt},
@@ -142,4 +141,4 @@ TEST(FirmwareImage, TheCarriedImageIsCompleteAndTagged)
     EXPECT_EQ(tag->softwareId, 24);
 }
 
-} // namespace
+}  // namespace

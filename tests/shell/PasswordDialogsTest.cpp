@@ -10,13 +10,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
-class PasswordDialogs : public ::testing::Test
-{
+class PasswordDialogs : public ::testing::Test {
 protected:
-    TempProgramFolder folder; // no Strings.ini: the built-in English texts
+    TempProgramFolder folder;  // no Strings.ini: the built-in English texts
     platform::ScriptedResponder responder;
 };
 
@@ -32,7 +30,7 @@ TEST_F(PasswordDialogs, LogOnDialogGivesTheTypedTextOrTheMarker)
     struct Case {
         const char *what;
         QString typed;
-        const char *button; // nullptr: the window's close box
+        const char *button;  // nullptr: the window's close box
         QString expected;
         QDialog::DialogCode code;
     };
@@ -152,4 +150,4 @@ TEST_F(PasswordDialogs, CaptionsAndMaskedBoxes)
     }
 }
 
-} // namespace
+}  // namespace

@@ -10,8 +10,7 @@
 #include <map>
 #include <set>
 
-namespace
-{
+namespace {
 
 constexpr int AdminLoggedOnBit = 50;
 
@@ -25,8 +24,7 @@ const std::map<int32_t, int32_t> CatalogueFlags = {
     {80, 0x06}, {81, 0x02}, {82, 0x30}, {83, 0x02}, {84, 0x02}, {85, 0x30}, {86, 0x02}, {87, 0x02},
 };
 
-class Catalogue : public ::testing::Test
-{
+class Catalogue : public ::testing::Test {
 protected:
     void TearDown() override
     {
@@ -173,4 +171,4 @@ TEST_F(Catalogue, CarriedImageAndPanelBelongToRow24Only)
     EXPECT_EQ(mdlSoftwares::AppProgID(), QStringLiteral("Varix.UCKVR"));
 }
 
-} // namespace
+}  // namespace

@@ -6,8 +6,7 @@
 
 using devsim::Link;
 
-namespace
-{
+namespace {
 
 QByteArray writeRegister(int address, int value)
 {
@@ -15,7 +14,7 @@ QByteArray writeRegister(int address, int value)
     rtu.append('\x01').append('\x06');
     rtu.append(static_cast<char>(address >> 8)).append(static_cast<char>(address & 0xFF));
     rtu.append(static_cast<char>(value >> 8)).append(static_cast<char>(value & 0xFF));
-    return rtu.append(2, '\0'); // room for the CRC that the TCP form drops
+    return rtu.append(2, '\0');  // room for the CRC that the TCP form drops
 }
 
 QByteArray passwordBlock(const QByteArray &typed)
@@ -26,8 +25,7 @@ QByteArray passwordBlock(const QByteArray &typed)
     return block.append(8 - block.size(), '\xFF');
 }
 
-class Commands : public SimFixture
-{
+class Commands : public SimFixture {
 protected:
     void SetUp() override
     {
@@ -57,7 +55,7 @@ protected:
     std::unique_ptr<WireClient> client;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(Commands, LogOnComparesTheWholePasswordBlock)
 {
@@ -72,7 +70,7 @@ TEST_F(Commands, LogOnComparesTheWholePasswordBlock)
         {"abc", "ab", false},
         {"abc", "abcd", false},
         {"abcdefgh", "abcdefgh", true},
-        {"abcdefghij", "abcdefghXX", true}, // only eight characters count on either side
+        {"abcdefghij", "abcdefghXX", true},  // only eight characters count on either side
         {"abcdefgh", "abcdefg", false},
     };
     for (const Case &c : cases) {
@@ -148,7 +146,7 @@ TEST_F(Commands, EmptyPasswordDisablesTheRole)
 TEST_F(Commands, SetClockFromTheParameterBlock)
 {
     struct Case {
-        const char *fields; // 215..220
+        const char *fields;  // 215..220
         QDate date;
         int hour, minute, second;
     };

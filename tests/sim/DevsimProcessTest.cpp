@@ -7,11 +7,9 @@
 
 #ifdef VARIX_DEVSIM_PATH
 
-namespace
-{
+namespace {
 
-class DevsimProcess : public ::testing::Test
-{
+class DevsimProcess : public ::testing::Test {
 protected:
     void TearDown() override
     {
@@ -30,7 +28,7 @@ protected:
     QProcess process;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(DevsimProcess, ServesWhatItWasToldAndCleansUpOnSigterm)
 {

@@ -9,14 +9,13 @@
 
 using devsim::Link;
 
-namespace
-{
+namespace {
 
 const QByteArray statusPoll = hex("01 04 00 00 00 15 31 C5");
 const QByteArray writeReg10 = hex("01 06 00 0A 00 63 E9 E1");
 constexpr int statusReplySize = 47;
 
-} // namespace
+}  // namespace
 
 TEST_P(BothLinks, SilentDeviceHearsButDoesNotAnswer)
 {

@@ -8,8 +8,7 @@ using devsim::DeviceSim;
 using devsim::EventLog;
 using devsim::Link;
 
-namespace
-{
+namespace {
 
 struct GoldenFrame {
     const char *name;
@@ -73,7 +72,7 @@ const GoldenFrame goldenFrames[] = {
      [](const DeviceSim &sim) { EXPECT_EQ(sim.RAM(10), 0x34); }},
 };
 
-} // namespace
+}  // namespace
 
 TEST_P(BothLinks, GoldenFrames)
 {

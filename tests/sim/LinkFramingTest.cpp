@@ -6,8 +6,7 @@
 
 using devsim::Link;
 
-namespace
-{
+namespace {
 
 const QByteArray statusPoll = hex("01 04 00 00 00 15 31 C5");
 const QByteArray writeReg10 = hex("01 06 00 0A 00 63 E9 E1");
@@ -21,7 +20,7 @@ QByteArray randomBytes(QRandomGenerator &random, int size)
     return bytes;
 }
 
-} // namespace
+}  // namespace
 
 using SerialFraming = SimFixture;
 using TcpFraming = SimFixture;
@@ -148,7 +147,7 @@ TEST_P(BothLinks, SurvivesRandomBytes)
     }
     settle(100);
     if (GetParam() == Link::Tcp)
-        client = connect(Link::Tcp); // the stream may still be mid-frame
+        client = connect(Link::Tcp);  // the stream may still be mid-frame
     ASSERT_TRUE(client);
     client->receive(0, 0);
     EXPECT_EQ(exchange(*client, GetParam(), statusPoll, statusReplySize).size(),

@@ -11,11 +11,9 @@
 using devsim::EventLog;
 using devsim::Link;
 
-namespace
-{
+namespace {
 
-class Mbpoll : public BothLinks
-{
+class Mbpoll : public BothLinks {
 protected:
     void SetUp() override
     {
@@ -68,7 +66,7 @@ protected:
     QString program;
 };
 
-} // namespace
+}  // namespace
 
 TEST_P(Mbpoll, ReadsTheStatusBlockTheDeviceWasGiven)
 {
@@ -99,10 +97,10 @@ TEST_P(Mbpoll, WritesRegistersThroughBothWindows)
 {
     run({"-t", "4", "-r", "10"}, {"99"});
     EXPECT_EQ(sim.RAM(10), 99);
-    run({"-t", "4", "-r", "256"}, {"4660"}); // the word at bytes 0 and 1
+    run({"-t", "4", "-r", "256"}, {"4660"});  // the word at bytes 0 and 1
     EXPECT_EQ(sim.RAM(0), 0x34);
     EXPECT_EQ(sim.RAM(1), 0x12);
-    run({"-t", "4", "-r", "512"}, {"43981"}); // the word at bytes 1 and 2
+    run({"-t", "4", "-r", "512"}, {"43981"});  // the word at bytes 1 and 2
     EXPECT_EQ(sim.RAM(1), 0xCD);
     EXPECT_EQ(sim.RAM(2), 0xAB);
 

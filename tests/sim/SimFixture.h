@@ -25,8 +25,7 @@ inline QByteArray mbap(quint16 transactionId, const QByteArray &rtu)
 }
 
 // A stand-in serving both links, with a way to talk to it on either.
-class SimFixture : public ::testing::Test
-{
+class SimFixture : public ::testing::Test {
 protected:
     static constexpr int ComNumber = 7;
 
@@ -77,9 +76,7 @@ protected:
 };
 
 // The same checks over the pseudo-terminal and over loopback TCP.
-class BothLinks : public SimFixture, public ::testing::WithParamInterface<devsim::Link>
-{
-};
+class BothLinks : public SimFixture, public ::testing::WithParamInterface<devsim::Link> {};
 
 inline std::string linkName(const ::testing::TestParamInfo<devsim::Link> &info)
 {

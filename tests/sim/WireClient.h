@@ -9,8 +9,7 @@ class QSocketNotifier;
 
 // A client end written with plain POSIX calls, so tests see what the stand-in really puts on the
 // wire: exact bytes, the pieces they arrive in, end of stream and read errors (EIO, ECONNRESET).
-class WireClient
-{
+class WireClient {
 public:
     // The slave end of a pty in raw mode; nullptr when it cannot be opened.
     static std::unique_ptr<WireClient> openSerial(const QString &path);

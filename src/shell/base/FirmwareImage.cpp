@@ -1,7 +1,6 @@
 #include "FirmwareImage.h"
 
-namespace
-{
+namespace {
 
 bool isHexText(const QByteArray &text)
 {
@@ -54,7 +53,7 @@ std::optional<HexRecord> parseRecord(const QByteArray &line, FirmwareImage::Faul
     return record;
 }
 
-} // namespace
+}  // namespace
 
 FirmwareImage::FirmwareImage(const QByteArray &text)
 {

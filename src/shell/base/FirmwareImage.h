@@ -14,21 +14,20 @@ struct HexRecord {
     uint16_t address = 0;
     uint8_t type = 0;
     QByteArray data;
-    uint8_t checksum = 0; // the record's own checksum byte, which the legacy loader wants too
+    uint8_t checksum = 0;  // the record's own checksum byte, which the legacy loader wants too
 };
 
 // A firmware image in Intel HEX text, checked as a whole before any of it reaches the device: a
 // device programmed with part of an image, or with a damaged line, does not start again.
-class FirmwareImage
-{
+class FirmwareImage {
 public:
     enum class Fault {
         None,
-        Malformed,        // not a record: no colon, odd length, a non-hex digit, wrong length
-        BadChecksum,      // the record's bytes do not add up to 0 modulo 256
-        DataTooLong,      // a data record of more than the 16 bytes a loader write carries
-        RecordAfterEnd,   // anything after the end record
-        MissingEndRecord, // the image stops without its end record
+        Malformed,         // not a record: no colon, odd length, a non-hex digit, wrong length
+        BadChecksum,       // the record's bytes do not add up to 0 modulo 256
+        DataTooLong,       // a data record of more than the 16 bytes a loader write carries
+        RecordAfterEnd,    // anything after the end record
+        MissingEndRecord,  // the image stops without its end record
     };
 
     // Identification carried by the first line: "C0DE", the version and the software id.

@@ -17,10 +17,8 @@ static void initResources()
     Q_INIT_RESOURCE(resources);
 }
 
-namespace mdlSoftwares
-{
-namespace
-{
+namespace mdlSoftwares {
+namespace {
 
 constexpr int32_t FirstImageId = 100;
 constexpr int32_t LastImageId = 200;
@@ -34,7 +32,7 @@ QByteArray loadImageResource(int32_t id)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-} // namespace
+}  // namespace
 
 SoftwareRecord GetSoftware(int32_t k)
 {
@@ -108,4 +106,4 @@ int32_t EmbeddedFirmwareVersion(int32_t softwareId)
     return tag ? tag->version : 0;
 }
 
-} // namespace mdlSoftwares
+}  // namespace mdlSoftwares

@@ -8,8 +8,7 @@
 
 // The software catalogue carried in the program's string resources, the programming rights of the
 // current user, and the firmware images the program carries.
-namespace mdlSoftwares
-{
+namespace mdlSoftwares {
 
 inline constexpr int32_t CatalogueSize = 88;
 // The application the monitoring panel serves and whose firmware image the program carries.
@@ -40,4 +39,4 @@ QByteArray EmbeddedFirmwareImage(int32_t softwareId);
 // The version byte of the image carried for a software id; 0 when the program has none.
 int32_t EmbeddedFirmwareVersion(int32_t softwareId);
 
-} // namespace mdlSoftwares
+}  // namespace mdlSoftwares
