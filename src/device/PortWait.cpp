@@ -6,11 +6,18 @@
 
 #include <QSocketNotifier>
 #include <algorithm>
+#include <poll.h>
 
 namespace {
 // Start, eight data bits, parity and stop: the time of one byte on the line is at most 11 bits.
 constexpr double BitsPerByte = 11.0;
 constexpr double ShortestSleep = 0.001;
+
+bool readableNow(int fd)
+{
+    pollfd ready{fd, POLLIN, 0};
+    return ::poll(&ready, 1, 0) > 0 && ready.revents != 0;
+}
 }  // namespace
 
 PortWait::PortWait(CommPort &port) : port_(port) {}
@@ -23,7 +30,6 @@ void PortWait::watchDescriptor()
     if (notifier_ && notifier_->socket() == fd)
         return;
     notifier_.reset();
-    hungUp_ = false;
     if (fd < 0)
         return;
     notifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
@@ -42,6 +48,10 @@ void PortWait::sleep(int needed, double deadline)
 {
     watchDescriptor();
     const int waiting = port_.InBufferCount();
+    // The port may have been closed and opened again on the same descriptor number since the
+    // line was found hung up: only a line that still reads as readable and empty counts.
+    if (hungUp_)
+        hungUp_ = waiting == 0 && readableNow(port_.descriptor());
     double wakeAt = deadline;
     if (waiting >= needed) {
         wakeAt = 0.0;

@@ -4,8 +4,10 @@
 #include "device/PortWait.h"
 
 #include <QThread>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <thread>
 
 namespace {
 
@@ -164,4 +166,39 @@ TEST(CommPortOpening, FailuresAreRecordedNotRaised)
         EXPECT_EQ(port.PortOpen(), c.open) << c.portNumber << " " << c.settings;
         EXPECT_EQ(port.LastError().source, QLatin1String(c.source)) << c.portNumber << " " << c.settings;
     }
+}
+
+TEST(CommPortReplug, WaitWakesOnDataAfterTheLineIsOpenedAgain)
+{
+    TempProgramFolder folder;
+    CommPort port;
+    port.PortNumber = QString::number(ComNumber);
+    port.Settings = QStringLiteral("115200,N,8,1");
+    PtyPair first(folder, ComNumber);
+    port.setPortOpen(true);
+    ASSERT_TRUE(port.PortOpen());
+    const int firstDescriptor = port.descriptor();
+    PortWait wait(port);
+    first.closeMaster();
+    wait.sleep(5, platform::clock::monotonicSeconds() + 0.05);
+    wait.sleep(5, platform::clock::monotonicSeconds() + 0.05);
+
+    // The cable comes back: a new line behind the same name, opened on the same descriptor number.
+    port.setPortOpen(false);
+    QFile::remove(folder.file(QStringLiteral("dosdevices/com%1").arg(ComNumber)));
+    PtyPair second(folder, ComNumber);
+    port.setPortOpen(true);
+    ASSERT_TRUE(port.PortOpen());
+    EXPECT_EQ(port.descriptor(), firstDescriptor);
+    std::thread device([&second] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        second.write("hello");
+    });
+    const double start = platform::clock::monotonicSeconds();
+    const double deadline = start + 1.0;
+    while (port.InBufferCount() < 5 && platform::clock::monotonicSeconds() < deadline)
+        wait.sleep(5, deadline);
+    device.join();
+    EXPECT_EQ(port.InBufferCount(), 5);
+    EXPECT_LT(platform::clock::monotonicSeconds() - start, 0.5) << "the wait slept past the bytes' arrival";
 }
