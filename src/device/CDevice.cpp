@@ -8,6 +8,7 @@
 #include "RtuReplyReader.h"
 #include "SerialReplySource.h"
 #include "SocketReplySource.h"
+#include "platform/AnsiText.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
 #include "platform/WinSocket.h"
@@ -444,10 +445,11 @@ void CDevice::decodeStatus(const QByteArray &data)
     const auto status = [&data](int k) { return byteAt(data, 3 + k); };
     firmwareVersion_ = status(0);
     softwareId_ = status(1);
-    QString serial;
-    for (int k = 2; k <= 17 && status(k) != 0; ++k)
-        serial += QChar(status(k));
-    serialNumber_ = serial;
+    // Data bytes 2..17, up to the first 0 byte.
+    QByteArray serial = data.mid(3 + 2, 16);
+    if (const qsizetype end = serial.indexOf('\0'); end >= 0)
+        serial.truncate(end);
+    serialNumber_ = platform::ansi::decode(serial);
     SetConnected(true);
     ram_[LogOnStateByte] = status(18);
     setIOByte(status(19));
@@ -470,7 +472,8 @@ void CDevice::SendCommand(int32_t code)
 void CDevice::WritePsw(QString &password)
 {
     password += QChar(0) + QString(7, QChar(255));
-    const QByteArray codes = password.left(PasswordLength).toLatin1();
+    // Character codes in the program's 8-bit character set, the one the password dialogs type in.
+    const QByteArray codes = platform::ansi::encode(password).left(PasswordLength);
     for (int i = 0; i < PasswordLength; ++i)
         MBWriteRegister(ParameterBlock + i, static_cast<uint8_t>(codes[i]));
 }

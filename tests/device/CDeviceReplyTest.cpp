@@ -1,4 +1,5 @@
 #include "DeviceTestSupport.h"
+#include "device/CommPort.h"
 #include "device/DeviceClock.h"
 #include "platform/Error.h"
 
@@ -74,6 +75,36 @@ TEST_F(DeviceReplies, SerialNumberStopsAtZeroOrSixteenCharacters)
     reply.replace(5, 16, "ABCDEFGHIJKLMNOP");
     device.ProcessReply(makeRequest(4, 0, 21), withCrc(reply.chopped(2)));
     EXPECT_EQ(device.SerialNumber(), QStringLiteral("ABCDEFGHIJKLMNOP"));
+
+    // Bytes above 127 are characters of the program's 8-bit set.
+    reply.replace(5, 4, QByteArray("\x80\xE9Z\0", 4));
+    device.ProcessReply(makeRequest(4, 0, 21), withCrc(reply.chopped(2)));
+    EXPECT_EQ(device.SerialNumber(), QString::fromUtf8("\u20AC\u00E9Z"));
+}
+
+// A closed serial port keeps requests queued, so the registers a command writes can be read back.
+TEST(DeviceCommands, PasswordCharactersAsTheDeviceComparesThem)
+{
+    CommPort closedPort;
+    CDevice device;
+    device.setPort(&closedPort);
+    const auto queued = [&device] {
+        QList<int> values;
+        for (const MBRequestPtr &request : device.PendingRequests())
+            values << request->StartAddress() << request->Quantity();
+        return values;
+    };
+
+    device.AdminLogOn(QString::fromUtf8("\u20AC\u00E9"));
+    EXPECT_EQ(queued(),
+              (QList<int>{215, 0x80, 216, 0xE9, 217, 0, 218, 255, 219, 255, 220, 255, 221, 255, 222, 255, 205, 4}));
+
+    device.Reset();
+    QString password = QStringLiteral("12345678");
+    device.ChangeSuperUserPsw(password);
+    EXPECT_EQ(password, QStringLiteral("12345678")) << "only an empty password comes back changed";
+    EXPECT_EQ(queued(), (QList<int>{311, 0,   215, '1', 216, '2', 217, '3', 218, '4',
+                                    219, '5', 220, '6', 221, '7', 222, '8', 205, 9}));
 }
 
 TEST_F(DeviceReplies, RepliesThatDoNotMatchTheRequestRaiseNothing)
