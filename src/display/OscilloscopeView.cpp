@@ -6,7 +6,6 @@
 #include "ScopePanel.h"
 #include "ScopeViewMath.h"
 #include "core/mdlStrings.h"
-#include "core/mdlTools.h"
 #include "platform/Color.h"
 #include "platform/Error.h"
 #include "platform/Runtime.h"
@@ -124,17 +123,21 @@ void Oscilloscope::followPanelTrack()
     panelTrackIndex_ = 0;
 }
 
+// The boxes take only whole numbers (a decimal comma or point): letters, an emptied box or a
+// half-typed exponent leave the value as it was instead of reading as 0 or as their leading digits.
 void Oscilloscope::txtXScale_Change()
 {
-    setXScale(static_cast<float>(mdlTools::ValDot(picStatusBar_->txtXScale->text())));
+    if (const auto scale = NumberText::readTypedSingle(picStatusBar_->txtXScale->text()))
+        setXScale(*scale);
     restartRedrawTimer();
 }
 
 void Oscilloscope::txtYScale_Change()
 {
-    if (panelTrack_) {
+    const auto scale = NumberText::readTypedSingle(picStatusBar_->txtYScale->text());
+    if (panelTrack_ && scale) {
         try {
-            panelTrack_->setYScale(static_cast<float>(mdlTools::ValDot(picStatusBar_->txtYScale->text())));
+            panelTrack_->setYScale(*scale);
         } catch (const platform::Error &) {
             // An invalid scale leaves the track as it was.
         }
@@ -144,8 +147,9 @@ void Oscilloscope::txtYScale_Change()
 
 void Oscilloscope::txtYOffset_Change()
 {
-    if (panelTrack_)
-        panelTrack_->setYOffset(static_cast<float>(mdlTools::ValDot(picStatusBar_->txtYOffset->text())));
+    const auto offset = NumberText::readTypedSingle(picStatusBar_->txtYOffset->text());
+    if (panelTrack_ && offset)
+        panelTrack_->setYOffset(*offset);
     restartRedrawTimer();
 }
 

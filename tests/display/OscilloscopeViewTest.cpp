@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -48,6 +49,14 @@ TEST(ScopeViewMath, FitRange)
     // No drawing area yet: nothing sensible to fit.
     fit = ScopeViewMath::fitRange(rangeOf({-8, 4}), false, 0.5f, 0, 50);
     EXPECT_EQ(fit.yScale, 1.0f);
+    // Samples that are not numbers are passed over, even the first; they never make the offset NaN.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    fit = ScopeViewMath::fitRange(rangeOf({nan, 10, nan, 20}), false, 0.5f, 400, 50);
+    EXPECT_EQ(fit.yScale, 2.0f);
+    EXPECT_EQ(fit.yOffset, 15.0f);
+    fit = ScopeViewMath::fitRange(rangeOf({nan, nan}), false, 0.5f, 400, 50);
+    EXPECT_EQ(fit.yScale, 1.0f);
+    EXPECT_EQ(fit.yOffset, 0.0f);
 }
 
 TEST(ScopeViewMath, ScrollSpanAndSteps)
@@ -268,11 +277,18 @@ TEST_F(ScopeView, PanelBoxesApplyTheirValuesAndIgnoreBadText)
     // Typed text: a decimal comma reads; bad text and refused scales change nothing.
     yScale->setText(QStringLiteral("2,5"));
     EXPECT_EQ(track->YScale(), 2.5f);
-    for (const char *bad : {"abc", "0", "-3"}) {
+    for (const char *bad : {"abc", "0", "-3", "", "12abc", "1e"}) {
         yScale->setText(QString::fromLatin1(bad));
         EXPECT_EQ(track->YScale(), 2.5f) << bad;
         box("txtXScale")->setText(QString::fromLatin1(bad));
         EXPECT_EQ(scope.XScale(), 2000.0f) << bad;
+    }
+    // An emptied or garbled offset box neither zeroes the offset nor takes its leading digits.
+    box("txtYOffset")->setText(QStringLiteral("-1,5"));
+    EXPECT_EQ(track->YOffset(), -1.5f);
+    for (const char *bad : {"", "abc", "7up", "-"}) {
+        box("txtYOffset")->setText(QString::fromLatin1(bad));
+        EXPECT_EQ(track->YOffset(), -1.5f) << bad;
     }
     // Each edit restarts the debounced redraw.
     EXPECT_TRUE(scope.findChild<QTimer *>(QStringLiteral("tmrRedraw"))->isActive());
