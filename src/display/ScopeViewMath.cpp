@@ -24,6 +24,8 @@ float ScopeViewMath::round2(double value)
 ScopeViewMath::YScaling ScopeViewMath::fitRange(Range range, bool keepZero, float zeroPosition, int height,
                                                 float yGridSpacing)
 {
+    if (std::isnan(range.lo))
+        range = Range(0);  // nothing but samples that are not numbers
     const double z = zeroPosition;
     double raw;
     double offset;

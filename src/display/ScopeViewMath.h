@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -7,14 +8,20 @@
 // the steps of the built-in panel's spinners.
 class ScopeViewMath {
 public:
-    // Smallest and largest of the values added (the first value starts both).
+    // Smallest and largest of the values added (the first value starts both). A sample that is not
+    // a number has no place on a scale: it is passed over, and one that started the range gives way
+    // to the next number.
     struct Range {
         float lo;
         float hi;
         explicit Range(float first) : lo(first), hi(first) {}
         void add(float v)
         {
-            if (v < lo)
+            if (std::isnan(v))
+                return;
+            if (std::isnan(lo))
+                lo = hi = v;
+            else if (v < lo)
                 lo = v;
             else if (v > hi)
                 hi = v;
