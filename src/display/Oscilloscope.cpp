@@ -103,6 +103,9 @@ void Oscilloscope::construct()
     tmrRedraw_->setInterval(RedrawDelayMs);
     connect(tmrRedraw_, &QTimer::timeout, this, &Oscilloscope::DrawAll);
 
+    // Only a resize schedules a full redraw. The traces are kept in the screen image, so a repaint
+    // shows them as they were; restarting on every repaint would also make each full redraw, which
+    // repaints, schedule the next one.
     connect(picScope_, &ScopeCanvas::resized, this, &Oscilloscope::restartRedrawTimer);
     connect(picScope_, &ScopeCanvas::mousePressed, this, &Oscilloscope::MouseDown);
     connect(picScope_, &ScopeCanvas::clicked, this, &Oscilloscope::Click);
@@ -141,7 +144,7 @@ void Oscilloscope::WriteProperties(PropertyBag &bag) const
 {
     bag.WriteProperty(KeyHold, hold_, false);
     bag.WriteProperty(KeyBackColor, backColor_, DefaultBackColor);
-    bag.WriteProperty(KeyEnabled, isEnabled(), true);
+    bag.WriteProperty(KeyEnabled, Enabled(), true);
     bag.WriteProperty(KeyGridVisible, gridVisible_, true);
     bag.WriteProperty(KeyGridColor, gridColor_, DefaultGridColor);
     bag.WriteProperty(KeyBufferSize, bufferSize_, DefaultBufferSize);

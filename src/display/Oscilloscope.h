@@ -57,7 +57,8 @@ public:
 
     int32_t BufferPtr() const { return bufferPtr_; }
 
-    bool Enabled() const { return isEnabled(); }
+    // The control's own setting, whatever a disabled window around it makes of it.
+    bool Enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
     void setEnabled(bool enabled);
 
     // The surface the traces are drawn on.

@@ -248,6 +248,23 @@ TEST(OscilloscopePersistence, StoredValuesNoSetterWouldAcceptFallBackToDefaults)
     EXPECT_EQ(restored.RealTimeViewDecimation(), 1);
 }
 
+TEST(OscilloscopePersistence, ADisabledHostWindowIsNotStoredAsTheControlsOwnState)
+{
+    QWidget host;
+    auto *scope = new Oscilloscope(&host);
+    host.setEnabled(false);
+    EXPECT_TRUE(scope->Enabled());
+    PropertyBag bag;
+    scope->WriteProperties(bag);
+    EXPECT_FALSE(bag.Contains(QStringLiteral("Enabled")));
+
+    host.setEnabled(true);
+    scope->setEnabled(false);
+    scope->WriteProperties(bag);
+    EXPECT_FALSE(bag.ReadProperty(QStringLiteral("Enabled"), true).toBool());
+    EXPECT_FALSE(Oscilloscope(bag).Enabled());
+}
+
 TEST(OscilloscopePersistence, ChangesAreAnnounced)
 {
     Oscilloscope scope;
