@@ -72,20 +72,21 @@ bool DeviceMemory::isEmptyPassword(const PasswordBlock &block)
 
 void DeviceMemory::setAdminPassword(const PasswordBlock &block)
 {
-    adminPassword = block;
-    const bool off = isEmptyPassword(block);
-    setStatusBit(AdminPasswordOff, off);
-    if (off)
-        setStatusBit(AdminLoggedOn, true);
+    setPassword(adminPassword, block, AdminPasswordOff, AdminLoggedOn);
 }
 
 void DeviceMemory::setSuperUserPassword(const PasswordBlock &block)
 {
-    superUserPassword = block;
+    setPassword(superUserPassword, block, SuperUserPasswordOff, SuperUserLoggedOn);
+}
+
+void DeviceMemory::setPassword(PasswordBlock &role, const PasswordBlock &block, int passwordOffBit, int loggedOnBit)
+{
+    role = block;
     const bool off = isEmptyPassword(block);
-    setStatusBit(SuperUserPasswordOff, off);
+    setStatusBit(passwordOffBit, off);
     if (off)
-        setStatusBit(SuperUserLoggedOn, true);
+        setStatusBit(loggedOnBit, true);
 }
 
 QByteArray DeviceMemory::statusBlock() const

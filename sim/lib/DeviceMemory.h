@@ -66,6 +66,8 @@ public:
     QByteArray statusBlock() const;
 
 private:
+    void setPassword(PasswordBlock &role, const PasswordBlock &block, int passwordOffBit, int loggedOnBit);
+
     std::array<quint8, ImageSize> image_{};
     QByteArray logN_;
     QByteArray logV_;

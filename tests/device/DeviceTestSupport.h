@@ -4,6 +4,7 @@
 #include "device/EventWait.h"
 #include "lib/Crc16.h"
 #include "platform/Clock.h"
+#include "platform/Error.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -27,6 +28,17 @@ inline QByteArray withCrc(QByteArray frame)
     const quint16 crc = devsim::crc16(frame);
     frame.append(static_cast<char>(crc & 0xFF)).append(static_cast<char>(crc >> 8));
     return frame;
+}
+
+// The number of the error a call raises; 0 when it raises none.
+inline int raisedError(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const platform::Error &e) {
+        return e.number();
+    }
+    return 0;
 }
 
 // Runs the event loop until done() holds or the seconds pass.

@@ -17,16 +17,6 @@ MBRequestPtr frameRequest(int mode, int tid, int function, int start, int quanti
     return request;
 }
 
-int raisedNumber(const MBRequestPtr &request)
-{
-    try {
-        request->CommandString();
-    } catch (const platform::Error &e) {
-        return e.number();
-    }
-    return 0;
-}
-
 }  // namespace
 
 TEST(MBRequestFrames, ExactBytes)
@@ -77,7 +67,7 @@ TEST(MBRequestFrames, FieldsThatDoNotFitRaise)
          platform::err::SubscriptOutOfRange},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(raisedNumber(c.request), c.error) << c.name;
+        EXPECT_EQ(raisedError([&c] { c.request->CommandString(); }), c.error) << c.name;
     EXPECT_EQ(frameRequest(1, 1, 16, 0, 124, std::vector<int32_t>(124, 1))->CommandString().size(), 2 * 124 + 12);
 }
 

@@ -1,6 +1,5 @@
 #include "platform/WinSocket.h"
 #include "DeviceTestSupport.h"
-#include "platform/Error.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -8,20 +7,6 @@
 #include <gtest/gtest.h>
 
 using platform::WinSocket;
-
-namespace {
-
-int raisedNumber(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const platform::Error &e) {
-        return e.number();
-    }
-    return 0;
-}
-
-}  // namespace
 
 TEST(WinSocketTcp, StatesThroughRefusalConnectionAndPeerClose)
 {
@@ -67,8 +52,8 @@ TEST(WinSocketTcp, StatesThroughRefusalConnectionAndPeerClose)
     peer->close();
     ASSERT_TRUE(waitUntil([&] { return closes.count() == 1; }));
     EXPECT_EQ(socket.State(), WinSocket::sckClosing);
-    EXPECT_EQ(raisedNumber([&] { socket.SendData("late"); }), 40020);
-    EXPECT_EQ(raisedNumber([&] { socket.setProtocol(WinSocket::sckUDPProtocol); }), 40020);
+    EXPECT_EQ(raisedError([&] { socket.SendData("late"); }), 40020);
+    EXPECT_EQ(raisedError([&] { socket.setProtocol(WinSocket::sckUDPProtocol); }), 40020);
     socket.Close();
     EXPECT_EQ(socket.State(), WinSocket::sckClosed);
 }
@@ -80,7 +65,7 @@ TEST(WinSocketUdp, DatagramsOneAtATime)
     receiver.Bind(0, QStringLiteral("127.0.0.1"));
     ASSERT_NE(receiver.LocalPort(), 0);
     EXPECT_EQ(receiver.State(), WinSocket::sckOpen);
-    EXPECT_EQ(raisedNumber([&] { receiver.Bind(); }), 40020) << "bound once";
+    EXPECT_EQ(raisedError([&] { receiver.Bind(); }), 40020) << "bound once";
 
     WinSocket sender;
     sender.setProtocol(WinSocket::sckUDPProtocol);
@@ -98,5 +83,5 @@ TEST(WinSocketUdp, DatagramsOneAtATime)
     EXPECT_EQ(receiver.GetData(), QByteArray("world!"));
     EXPECT_EQ(receiver.BytesReceived(), 0);
     EXPECT_TRUE(receiver.GetData().isEmpty());
-    EXPECT_EQ(raisedNumber([&] { receiver.Connect(); }), 40020);
+    EXPECT_EQ(raisedError([&] { receiver.Connect(); }), 40020);
 }
