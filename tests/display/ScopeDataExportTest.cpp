@@ -1,17 +1,15 @@
-#include "ScopeFixture.h"
+#include "ScopeFileTest.h"
 #include "display/Oscilloscope.h"
-#include "platform/UiService.h"
 #include "shell/base/mdlMain.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
 
 // A scope on screen, 500 pixels wide, with a small ring and two tracks, X and Y.
-class ScopeExport : public ::testing::Test {
+class ScopeExport : public ScopeFileTest {
 protected:
     void SetUp() override
     {
@@ -45,12 +43,6 @@ protected:
         lines.removeLast();
         return lines;
     }
-
-    platform::ScriptedResponder ui;
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("scope.log"));
-    ScopeFixture view{500, 300};
-    Oscilloscope &scope = *view.scope;
 };
 
 }  // namespace

@@ -1,9 +1,7 @@
-#include "ScopeFixture.h"
+#include "ScopeFileTest.h"
 #include "display/Oscilloscope.h"
-#include "platform/UiService.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -16,7 +14,7 @@ const QByteArray Header = "; Varix Log Files - 06/12/2026 08.43.07\r\n"
 const QString Title = QStringLiteral("; Varix Log Files - 06/12/2026 08.43.07 - "
                                      "; Application: KVR - Sampling rate: 1000 Samples per second");
 
-class ScopeImport : public ::testing::Test {
+class ScopeImport : public ScopeFileTest {
 protected:
     void SetUp() override
     {
@@ -32,12 +30,6 @@ protected:
         file.close();
         return scope.ImportData(path);
     }
-
-    platform::ScriptedResponder ui;
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("scope.log"));
-    ScopeFixture view{500, 300};
-    Oscilloscope &scope = *view.scope;
 };
 
 }  // namespace
