@@ -2,7 +2,7 @@
 #include "core/Setting.h"
 #include "core/Settings.h"
 
-#include "ErrorNumberOf.h"
+#include "RaisedError.h"
 
 #include <gtest/gtest.h>
 
@@ -28,26 +28,26 @@ TEST(Settings, EmptyKeysTakeTheSmallestFreeNumber)
     EXPECT_EQ(settings.Item(QStringLiteral("S3"))->Key(), "s3");
 
     QString duplicate = QStringLiteral("S2");
-    EXPECT_EQ(errorNumberOf([&] { settings.Add(duplicate); }), platform::err::DuplicateKey);
+    EXPECT_EQ(raisedError([&] { settings.Add(duplicate); }), platform::err::DuplicateKey);
     EXPECT_EQ(settings.Count(), 4);
 
     settings.Remove(QStringLiteral("S1"));
     QString reused;
     settings.Add(reused);
     EXPECT_EQ(reused, "S1");
-    EXPECT_EQ(errorNumberOf([&] { settings.Item(9); }), platform::err::SubscriptOutOfRange);
+    EXPECT_EQ(raisedError([&] { settings.Item(9); }), platform::err::SubscriptOutOfRange);
 }
 
 TEST(Parameters, TagsAreUniqueKeys)
 {
     Parameters parameters;
     parameters.Add(QStringLiteral("Limit1"), QStringLiteral("12,5"));
-    EXPECT_EQ(errorNumberOf([&] { parameters.Add(QStringLiteral("LIMIT1"), QStringLiteral("99")); }),
+    EXPECT_EQ(raisedError([&] { parameters.Add(QStringLiteral("LIMIT1"), QStringLiteral("99")); }),
               platform::err::DuplicateKey);
     ASSERT_EQ(parameters.Count(), 1);
     EXPECT_EQ(parameters.Item(QStringLiteral("limit1"))->Value(), "12,5");
-    EXPECT_EQ(errorNumberOf([&] { parameters.Item(QStringLiteral("Absent")); }), platform::err::InvalidArgument);
-    EXPECT_EQ(errorNumberOf([&] { parameters.Add(QString(), QStringLiteral("x")); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([&] { parameters.Item(QStringLiteral("Absent")); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([&] { parameters.Add(QString(), QStringLiteral("x")); }), platform::err::InvalidArgument);
 
     parameters.Add(QStringLiteral("Filter"), QStringLiteral("3"));
     parameters.Add(QStringLiteral("Delay"), QStringLiteral("0"));

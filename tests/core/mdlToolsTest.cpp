@@ -1,6 +1,6 @@
 #include "core/mdlTools.h"
 
-#include "ErrorNumberOf.h"
+#include "RaisedError.h"
 #include "TempProgramFolder.h"
 #include "platform/Clock.h"
 
@@ -41,7 +41,7 @@ TEST(mdlTools, FilterConversionsAreInverse)
 {
     EXPECT_NEAR(mdlTools::FilterCoefToFreq(1000, 128, 256), 159.15494f, 1e-4);
     EXPECT_NEAR(mdlTools::FilterFreqToCoef(1000, 159.15494f, 256), 128.0f, 1e-4);
-    EXPECT_EQ(errorNumberOf([] { mdlTools::FilterCoefToFreq(1000, 256, 256); }), platform::err::DivisionByZero);
+    EXPECT_EQ(raisedError([] { mdlTools::FilterCoefToFreq(1000, 256, 256); }), platform::err::DivisionByZero);
 }
 
 TEST(mdlTools, BytesBcdAndHex)
@@ -67,7 +67,7 @@ TEST(mdlTools, NiceCeilFollowsTheOneTwoFiveSeries)
                                              {0.012f, 0.02f}, {5, 5}, {5.0001f, 10}, {0, 0},  {1000, 1000}};
     for (const auto &[x, expected] : cases)
         EXPECT_FLOAT_EQ(mdlTools::NiceCeil(x), expected) << x;
-    EXPECT_EQ(errorNumberOf([] { mdlTools::NiceCeil(-1); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([] { mdlTools::NiceCeil(-1); }), platform::err::InvalidArgument);
 }
 
 TEST(mdlTools, RangesOverlapCountsTouchingRanges)
@@ -90,9 +90,9 @@ TEST(mdlTools, TextAndMathRoutines)
     EXPECT_DOUBLE_EQ(mdlTools::ArcSin(1), 3.14159265358979 / 2);
     EXPECT_DOUBLE_EQ(mdlTools::ArcSin(-1), -3.14159265358979 / 2);
     EXPECT_NEAR(mdlTools::ArcSin(0.5), std::asin(0.5), 1e-12);
-    EXPECT_EQ(errorNumberOf([] { mdlTools::ArcSin(1.0001); }), platform::err::InvalidArgument);
-    EXPECT_EQ(errorNumberOf([] { mdlTools::Log2(-2); }), platform::err::InvalidArgument);
-    EXPECT_EQ(errorNumberOf([] { mdlTools::Log2(0); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([] { mdlTools::ArcSin(1.0001); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([] { mdlTools::Log2(-2); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([] { mdlTools::Log2(0); }), platform::err::InvalidArgument);
 }
 
 TEST(mdlTools, WaitZeroReturnsAtOnce)

@@ -2,10 +2,11 @@
 
 #include "platform/Error.h"
 
+#include <cstdint>
 #include <functional>
 
 // The number of the error a call raises; 0 when it raises none.
-inline int raisedError(const std::function<void()> &call)
+inline int32_t raisedError(const std::function<void()> &call)
 {
     try {
         call();
