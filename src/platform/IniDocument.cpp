@@ -7,6 +7,15 @@ namespace {
 
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
 
+bool hasNonAscii(const QByteArray &bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
 bool isBlank(QChar c)
 {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
@@ -64,6 +73,7 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
         doc.byteOrderMark_ = Utf8Bom;
         pos = Utf8Bom.size();
     }
+    doc.utf8_ = !doc.byteOrderMark_.isEmpty() || (hasNonAscii(bytes) && bytes.isValidUtf8());
     while (pos < bytes.size()) {
         qsizetype end = pos;
         while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
@@ -112,12 +122,12 @@ IniDocument::Line IniDocument::makeLine(const QByteArray &raw) const
 
 QString IniDocument::decode(const QByteArray &bytes) const
 {
-    return byteOrderMark_.isEmpty() ? ansi::decode(bytes) : QString::fromUtf8(bytes);
+    return utf8_ ? QString::fromUtf8(bytes) : ansi::decode(bytes);
 }
 
 QByteArray IniDocument::encode(const QString &text) const
 {
-    return byteOrderMark_.isEmpty() ? ansi::encode(text) : text.toUtf8();
+    return utf8_ ? text.toUtf8() : ansi::encode(text);
 }
 
 int IniDocument::findSection(const QString &section) const

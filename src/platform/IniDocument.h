@@ -14,8 +14,9 @@ namespace platform {
 // written back byte for byte, each ended with CR LF.
 class IniDocument {
 public:
-    // Lines may end with CR LF, LF or CR. A UTF-8 byte-order mark switches the file to UTF-8;
-    // otherwise it is read as 8-bit text.
+    // Lines may end with CR LF, LF or CR. A file with a UTF-8 byte-order mark, or whose bytes are
+    // valid UTF-8 beyond plain ASCII (as Linux editors save it), is read and written as UTF-8;
+    // any other file as 8-bit text, so that no byte is lost.
     static IniDocument parse(const QByteArray &bytes);
     QByteArray serialise() const;
 
@@ -53,6 +54,7 @@ private:
     int findKey(int header, const QString &key) const;
 
     QByteArray byteOrderMark_;
+    bool utf8_ = false;
     std::vector<Line> lines_;
 };
 

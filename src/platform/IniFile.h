@@ -8,8 +8,8 @@
 // INI files with the behaviour of the Windows profile functions: section and key names compared
 // without case, names and values trimmed, the first of duplicate sections and keys wins, a value
 // in matching quotes loses them, comments and unknown lines and their order survive a write, CR LF
-// line ends, 8-bit text (UTF-8 when the file starts with a byte-order mark), and every write
-// replaces the file atomically.
+// line ends, 8-bit text (UTF-8 when the file starts with a byte-order mark or its bytes are valid
+// UTF-8 beyond ASCII), and every write replaces the file atomically.
 namespace platform::ini {
 
 // A value longer than bufferSize - 1 characters comes back cut to that length; a value holding a

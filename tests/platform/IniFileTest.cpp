@@ -184,6 +184,22 @@ TEST_F(IniFileTest, FilesAreEightBitText)
     ASSERT_TRUE(ini::writeString(path, "Translation", "K70", "m/s²"));
     EXPECT_EQ(bytes(), "\xEF\xBB\xBF[Translation]\r\nK12=\xC2\xB0"
                        "C\r\nK70=m/s\xC2\xB2\r\n");
+
+    // Editors on Linux save UTF-8 without a mark: such a file stays UTF-8, its other lines untouched.
+    const QByteArray utf8Lines = "[Translation]\r\nK12=\xC2\xB0"
+                                 "C\r\n; \xC3\xBC"
+                                 "bersetzt\r\n";
+    put(utf8Lines);
+    EXPECT_EQ(read("Translation", "K12"), "°C");
+    ASSERT_TRUE(ini::writeString(path, "Translation", "K70", "m/s²"));
+    EXPECT_EQ(bytes(), "[Translation]\r\nK12=\xC2\xB0"
+                       "C\r\nK70=m/s\xC2\xB2\r\n; \xC3\xBC"
+                       "bersetzt\r\n");
+    // Bytes that are no UTF-8 make it 8-bit text again, so none of them is lost.
+    put("[Translation]\r\nK12=\xC2\xB0"
+        "C \xB0"
+        "C\r\n");
+    EXPECT_EQ(read("Translation", "K12"), QString::fromUtf8("Â°C °C"));
 }
 
 // String literals that hold NUL bytes, taken whole.
