@@ -157,6 +157,66 @@ TEST(mdlMainSettings, EthernetProgrammingRefusedOnlyForListedDevicesOnEthernet)
     mdlMain::UseEthernet = false;
 }
 
+TEST(mdlMainSettings, DamagedIniKeepsWhatItDoesNotUnderstand)
+{
+    TempProgramFolder folder;
+    folder.write(QStringLiteral("varix-console.ini"), "\x01\xFF garbage line\r\n"
+                                                      "; kept comment\r\n"
+                                                      "[ connection settings ]\r\n"
+                                                      "  Port number = 7  \r\n"
+                                                      "IP Address=\"10.1.2.3\"\r\n"
+                                                      "Baud rate\r\n"
+                                                      "Port=abc\r\n"
+                                                      "Use Ethernet = 1\r\n"
+                                                      "Use Ethernet=0\r\n"
+                                                      "\xC3\x28 bad bytes\r\n"
+                                                      "[Setting]\r\n"
+                                                      "Win State=2\r\n"
+                                                      "[Data Export]\r\n"
+                                                      "Include Header=banana\r\n"
+                                                      "Comment Character=#\r\n"
+                                                      "Data Format=0.00\r\n"
+                                                      "[CONNECTION SETTINGS]\r\n"
+                                                      "Port number=9\r\n");
+    const auto expectLoaded = [] {
+        EXPECT_EQ(mdlMain::PortNumber, 7);
+        EXPECT_EQ(mdlMain::IPAddress, "10.1.2.3");
+        EXPECT_EQ(mdlMain::BaudRate, 115200);  // a key without "=" has no value
+        EXPECT_EQ(mdlMain::TCPPort, 0);        // a text that is no number reads as 0
+        EXPECT_TRUE(mdlMain::UseEthernet);     // the first of duplicate keys wins
+        EXPECT_TRUE(mdlMain::IncludeHeader);   // no digits: the default
+        EXPECT_EQ(mdlMain::CommentChar, "#");
+        EXPECT_EQ(mdlMain::DataFormat, "0.00");
+    };
+    scrambleSettings();
+    mdlMain::LoadSettings();
+    expectLoaded();
+
+    mdlMain::SaveSettings();
+    EXPECT_EQ(folder.read(QStringLiteral("varix-console.ini")), "\x01\xFF garbage line\r\n"
+                                                                "; kept comment\r\n"
+                                                                "[ connection settings ]\r\n"
+                                                                "Port number=7\r\n"
+                                                                "IP Address=10.1.2.3\r\n"
+                                                                "Baud rate=115200\r\n"
+                                                                "Port=0\r\n"
+                                                                "Use Ethernet=1\r\n"
+                                                                "Use Ethernet=0\r\n"
+                                                                "\xC3\x28 bad bytes\r\n"
+                                                                "ServicePort=0\r\n"
+                                                                "[Setting]\r\n"
+                                                                "Win State=2\r\n"
+                                                                "[Data Export]\r\n"
+                                                                "Include Header=1\r\n"
+                                                                "Comment Character=#\r\n"
+                                                                "Data Format=0.00\r\n"
+                                                                "[CONNECTION SETTINGS]\r\n"
+                                                                "Port number=9\r\n");
+    scrambleSettings();
+    mdlMain::LoadSettings();
+    expectLoaded();
+}
+
 TEST(mdlMainSettings, FormattersAndPaths)
 {
     const std::pair<int32_t, const char *> versions[] = {{0, "4.X"},    {0x12, "6.2"},  {0x0A, "5.10"}, {0x2F, "7.15"},
