@@ -174,6 +174,27 @@ TEST_F(ScopeDrawing, EqualSamplesInColumnModeGiveATickOfAboutOnePixel)
     EXPECT_NEAR(rows.back(), 250, 1);
 }
 
+TEST(ScopeDecimation, IncrementalDrawingJoinsEveryNthSampleToTheNthBefore)
+{
+    PropertyBag stored;
+    stored.WriteProperty(QStringLiteral("RealTimeViewDecimation"), 4, 1);
+    stored.WriteProperty(QStringLiteral("GridVisible"), false, true);
+    stored.WriteProperty(QStringLiteral("XScale"), 25.0f, 1000.0f);  // 2 pixels per sample
+    ScopeFixture f(500, 400, &stored);
+    f.scope->Redraw();
+    f.scope->Tracks().Add();
+    for (int k = 0; k < 10; ++k)
+        f.feed({static_cast<float>(k % 2)});  // rows 200, 150, 200, 150, ...
+    // Drawn at samples 3 and 7 only; the second segment joins 3 to 7 (x 6 to 14), both at row 150,
+    // so the zigzag between them never shows, and samples 8 and 9 wait for the next step.
+    const QImage image = f.pixels();
+    const QRgb red = ScopeFixture::rgb(0xFF);
+    for (int x = 7; x < 14; ++x)
+        EXPECT_EQ(ScopeFixture::rowsOfColour(image, x, red), std::vector<int>{150}) << x;
+    for (int x = 15; x < 40; ++x)
+        EXPECT_TRUE(ScopeFixture::rowsOfColour(image, x, red).empty()) << x;
+}
+
 TEST_F(ScopeDrawing, NothingWrittenSinceTheSweepRestartDrawsNoTrace)
 {
     scope.Tracks().Add();
