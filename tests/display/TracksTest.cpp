@@ -1,3 +1,4 @@
+#include "RaisedError.h"
 #include "display/Oscilloscope.h"
 #include "platform/Error.h"
 
@@ -6,20 +7,6 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
-
-namespace {
-
-int32_t errorNumber(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const platform::Error &e) {
-        return e.number();
-    }
-    return 0;
-}
-
-}  // namespace
 
 TEST(Tracks, AddWithoutArgumentsGivesAVisibleRedTrackInMetresPerSecondSquared)
 {
@@ -62,10 +49,10 @@ TEST(Tracks, FailedAddsStoreNothingAndRaiseNoEvent)
     scope.Tracks().Add(QStringLiteral("X"), 255, 0, 1, 1, 0, true, QStringLiteral("X"));
     ASSERT_EQ(added.count(), 1);
 
-    EXPECT_EQ(errorNumber([&] { scope.Tracks().Add(QStringLiteral("Y"), 255, 0, 1, 0); }),
+    EXPECT_EQ(raisedError([&] { scope.Tracks().Add(QStringLiteral("Y"), 255, 0, 1, 0); }),
               platform::err::InvalidPropertyValue);
     EXPECT_EQ(
-        errorNumber([&] { scope.Tracks().Add(QStringLiteral("x2"), 255, 0, 1, 1, 0, true, QStringLiteral("x")); }),
+        raisedError([&] { scope.Tracks().Add(QStringLiteral("x2"), 255, 0, 1, 1, 0, true, QStringLiteral("x")); }),
         platform::err::DuplicateKey);
     EXPECT_EQ(scope.Tracks().Count(), 1);
     EXPECT_EQ(added.count(), 1);
@@ -81,8 +68,8 @@ TEST(Tracks, ItemAndRemoveByKeyAndPosition)
     tracks.Add(QStringLiteral("Z"), 0xFF, 0, 1, 5, 0, true, QStringLiteral("Z"));
     EXPECT_EQ(tracks.Item(QStringLiteral("y"))->Tag(), QStringLiteral("Y"));
     EXPECT_EQ(tracks.Item(3)->Tag(), QStringLiteral("Z"));
-    EXPECT_EQ(errorNumber([&] { tracks.Item(4); }), platform::err::SubscriptOutOfRange);
-    EXPECT_EQ(errorNumber([&] { tracks.Item(QStringLiteral("W")); }), platform::err::InvalidArgument);
+    EXPECT_EQ(raisedError([&] { tracks.Item(4); }), platform::err::SubscriptOutOfRange);
+    EXPECT_EQ(raisedError([&] { tracks.Item(QStringLiteral("W")); }), platform::err::InvalidArgument);
 
     tracks.Remove(QStringLiteral("Y"));
     tracks.Remove(QStringLiteral("nothing"));
@@ -165,8 +152,8 @@ TEST(Track, InvalidScalesRaiseAndKeepTheOldScale)
 TEST(Track, WithoutAnOscilloscopeItHasNoSamples)
 {
     Track track;
-    EXPECT_NE(errorNumber([&] { track.SetPoint(1); }), 0);
-    EXPECT_NE(errorNumber([&] { track.Buffer(0); }), 0);
+    EXPECT_NE(raisedError([&] { track.SetPoint(1); }), 0);
+    EXPECT_NE(raisedError([&] { track.Buffer(0); }), 0);
 
     // A track that outlives its control reports the same instead of touching freed memory.
     std::shared_ptr<Track> orphan;
@@ -174,5 +161,5 @@ TEST(Track, WithoutAnOscilloscopeItHasNoSamples)
         Oscilloscope scope;
         orphan = scope.Tracks().Add();
     }
-    EXPECT_NE(errorNumber([&] { orphan->SetPoint(1); }), 0);
+    EXPECT_NE(raisedError([&] { orphan->SetPoint(1); }), 0);
 }
