@@ -6,19 +6,11 @@
 #include <QThread>
 #include <chrono>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <thread>
 
 namespace {
 
 constexpr int ComNumber = 4;
-
-double threadCpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_THREAD, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 class CommPortOnPty : public ::testing::Test {
 protected:

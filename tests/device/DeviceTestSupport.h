@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QStringList>
 #include <ostream>
+#include <sys/resource.h>
 
 // Readable failure messages for Qt texts.
 inline void PrintTo(const QString &text, std::ostream *out)
@@ -45,6 +46,14 @@ inline int raisedError(const std::function<void()> &call)
 inline bool waitUntil(const std::function<bool()> &done, double seconds = 2.0)
 {
     return EventWait::until(done, platform::clock::monotonicSeconds() + seconds);
+}
+
+// CPU seconds this thread has used, to show that a wait sleeps.
+inline double threadCpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Serves the event loop for a while, for things that should not happen.

@@ -1,5 +1,12 @@
 #include "LinkFixture.h"
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
 using LinkOpening = LinkFixture;
 
 TEST_F(LinkOpening, SerialPathSetsThePortUp)
@@ -51,4 +58,56 @@ TEST_F(LinkOpening, EthernetPathLeavesTheSerialPortAlone)
     EXPECT_EQ(mdlMain::wskEthernet().State(), platform::WinSocket::sckConnected);
     EXPECT_EQ(mdlMain::wskEthernet().RemoteHost(), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(mdlMain::wskEthernet().RemotePort(), tcpPort);
+}
+
+// A listener whose accept queue is full drops further connection requests unanswered.
+class UnansweredPort {
+public:
+    UnansweredPort()
+    {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (::bind(listener_, reinterpret_cast<sockaddr *>(&address), size) != 0 || ::listen(listener_, 0) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &size) != 0)
+            return;
+        port_ = ntohs(address.sin_port);
+        for (int i = 0; i < 4; ++i) {
+            const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            (void)::connect(filler, reinterpret_cast<sockaddr *>(&address), size);
+            fillers_.push_back(filler);
+        }
+        runEventsFor(0.1);
+    }
+    ~UnansweredPort()
+    {
+        for (int filler : fillers_)
+            ::close(filler);
+        ::close(listener_);
+    }
+
+    int port() const { return port_; }
+
+private:
+    int listener_ = -1;
+    int port_ = 0;
+    std::vector<int> fillers_;
+};
+
+TEST_F(LinkOpening, UnansweredConnectionGivesUpAfterOneSecond)
+{
+    UnansweredPort silent;
+    ASSERT_NE(silent.port(), 0);
+    mdlMain::TCPPort = silent.port();
+    const double start = platform::clock::monotonicSeconds();
+    const double cpuBefore = threadCpuSeconds();
+    EXPECT_FALSE(open(true));
+    const double waited = platform::clock::monotonicSeconds() - start;
+    EXPECT_GE(waited, 0.99);
+    EXPECT_LT(waited, 1.5);
+    EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.1) << "the wait sleeps";
+    EXPECT_EQ(mdlMain::LinkErrorDescription(),
+              QStringLiteral("Cannot open the COM port: port already open or wrong port settings"));
 }
