@@ -1,3 +1,4 @@
+#include "shell/base/MainWindowHook.h"
 #include "shell/base/mdlMain.h"
 
 #include "TempProgramFolder.h"
@@ -215,6 +216,25 @@ TEST(mdlMainSettings, DamagedIniKeepsWhatItDoesNotUnderstand)
     scrambleSettings();
     mdlMain::LoadSettings();
     expectLoaded();
+}
+
+TEST(mdlMainSettings, MainPreparesTheListAndSettingsBeforeTheWindow)
+{
+    TempProgramFolder folder;
+    writeIni(folder, "Baud rate=38400\r\nUse Ethernet=1\r\n");
+    scrambleSettings();
+    mdlMain::NoEthernetSerials.clear();
+    int windowsLoaded = 0;
+    mdlMain::LoadMainWindow = [&windowsLoaded] {
+        ++windowsLoaded;
+        EXPECT_EQ(mdlMain::NoEthernetSerials, mdlMain::BuildNoEthernetSerials());
+        EXPECT_EQ(mdlMain::BaudRate, 38400);
+        EXPECT_TRUE(mdlMain::EthernetProgrammingRefused(QStringLiteral("XR-S-416077")));
+    };
+    mdlMain::Main();
+    mdlMain::LoadMainWindow = nullptr;
+    mdlMain::UseEthernet = false;
+    EXPECT_EQ(windowsLoaded, 1);
 }
 
 TEST(mdlMainSettings, FormattersAndPaths)
