@@ -141,11 +141,13 @@ TEST_P(BothLinks, SilentDeviceThenBack)
     ASSERT_TRUE(open(ethernet()));
     ASSERT_TRUE(poll());
     sim.setSilent(true);
+    const double cpuBefore = threadCpuSeconds();
     for (int i = 1; i <= 3; ++i) {
         pollUnanswered();
         EXPECT_TRUE(device().Connected()) << "poll " << i;
     }
     pollUnanswered();
+    EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.1) << "the waits for the missing replies sleep";
     // On the serial link the fourth unanswered poll's time-out brings the count from 7 to 8; on
     // TCP a lost reply never disconnects.
     EXPECT_EQ(device().Connected(), ethernet());
