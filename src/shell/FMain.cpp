@@ -322,6 +322,19 @@ void FMain::closeEvent(QCloseEvent *event)
     Form_Unload();
 }
 
+void FMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+// The panel takes the whole area between the menu bar and the status bar.
+void FMain::Form_Resize()
+{
+    if (AppPanelControl && !isMinimized())
+        AppPanelControl->setGeometry(centralWidget()->rect());
+}
+
 void FMain::Form_QueryUnload()
 {
     tmrCheckStatus->stop();
@@ -752,12 +765,18 @@ void FMain::ReadInterfacesIni()
 
 // ---- file, tools and help menus ----
 
+bool FMain::deviceDetected()
+{
+    if (mDevice->Connected())
+        return true;
+    platform::ui::msgBox(text(163), MsgButtons::Ok, MsgIcon::Exclamation, ConsoleTitle);
+    return false;
+}
+
 void FMain::logOn(PendingLogOn &pending, void (CDevice::*request)(const QString &))
 {
-    if (!mDevice->Connected()) {
-        platform::ui::msgBox(text(163), MsgButtons::Ok, MsgIcon::Exclamation, ConsoleTitle);
+    if (!deviceDetected())
         return;
-    }
     FAdminPsw dialog(this);
     dialog.exec();
     if (dialog.Password == PasswordCancelMarker)
@@ -791,10 +810,8 @@ void FMain::mnuFilSULogOff_Click()
 void FMain::changePassword(void (CDevice::*request)(QString &))
 {
     // A change sent to no device would be announced as done and never happen.
-    if (!mDevice->Connected()) {
-        platform::ui::msgBox(text(163), MsgButtons::Ok, MsgIcon::Exclamation, ConsoleTitle);
+    if (!deviceDetected())
         return;
-    }
     FChangePsw dialog(this);
     dialog.exec();
     if (dialog.NewPassword == PasswordCancelMarker)

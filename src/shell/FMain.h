@@ -67,6 +67,7 @@ public:
     QPointer<QWidget> LogViewer;
 
     // The hosted application panel, as a control and as its interface; both set or both empty.
+    // The control is a child of the central widget, which it fills.
     QPointer<QWidget> AppPanelControl;
     IApplication *AppPanel = nullptr;
 
@@ -122,6 +123,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildMenus();
@@ -130,10 +132,12 @@ private:
     void connectDevice();
     void Form_QueryUnload();
     void Form_Unload();
+    void Form_Resize();
     void settleLogOn(PendingLogOn &logOn, int roleBit);
     void checkFirmware();
     void switchSoftware();
     void closeApplicationPanel();
+    bool deviceDetected();
     void logOn(PendingLogOn &logOn, void (CDevice::*request)(const QString &));
     void changePassword(void (CDevice::*request)(QString &));
     void addFirmwareItem(bool application, const QString &key, const QString &caption, bool enabled);

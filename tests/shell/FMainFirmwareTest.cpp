@@ -81,6 +81,14 @@ TEST_F(Firmware, NewerDeviceFirmwareIsReported)
     open();
     ASSERT_EQ(ui.messageTexts(), QStringList{Newer});
     EXPECT_EQ(ui.messages.front().icon, MsgIcon::Exclamation);
+
+    // Every new connection tells it again.
+    sim.setSilent(true);
+    sim.dropConnections();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !device().Connected(); }, 5000));
+    sim.setSilent(false);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 5000));
+    EXPECT_EQ(ui.messageTexts(), (QStringList{Newer, Newer}));
     EXPECT_EQ(seen.runs, 0);
 }
 

@@ -1,12 +1,27 @@
 #include "FMainTestFixture.h"
+#include "core/IApplication.h"
 #include "core/mdlTools.h"
 #include "shell/WindowPlace.h"
 
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <cmath>
 
 namespace {
+
+// A panel that only counts what the shell asks of it.
+class CountingPanel : public QWidget, public IApplication {
+public:
+    using QWidget::QWidget;
+    void ApplySetting(Setting &) override {}
+    void SaveSetting(Setting &) override {}
+    void GetFocus() override {}
+    void Closing() override { ++closings; }
+    void Reopening() override {}
+    int closings = 0;
+};
 
 class LifeCycle : public MainWindowTest {
 protected:
@@ -100,6 +115,33 @@ TEST_F(LifeCycle, ClosingStoresThePlaceByState)
         window.reset();
         mdlMain::ReleaseLink();
     }
+}
+
+TEST_F(LifeCycle, HostedPanelFillsTheWindowAndIsClosedWithIt)
+{
+    open();
+    auto *panel = new CountingPanel(window->centralWidget());
+    window->AppPanelControl = panel;
+    window->AppPanel = panel;
+    panel->show();
+    window->resize(700, 500);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window->size() == QSize(700, 500); }, 2000));
+    const QRect placed(panel->mapTo(window.get(), QPoint(0, 0)), panel->size());
+    EXPECT_EQ(placed.left(), 0);
+    EXPECT_EQ(placed.width(), 700);
+    EXPECT_EQ(placed.top(), window->menuBar()->geometry().bottom() + 1) << "nothing under the menu bar";
+    EXPECT_EQ(placed.bottom() + 1, window->statusBar()->geometry().top()) << "nothing under the status bar";
+
+    window->showMinimized();
+    window->resize(400, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel->width(), 700) << "a minimised window leaves the panel as it was";
+
+    window->close();
+    EXPECT_EQ(panel->closings, 1);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(window->AppPanel, nullptr);
+    EXPECT_TRUE(window->AppPanelControl.isNull());
 }
 
 TEST_F(LifeCycle, ClosingLogsTheAdministratorOffBeforeTheLinkCloses)
