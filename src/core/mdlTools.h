@@ -10,11 +10,12 @@ class QListWidget;
 // Small stateless routines every part of the console uses.
 namespace mdlTools {
 
-// INI access; an empty file means the application INI in the program folder.
+// INI access; an empty file means the application INI in the program folder. A write that fails
+// leaves the file as it was and returns false.
 QString ReadIniString(const QString &section, const QString &key, const QString &defaultValue,
                       const QString &file = QString());
 int16_t ReadIniInt(const QString &section, const QString &key, int16_t defaultValue, const QString &file = QString());
-void WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file = QString());
+bool WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file = QString());
 
 // Seconds on the monotonic high-resolution clock.
 double HiResTimer();

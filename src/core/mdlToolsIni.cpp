@@ -31,9 +31,9 @@ int16_t ReadIniInt(const QString &section, const QString &key, int16_t defaultVa
     return static_cast<int16_t>(value);
 }
 
-void WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file)
+bool WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file)
 {
-    platform::ini::writeString(iniFile(file), section, key, value);
+    return platform::ini::writeString(iniFile(file), section, key, value);
 }
 
 }  // namespace mdlTools

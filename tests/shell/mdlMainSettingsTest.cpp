@@ -4,6 +4,7 @@
 #include "TempProgramFolder.h"
 #include "platform/IniFile.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 #include <gtest/gtest.h>
@@ -216,6 +217,23 @@ TEST(mdlMainSettings, DamagedIniKeepsWhatItDoesNotUnderstand)
     scrambleSettings();
     mdlMain::LoadSettings();
     expectLoaded();
+}
+
+TEST(mdlMainSettings, SaveReportsAnIniItCannotWrite)
+{
+    TempProgramFolder folder;
+    writeIni(folder, "Port number=2\r\n");
+    const QByteArray before = folder.read(QStringLiteral("varix-console.ini"));
+    mdlMain::LoadSettings();
+    mdlMain::PortNumber = 5;
+    QFile(folder.iniPath()).setPermissions(QFileDevice::ReadOwner);
+    EXPECT_FALSE(mdlMain::SaveSettings());
+    EXPECT_EQ(folder.read(QStringLiteral("varix-console.ini")), before);
+
+    QFile(folder.iniPath()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_TRUE(mdlMain::SaveSettings());
+    mdlMain::LoadSettings();
+    EXPECT_EQ(mdlMain::PortNumber, 5);
 }
 
 TEST(mdlMainSettings, MainPreparesTheListAndSettingsBeforeTheWindow)

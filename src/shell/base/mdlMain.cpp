@@ -89,17 +89,23 @@ void LoadSettings()
     DataFormat = mdlTools::ReadIniString(ExportSection, QStringLiteral("Data Format"), QStringLiteral("0.000E+00"));
 }
 
-void SaveSettings()
+bool SaveSettings()
 {
-    mdlTools::WriteIniString(ConnectionSection, QStringLiteral("Port number"), QString::number(PortNumber));
-    mdlTools::WriteIniString(ConnectionSection, QStringLiteral("IP Address"), IPAddress);
-    mdlTools::WriteIniString(ConnectionSection, QStringLiteral("Use Ethernet"), flag(UseEthernet));
-    mdlTools::WriteIniString(ConnectionSection, QStringLiteral("Port"), QString::number(TCPPort));
-    mdlTools::WriteIniString(ConnectionSection, QStringLiteral("Baud rate"), QString::number(BaudRate));
-    mdlTools::WriteIniString(ConnectionSection, QStringLiteral("ServicePort"), QString::number(ServicePort));
-    mdlTools::WriteIniString(ExportSection, QStringLiteral("Include Header"), flag(IncludeHeader));
-    mdlTools::WriteIniString(ExportSection, QStringLiteral("Comment Character"), CommentChar);
-    mdlTools::WriteIniString(ExportSection, QStringLiteral("Data Format"), DataFormat);
+    // Every key is tried, so one that cannot be written keeps none of the others from the file.
+    bool saved = true;
+    const auto write = [&saved](const QString &section, const QString &key, const QString &value) {
+        saved = mdlTools::WriteIniString(section, key, value) && saved;
+    };
+    write(ConnectionSection, QStringLiteral("Port number"), QString::number(PortNumber));
+    write(ConnectionSection, QStringLiteral("IP Address"), IPAddress);
+    write(ConnectionSection, QStringLiteral("Use Ethernet"), flag(UseEthernet));
+    write(ConnectionSection, QStringLiteral("Port"), QString::number(TCPPort));
+    write(ConnectionSection, QStringLiteral("Baud rate"), QString::number(BaudRate));
+    write(ConnectionSection, QStringLiteral("ServicePort"), QString::number(ServicePort));
+    write(ExportSection, QStringLiteral("Include Header"), flag(IncludeHeader));
+    write(ExportSection, QStringLiteral("Comment Character"), CommentChar);
+    write(ExportSection, QStringLiteral("Data Format"), DataFormat);
+    return saved;
 }
 
 QString BuildNoEthernetSerials()

@@ -31,8 +31,10 @@ void Main();
 
 // Reads [Connection Settings] and [Data Export] of the application INI; absent keys give defaults.
 void LoadSettings();
-// Writes them back, [Connection Settings] first, with "ServicePort" always 0.
-void SaveSettings();
+// Writes them back, [Connection Settings] first, with "ServicePort" always 0. False when the INI
+// could not be written (a read-only file, a full disk): the caller tells the user, whose changes
+// would otherwise be lost at the next start without a word.
+bool SaveSettings();
 
 // The no-Ethernet serial list as the program carries it.
 QString BuildNoEthernetSerials();
