@@ -20,11 +20,13 @@
 #include "device/StatusBit.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/ProgramFolder.h"
 #include "platform/UiService.h"
 #include "platform/WinSocket.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -862,7 +864,13 @@ void FMain::mnuTooOptions_Click()
         FOptions dialog(this);
         dialog.exec();
     }
-    mdlMain::SaveSettings();
+    // The link already runs with the new settings; a file that refuses them would lose them at
+    // the next start without a word.
+    if (!mdlMain::SaveSettings()) {
+        platform::ui::msgBox(text(160) + QStringLiteral("\r\n") +
+                                 QDir::toNativeSeparators(platform::applicationIniPath()),
+                             MsgButtons::Ok, MsgIcon::Exclamation, ConsoleTitle);
+    }
     if (!mdlMain::UseEthernet && mnuChoose->menuAction()->isVisible()) {
         for (std::size_t i = 1; i < mnuChoMachine.size(); ++i)
             mnuChoMachine[i]->setChecked(false);

@@ -125,6 +125,25 @@ TEST_F(Menus, OptionsAreSavedAndTheMachineMarksFollowTheLink)
     EXPECT_FALSE(window->mnuChoMachine.front()->isChecked());
 }
 
+TEST_F(Menus, OptionsThatCannotBeSavedAreReported)
+{
+    open();
+    const auto pressOk = [this] {
+        whenShown<FOptions>([](FOptions *options) { options->cmdOk->click(); });
+        window->mnuTooOptions->trigger();
+    };
+    pressOk();
+    EXPECT_TRUE(ui.messages.empty());
+
+    QFile(folder.iniPath()).setPermissions(QFileDevice::ReadOwner);
+    pressOk();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages.front().text,
+              QStringLiteral("Error saving settings\r\n") + QDir::toNativeSeparators(folder.iniPath()));
+    EXPECT_EQ(ui.messages.front().icon, platform::MsgIcon::Exclamation);
+    QFile(folder.iniPath()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 TEST_F(Menus, HelpServiceAndExit)
 {
     open();
