@@ -4,6 +4,7 @@
 #include "core/ResourceStrings.h"
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
+#include "device/StatusBit.h"
 #include "platform/Error.h"
 #include "platform/Runtime.h"
 #include "shell/base/mdlMain.h"
@@ -23,7 +24,6 @@ namespace {
 constexpr int32_t FirstImageId = 100;
 constexpr int32_t LastImageId = 200;
 constexpr int32_t FreeForAllSoftware = 26;
-constexpr int AdminLoggedOnBit = 50;
 
 QByteArray loadImageResource(int32_t id)
 {
@@ -74,7 +74,7 @@ SoftwareRecord FindSoftwareByName(const QString &name)
 
 bool SoftwareAllowed(const int32_t &k)
 {
-    return k == FreeForAllSoftware || mdlMain::Device().Bit(AdminLoggedOnBit);
+    return k == FreeForAllSoftware || mdlMain::Device().Bit(AdminLoggedOn);
 }
 
 bool SoftwareOffered(const SoftwareRecord &record)
