@@ -33,6 +33,7 @@
 #include <QPainter>
 #include <QRadialGradient>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -452,7 +453,8 @@ void FMain::showLinkError()
 void FMain::tmrStatusBar_Timer()
 {
     StatusBarPanel *status = panel(QStringLiteral("Status"));
-    const bool connected = mDevice && mDevice->Connected();
+    // Status bits not yet read from a new connection must not light an alarm.
+    const bool connected = mDevice && mDevice->Connected() && !identifying_;
     if (connected && !mDevice->Bit(AutodiagnosticHealthy)) {
         if (status->tag.isEmpty()) {
             status->setPicture(imlStatusBar.value(QStringLiteral("redl")));
@@ -522,6 +524,7 @@ void FMain::mDevice_NewRAMData()
 
 void FMain::mDevice_ConnectionStatusChanged()
 {
+    const QScopedValueRollback<bool> identifying(identifying_, true);
     StatusBarPanel *onChip = panel(QStringLiteral("OnChip"));
     StatusBarPanel *version = panel(QStringLiteral("FW_Version"));
     StatusBarPanel *serial = panel(QStringLiteral("SN"));

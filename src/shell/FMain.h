@@ -148,4 +148,7 @@ private:
     QPointer<FDeviceSettings> deviceSettings_;
     bool adminShownInMenus_ = false;
     bool watchdogErrorShown_ = false;
+    // Set while a connection change is being handled: the device announces it before it stores
+    // the rest of the status block, and the firmware check may wait for the user meanwhile.
+    bool identifying_ = false;
 };

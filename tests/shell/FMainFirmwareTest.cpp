@@ -114,8 +114,17 @@ TEST_F(Firmware, DeclinedUpgradeIsReported)
     installDownload(true);
     sim.setIdentity(CarriedVersion - 1, OwnApplication, "XR-S-999001");
     ui.queueMessageAnswer(MsgResult::No);
+    // While a box waits, the status bar keeps ticking before the new connection's status bits
+    // are stored: a healthy device must not show an alarm meanwhile.
+    QStringList statusWhileAsking;
+    ui.onMessage = [this, &statusWhileAsking](const platform::MessageBoxRequest &) {
+        window->tmrStatusBar_Timer();
+        statusWhileAsking << panelText("Status");
+    };
     open();
+    ui.onMessage = nullptr;
     EXPECT_EQ(ui.messageTexts(), (QStringList{Upgrade, Older}));
+    EXPECT_EQ(statusWhileAsking, (QStringList{QString(), QString()}));
     EXPECT_EQ(seen.runs, 0);
     EXPECT_TRUE(writesTo(205).isEmpty());
 }
