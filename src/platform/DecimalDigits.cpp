@@ -8,7 +8,7 @@ namespace platform {
 DecimalDigits::DecimalDigits(double magnitude, int significantDigits)
 {
     if (magnitude == 0) {
-        digits_ = "0";
+        digits_.assign(1, '0');
         return;
     }
     // to_chars, unlike printf, ignores the process locale: the mark is always "." and "e".
@@ -32,7 +32,7 @@ void DecimalDigits::roundToFraction(int fractionDigits)
     if (keep >= static_cast<long>(digits_.size()))
         return;
     if (keep < 0) {
-        digits_ = "0";
+        digits_.assign(1, '0');
         point_ = 1;
         return;
     }
@@ -50,7 +50,7 @@ void DecimalDigits::roundToFraction(int fractionDigits)
         }
     }
     if (digits_.find_first_not_of('0') == std::string::npos) {
-        digits_ = "0";
+        digits_.assign(1, '0');
         point_ = 1;
     }
 }
