@@ -1,28 +1,15 @@
 #include "core/PanelRegistry.h"
+#include "CountingPanel.h"
 #include "core/IApplication.h"
 
 #include <QPointer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
-namespace {
-
-class FakePanel : public QWidget, public IApplication {
-public:
-    using QWidget::QWidget;
-    void ApplySetting(Setting &) override {}
-    void SaveSetting(Setting &) override {}
-    void GetFocus() override {}
-    void Closing() override { ++closings; }
-    void Reopening() override {}
-    int closings = 0;
-};
-
-}  // namespace
-
 TEST(PanelRegistry, CreatesRegisteredPanelsByClassIdentifier)
 {
-    panelRegistry::registerPanel(QStringLiteral("Varix.UCKVR"), [](QWidget *parent) { return new FakePanel(parent); });
+    panelRegistry::registerPanel(QStringLiteral("Varix.UCKVR"),
+                                 [](QWidget *parent) { return new CountingPanel(parent); });
     QWidget host;
     QWidget *panel = panelRegistry::createPanel(QStringLiteral("varix.uckvr"), &host);
     ASSERT_NE(panel, nullptr);
@@ -30,7 +17,7 @@ TEST(PanelRegistry, CreatesRegisteredPanelsByClassIdentifier)
     IApplication *application = panelRegistry::applicationOf(panel);
     ASSERT_NE(application, nullptr);
     application->Closing();
-    EXPECT_EQ(static_cast<FakePanel *>(panel)->closings, 1);
+    EXPECT_EQ(static_cast<CountingPanel *>(panel)->closings, 1);
 
     EXPECT_EQ(panelRegistry::createPanel(QStringLiteral("Varix.Other"), &host), nullptr);
     EXPECT_EQ(panelRegistry::createPanel(QString(), &host), nullptr);

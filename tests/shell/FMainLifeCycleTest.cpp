@@ -1,3 +1,4 @@
+#include "CountingPanel.h"
 #include "FMainTestFixture.h"
 #include "core/IApplication.h"
 #include "core/mdlTools.h"
@@ -10,18 +11,6 @@
 #include <cmath>
 
 namespace {
-
-// A panel that only counts what the shell asks of it.
-class CountingPanel : public QWidget, public IApplication {
-public:
-    using QWidget::QWidget;
-    void ApplySetting(Setting &) override {}
-    void SaveSetting(Setting &) override {}
-    void GetFocus() override {}
-    void Closing() override { ++closings; }
-    void Reopening() override {}
-    int closings = 0;
-};
 
 class LifeCycle : public MainWindowTest {
 protected:
