@@ -113,6 +113,11 @@ QString DeviceSim::errorString() const
 
 void DeviceSim::onSerialBytes(QByteArray &buffer, bool lineIdle)
 {
+    // A device at a fixed speed hears only noise from a line set to another one.
+    if (lineSpeed_ > 0 && pty_->lineSpeed() != lineSpeed_) {
+        buffer.clear();
+        return;
+    }
     if (bootLoaders_->takesRawBytes()) {
         onRawBytes(Link::Serial, nullptr, buffer, lineIdle);
         return;
@@ -364,6 +369,11 @@ void DeviceSim::setWrongCrc(bool on)
 void DeviceSim::setForeignUnit(bool on)
 {
     foreignUnit_ = on;
+}
+
+void DeviceSim::setLineSpeed(int baud)
+{
+    lineSpeed_ = baud;
 }
 
 void DeviceSim::pullCable()

@@ -83,6 +83,7 @@ public:
     void setSplitReplyMs(int ms);               // replies leave in two pieces this far apart (0 = whole)
     void setWrongCrc(bool on);                  // RTU replies carry a spoilt CRC
     void setForeignUnit(bool on);               // replies carry another unit address
+    void setLineSpeed(int baud);                // serial bytes at any other speed are noise (0 = any speed)
     void pullCable();                           // the pty disappears: the client's side reads EIO, the link goes
     bool plugCable();                           // a fresh pty behind the same dosdevices link
     bool setRefuseConnections(bool on);         // stop listening (connections are refused) or listen again
@@ -124,6 +125,7 @@ private:
     int splitReplyMs_ = 0;
     bool wrongCrc_ = false;
     bool foreignUnit_ = false;
+    int lineSpeed_ = 0;
     bool resetMidway_ = false;
 };
 

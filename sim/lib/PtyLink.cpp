@@ -1,4 +1,5 @@
 #include "PtyLink.h"
+#include "PtyLineSpeed.h"
 
 #include <QDir>
 #include <QFile>
@@ -113,6 +114,12 @@ void PtyLink::readAvailable()
         return;
     gap_.start();
     receiver_(buffer_, false);
+}
+
+int PtyLink::lineSpeed() const
+{
+    // The line settings belong to the terminal, so the link's own slave descriptor sees the client's.
+    return ptyLineSpeed(slaveKeeper_);
 }
 
 void PtyLink::write(const QByteArray &bytes)

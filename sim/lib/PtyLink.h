@@ -34,6 +34,8 @@ public:
     QString errorString() const { return error_; }
 
     void write(const QByteArray &bytes);
+    // The speed the client's side of the line is set to; 0 while closed.
+    int lineSpeed() const;
 
 private:
     void readAvailable();

@@ -1,5 +1,6 @@
 #include "CommPort.h"
 
+#include "SerialLineSpeed.h"
 #include "platform/SerialPorts.h"
 
 #include <QDeadlineTimer>
@@ -16,30 +17,13 @@
 
 namespace {
 
+// The line format; a default-built one is 8 data bits, no parity, one stop bit.
 struct LineSettings {
-    speed_t speed = B0;
     int32_t baud = 0;
     tcflag_t dataBits = CS8;
     tcflag_t parity = 0;
     bool twoStopBits = false;
 };
-
-speed_t speedFor(int32_t baud)
-{
-    static const struct {
-        int32_t baud;
-        speed_t speed;
-    } speeds[] = {{50, B50},         {75, B75},         {110, B110},        {134, B134},       {150, B150},
-                  {200, B200},       {300, B300},       {600, B600},        {1200, B1200},     {1800, B1800},
-                  {2400, B2400},     {4800, B4800},     {9600, B9600},      {19200, B19200},   {38400, B38400},
-                  {57600, B57600},   {115200, B115200}, {230400, B230400},  {460800, B460800}, {500000, B500000},
-                  {576000, B576000}, {921600, B921600}, {1000000, B1000000}};
-    for (const auto &entry : speeds) {
-        if (entry.baud == baud)
-            return entry.speed;
-    }
-    return B0;
-}
 
 // "baud,parity,data,stop" as the communications API builds a line setting from it.
 bool parseSettings(const QString &text, LineSettings &out)
@@ -49,8 +33,7 @@ bool parseSettings(const QString &text, LineSettings &out)
         return false;
     bool ok = false;
     out.baud = fields[0].trimmed().toInt(&ok);
-    out.speed = speedFor(out.baud);
-    if (!ok || out.speed == B0)
+    if (!ok || out.baud <= 0)
         return false;
     const QString parity = fields[1].trimmed().toUpper();
     if (parity == QLatin1String("N"))
@@ -78,6 +61,17 @@ bool parseSettings(const QString &text, LineSettings &out)
     else
         return false;
     return true;
+}
+
+// Raw bytes in the given format, no flow control; reads return at once with what is there.
+void applyFormat(termios &tio, const LineSettings &line)
+{
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CLOCAL | CREAD | line.dataBits | line.parity | (line.twoStopBits ? CSTOPB : 0);
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
 }
 
 }  // namespace
@@ -159,33 +153,35 @@ void CommPort::open()
     ::ioctl(fd, TIOCEXCL);
     fd_ = fd;
     baud_ = 0;
+    openingFailed_ = false;
     takeErrorFlags();  // line errors from before this opening are not ours
 
     if (::tcflush(fd_, TCIOFLUSH) != 0) {
-        record(errno, QStringLiteral("CommOpen (PurgeComm)"));
+        failOpening(errno, QStringLiteral("CommOpen (PurgeComm)"));
         return;
     }
     termios tio{};
     if (::tcgetattr(fd_, &tio) != 0) {
-        record(errno, QStringLiteral("CommOpen (GetCommState)"));
+        failOpening(errno, QStringLiteral("CommOpen (GetCommState)"));
         return;
     }
     LineSettings line;
-    if (!parseSettings(Settings, line)) {
-        record(EINVAL, QStringLiteral("CommOpen (BuildCommDCB)"));
-        return;
-    }
-    baud_ = line.baud;
-    ::cfmakeraw(&tio);
-    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-    tio.c_cflag |= CLOCAL | CREAD | line.dataBits | line.parity | (line.twoStopBits ? CSTOPB : 0);
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    ::cfsetispeed(&tio, line.speed);
-    ::cfsetospeed(&tio, line.speed);
+    const bool understood = parseSettings(Settings, line);
+    // Raw whatever else fails: a port left echoing and waiting for line ends carries no reply.
+    applyFormat(tio, understood ? line : LineSettings{});
     if (::tcsetattr(fd_, TCSANOW, &tio) != 0)
-        record(errno, QStringLiteral("CommOpen (SetCommState)"));
+        failOpening(errno, QStringLiteral("CommOpen (SetCommState)"));
+    else if (!understood)
+        failOpening(EINVAL, QStringLiteral("CommOpen (BuildCommDCB)"));
+    else if (const int error = SerialLineSpeed::set(fd_, line.baud))
+        failOpening(error, QStringLiteral("CommOpen (SetCommState)"));
+    baud_ = SerialLineSpeed::current(fd_);
+}
+
+void CommPort::failOpening(int32_t number, const QString &source)
+{
+    record(number, source);
+    openingFailed_ = true;
 }
 
 void CommPort::close()
@@ -201,11 +197,13 @@ void CommPort::close()
 
 void CommPort::setModemLine(int line, bool value, const char *source)
 {
-    // A closed port has no lines; recording that would hide why it did not open.
+    // A closed port has no lines to set.
     if (fd_ < 0)
         return;
     int bits = line;
-    if (::ioctl(fd_, value ? TIOCMBIS : TIOCMBIC, &bits) != 0)
+    // The lines are set right after an opening: where that opening failed in part, its reason
+    // is what the record must keep.
+    if (::ioctl(fd_, value ? TIOCMBIS : TIOCMBIC, &bits) != 0 && !openingFailed_)
         record(errno, QString::fromLatin1(source));
 }
 

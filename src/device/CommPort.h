@@ -4,8 +4,8 @@
 #include <QString>
 #include <cstdint>
 
-// The serial port of the link, over termios: raw bytes, no flow control. It never raises: a
-// failing call is kept in the last-error record and the caller sees only the outcome.
+// The serial port of the link, over termios: raw bytes, no flow control, any line speed. It never
+// raises: a failing call is kept in the last-error record and the caller sees only the outcome.
 class CommPort {
 public:
     struct ErrorRecord {
@@ -27,7 +27,7 @@ public:
     QString Settings;
 
     // Modem lines, set at once and not remembered. A pseudo-terminal has none: the failure is
-    // recorded and otherwise ignored.
+    // recorded (unless the opening itself failed) and otherwise ignored.
     void setRTSEnable(bool value);
     void setDTREnable(bool value);
 
@@ -53,12 +53,15 @@ private:
     void close();
     void setModemLine(int line, bool value, const char *source);
     void record(int32_t number, const QString &source, const QString &description = QString());
+    // A step of the opening failed: the port stays open as it is.
+    void failOpening(int32_t number, const QString &source);
     void recordLineError(int32_t number, const QString &source);
     // Line errors since the last look, as the flags of the communications API.
     uint32_t takeErrorFlags();
 
     int fd_ = -1;
     int32_t baud_ = 0;
+    bool openingFailed_ = false;
     ErrorRecord lastError_;
     struct LineErrorCounts {
         int frame = 0;

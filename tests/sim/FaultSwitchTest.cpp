@@ -63,6 +63,20 @@ TEST_F(SimFixture, WrongCrcAndForeignUnitSpoilRepliesOnly)
     EXPECT_EQ(exchange(*tcp, Link::Tcp, writeReg10, 8).toHex(' '), QByteArray("02 06 00 0a 00 63"));
 }
 
+TEST_F(SimFixture, LineSetToAnotherSpeedIsNoise)
+{
+    // The client leaves the terminal at its initial 38400 baud.
+    auto serial = connect(Link::Serial);
+    ASSERT_TRUE(serial);
+    sim.setLineSpeed(19200);
+    EXPECT_TRUE(exchange(*serial, Link::Serial, writeReg10, 8, 300).isEmpty());
+    EXPECT_TRUE(sim.requests().isEmpty()) << "noise is no request";
+    sim.setLineSpeed(38400);
+    EXPECT_EQ(exchange(*serial, Link::Serial, writeReg10, 8), writeReg10);
+    sim.setLineSpeed(0);
+    EXPECT_EQ(exchange(*serial, Link::Serial, writeReg10, 8), writeReg10);
+}
+
 TEST_F(SimFixture, PulledCableEndsTheClientsPortAndPluggingRestoresIt)
 {
     auto client = connect(Link::Serial);

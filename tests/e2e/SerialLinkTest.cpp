@@ -1,0 +1,65 @@
+#include "RunningConsole.h"
+#include "TempProgramFolder.h"
+#include "device/CDevice.h"
+#include "lib/DeviceSim.h"
+#include "platform/UiService.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The console on the serial link as a technician sets it up: a device at a fixed line speed on a
+// pseudo-terminal, the port and the rate in the INI file.
+class SerialConsole : public ::testing::Test {
+protected:
+    static constexpr int Com = 5;
+    static inline const QString OnChip = QStringLiteral("On chip: Kinetic Vibration Relay");
+
+    void SetUp() override
+    {
+        platform::ui::setResponder(&ui);
+        sim.setIdentity(0xCF, 24, "XR-S-777001");
+        sim.setStatusBit(49, true);
+        ASSERT_FALSE(sim.startSerial(folder.path(), Com).isEmpty()) << sim.errorString().toStdString();
+    }
+
+    void TearDown() override
+    {
+        console.reset();
+        platform::ui::setResponder(nullptr);
+    }
+
+    void start(int baud)
+    {
+        folder.write(QStringLiteral("varix-console.ini"),
+                     "[Connection Settings]\r\nPort number=" + QByteArray::number(Com) +
+                         "\r\nUse Ethernet=0\r\nBaud rate=" + QByteArray::number(baud) + "\r\n");
+        console = std::make_unique<RunningConsole>();
+        ASSERT_NE(console->window, nullptr);
+    }
+
+    bool showsTheDevice(int ms)
+    {
+        return QTest::qWaitFor([this] { return console->connected() && console->panel("OnChip") == OnChip; }, ms);
+    }
+
+    TempProgramFolder folder;
+    devsim::DeviceSim sim;
+    platform::ScriptedResponder ui;
+    std::unique_ptr<RunningConsole> console;
+};
+
+class SerialRate : public SerialConsole, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SerialRate, ConnectsToADeviceAtThatSpeed)
+{
+    sim.setLineSpeed(GetParam());
+    start(GetParam());
+    EXPECT_TRUE(showsTheDevice(5000));
+}
+
+// Rates the options offer or the catalogue downloads at, which the fixed termios table lacks.
+INSTANTIATE_TEST_SUITE_P(OutsideTheTermiosTable, SerialRate, ::testing::Values(28800, 14400, 56000));
+
+}  // namespace
