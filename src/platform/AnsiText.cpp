@@ -12,6 +12,8 @@ constexpr std::array<char16_t, 32> HighControlBlock = {0x20AC, 0x0081, 0x201A, 0
                                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+constexpr char Unknown = '?';
+
 char encodeOne(char16_t unit)
 {
     if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
@@ -20,7 +22,7 @@ char encodeOne(char16_t unit)
         if (HighControlBlock[i] == unit)
             return static_cast<char>(0x80 + i);
     }
-    return '?';
+    return Unknown;
 }
 
 }  // namespace
@@ -48,6 +50,15 @@ QByteArray encode(QStringView text)
         bytes.append(encodeOne(c.unicode()));
     }
     return bytes;
+}
+
+bool canEncode(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c != QLatin1Char(Unknown) && encodeOne(c.unicode()) == Unknown)
+            return false;
+    }
+    return true;
 }
 
 }  // namespace platform::ansi

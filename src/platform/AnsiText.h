@@ -12,5 +12,7 @@ namespace platform::ansi {
 
 QString decode(QByteArrayView bytes);
 QByteArray encode(QStringView text);
+// True when encode() keeps every character of the text.
+bool canEncode(QStringView text);
 
 }  // namespace platform::ansi

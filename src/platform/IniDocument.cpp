@@ -16,6 +16,11 @@ bool hasNonAscii(const QByteArray &bytes)
     return false;
 }
 
+bool readsAsUtf8(const QByteArray &bytes)
+{
+    return bytes.startsWith(Utf8Bom) || (hasNonAscii(bytes) && bytes.isValidUtf8());
+}
+
 bool isBlank(QChar c)
 {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
@@ -73,7 +78,7 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
         doc.byteOrderMark_ = Utf8Bom;
         pos = Utf8Bom.size();
     }
-    doc.utf8_ = !doc.byteOrderMark_.isEmpty() || (hasNonAscii(bytes) && bytes.isValidUtf8());
+    doc.utf8_ = readsAsUtf8(bytes);
     while (pos < bytes.size()) {
         qsizetype end = pos;
         while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
@@ -101,7 +106,7 @@ IniDocument::Line IniDocument::makeLine(const QByteArray &raw) const
     Line line;
     line.raw = raw;
     const QString text = trimBlanks(decode(raw));
-    if (text.isEmpty() || text.front() == QLatin1Char(';') || text.front() == QLatin1Char('#'))
+    if (text.isEmpty() || text.front() == QLatin1Char(';'))
         return line;
     if (text.front() == QLatin1Char('[')) {
         line.kind = Kind::Section;
@@ -128,6 +133,26 @@ QString IniDocument::decode(const QByteArray &bytes) const
 QByteArray IniDocument::encode(const QString &text) const
 {
     return utf8_ ? text.toUtf8() : ansi::encode(text);
+}
+
+IniDocument::Line IniDocument::newLine(const QString &text)
+{
+    if (!utf8_ && !ansi::canEncode(text))
+        switchToUtf8();
+    return makeLine(encode(text));
+}
+
+void IniDocument::keepReadable()
+{
+    if (!utf8_ && readsAsUtf8(serialise()))
+        switchToUtf8();
+}
+
+void IniDocument::switchToUtf8()
+{
+    for (Line &line : lines_)
+        line.raw = ansi::decode(line.raw).toUtf8();
+    utf8_ = true;
 }
 
 int IniDocument::findSection(const QString &section) const
@@ -197,24 +222,25 @@ void IniDocument::setValue(const QString &section, const QString &key, const QSt
     const QString keyName = trimBlanks(key);
     int header = findSection(sectionName);
     if (header < 0) {
-        lines_.push_back(makeLine(encode(QLatin1Char('[') + sectionName + QLatin1Char(']'))));
+        lines_.push_back(newLine(QLatin1Char('[') + sectionName + QLatin1Char(']')));
         header = static_cast<int>(lines_.size()) - 1;
     }
     const int existing = findKey(header, keyName);
     // An existing line keeps the file's spelling of the key.
     const QString name = existing >= 0 ? lines_[existing].name : keyName;
-    Line line = makeLine(encode(name + QLatin1Char('=') + storedValue(value)));
+    Line line = newLine(name + QLatin1Char('=') + storedValue(value));
     if (existing >= 0) {
         lines_[existing] = std::move(line);
-        return;
+    } else {
+        int insertAt = header + 1;
+        const int end = sectionEnd(header);
+        for (int i = header + 1; i < end; ++i) {
+            if (lines_[i].kind == Kind::Key)
+                insertAt = i + 1;
+        }
+        lines_.insert(lines_.begin() + insertAt, std::move(line));
     }
-    int insertAt = header + 1;
-    const int end = sectionEnd(header);
-    for (int i = header + 1; i < end; ++i) {
-        if (lines_[i].kind == Kind::Key)
-            insertAt = i + 1;
-    }
-    lines_.insert(lines_.begin() + insertAt, std::move(line));
+    keepReadable();
 }
 
 bool IniDocument::removeKey(const QString &section, const QString &key)
@@ -227,6 +253,7 @@ bool IniDocument::removeKey(const QString &section, const QString &key)
         lines_.erase(lines_.begin() + line);
         removed = true;
     }
+    keepReadable();
     return removed;
 }
 
@@ -237,6 +264,7 @@ bool IniDocument::removeSection(const QString &section)
         lines_.erase(lines_.begin() + header, lines_.begin() + sectionEnd(header));
         removed = true;
     }
+    keepReadable();
     return removed;
 }
 

@@ -16,7 +16,9 @@ class IniDocument {
 public:
     // Lines may end with CR LF, LF or CR. A file with a UTF-8 byte-order mark, or whose bytes are
     // valid UTF-8 beyond plain ASCII (as Linux editors save it), is read and written as UTF-8;
-    // any other file as 8-bit text, so that no byte is lost.
+    // any other file as 8-bit text, so that no byte is lost. A change keeps the file's encoding
+    // unless 8-bit text cannot hold the new text or the result would read as UTF-8; the document
+    // then becomes UTF-8 as a whole, so that every value reads back as it was written.
     static IniDocument parse(const QByteArray &bytes);
     QByteArray serialise() const;
 
@@ -48,6 +50,9 @@ private:
     Line makeLine(const QByteArray &raw) const;
     QString decode(const QByteArray &bytes) const;
     QByteArray encode(const QString &text) const;
+    Line newLine(const QString &text);
+    void keepReadable();
+    void switchToUtf8();
     // Index of the first header of the section, or -1; the section's lines end before sectionEnd.
     int findSection(const QString &section) const;
     int sectionEnd(int header) const;

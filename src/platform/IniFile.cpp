@@ -160,8 +160,7 @@ bool validKey(const QString &key)
 {
     const QString name = key.trimmed();
     return !name.isEmpty() && !name.contains(QLatin1Char('=')) && !hasLineBreak(key) &&
-           !name.startsWith(QLatin1Char('[')) && !name.startsWith(QLatin1Char(';')) &&
-           !name.startsWith(QLatin1Char('#'));
+           !name.startsWith(QLatin1Char('[')) && !name.startsWith(QLatin1Char(';'));
 }
 
 // The names fit a buffer of bufferSize characters: each name with its terminator, and one more
@@ -204,7 +203,8 @@ int32_t readInt(const QString &file, const QString &section, const QString &key,
     QMutexLocker lock(&mutex);
     const auto document = loadForReading(file);
     const auto found = document ? document->value(section, key) : std::nullopt;
-    if (!found)
+    // An empty value counts as missing; any other value without digits reads as 0.
+    if (!found || found->isEmpty())
         return defaultValue;
     const QString &text = *found;
     qsizetype pos = 0;
@@ -219,7 +219,7 @@ int32_t readInt(const QString &file, const QString &section, const QString &key,
             return defaultValue;
     }
     if (pos == firstDigit)
-        return defaultValue;
+        return 0;
     number = negative ? -number : number;
     if (number > INT32_MAX)
         return defaultValue;

@@ -9,7 +9,8 @@
 // without case, names and values trimmed, the first of duplicate sections and keys wins, a value
 // in matching quotes loses them, comments and unknown lines and their order survive a write, CR LF
 // line ends, 8-bit text (UTF-8 when the file starts with a byte-order mark or its bytes are valid
-// UTF-8 beyond ASCII), and every write replaces the file atomically.
+// UTF-8 beyond ASCII, or when only UTF-8 holds what is written), and every write replaces the
+// file atomically. Only ";" starts a comment line.
 namespace platform::ini {
 
 // A value longer than bufferSize - 1 characters comes back cut to that length; a value holding a
@@ -18,9 +19,9 @@ namespace platform::ini {
 QString readString(const QString &file, const QString &section, const QString &key, const QString &defaultValue,
                    int bufferSize = 999);
 
-// The leading (optionally signed) decimal digits of the value; defaultValue when the key is missing
-// or holds no digits. The result is what a 32-bit profile reader returns (70000 stays 70000); a
-// number beyond 32 bits gives defaultValue.
+// The leading (optionally signed) decimal digits of the value; 0 when the value holds none, and
+// defaultValue when the key is missing or its value empty. The result is what a 32-bit profile
+// reader returns (70000 stays 70000); a number beyond 32 bits gives defaultValue.
 int32_t readInt(const QString &file, const QString &section, const QString &key, int32_t defaultValue);
 
 // Section names in file order, each once, as far as they fit in bufferSize characters (each name
@@ -32,9 +33,9 @@ QStringList keyNames(const QString &file, const QString &section, int bufferSize
 
 // Sets a key, creating the file and section when missing. False when the file cannot be read or
 // written (a read-only file stays as it is), or when a name would not read back: an empty name, a
-// section name with "]", a key name with "=" or beginning with "[", ";" or "#", a line break in a
-// name. Line breaks in the value become blanks; a value with outer blanks or enclosing quotes is
-// written in double quotes, so every value reads back as it was written.
+// section name with "]", a key name with "=" or beginning with "[" or ";", a line break in a name.
+// Line breaks in the value become blanks; a value with outer blanks or enclosing quotes is written
+// in double quotes, so every value reads back as it was written.
 bool writeString(const QString &file, const QString &section, const QString &key, const QString &value);
 
 // Removes a key or a whole section. True when the key or section is gone afterwards (also when it

@@ -19,7 +19,7 @@ TEST(mdlToolsIni, EmptyFileMeansTheApplicationIni)
     EXPECT_TRUE(folder.read(QStringLiteral("varix-console.ini")).contains("Data Format=0.00"));
 }
 
-TEST(mdlToolsIni, IntegersOutsideSixteenBitsGiveTheDefault)
+TEST(mdlToolsIni, IntegersOutsideSixteenBitsGiveTheDefaultAndNoDigitsZero)
 {
     TempProgramFolder folder;
     const QString file = folder.file(QStringLiteral("other.ini"));
@@ -27,7 +27,7 @@ TEST(mdlToolsIni, IntegersOutsideSixteenBitsGiveTheDefault)
     const struct {
         const char *key;
         int16_t expected;
-    } cases[] = {{"big", 7}, {"lead", 12}, {"neg", -32768}, {"word", 7}, {"missing", 7}};
+    } cases[] = {{"big", 7}, {"lead", 12}, {"neg", -32768}, {"word", 0}, {"missing", 7}};
     for (const auto &c : cases)
         EXPECT_EQ(mdlTools::ReadIniInt(QStringLiteral("S"), QString::fromLatin1(c.key), 7, file), c.expected) << c.key;
 }

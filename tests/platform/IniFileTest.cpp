@@ -29,7 +29,7 @@ const QByteArray MixedFile = "; leading comment\r\n"
                              "[ Setting ]\r\n"
                              "  Win State =  2  \r\n"
                              "win state=9\r\n"
-                             "# hash comment=not a key\r\n"
+                             "#hash=an ordinary key\r\n"
                              "; semi comment=not a key\r\n"
                              "Quoted=\"  padded  \"\r\n"
                              "Single='x'\r\n"
@@ -61,8 +61,8 @@ TEST_F(IniFileTest, ReadsLikeTheProfileFunctions)
         {"Setting", "NoEquals", "<none>"},        // a key without "=" has no value
         {"Setting", "Empty", ""},                 // an empty value is a value
         {"Setting", "Equals", "a=b"},             // only the first "=" separates
-        {"Setting", "# hash comment", "<none>"},  // comments are not keys
-        {"Setting", "; semi comment", "<none>"},
+        {"Setting", "; semi comment", "<none>"},  // only ";" starts a comment
+        {"Setting", "#hash", "an ordinary key"},
         {"Setting", "OnlyInSecond", "<none>"},  // the first of duplicate sections wins
         {"Other", "Key", "other"},
         {"Missing", "Key", "<none>"},
@@ -73,7 +73,7 @@ TEST_F(IniFileTest, ReadsLikeTheProfileFunctions)
 
     EXPECT_EQ(ini::sectionNames(path), (QStringList{"Setting", "Other"}));
     EXPECT_EQ(ini::keyNames(path, "SETTING"),
-              (QStringList{"Win State", "Quoted", "Single", "HalfQuote", "NoEquals", "Empty", "Equals"}));
+              (QStringList{"Win State", "#hash", "Quoted", "Single", "HalfQuote", "NoEquals", "Empty", "Equals"}));
     EXPECT_EQ(ini::readString(folder.file("absent.ini"), "Setting", "Win State", "dflt"), "dflt");
 }
 
@@ -99,12 +99,13 @@ TEST_F(IniFileTest, LineEndsOfEveryKind)
 TEST_F(IniFileTest, IntegersReadTheLeadingDigits)
 {
     put("[N]\nplain=42\nneg=-17\nplus=+5\ntrail=12abc\nbig=70000\nhuge=99999999999\n"
-        "word=abc\nempty=\nquoted=\"7\"\nspaced=  8  \nmin=-2147483648\n");
+        "word=abc\nsign=-\nempty=\nquoted=\"7\"\nspaced=  8  \nmin=-2147483648\n");
     const struct {
         const char *key;
         int32_t expected;
-    } cases[] = {{"plain", 42}, {"neg", -17},  {"plus", 5},   {"trail", 12}, {"big", 70000},     {"huge", -1},
-                 {"word", -1},  {"empty", -1}, {"quoted", 7}, {"spaced", 8}, {"min", INT32_MIN}, {"absent", -1}};
+    } cases[] = {{"plain", 42}, {"neg", -17},       {"plus", 5},   {"trail", 12}, {"big", 70000},
+                 {"huge", -1},  {"word", 0},        {"sign", 0},   {"empty", -1}, {"quoted", 7},
+                 {"spaced", 8}, {"min", INT32_MIN}, {"absent", -1}};
     for (const auto &c : cases)
         EXPECT_EQ(ini::readInt(path, "N", c.key, -1), c.expected) << c.key;
     EXPECT_EQ(ini::readInt(folder.file("absent.ini"), "N", "plain", 3), 3);
@@ -158,6 +159,9 @@ TEST_F(IniFileTest, ValuesReadBackAsWritten)
         ASSERT_TRUE(ini::writeString(path, "V", "k", value));
         EXPECT_EQ(ini::readString(path, "V", "k", "<none>"), value);
     }
+    // A key may begin with "#": only ";" starts a comment.
+    ASSERT_TRUE(ini::writeString(path, "V", "#k", "v"));
+    EXPECT_EQ(read("V", "#k"), "v");
     // Line breaks in a value would split the line: they become blanks.
     ASSERT_TRUE(ini::writeString(path, "V", "k", "one\r\n[Injected]\nx=1"));
     EXPECT_EQ(read("V", "k"), "one  [Injected] x=1");
@@ -170,8 +174,11 @@ TEST_F(IniFileTest, FilesAreEightBitText)
     ASSERT_TRUE(ini::writeString(path, "Einheit", "Weg", "µm"));
     EXPECT_EQ(bytes(), "[Einheit]\r\nTemperatur=\xB0"
                        "C\r\nWeg=\xB5m\r\n");
+    // Text that 8 bits cannot hold turns the whole file into UTF-8 rather than into "??".
     ASSERT_TRUE(ini::writeString(path, "Einheit", "Sign", "日本"));
-    EXPECT_EQ(read("Einheit", "Sign"), "??");
+    EXPECT_EQ(read("Einheit", "Sign"), "日本");
+    EXPECT_EQ(bytes(), "[Einheit]\r\nTemperatur=\xC2\xB0"
+                       "C\r\nWeg=\xC2\xB5m\r\nSign=\xE6\x97\xA5\xE6\x9C\xAC\r\n");
 
     put("[\xC4]\r\nSchl\xFC"
         "ssel=Wert \x80\r\n");
@@ -238,15 +245,8 @@ TEST_F(IniFileTest, FailedWritesLoseNothing)
     EXPECT_FALSE(ini::writeString(folder.file("no/such/folder.ini"), "A", "k", "v"));
     // Names that would not read back are refused and leave the file alone.
     ::chmod(QFile::encodeName(path).constData(), 0644);
-    for (const auto &[section, key] : std::initializer_list<std::pair<const char *, const char *>>{{"", "k"},
-                                                                                                   {"A", ""},
-                                                                                                   {"A]", "k"},
-                                                                                                   {"A", "k=v"},
-                                                                                                   {"A", "[k"},
-                                                                                                   {"A", ";k"},
-                                                                                                   {"A", "#k"},
-                                                                                                   {"A\n", "k"},
-                                                                                                   {"A", "k\r"}})
+    for (const auto &[section, key] : std::initializer_list<std::pair<const char *, const char *>>{
+             {"", "k"}, {"A", ""}, {"A]", "k"}, {"A", "k=v"}, {"A", "[k"}, {"A", ";k"}, {"A\n", "k"}, {"A", "k\r"}})
         EXPECT_FALSE(ini::writeString(path, section, key, "x")) << section << "/" << key;
     EXPECT_EQ(bytes(), "[A]\r\nk=old\r\n");
 }

@@ -186,7 +186,7 @@ TEST(mdlMainSettings, DamagedIniKeepsWhatItDoesNotUnderstand)
         EXPECT_EQ(mdlMain::BaudRate, 115200);  // a key without "=" has no value
         EXPECT_EQ(mdlMain::TCPPort, 0);        // a text that is no number reads as 0
         EXPECT_TRUE(mdlMain::UseEthernet);     // the first of duplicate keys wins
-        EXPECT_TRUE(mdlMain::IncludeHeader);   // no digits: the default
+        EXPECT_FALSE(mdlMain::IncludeHeader);  // no digits: 0
         EXPECT_EQ(mdlMain::CommentChar, "#");
         EXPECT_EQ(mdlMain::DataFormat, "0.00");
     };
@@ -209,7 +209,7 @@ TEST(mdlMainSettings, DamagedIniKeepsWhatItDoesNotUnderstand)
                                                                 "[Setting]\r\n"
                                                                 "Win State=2\r\n"
                                                                 "[Data Export]\r\n"
-                                                                "Include Header=1\r\n"
+                                                                "Include Header=0\r\n"
                                                                 "Comment Character=#\r\n"
                                                                 "Data Format=0.00\r\n"
                                                                 "[CONNECTION SETTINGS]\r\n"
