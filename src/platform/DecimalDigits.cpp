@@ -1,5 +1,6 @@
 #include "DecimalDigits.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 
@@ -11,19 +12,23 @@ DecimalDigits::DecimalDigits(double magnitude, int significantDigits)
         digits_.assign(1, '0');
         return;
     }
-    // to_chars, unlike printf, ignores the process locale: the mark is always "." and "e".
-    char text[64];
+    // to_chars, unlike printf, ignores the process locale: the mark is always "." and "e". The
+    // scan stays within what was written, and the buffer's last byte stays NUL for atoi.
+    char text[64] = {};
     const auto written =
-        std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, significantDigits - 1);
-    *written.ptr = '\0';
-    const char *exponentMark = text;
-    while (*exponentMark != 'e')
-        ++exponentMark;
+        std::to_chars(text, text + sizeof text - 1, magnitude, std::chars_format::scientific, significantDigits - 1);
+    const char *exponentMark = std::find(text, written.ptr, 'e');
     for (const char *c = text; c != exponentMark; ++c) {
         if (*c != '.')
             digits_ += *c;
     }
-    point_ = std::atoi(exponentMark + 1) + 1;
+    point_ = (exponentMark == written.ptr ? 0 : std::atoi(exponentMark + 1)) + 1;
+}
+
+void DecimalDigits::shift(int powerOfTen)
+{
+    if (!isZero())
+        point_ += powerOfTen;
 }
 
 void DecimalDigits::roundToFraction(int fractionDigits)

@@ -11,6 +11,9 @@ class DecimalDigits {
 public:
     DecimalDigits(double magnitude, int significantDigits);
 
+    // Multiplies by a power of ten, exactly: the digits stay, the point moves.
+    void shift(int powerOfTen);
+
     // Rounds to the given number of digits after the decimal point.
     void roundToFraction(int fractionDigits);
     // Moves the decimal point so that integerDigits digits stand before it, as a mantissa does;

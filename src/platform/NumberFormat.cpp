@@ -244,7 +244,6 @@ QString NumberFormat::applySection(const Section &s, double magnitude, bool nega
         return out;
     }
 
-    const double scaled = magnitude * std::pow(100.0, s.percent) / std::pow(1000.0, s.scaleThousands);
     int integerPlaces = 0;
     for (const Token &t : s.integer)
         integerPlaces += t.kind == Kind::Digit;
@@ -252,7 +251,9 @@ QString NumberFormat::applySection(const Section &s, double magnitude, bool nega
     for (const Token &t : s.fraction)
         fractionPlaces += t.kind == Kind::Digit;
 
-    DecimalDigits digits(scaled, 15);
+    // Scaled in decimal rather than in binary, which would overflow for a pattern full of "%".
+    DecimalDigits digits(magnitude, 15);
+    digits.shift(2 * s.percent - 3 * s.scaleThousands);
     int exponent = 0;
     if (s.hasExponent) {
         exponent = digits.normalise(integerPlaces);

@@ -31,6 +31,9 @@ template <typename Convert> auto wholeOrZero(Convert convert, double value) -> d
     }
 }
 
+// The number the format sample shows.
+constexpr double SampleNumber = 100000.0 / 7.0;
+
 template <typename Widget> Widget *named(Widget *widget, const QString &name)
 {
     widget->setObjectName(name);
@@ -96,12 +99,15 @@ void FOptions::buildLayout()
     connection->addWidget(txtPort, 1, 2);
 
     auto *dataExport = new QGridLayout(fra[1]);
-    dataExport->addWidget(chkHeader, 0, 0, 1, 3);
+    dataExport->addWidget(chkHeader, 0, 0, 1, 2);
     dataExport->addWidget(lbl[0], 1, 0);
-    dataExport->addWidget(txtCommentChr, 1, 1, 1, 2);
+    dataExport->addWidget(txtCommentChr, 1, 1);
     dataExport->addWidget(lbl[1], 2, 0);
     dataExport->addWidget(txtFormat, 2, 1);
-    dataExport->addWidget(lblFormatSample, 2, 2);
+    // The sample goes under the format, as wide as the box; a longer one is cut at the dialog's
+    // edge instead of widening the dialog, which a format full of "%" would take beyond the screen.
+    dataExport->addWidget(lblFormatSample, 3, 1);
+    lblFormatSample->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     lbl[0]->setBuddy(txtCommentChr);
     lbl[1]->setBuddy(txtFormat);
 
@@ -160,7 +166,7 @@ void FOptions::optSerialPort_Click()
 void FOptions::txtFormat_Change()
 {
     try {
-        lblFormatSample->setText(platform::runtime::format(100000.0 / 7.0, txtFormat->text()));
+        lblFormatSample->setText(platform::runtime::format(SampleNumber, txtFormat->text()));
         formatValid_ = true;
     } catch (const platform::Error &) {
         lblFormatSample->setText(QStringLiteral("---"));

@@ -146,3 +146,37 @@ TEST_F(NumberFormatTest, NonFiniteValuesAreNamed)
 }
 
 }  // namespace
+
+namespace {
+
+QString repeated(const char *text, int times)
+{
+    return QString::fromLatin1(text).repeated(times);
+}
+
+}  // namespace
+
+// Each "%" multiplies by 100 and each scaling comma divides by 1000 in decimal, so patterns that
+// push a value beyond the range of a double still format it exactly and never read out of bounds.
+TEST_F(NumberFormatTest, ScalingBeyondTheDoubleRange)
+{
+    const QString percents = repeated("%", 160);
+    const struct {
+        double value;
+        QString pattern;
+        QString text;
+    } cases[] = {
+        {1.5, "0" + percents, "15" + repeated("0", 319) + percents},
+        {-1.5, "0" + percents, "-15" + repeated("0", 319) + percents},
+        {0, "0" + percents, "0" + percents},
+        {1e300, "0.00E+00" + percents, "1.00E+620" + percents},
+        {1.5, "0" + repeated(",", 120) + ".0", "0.0"},
+        {1.5, "0" + repeated(",", 120) + ".000E+00", "1.500E-360"},
+        {std::numeric_limits<double>::infinity(), "0" + percents, "Infinity"},
+        {-std::numeric_limits<double>::infinity(), "0" + percents, "-Infinity"},
+        {std::numeric_limits<double>::quiet_NaN(), "0" + percents, "NaN"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(runtime::format(c.value, c.pattern), c.text)
+            << c.value << " with " << c.pattern.left(20).toStdString();
+}

@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -168,6 +169,22 @@ TEST_F(Options, AFormatThatCannotBeAppliedIsStoredAsScientific)
         EXPECT_FALSE(mdlMain::IncludeHeader);
         mdlMain::IncludeHeader = true;
     }
+}
+
+TEST_F(Options, ALongSampleKeepsTheDialogsSize)
+{
+    FOptions dialog;
+    dialog.show();
+    QTest::qWait(10);
+    const QSize before = dialog.size();
+    const QString percents = QString(160, QLatin1Char('%'));
+    setText(dialog.txtFormat, QStringLiteral("0") + percents);
+    QTest::qWait(10);
+    // 100000 / 7 to 15 digits, moved 320 places to the left.
+    EXPECT_EQ(dialog.lblFormatSample->text(),
+              QStringLiteral("142857142857143") + QString(310, QLatin1Char('0')) + percents);
+    EXPECT_EQ(dialog.size(), before);
+    EXPECT_LE(dialog.minimumSizeHint().width(), dialog.screen()->availableGeometry().width());
 }
 
 TEST_F(Options, OkWithEthernetReopensTheLinkOverTcpAndPolls)
