@@ -56,6 +56,8 @@ QComboBox *scaleBox(const QString &name)
     auto *box = named(new QComboBox, name);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    // Typing 1, 2 or 5 must apply that scale, not an item that begins with it.
+    box->setCompleter(nullptr);
     box->addItems(ScaleItems);
     box->setMinimumContentsLength(6);
     return box;

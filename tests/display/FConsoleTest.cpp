@@ -6,6 +6,7 @@
 #include "platform/UiService.h"
 #include "shell/base/mdlMain.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -162,6 +163,29 @@ TEST_F(ConsolePanel, EditsApplyDebouncedAndBadNumbersChangeNothing)
     EXPECT_FLOAT_EQ(track->YScale(), 1);
     EXPECT_FLOAT_EQ(track->YOffset(), 1.25f);
     EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ConsolePanel, ScaleBoxesApplyWhatIsTypedWithoutCompletingIt)
+{
+    const auto track = addTrack(QStringLiteral("X"));
+    open();
+    const std::pair<const char *, std::function<float()>> boxes[] = {
+        {"cboXScale", [this] { return scope->XScale(); }},
+        {"cboYScale", [&track] { return track->YScale(); }},
+    };
+    for (const auto &[name, applied] : boxes) {
+        auto *box = control<QComboBox>(QString::fromLatin1(name));
+        QApplication::setActiveWindow(panel());
+        box->setFocus();
+        ASSERT_TRUE(box->lineEdit()->hasFocus()) << "completion works only in the focused box";
+        for (const char *typed : {"1", "2", "5", "10", "20", "50"}) {
+            box->lineEdit()->selectAll();
+            QTest::keyClicks(box->lineEdit(), QString::fromLatin1(typed));
+            panel()->tmrApply_Timer();
+            EXPECT_EQ(box->currentText(), QString::fromLatin1(typed)) << name;
+            EXPECT_FLOAT_EQ(applied(), std::stof(typed)) << name;
+        }
+    }
 }
 
 TEST_F(ConsolePanel, MeasuresTenSamplesAndTenMilliseconds)
