@@ -33,15 +33,19 @@ std::optional<QString> nextLine(QIODevice &in)
     return platform::ansi::decode(bytes);
 }
 
-// Numbers as the user's locale writes them, else with a decimal point or a decimal comma.
-// Thousands separators are refused: "1,500" from a decimal-comma locale must not read as 1500.
+// Numbers as the export writes them in the user's locale (thousands separators and trailing "%"
+// included), else with a decimal point or a decimal comma. The user's locale comes first, so
+// "1,500" is 1500 where the comma groups thousands and 1.5 where it is the decimal comma.
 class NumberReader {
 public:
-    NumberReader() : user_(withoutGrouping(platform::runtime::userLocale())), plain_(withoutGrouping(QLocale::c())) {}
+    NumberReader() : user_(platform::runtime::userLocale()), plain_(withoutGrouping(QLocale::c())) {}
 
     float read(const QString &field, int lineNumber, int column) const
     {
-        const QString text = field.trimmed();
+        QString text = field.trimmed();
+        int percent = 0;
+        for (; text.endsWith(QLatin1Char('%')); ++percent)
+            text.chop(1);
         auto value = readWith(user_, text);
         if (!value)
             value = readWith(plain_, text);
@@ -51,10 +55,14 @@ public:
             throw platform::Error(
                 platform::err::TypeMismatch, source(),
                 QStringLiteral("Line %1, column %2: \"%3\" is not a number").arg(lineNumber).arg(column).arg(field));
+        for (; percent > 0; --percent)
+            *value /= 100;
         if (std::fabs(*value) > FLT_MAX)
-            throw platform::Error(
-                platform::err::Overflow, source(),
-                QStringLiteral("Line %1, column %2: %3 is out of range").arg(lineNumber).arg(column).arg(text));
+            throw platform::Error(platform::err::Overflow, source(),
+                                  QStringLiteral("Line %1, column %2: %3 is out of range")
+                                      .arg(lineNumber)
+                                      .arg(column)
+                                      .arg(field.trimmed()));
         return static_cast<float>(*value);
     }
 

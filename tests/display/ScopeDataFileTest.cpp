@@ -1,5 +1,6 @@
 #include "display/ScopeDataFile.h"
 #include "platform/Error.h"
+#include "platform/Runtime.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>
@@ -124,9 +125,51 @@ TEST(ScopeDataFile, NumbersReadWithPointCommaExponentAndBlanks)
         const char *text;
         float value;
     } cases[] = {{"1.5", 1.5f}, {" -2,25 ", -2.25f}, {"1.000E+00", 1.0f},
-                 {"-3", -3.0f}, {"4.5e-2", 0.045f},  {"1,500E+00", 1.5f}};
+                 {"-3", -3.0f}, {"4.5e-2", 0.045f},  {"1,5E+00", 1.5f}};
     for (const auto &c : cases)
         EXPECT_FLOAT_EQ(ScopeDataFile::readNumber(QString::fromLatin1(c.text), 1, 1), c.value) << c.text;
     for (const char *bad : {"1.2.3", "12abc", "inf", "&H10"})
         EXPECT_THROW(ScopeDataFile::readNumber(QString::fromLatin1(bad), 1, 1), platform::Error) << bad;
+}
+
+namespace {
+
+double readBack(const QString &field)
+{
+    try {
+        return ScopeDataFile::readNumber(field, 5, 1);
+    } catch (const platform::Error &) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+}
+
+}  // namespace
+
+// Every value the export writes reads back, within what the format shows, in the user's locale.
+TEST(ScopeDataFile, ImportReadsBackWhatTheExportWrote)
+{
+    const struct {
+        const char *format;
+        double absolute;  // the largest rounding the format makes, absolute and relative
+        double relative;
+    } formats[] = {
+        {"", 0, 1e-6},        {"General Number", 0, 1e-6}, {"Fixed", 0.005, 0},   {"Standard", 0.005, 0},
+        {"Percent", 5e-5, 0}, {"Scientific", 0, 5e-3},     {"0", 0.5, 0},         {"0.0", 0.05, 0},
+        {"0.00", 0.005, 0},   {"0.###", 5e-4, 0},          {"0000", 0.5, 0},      {"0.000E+00", 0, 5e-4},
+        {"#,##0", 0.5, 0},    {"#,##0.00", 0.005, 0},      {"0.00E-00", 0, 5e-3}, {"0.0e+0", 0, 5e-2},
+        {"0%", 0.005, 0},     {"#,##0.000E+00", 0, 5e-4},
+    };
+    const float values[] = {1500, -1234.5f, 0.125f, 98765.4f, 7, -0.5f, 0, 1234567};
+    for (const QLocale &locale : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+        platform::runtime::setUserLocaleForTests(locale);
+        for (const auto &f : formats) {
+            for (const float value : values) {
+                const QString field = ScopeDataFile::dataRow({value}, false, QString::fromLatin1(f.format)).chopped(2);
+                const double tolerance = f.absolute + f.relative * std::fabs(value) + 1e-6 * std::fabs(value);
+                EXPECT_NEAR(readBack(field), value, tolerance)
+                    << locale.name().toStdString() << " \"" << f.format << "\" " << field.toStdString();
+            }
+        }
+    }
+    platform::runtime::setUserLocaleForTests(std::nullopt);
 }
