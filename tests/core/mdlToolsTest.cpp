@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTimer>
+#include <ctime>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -75,8 +76,20 @@ TEST(mdlTools, RangesOverlapCountsTouchingRanges)
     const struct {
         float a, b, c, d;
         bool expected;
-    } cases[] = {{0, 10, 20, 30, false}, {0, 10, 5, 5, true},    {0, 10, 10, 20, true},
-                 {10, 20, 0, 10, true},  {0, 10, -5, -1, false}, {5, 6, 0, 100, true}};
+    } cases[] = {{0, 10, 20, 30, false},
+                 {0, 10, 5, 5, true},
+                 {0, 10, 10, 20, true},
+                 {10, 20, 0, 10, true},
+                 {0, 10, -5, -1, false},
+                 {5, 6, 0, 100, true},
+                 // Each of the four tests alone (reversed ranges keep the others false).
+                 {0, 10, 5, -1, true},
+                 {0, 10, 20, 5, true},
+                 {5, -5, 0, 10, true},
+                 {20, 5, 0, 10, true},
+                 // A range includes its start and excludes its end.
+                 {0, 10, 0, -1, true},
+                 {0, 10, 10, -1, false}};
     for (const auto &c : cases)
         EXPECT_EQ(mdlTools::RangesOverlap(c.a, c.b, c.c, c.d), c.expected) << c.a << " " << c.b << " " << c.c;
 }
@@ -103,6 +116,24 @@ TEST(mdlTools, WaitZeroReturnsAtOnce)
     mdlTools::Wait(0, true);
     mdlTools::Wait(-5, true);
     EXPECT_LT(elapsed.elapsed(), 20);
+}
+
+// Both kinds of wait sleep: the thread uses next to no processor time while it waits.
+TEST(mdlTools, WaitsSleepInsteadOfSpinning)
+{
+    const auto threadSeconds = [] {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+    };
+    for (const bool allowEvents : {false, true}) {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const double before = threadSeconds();
+        mdlTools::Wait(300, allowEvents);
+        EXPECT_GE(elapsed.elapsed(), 299) << allowEvents;
+        EXPECT_LT(threadSeconds() - before, 0.1) << allowEvents;
+    }
 }
 
 TEST(mdlTools, WaitWithEventsKeepsTimersRunning)

@@ -37,6 +37,25 @@ TEST(ScopeViewMath, FitRange)
     EXPECT_EQ(fit.yOffset, 0.0f);
     fit = ScopeViewMath::fitRange(rangeOf({-3, 1}), true, 0.5f, 100, 50);
     EXPECT_EQ(fit.yScale, 5.0f);  // raw 3.6
+    // The zero line off the middle: the share Z of the margin goes above, 1 - Z below, and with
+    // zero kept each side is measured against its own share of the height.
+    const struct {
+        std::initializer_list<float> samples;
+        bool keepZero;
+        float zeroPosition;
+        int height;
+        float yScale, yOffset;
+    } offCentre[] = {
+        {{10, 20}, false, 0.25f, 400, 2, 17.5f},
+        {{10, 20}, false, 0.8f, 400, 2, 12},
+        {{-1, 3}, true, 0.25f, 100, 10, 0},     // 3 above a quarter: 12, raw 7.2
+        {{-3, 0.5f}, true, 0.75f, 100, 10, 0},  // 3 below a quarter: 12, raw 7.2
+    };
+    for (const auto &c : offCentre) {
+        fit = ScopeViewMath::fitRange(rangeOf(c.samples), c.keepZero, c.zeroPosition, c.height, 50);
+        EXPECT_EQ(fit.yScale, c.yScale) << c.zeroPosition;
+        EXPECT_EQ(fit.yOffset, c.yOffset) << c.zeroPosition;
+    }
     // A flat trace keeps one unit per division; the offset is rounded to two decimals.
     fit = ScopeViewMath::fitRange(rangeOf({3.14159f}), false, 0.5f, 400, 50);
     EXPECT_EQ(fit.yScale, 1.0f);
@@ -107,6 +126,10 @@ TEST_F(ScopeView, AutoSetFitsTheShownSamples)
     scope.AutoSet(1, false);
     EXPECT_EQ(track->YScale(), 2.0f);
     EXPECT_EQ(track->YOffset(), 15.0f);
+    scope.setZeroPosition(0.25f);
+    scope.AutoSet(1, false);
+    EXPECT_EQ(track->YOffset(), 17.5f);
+    scope.setZeroPosition(0.5f);
 
     // Level lines widen the range.
     track->LevelLines().Add(-30);

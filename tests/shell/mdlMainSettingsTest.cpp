@@ -61,6 +61,7 @@ TEST(mdlMainSettings, ConnectionValuesAreReadLeniently)
     } cases[] = {
         {"Baud rate=19200,0\r\nUse Ethernet=5\r\n", 19200, 502, true, 1},
         {"Baud rate=9600.5\r\nPort=5020,4\r\nUse Ethernet=0\r\n", 9600, 5020, false, 1},
+        {"Baud rate=9600.6\r\nPort=501,5\r\n", 9601, 502, false, 1},  // rounded, not cut
         {"Baud rate=fast\r\nPort=\r\nPort number=70000\r\n", 0, 0, false, 1},
         {"Baud rate=1e12\r\nPort number=12abc\r\nUse Ethernet=-1\r\n", 115200, 502, true, 12},
     };
@@ -148,8 +149,18 @@ TEST(mdlMainSettings, EthernetProgrammingRefusedOnlyForListedDevicesOnEthernet)
         bool ethernet;
         bool refused;
     } cases[] = {
-        {"XR-S-416077", true, true},  {"XR-S-416077", false, false}, {"", true, false},
-        {"XR-S-999999", true, false}, {"xr-s-416077", true, false},  {"XR-S-337006", true, true},
+        {"XR-S-416077", true, true},
+        {"XR-S-416077", false, false},
+        {"", true, false},
+        {"XR-S-999999", true, false},
+        {"xr-s-416077", true, false},
+        {"XR-S-337006", true, true},
+        // A plain text search over the joined list: a part of an entry, or text across two, is found.
+        {"XR-S-4160", true, true},
+        {"416077", true, true},
+        {"3|XR-S-4160", true, true},
+        {"XR-S-41607", false, false},
+        {"XR-S-4160777", true, false},
     };
     for (const auto &c : cases) {
         mdlMain::UseEthernet = c.ethernet;
