@@ -1,6 +1,7 @@
 // varix-devsim: the device stand-in as a process, for scripts and whole-program tests.
 #include "lib/BootLoaders.h"
 #include "lib/DeviceSim.h"
+#include "lib/EventLogBook.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -91,6 +92,9 @@ int main(int argc, char **argv)
         {QStringLiteral("silent-loader"), QStringLiteral("The boot loader answers nothing.")},
         {QStringLiteral("halt-after-writes"), QStringLiteral("Stop dead after <n> data writes of a download."),
          QStringLiteral("n")},
+        {QStringLiteral("fill-logs"), QStringLiteral("Fill both event logs with a history of records of every kind.")},
+        {QStringLiteral("log-every"), QStringLiteral("Log a new event into each log every <ms>."),
+         QStringLiteral("ms")},
     });
     parser.process(app);
 
@@ -104,6 +108,7 @@ int main(int argc, char **argv)
     int replyDelay = 0;
     int splitReply = 0;
     int haltAfterWrites = 0;
+    int logEvery = 0;
     if (!numberOption(parser, QStringLiteral("com"), 1, 255, com) ||
         !numberOption(parser, QStringLiteral("tcp"), 0, 65535, tcp) ||
         !numberOption(parser, QStringLiteral("firmware-version"), 0, 255, version) ||
@@ -113,7 +118,8 @@ int main(int argc, char **argv)
         !numberOption(parser, QStringLiteral("turn-off-delay"), 0, 255, turnOffDelay) ||
         !numberOption(parser, QStringLiteral("reply-delay"), 0, 60000, replyDelay) ||
         !numberOption(parser, QStringLiteral("split-reply"), 0, 60000, splitReply) ||
-        !numberOption(parser, QStringLiteral("halt-after-writes"), 0, 65535, haltAfterWrites))
+        !numberOption(parser, QStringLiteral("halt-after-writes"), 0, 65535, haltAfterWrites) ||
+        !numberOption(parser, QStringLiteral("log-every"), 0, 3600000, logEvery))
         return 2;
     const QString loaderKind = parser.value(QStringLiteral("boot-loader"));
     if (parser.isSet(QStringLiteral("boot-loader")) && loaderKind != QLatin1String("modbus") &&
@@ -151,6 +157,10 @@ int main(int argc, char **argv)
         loaders.setProductName(parser.value(QStringLiteral("product-name")).toLatin1());
     loaders.setSilent(parser.isSet(QStringLiteral("silent-loader")));
     loaders.setHaltAfterWrites(haltAfterWrites);
+    devsim::EventLogBook logBook(sim);
+    if (parser.isSet(QStringLiteral("fill-logs")))
+        logBook.fill();
+    logBook.setIntervalMs(logEvery);
 
     QString ptyPath = QStringLiteral("-");
     if (serial) {

@@ -37,7 +37,11 @@ QDateTime DeviceClock::now() const
 
 DeviceClock::Fields DeviceClock::imageBytes() const
 {
-    const QDateTime t = now();
+    return fieldsOf(now());
+}
+
+DeviceClock::Fields DeviceClock::fieldsOf(const QDateTime &t)
+{
     const int year = t.date().year();
     return {toBcd(t.time().second()), toBcd(t.time().minute()),
             toBcd(t.time().hour()),   static_cast<quint8>(toBcd(t.date().day()) | ((year % 4) << 6)),

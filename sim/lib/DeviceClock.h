@@ -21,6 +21,8 @@ public:
     void set(const QDateTime &when);
     QDateTime now() const;
     Fields imageBytes() const;
+    // The same six fields for any moment.
+    static Fields fieldsOf(const QDateTime &when);
     // The clock command: the same six fields; false (clock unchanged) when they are no valid date.
     bool setFromFields(const Fields &fields);
 

@@ -19,6 +19,12 @@ QDateTime zeroDate()
     return QDateTime(QDate(1899, 12, 30), QTime(0, 0, 0));
 }
 
+int yearInCycle(int cycleYear, int currentYear)
+{
+    const int year = currentYear - currentYear % 4 + cycleYear;
+    return year > currentYear ? year - 4 : year;
+}
+
 QDateTime decode(const Image &bytes, int currentYear)
 {
     const int second = fromBcd(bytes[0] & 0x7F);
@@ -26,10 +32,7 @@ QDateTime decode(const Image &bytes, int currentYear)
     const int hour = fromBcd(bytes[2] & 0x3F);
     const int day = fromBcd(bytes[3] & 0x3F);
     const int month = fromBcd(bytes[4] & 0x1F);
-    const int cycleYear = (bytes[3] & 0xC0) / 64;
-    int year = currentYear - currentYear % 4 + cycleYear;
-    if (year > currentYear)
-        year -= 4;
+    const int year = yearInCycle((bytes[3] & 0xC0) / 64, currentYear);
     if (day < 1 || day > 31 || month < 1 || month > 12 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
         second < 0 || second > 59)
         return zeroDate();

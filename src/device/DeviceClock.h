@@ -20,4 +20,7 @@ std::array<int32_t, 6> encode(const QDateTime &when);
 
 QDateTime zeroDate();
 
+// The latest year not after currentYear whose remainder modulo 4 is cycleYear (0..3).
+int yearInCycle(int cycleYear, int currentYear);
+
 }  // namespace DeviceClock

@@ -65,7 +65,10 @@ bool replaceFileAtomically(const QString &path, const QByteArray &content)
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(tempPath.constData(), target.constData()) == 0;
     if (!ok) {
+        // The caller reports why the write failed, not why the clean-up did.
+        const int reason = errno;
         ::unlink(tempPath.constData());
+        errno = reason;
         return false;
     }
     syncFolder(QFile::encodeName(QFileInfo(path).absolutePath()));

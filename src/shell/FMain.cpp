@@ -231,6 +231,9 @@ void FMain::buildMenus()
     connect(mnuTooDevice, &QAction::triggered, this, &FMain::mnuTooDevice_Click);
     connect(mnuTooUplFW, &QAction::triggered, this, &FMain::mnuTooUplFW_Click);
     connect(mnuHelAbout, &QAction::triggered, this, &FMain::mnuHelAbout_Click);
+    connect(mnuEveVarix, &QAction::triggered, this, &FMain::mnuEveVarix_Click);
+    connect(mnuEveFile, &QAction::triggered, this, &FMain::mnuEveFile_Click);
+    connect(mnuEveSave, &QAction::triggered, this, &FMain::mnuEveSave_Click);
 }
 
 void FMain::buildStatusBar()

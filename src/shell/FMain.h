@@ -12,6 +12,7 @@
 
 class CDevice;
 class FDeviceSettings;
+class FFileLogView;
 class IApplication;
 class QAction;
 class QLabel;
@@ -58,6 +59,9 @@ public:
     void mnuHelAbout_Click();
     void mnuTooDevice_Click();
     void mnuTooOptions_Click();
+    void mnuEveVarix_Click();
+    void mnuEveFile_Click();
+    void mnuEveSave_Click();
 
     StatusBarPanel *panel(const QString &key) const;
 
@@ -146,6 +150,7 @@ private:
     QAction *addMenuItem(QMenu *menu, const QString &name);
 
     QPointer<FDeviceSettings> deviceSettings_;
+    QPointer<FFileLogView> fileLogView_;
     bool adminShownInMenus_ = false;
     bool watchdogErrorShown_ = false;
     // Set while a connection change is being handled: the device announces it before it stores

@@ -1,0 +1,528 @@
+#include "mdlEvents.h"
+
+#include "core/mdlStrings.h"
+#include "core/mdlTools.h"
+#include "platform/Runtime.h"
+#include "shell/base/mdlMain.h"
+#include "shell/base/mdlSoftwares.h"
+
+#include <cmath>
+#include <initializer_list>
+#include <unordered_map>
+
+namespace mdlEvents {
+namespace {
+
+// General codes, the same for every application.
+constexpr uint8_t CodeInvalid = 255;
+constexpr uint8_t CodePowerOn = 240;
+constexpr uint8_t CodeClockSet = 245;
+constexpr uint8_t CodePowerOff = 241;
+constexpr uint8_t CodeConfigSaved = 224;
+constexpr uint8_t CodeSelfTest = 244;
+// A power-off record with this application id marks the start of the log book.
+constexpr uint8_t LogBookStart = 255;
+constexpr int32_t DefaultConfiguration = 65535;
+constexpr int FirstNonAlarmCode = 64;
+constexpr int TextEventNotDescribed = 219;
+
+QString t(int id)
+{
+    return mdlStrings::Translate(id);
+}
+
+QString number(double x)
+{
+    return platform::runtime::numberText(x);
+}
+
+QString roundedNumber(double x, int decimals)
+{
+    return number(platform::runtime::round(x, decimals));
+}
+
+QString withUnit(const QString &value, int unitId)
+{
+    return value + QLatin1Char(' ') + t(unitId);
+}
+
+// The fields an application record carries in its code and value bytes.
+struct Fields {
+    Fields(uint8_t code, uint8_t lo, uint8_t hi)
+        : code(code), lo(lo), hi(hi), limit((code & 6) / 2), signal((code & 56) / 8), value(mdlTools::MakeWord(lo, hi)),
+          value24(mdlTools::Make24(hi, lo, code))
+    {}
+
+    bool isAlarm() const { return code < FirstNonAlarmCode; }
+    bool oddCode() const { return (code & 1) != 0; }
+
+    int code;
+    int lo;
+    int hi;
+    int limit;
+    int signal;
+    int32_t value;
+    int32_t value24;
+};
+
+using Formatter = QString (*)(double);
+
+const QString Dash2 = QStringLiteral(" -  ");
+
+QString alarm()
+{
+    return t(233);
+}
+
+QString limitPart(int limit)
+{
+    return Dash2 + t(107) + QLatin1Char(' ') + QString::number(limit);
+}
+
+QString optionalLimit(const Fields &f)
+{
+    return f.limit != 0 ? limitPart(f.limit) : QString();
+}
+
+QString signalPart(const QString &name)
+{
+    return QStringLiteral(" - ") + t(223) + QStringLiteral(": ") + name;
+}
+
+QString valuePart(const QString &text)
+{
+    return QStringLiteral(" - ") + t(122) + QStringLiteral(": ") + text;
+}
+
+QString optionalValue(const Fields &f, Formatter format)
+{
+    return f.value != 0 ? valuePart(format(f.value)) : QString();
+}
+
+// Entry index (from 1) of a list of text ids; 0 in the list stands for the empty text, and an
+// index outside the list gives the empty name.
+QString listEntry(std::initializer_list<int> ids, int index)
+{
+    if (index < 1 || index > static_cast<int>(ids.size()))
+        return QString();
+    const int id = *(ids.begin() + index - 1);
+    return id != 0 ? t(id) : QString();
+}
+
+QString axes4(int index)
+{
+    return listEntry({128, 130, 134, 76}, index);
+}
+
+QString axes3(int index)
+{
+    return listEntry({128, 130, 134}, index);
+}
+
+QString axes6(int index)
+{
+    return listEntry({128, 130, 134, 76, 0, 92}, index);
+}
+
+QString channels8(int index)
+{
+    return listEntry({186, 187, 188, 196, 189, 190, 191, 192}, index);
+}
+
+// ---- application tables ----
+
+QString axisAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    return alarm() + optionalLimit(f) + signalPart(axes4(f.signal)) +
+           optionalValue(f, f.signal == 4 ? AccTextSqr256 : AccTextDiv16Offset);
+}
+
+QString axisAlarmWithReset(const Fields &f)
+{
+    return f.code == 64 ? t(342) : axisAlarm(f);
+}
+
+QString balancingAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    QString text = alarm();
+    if (f.limit != 0)
+        text += Dash2 + t(300) + QLatin1Char(' ') + QString::number(f.limit);
+    return text + optionalValue(f, VelTextSqrB);
+}
+
+// Alarm, optional limit and optional value: the applications that name no signal.
+template <Formatter format> QString limitValueAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    return alarm() + optionalLimit(f) + optionalValue(f, format);
+}
+
+// The multi-channel applications: an odd code names its channel by Signal and carries a value,
+// an even one names it by Lo.
+template <QString (*channelFormat)(double, int32_t)> QString channelAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    const QString text = alarm() + optionalLimit(f);
+    if (!f.oddCode())
+        return text + signalPart(channels8(f.lo + 1));
+    QString value;
+    if (f.value != 0)
+        value = valuePart(channelFormat(f.value, f.signal));
+    return text + signalPart(channels8(f.signal + 1)) + value;
+}
+
+QString frequencyAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    return alarm() + optionalLimit(f) + valuePart(FrequencyText(f.value));
+}
+
+QString gravityAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    QString text = alarm();
+    if (f.limit != 0)
+        text += limitPart(f.limit) + signalPart(t(f.limit == 3 ? 76 : 303));
+    return text + optionalValue(f, f.limit == 3 ? AccTextSqr256 : AccTextSqr);
+}
+
+QString tiltAlarm(const Fields &f)
+{
+    if (f.code == 64)
+        return t(378);
+    if (!f.isAlarm())
+        return QString();
+    return alarm() + optionalLimit(f) + valuePart(TiltAngleText(f.value));
+}
+
+QString threeAxisAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    return alarm() + optionalLimit(f) + signalPart(axes3(f.signal)) + optionalValue(f, AccTextOffset);
+}
+
+QString twoLimitAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    QString text = alarm() + limitPart(f.limit) + QStringLiteral(" - ") + t(122) + QStringLiteral(": ");
+    if (f.limit == 1)
+        text += withUnit(roundedNumber(std::sqrt(f.value * 256.0) / K, 2), 70);
+    else if (f.limit == 2 && f.value > 255)
+        text += withUnit(roundedNumber(std::sqrt(f.value - 255.0) / K, 2), 70);
+    return text;
+}
+
+QString onOffAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    QString side;
+    if (f.limit == 1)
+        side = t(68);
+    else if (f.limit == 2)
+        side = t(343);
+    return alarm() + Dash2 + side + QLatin1Char(' ') + t(107) + QLatin1Char(' ') + t(f.oddCode() ? 221 : 220);
+}
+
+// Vibration limits 1 and 2 with a velocity from the low byte, collision limit 3 with an acceleration.
+template <int velocityScale> QString vibrationCollisionAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    QString text = alarm();
+    if (f.limit == 1 || f.limit == 2) {
+        text += Dash2 + t(312) + QLatin1Char(' ') + QString::number(f.limit);
+        if (f.lo != 0)
+            text += valuePart(withUnit(number(f.lo / 20.0 * velocityScale), 75));
+    } else if (f.limit == 3) {
+        text += Dash2 + t(206);
+        if (f.value != 0)
+            text += valuePart(withUnit(roundedNumber(std::sqrt(f.value * 256.0) / K, 1), 70));
+    }
+    return text;
+}
+
+QString vibrationCollisionAlarmWithReset(const Fields &f)
+{
+    return f.code == 64 ? t(409) : vibrationCollisionAlarm<1>(f);
+}
+
+QString balancingCollisionAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    QString text = alarm();
+    if (f.limit == 1 || f.limit == 2)
+        text += Dash2 + t(300) + QLatin1Char(' ') + QString::number(f.limit);
+    else if (f.limit == 3)
+        text += Dash2 + t(206);
+    if (f.value == 0)
+        return text;
+    if (f.limit == 0)
+        return text + QStringLiteral(" - ") + t(122) + QStringLiteral(": ");
+    return text + valuePart(f.limit == 3 ? AccTextSqr256b(f.value) : VelTextSqrA(f.value));
+}
+
+template <Formatter format> QString displacementAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    return alarm() + Dash2 + t(312) + QLatin1Char(' ') + QString::number(f.limit) + optionalValue(f, format);
+}
+
+QString overloadAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    const QString label = listEntry({379, 380, 381}, f.limit);
+    return alarm() + (label.isEmpty() ? QString() : Dash2 + label) + valuePart(AccText128(f.value));
+}
+
+// The velocity of limits 1 and 2 of the two square-root applications; nothing where it has none.
+QString rootVelocity78(int32_t value)
+{
+    return withUnit(platform::runtime::format(std::sqrt(static_cast<double>(value)) * 16 / K, QStringLiteral("0.0")),
+                    70);
+}
+
+QString rootVelocity79(int32_t value)
+{
+    // Below 765 the reading has no square root; the value part is left out.
+    if (value < 765)
+        return QString();
+    return withUnit(platform::runtime::format(std::sqrt(value - 765.0) / 5, QStringLiteral("0.0")), 75);
+}
+
+template <QString (*limitValue)(int32_t)> QString rootAlarm(const Fields &f)
+{
+    if (!f.isAlarm())
+        return QString();
+    QString text = alarm();
+    if (f.limit == 1 || f.limit == 2) {
+        text += Dash2 + t(312) + QLatin1Char(' ') + QString::number(f.limit);
+        const QString value = f.value != 0 ? limitValue(f.value) : QString();
+        if (!value.isEmpty())
+            text += valuePart(value);
+    } else if (f.limit == 3) {
+        text += Dash2 + t(206);
+        if (f.value != 0)
+            text += valuePart(withUnit(roundedNumber(std::sqrt(static_cast<double>(f.value)) * 4 / K, 1), 70));
+    }
+    return text;
+}
+
+// ---- the collision and vibration relay ----
+
+QString relayAlarm(const Fields &f)
+{
+    QString text = alarm() + optionalLimit(f) + signalPart(axes6(f.signal));
+    if (f.value == 0)
+        return text;
+    if (f.signal <= 4)
+        text += valuePart(ChannelValueText0(static_cast<float>(f.value), f.signal));
+    else if (f.signal == 6)
+        text += valuePart(ChannelValueText0(static_cast<float>(f.value), 5));
+    return text;
+}
+
+QString relayStatistics(const Fields &f)
+{
+    switch (f.hi) {
+    case 1: return t(410) + QStringLiteral(": ") + t((f.lo & 1) != 0 ? 398 : 397);
+    case 2:
+    case 4:
+    case 8: {
+        const int output = f.hi == 2 ? 1 : f.hi == 4 ? 2 : 3;
+        const QString mode = (f.lo & f.hi) != 0 ? QStringLiteral("Monostable mode active on output")
+                                                : QStringLiteral("Monostable mode not active on output");
+        return mdlStrings::Translate(mode) + QLatin1Char(' ') + QString::number(output);
+    }
+    default: return QString();
+    }
+}
+
+QString relayLimitFunction(const Fields &f)
+{
+    QString text = t(107) + QLatin1Char(' ') + QString::number(f.code - 128);
+    switch (f.lo) {
+    case 0: return text + QLatin1Char(' ') + t(418);
+    case 1: return text + QLatin1Char(' ') + t(419);
+    case 2: return text + QLatin1Char(' ') + t(420);
+    case 4: return text + QLatin1Char(' ') + t(421);
+    case 8: return text + QLatin1Char(' ') + t(423);
+    case 16: return text + QLatin1Char(' ') + t(422);
+    default: return text;
+    }
+}
+
+// A limit value carries its kind in its top two bits: module, axis or RMS.
+QString relayLimitValue(const Fields &f)
+{
+    const int limit = (f.code - 132) / 2 + 1;
+    QString value;
+    if (f.value < 16384)
+        value = ChannelValueText0(static_cast<float>(f.value), 4);
+    else if (f.value < 49152)
+        value = ChannelValueText0(static_cast<float>(f.value), 1);
+    else
+        value = ChannelValueText0(static_cast<float>((f.value & 16383) * 4), 5);
+    return t(107) + QLatin1Char(' ') + QString::number(limit) + QLatin1Char(' ') + t(424) + QStringLiteral(": ") +
+           value;
+}
+
+QString relayFilter(int captionId, const Fields &f)
+{
+    const float frequency = mdlTools::FilterCoefToFreq(1000, f.lo, 256);
+    return t(captionId) + QLatin1Char(' ') + platform::runtime::format(frequency, QStringLiteral("0")) +
+           QLatin1Char(' ') + t(60);
+}
+
+QString relayEvent(const Fields &f)
+{
+    if (f.isAlarm())
+        return relayAlarm(f);
+    switch (f.code) {
+    case 64: return t(409);
+    case 128: return relayStatistics(f);
+    case 129:
+    case 130:
+    case 131: return relayLimitFunction(f);
+    case 132:
+    case 134:
+    case 136: return relayLimitValue(f);
+    case 138: return relayFilter(425, f);
+    case 139: return relayFilter(426, f);
+    case 140: return relayFilter(427, f);
+    case 160: return t(428) + QLatin1Char(' ') + number(f.lo / 4.0) + QLatin1Char(' ') + t(95);
+    case 161: return t((f.lo & 1) != 0 ? 164 : 429);
+    case 162: return t(430);
+    case 163:
+        return t(180) + QLatin1Char(' ') +
+               mdlStrings::Translate((f.hi & 8) != 0 ? QStringLiteral("On") : QStringLiteral("Off"));
+    default: return QString();
+    }
+}
+
+// ---- the 24-bit applications ----
+
+// No panel of this console names the thresholds of application 40, so its limits are numbered
+// as those of every other application.
+QString frequencyLimit(const Fields &f, double scale)
+{
+    return t(107) + QLatin1Char(' ') + QString::number(f.code & 15) + QLatin1Char(' ') + t(278) + QLatin1Char(' ') +
+           roundedNumber(f.value / 256.0 * scale, 1);
+}
+
+QString measurementValue(double value)
+{
+    return t(122) + QStringLiteral(" (") + t(70) + QStringLiteral("): ") + number(value);
+}
+
+QString collisionMeter(const Fields &f)
+{
+    if (f.code == 215)
+        return t(377) + platform::runtime::numberText(AccFromSquare(static_cast<float>(f.value)));
+    if (f.code <= 207)
+        return measurementValue(ScaleSqrtClamped(65536.0 * f.value24));
+    if (f.code <= 223)
+        return frequencyLimit(f, 128);
+    return QString();
+}
+
+QString linearMeter(const Fields &f)
+{
+    if (f.code <= 207)
+        return measurementValue(ScaleLinearClamped(f.value24));
+    if (f.code <= 223)
+        return frequencyLimit(f, 96);
+    return QString();
+}
+
+using Describer = QString (*)(const Fields &);
+
+const std::unordered_map<int32_t, Describer> &applications()
+{
+    static const std::unordered_map<int32_t, Describer> table = {
+        {6, axisAlarm},
+        {7, balancingAlarm},
+        {10, limitValueAlarm<AccTextX16>},
+        {13, limitValueAlarm<AccTextSqr2048>},
+        {14, channelAlarm<ChannelValueText>},
+        {15, limitValueAlarm<AccTextSqrX16>},
+        {18, frequencyAlarm},
+        {19, gravityAlarm},
+        {20, axisAlarm},
+        {21, tiltAlarm},
+        {23, channelAlarm<ChannelValueText16>},
+        {24, relayEvent},
+        {27, threeAxisAlarm},
+        {28, twoLimitAlarm},
+        {35, onOffAlarm},
+        {36, vibrationCollisionAlarmWithReset},
+        {37, limitValueAlarm<AccTextSqrK>},
+        {40, collisionMeter},
+        {42, linearMeter},
+        {43, balancingCollisionAlarm},
+        {44, axisAlarm},
+        {45, axisAlarm},
+        {46, axisAlarmWithReset},
+        {50, vibrationCollisionAlarm<1>},
+        {51, displacementAlarm<DisplacementText60>},
+        {53, displacementAlarm<DisplacementText150>},
+        {55, overloadAlarm},
+        {56, vibrationCollisionAlarm<16>},
+        {78, rootAlarm<rootVelocity78>},
+        {79, rootAlarm<rootVelocity79>},
+    };
+    return table;
+}
+
+QString powerText(int captionId, uint8_t softwareRow, uint8_t version)
+{
+    return t(captionId) + QStringLiteral(" - ") + mdlSoftwares::GetSoftware(softwareRow).Name + QLatin1Char(' ') +
+           t(293) + QStringLiteral(". ") + mdlMain::FormatFirmwareVersion(version);
+}
+
+}  // namespace
+
+QString GetEventDescription(uint8_t Code, uint8_t Lo, uint8_t Hi, int32_t &AppID)
+{
+    switch (Code) {
+    case CodeInvalid: return t(214);
+    case CodePowerOn: {
+        const QString text = powerText(215, Lo, Hi);
+        AppID = 0;
+        return text;
+    }
+    case CodeClockSet: return t(310) + QString::number(Lo + 2000);
+    case CodePowerOff: AppID = Lo; return Lo == LogBookStart ? t(338) : powerText(216, Lo, Hi);
+    case CodeConfigSaved: {
+        const int32_t value = mdlTools::MakeWord(Lo, Hi);
+        QString text = t(217);
+        if (value != 0)
+            text += QLatin1Char(':');
+        if (value == DefaultConfiguration)
+            text += QStringLiteral("- ") + t(236);
+        return text;
+    }
+    case CodeSelfTest:
+        return t(218) + QStringLiteral(" (") + t(225) + QLatin1Char(' ') + mdlTools::HexPad(Lo, 2) + QLatin1Char(')');
+    default: break;
+    }
+    const auto found = applications().find(AppID);
+    if (found == applications().end())
+        return t(TextEventNotDescribed);
+    return found->second(Fields(Code, Lo, Hi));
+}
+
+}  // namespace mdlEvents

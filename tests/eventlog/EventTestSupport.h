@@ -1,0 +1,89 @@
+#pragma once
+
+#include "TempProgramFolder.h"
+#include "device/CDevice.h"
+#include "lib/DeviceSim.h"
+#include "lib/EventLogBook.h"
+#include "platform/UiService.h"
+#include "shell/base/mdlMain.h"
+#include "shell/base/mdlMainLink.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+#include <ostream>
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+// The shell's one device object linked to the in-process stand-in over loopback TCP, with every
+// box the program asks answered by script.
+class StandInTest : public ::testing::Test {
+protected:
+    static constexpr quint8 RunningVersion = 0xCF;
+
+    void SetUp() override
+    {
+        platform::ui::setResponder(&ui);
+        sim.setIdentity(RunningVersion, devsim::EventLogBook::RunningApplication, "XR-S-999001");
+        const quint16 port = sim.startTcp(0);
+        ASSERT_NE(port, 0) << sim.errorString().toStdString();
+        mdlMain::UseEthernet = true;
+        mdlMain::IPAddress = QStringLiteral("127.0.0.1");
+        mdlMain::TCPPort = port;
+    }
+
+    void TearDown() override
+    {
+        mdlMain::ReleaseLink();
+        mdlMain::UseEthernet = false;
+        mdlMain::IPAddress = QStringLiteral("192.168.0.1");
+        mdlMain::TCPPort = 502;
+        mdlMain::CurrentSoftware = SoftwareRecord();
+        platform::ui::setResponder(nullptr);
+    }
+
+    CDevice &device() const { return mdlMain::Device(); }
+
+    void connect()
+    {
+        mdlMain::OpenDevicePort();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 3000)) << "the device was not identified";
+    }
+
+    // Waits until the stand-in has answered every request sent so far.
+    void settle() const
+    {
+        ASSERT_TRUE(QTest::qWaitFor([this] { return device().PendingRequests().Count() == 0; }, 5000));
+    }
+
+    // One status poll, as the main window's watchdog makes it.
+    void poll() const
+    {
+        device().CheckStatus();
+        settle();
+    }
+
+    // Copies both whole logs from the stand-in into the device object, a page at a time.
+    void fetchLogs() const
+    {
+        for (int32_t slot = 0; slot < CDevice::LogNRows; slot += 16)
+            device().MBRead(4, 4096 + slot, 64);
+        for (int32_t slot = 0; slot < CDevice::LogVRows; slot += 16)
+            device().MBRead(4, 12288 + slot, 64);
+        settle();
+    }
+
+    // A record with a valid time stamp in the current year's leap-cycle position.
+    static QByteArray record(quint8 code, quint8 lo, quint8 hi)
+    {
+        return devsim::EventLogBook::record(QDateTime(QDate(2024, 5, 17), QTime(8, 30, 15)), {code, lo, hi});
+    }
+
+    TempProgramFolder folder;
+    devsim::DeviceSim sim;
+    devsim::EventLogBook book{sim};
+    platform::ScriptedResponder ui;
+};
