@@ -13,7 +13,7 @@ class FFileLogView : public QWidget {
 public:
     // Larger files are refused: the largest export is about 1.2 MB, and a text box holding tens
     // of megabytes would leave the console unresponsive for a long time.
-    static constexpr qint64 MaximumFileSize = 8 * 1024 * 1024;
+    static constexpr qint64 MaximumFileSize = 4 * 1024 * 1024;
 
     explicit FFileLogView(QWidget *owner = nullptr);
 
