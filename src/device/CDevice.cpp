@@ -385,8 +385,12 @@ void CDevice::ProcessReply(const MBRequestPtr &request, const QByteArray &data)
         return;
     const int32_t start = request->StartAddress();
     const int32_t quantity = request->Quantity();
-    // Only a reply that carries exactly the registers asked for is taken.
-    if (data.size() < 3 || quantity <= 0 || byteAt(data, 2) != 2 * quantity || data.size() < 3 + 2 * quantity)
+    if (data.size() < 3 || quantity <= 0 || data.size() < 3 + 2 * quantity)
+        return;
+    // A read of holding registers needs at least the registers asked for and stores those; a read
+    // of input registers must carry exactly them.
+    const int count = byteAt(data, 2);
+    if (function == 3 ? count < 2 * quantity : count != 2 * quantity)
         return;
     if (function == 3) {
         if (start < 256)

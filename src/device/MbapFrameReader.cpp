@@ -7,10 +7,9 @@ std::optional<MbapFrameReader::Frame> MbapFrameReader::next(Source &source)
         if (header.size() < HeaderLength)
             return std::nullopt;
         const int length = static_cast<uint8_t>(header[4]) * 256 + static_cast<uint8_t>(header[5]);
-        // A protocol identifier other than 0 means the stream is out of step (a device always
-        // sends 0): resynchronise as for an impossible length.
-        const bool modbus = header[2] == 0 && header[3] == 0;
-        if (length >= ImpossibleLength || !modbus) {
+        // Replies are matched by transaction id alone; only a length no reply can have shows
+        // that the stream is out of step.
+        if (length >= ImpossibleLength) {
             source.take(source.available());
             continue;
         }

@@ -21,8 +21,8 @@ public:
     };
 
     static constexpr int HeaderLength = 6;
-    // A header announcing this many bytes or more, or another protocol than Modbus, cannot start
-    // a reply: the stream is resynchronised by discarding what is waiting.
+    // A header announcing this many bytes or more cannot start a reply: the stream is
+    // resynchronised by discarding what is waiting. The protocol identifier is not examined.
     static constexpr int ImpossibleLength = 257;
 
     // The next whole frame. Empty when fewer than a header's bytes are waiting or the frame is

@@ -162,6 +162,18 @@ TEST_F(DeviceReplies, HoldingRegistersFillTheImageWindows)
     }
 }
 
+TEST_F(DeviceReplies, HoldingReadWithMoreRegistersThanAskedStoresTheFirst)
+{
+    device.ProcessReply(makeRequest(3, 10, 2), holdingReply({0x0102, 0x0304, 0x0506}));
+    device.ProcessReply(makeRequest(3, 257, 1), holdingReply({0x0708, 0x090A}));
+    EXPECT_EQ(recorder.events, (QStringList{"NewRAMData(10,2)", "NewRAMData(2,2)"}));
+    EXPECT_EQ(device.RAM(10), 0x02);
+    EXPECT_EQ(device.RAM(11), 0x04);
+    EXPECT_EQ(device.RAM(12), 0) << "registers beyond those asked for are not stored";
+    EXPECT_EQ(device.RAM2(2), 0x0708);
+    EXPECT_EQ(device.RAM(4), 0);
+}
+
 TEST_F(DeviceReplies, EventLogRowsAndTheirAnnouncement)
 {
     QByteArray records;

@@ -144,7 +144,8 @@ TEST(MbapFrameReader, LengthsAtTheEdges)
         {"length 255", hex("0009000000FF") + QByteArray(255, '\x01'), true, 255, 0},
         {"length 256", hex("000900000100") + QByteArray(256, '\x01'), true, 256, 0},
         {"length 261 discards everything", hex("000500000105 0104") + hex("000100000003 010400"), false, 0, 0},
-        {"foreign protocol discards everything", hex("00050001 0003 010400") + hex("000100000003 010400"), false, 0, 0},
+        {"another protocol id is a frame all the same", hex("00050001 0003 010400") + hex("000100000003 010400"), true,
+         3, 9},
     };
     for (const Case &c : cases) {
         ScriptedStream stream;
