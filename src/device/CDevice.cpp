@@ -27,6 +27,8 @@ constexpr int32_t LogLastRegister = 16383;
 constexpr int RecordLength = 8;
 constexpr int StatusBytes = 25;  // data bytes 0..24 of the status poll
 constexpr int32_t CoilOn = 0xFF00;
+// How often unanswered TCP requests are looked at for their age.
+constexpr int TcpAgeingIntervalMs = 1000;
 
 [[noreturn]] void subscriptOutOfRange(const char *member)
 {
@@ -61,6 +63,8 @@ CDevice::CDevice(QObject *parent)
     : QObject(parent), queue_(std::make_shared<MBRequests>()), logV_(LogVRows), logN_(LogNRows)
 {
     ClearData();
+    tcpAgeing_.setInterval(TcpAgeingIntervalMs);
+    connect(&tcpAgeing_, &QTimer::timeout, this, &CDevice::ageOutTcpRequests);
 }
 
 CDevice::~CDevice() = default;
@@ -260,6 +264,8 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
         const QByteArray frame = request->CommandString();
         queue_->Add(request, QStringLiteral("K") + QString::number(request->TransactionID()));
         if (ethernet) {
+            if (!tcpAgeing_.isActive())
+                tcpAgeing_.start();
             if (ethernetPort_->State() == platform::WinSocket::sckConnected)
                 ethernetPort_->SendData(frame);
         } else if (commPort_->PortOpen()) {
@@ -355,19 +361,32 @@ void CDevice::EthernetReceive()
         const auto frame = MbapFrameReader::next(source);
         if (!frame)
             return;
-        std::vector<MBRequestPtr> pending;
-        for (const MBRequestPtr &request : *queue_)
-            pending.push_back(request);
-        const double now = platform::clock::monotonicSeconds();
+        const std::vector<MBRequestPtr> pending = queue_->Snapshot();
         for (const MBRequestPtr &request : pending) {
             if (request->TransactionID() == frame->transactionId) {
                 ProcessReply(request, frame->pdu);
                 removeFromQueue(request);
-            } else if (now - request->SentAt() > TcpRequestLifetime) {
-                removeFromQueue(request);
             }
         }
+        ageOutTcpRequests();
     }
+}
+
+void CDevice::ageOutTcpRequests()
+{
+    const double now = platform::clock::monotonicSeconds();
+    const std::vector<MBRequestPtr> pending = queue_->Snapshot();
+    bool waiting = false;
+    for (const MBRequestPtr &request : pending) {
+        if (request->MBMode() != MBRequest::ModeTCP)
+            continue;
+        if (now - request->SentAt() > TcpRequestLifetime)
+            removeFromQueue(request);
+        else
+            waiting = true;
+    }
+    if (!waiting)
+        tcpAgeing_.stop();
 }
 
 // ---- replies ----

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -117,6 +118,9 @@ private:
     void ProcessQueue();
     void SerialReceive();
     void EthernetReceive();
+    // Drops TCP requests older than their lifetime: a silent device behind a live socket sends
+    // no data that would age them out otherwise.
+    void ageOutTcpRequests();
     void endSerialRequest(const MBRequestPtr &request);
     PortWait &portWait();
     void removeFromQueue(const MBRequestPtr &request);
@@ -135,6 +139,7 @@ private:
     std::function<bool()> useEthernet_;
     std::shared_ptr<MBRequests> queue_;
     MBRequestPtr currentSerial_;
+    QTimer tcpAgeing_;
     uint8_t ioByte_ = 0;
     std::array<uint8_t, ImageSize> ram_{};
     bool connected_ = false;

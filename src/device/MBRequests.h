@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 // The requests waiting for their replies, in the order they were queued.
 class MBRequests {
@@ -19,6 +20,15 @@ public:
     void Remove(int position) { items_.remove(position); }
     void Remove(const QString &key) { items_.remove(key); }
     bool Contains(const QString &key) const { return items_.contains(key); }
+
+    // The requests as they stand, for walking while some are removed.
+    std::vector<Pointer> Snapshot() const
+    {
+        std::vector<Pointer> all;
+        for (const Pointer &request : items_)
+            all.push_back(request);
+        return all;
+    }
 
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }

@@ -307,6 +307,44 @@ TEST_F(TcpLink, OldRequestsAgeOutWhenTheNextReplyArrives)
     EXPECT_EQ(device().PendingRequests().Count(), 1) << "a request 8.5 s old stays";
 }
 
+TEST_F(TcpLink, RequestsOfASilentDeviceAgeOutWithoutData)
+{
+    ASSERT_TRUE(open(true));
+    sim.setSilent(true);
+    device().MBRead(3, 0, 1);
+    platform::clock::setTestOffset(2.0);
+    device().MBRead(3, 1, 1);
+    waitUntil([this] { return sim.requests().size() == 2; });
+    platform::clock::setTestOffset(10.6);
+    EXPECT_TRUE(waitUntil([this] { return device().PendingRequests().Count() == 1; }, 3.0));
+    ASSERT_EQ(device().PendingRequests().Count(), 1);
+    EXPECT_EQ(device().PendingRequests().Item(1)->StartAddress(), 1) << "the request 8.6 s old stays";
+}
+
+TEST_F(TcpLink, TransactionIdsAreMatchedOnBothBytes)
+{
+    ASSERT_TRUE(open(true));
+    sim.setSilent(true);
+    while (device().MBTransactionID() != 0x0101) {
+    }
+    device().MBRead(3, 10, 1);
+    ASSERT_EQ(device().PendingRequests().Item(1)->TransactionID(), 0x0102);
+    struct Case {
+        const char *name;
+        const char *transactionId;
+        bool matched;
+    };
+    const Case cases[] = {
+        {"low byte alike", "0202", false}, {"high byte alike", "0101", false}, {"both", "0102", true}};
+    for (const Case &c : cases) {
+        sim.injectBytes(hex(c.transactionId) + hex("00000005 01030200AB"));
+        waitUntil([this] { return mdlMain::wskEthernet().BytesReceived() == 0; });
+        runEventsFor(0.05);
+        EXPECT_EQ(device().PendingRequests().Count(), c.matched ? 0 : 1) << c.name;
+        EXPECT_EQ(device().RAM(10), c.matched ? 0xAB : 0) << c.name;
+    }
+}
+
 TEST_F(TcpLink, ImpossibleLengthDiscardsThePendingData)
 {
     ASSERT_TRUE(open(true));
