@@ -36,6 +36,12 @@ constexpr int TcpAgeingIntervalMs = 1000;
                           QStringLiteral("Subscript out of range"));
 }
 
+bool asksTheSame(const MBRequest &a, const MBRequest &b)
+{
+    return a.MBAddress() == b.MBAddress() && a.MBFunction() == b.MBFunction() && a.StartAddress() == b.StartAddress() &&
+           a.Quantity() == b.Quantity();
+}
+
 uint8_t byteAt(const QByteArray &data, int index)
 {
     return static_cast<uint8_t>(data[index]);
@@ -216,6 +222,7 @@ void CDevice::Reset()
     SetConnected(false);
     queue_ = std::make_shared<MBRequests>();
     currentSerial_.reset();
+    lateRequest_.reset();
 }
 
 // ---- queueing ----
@@ -298,8 +305,15 @@ void CDevice::ProcessQueue()
             endSerialRequest(request);
             continue;
         }
-        // Whatever is waiting now came before this request and cannot be its reply.
-        SerialReplySource(*commPort_, portWait()).flush();
+        // Whatever is waiting now came before this request: the late reply of the request that
+        // went unanswered last, or noise. Only a request that asks the same may take it; a slow
+        // device is then answered one request behind. Anything else is discarded.
+        const bool takeLateReply =
+            lateRequest_ && asksTheSame(*lateRequest_, *request) && commPort_->InBufferCount() > 0;
+        if (!takeLateReply)
+            SerialReplySource(*commPort_, portWait()).flush();
+        // Answered by the reply of the request before it, this one's own reply is still to come.
+        lateRequest_ = takeLateReply ? request : nullptr;
         request->markSent();
         commPort_->setOutput(frame);
         const double deadline = request->SentAt() + SerialReplyTimeout;
@@ -311,6 +325,7 @@ void CDevice::ProcessQueue()
         }
         if (currentSerial_ == request) {
             endSerialRequest(request);
+            lateRequest_ = request;
             if (++missedReplies_ == MissedRepliesToDisconnect)
                 SetConnected(false);
         }

@@ -139,6 +139,8 @@ private:
     std::function<bool()> useEthernet_;
     std::shared_ptr<MBRequests> queue_;
     MBRequestPtr currentSerial_;
+    // The serial request whose reply may still come after its time-out.
+    MBRequestPtr lateRequest_;
     QTimer tcpAgeing_;
     uint8_t ioByte_ = 0;
     std::array<uint8_t, ImageSize> ram_{};

@@ -50,6 +50,20 @@ protected:
     std::unique_ptr<RunningConsole> console;
 };
 
+TEST_F(SerialConsole, SlowDeviceConnectsAndStaysConnected)
+{
+    // Slow converters and serial-over-IP bridges answer well after the 0.2 s a request waits.
+    sim.setReplyDelayMs(300);
+    start(115200);
+    ASSERT_TRUE(showsTheDevice(10000));
+    int losses = 0;
+    CDevice &device = *console->window->mDevice;
+    QObject::connect(&device, &CDevice::ConnectionStatusChanged, [&losses, &device] { losses += !device.Connected(); });
+    QTest::qWait(5000);
+    EXPECT_EQ(losses, 0) << "the device was lost and found again";
+    EXPECT_EQ(console->panel("OnChip"), OnChip);
+}
+
 class SerialRate : public SerialConsole, public ::testing::WithParamInterface<int> {};
 
 TEST_P(SerialRate, ConnectsToADeviceAtThatSpeed)

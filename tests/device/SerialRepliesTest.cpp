@@ -1,0 +1,147 @@
+#include "LinkFixture.h"
+#include "PtyPair.h"
+
+#include "device/PortWait.h"
+#include "device/RtuReplyReader.h"
+
+#include <QTimer>
+
+// ---- late replies of a slow device ----
+
+class SlowSerialDevice : public LinkFixture {
+protected:
+    // Sleeps until the console's port holds `count` bytes; true when it does.
+    static bool inputArrived(int count, double seconds)
+    {
+        CommPort &port = mdlMain::Port();
+        PortWait wait(port);
+        const double deadline = platform::clock::monotonicSeconds() + seconds;
+        while (port.InBufferCount() < count && platform::clock::monotonicSeconds() < deadline)
+            wait.sleep(count, deadline);
+        return port.InBufferCount() >= count;
+    }
+};
+
+TEST_F(SlowSerialDevice, LateReplyServesOnlyARequestAskingTheSame)
+{
+    struct Read {
+        int16_t function;
+        int32_t start;
+        int32_t quantity;
+    };
+    struct Case {
+        const char *name;
+        Read first;  // a function of 0: nothing timed out, a stray reply waits instead
+        Read second;
+        bool answered;
+    };
+    const Case cases[] = {
+        {"the same read", {3, 10, 2}, {3, 10, 2}, true},
+        {"another start", {3, 10, 2}, {3, 12, 2}, false},
+        {"another count", {3, 10, 2}, {3, 10, 1}, false},
+        {"another function", {4, 0, 21}, {3, 0, 21}, false},
+        {"the same poll", {4, 0, 21}, {4, 0, 21}, true},
+        {"a stray reply, nothing timed out", {0, 0, 0}, {3, 10, 1}, false},
+    };
+    for (int i = 0; i < 4; ++i)
+        sim.setRAM(10 + i, static_cast<quint8>(0x51 + i));
+    ASSERT_TRUE(open(false));
+    sim.setReplyDelayMs(300);
+    for (const Case &c : cases) {
+        device().Reset();
+        if (c.first.function)
+            device().MBRead(c.first.function, c.first.start, c.first.quantity);
+        else
+            sim.injectBytes(withCrc(hex("01030200AB")));
+        ASSERT_TRUE(inputArrived(7, 1.0)) << c.name;
+        EventRecorder recorder(device());
+        device().MBRead(c.second.function, c.second.start, c.second.quantity);
+        EXPECT_EQ(!recorder.events.isEmpty(), c.answered) << c.name << ": " << recorder.events.join(' ').toStdString();
+        // The second request's own reply comes late as well.
+        inputArrived(7, 0.5);
+        mdlMain::Port().InputLen = 1000;
+        mdlMain::Port().Input_();
+    }
+}
+
+// ---- the serial reply's time-outs, on the test clock ----
+
+namespace {
+
+// The device object on a pseudo-terminal whose other side the test plays.
+class DeviceOnPty : public ::testing::Test {
+protected:
+    static constexpr int ComNumber = 8;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.valid());
+        port.PortNumber = QString::number(ComNumber);
+        port.Settings = QStringLiteral("115200,N,8,1");
+        port.setPortOpen(true);
+        ASSERT_TRUE(port.PortOpen());
+        device.setPort(&port);
+    }
+
+    void TearDown() override { platform::clock::setTestOffset(0); }
+
+    // Moves the test clock so that it reads `seconds` past the moment `from`.
+    static void clockAt(double from, double seconds)
+    {
+        platform::clock::setTestOffset(platform::clock::testOffset() + from + seconds -
+                                       platform::clock::monotonicSeconds());
+    }
+
+    double sentAt() const { return device.PendingRequests().Item(1)->SentAt(); }
+
+    TempProgramFolder folder;
+    PtyPair pty{folder, ComNumber};
+    CommPort port;
+    CDevice device;
+};
+
+// A reply to a read of one holding register, with a value of its own for each case.
+QByteArray holdingReply(uint8_t value)
+{
+    return withCrc(hex("01030200") + QByteArray(1, static_cast<char>(value)));
+}
+
+}  // namespace
+
+// The clock jumps first and the bytes follow a little later, so a time-out that is shorter than
+// the one tested has already struck when they come, and a longer one is still waiting.
+TEST_F(DeviceOnPty, ReplyWithinTwoTenthsOfASecondAndTailWithinHalfASecond)
+{
+    struct Case {
+        const char *name;
+        bool tail;  // the clock runs from the reply's first five bytes, else from the request
+        double at;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"reply at 0.19 s", false, 0.19, true},
+        {"reply at 0.25 s", false, 0.25, false},
+        {"tail at 0.45 s", true, 0.45, true},
+        {"tail at 0.55 s", true, 0.55, false},
+    };
+    uint8_t value = 0xA0;
+    for (const Case &c : cases) {
+        const QByteArray reply = holdingReply(++value);
+        double from = 0;
+        QTimer::singleShot(5, [&] {
+            from = sentAt();
+            if (c.tail) {
+                pty.write(reply.left(RtuReplyReader::MinimumReply));
+                from = platform::clock::monotonicSeconds();
+            }
+        });
+        QTimer::singleShot(40, [&] { clockAt(from, c.at); });
+        QTimer::singleShot(45, [&] { pty.write(c.tail ? reply.mid(RtuReplyReader::MinimumReply) : reply); });
+        device.MBRead(3, 10, 1);
+        runEventsFor(0.06);
+        EXPECT_EQ(device.RAM(10) == value, c.taken) << c.name;
+        EXPECT_EQ(device.PendingRequests().Count(), 0) << c.name;
+        device.Reset();
+        pty.readAll();
+    }
+}
