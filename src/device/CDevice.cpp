@@ -18,6 +18,7 @@
 namespace {
 
 constexpr int32_t CommandRegister = 205;
+constexpr int32_t EnterBootLoaderCommand = 3;
 constexpr int32_t ParameterBlock = 215;
 constexpr int PasswordLength = 8;
 constexpr int32_t LogOnStateByte = 38;
@@ -220,9 +221,25 @@ void CDevice::CheckStatus()
 void CDevice::Reset()
 {
     SetConnected(false);
+    dropRequests();
+}
+
+void CDevice::dropRequests()
+{
     queue_ = std::make_shared<MBRequests>();
     currentSerial_.reset();
     lateRequest_.reset();
+}
+
+CDevice::LinkLoan::LinkLoan(CDevice &device) : device_(device)
+{
+    device_.dropRequests();
+    device_.linkLent_ = true;
+}
+
+CDevice::LinkLoan::~LinkLoan()
+{
+    device_.linkLent_ = false;
 }
 
 // ---- queueing ----
@@ -247,10 +264,11 @@ void CDevice::MBWriteCoil(int32_t address, bool value)
     request(5, address, value ? CoilOn : 0);
 }
 
-void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data)
+void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data,
+                      bool whileLent)
 {
     const bool ethernet = usingEthernet();
-    if (ethernet ? !ethernetPort_ : !commPort_)
+    if ((ethernet ? !ethernetPort_ : !commPort_) || (linkLent_ && !whileLent))
         return;
     try {
         auto request = std::make_shared<MBRequest>();
@@ -361,6 +379,8 @@ void CDevice::SerialReceive()
 
 void CDevice::pEthernetPort_DataArrival()
 {
+    if (linkLent_)
+        return;
     if (missedReplies_ != 0) {
         missedReplies_ = 0;
         if (!connected_)
@@ -505,6 +525,11 @@ void CDevice::decodeStatus(const QByteArray &data)
 void CDevice::SendCommand(int32_t code)
 {
     MBWriteRegister(CommandRegister, code);
+}
+
+void CDevice::EnterBootLoader()
+{
+    request(6, CommandRegister, EnterBootLoaderCommand, nullptr, true);
 }
 
 void CDevice::WritePsw(QString &password)

@@ -98,6 +98,23 @@ public:
     // The requests waiting for replies.
     const MBRequests &PendingRequests() const { return *queue_; }
 
+    // The firmware download speaks to the boot loaders on the link itself. For the life of a
+    // loan the device object neither sends on the link nor reads from it: what was queued is
+    // dropped, and so are requests made meanwhile, except EnterBootLoader.
+    class LinkLoan {
+    public:
+        explicit LinkLoan(CDevice &device);
+        ~LinkLoan();
+        LinkLoan(const LinkLoan &) = delete;
+        LinkLoan &operator=(const LinkLoan &) = delete;
+
+    private:
+        CDevice &device_;
+    };
+    // Asks the running firmware to start its boot loader (command 3); it goes out also while the
+    // link is lent, since the download that holds it asks for it.
+    void EnterBootLoader();
+
 signals:
     void NewRTData(const MBRequestPtr &request, const QByteArray &data);
     void NewRAMData(int32_t first, int32_t count);
@@ -114,7 +131,10 @@ protected:
 private:
     void SetConnected(bool value);
     void ClearData();
-    void request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data = nullptr);
+    void request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data = nullptr,
+                 bool whileLent = false);
+    // Drops what is queued or in flight.
+    void dropRequests();
     void ProcessQueue();
     void SerialReceive();
     void EthernetReceive();
@@ -152,4 +172,5 @@ private:
     int32_t missedReplies_ = 100;
     QString serialNumber_;
     int32_t transactionCounter_ = 0;
+    bool linkLent_ = false;
 };

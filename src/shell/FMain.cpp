@@ -735,7 +735,11 @@ bool FMain::DownloadFirmware(int32_t k)
     mdlMain::BaudRate =
         mdlMain::CurrentSoftware.DownloadBaud != 0 ? mdlMain::CurrentSoftware.DownloadBaud : DefaultDownloadBaud;
 
-    const bool result = FirmwareDownloadHook::run(this);
+    bool result = false;
+    {
+        const CDevice::LinkLoan downloadOwnsTheLink(*mDevice);
+        result = FirmwareDownloadHook::run(this);
+    }
 
     mdlMain::CurrentSoftware = SoftwareRecord();
     mDevice->setEthernetPort(&mdlMain::wskEthernet());

@@ -183,6 +183,33 @@ TEST_P(BothLinks, RandomBytesOnTheLineThenRecovery)
     EXPECT_TRUE(poll());
 }
 
+TEST_P(BothLinks, LentLinkCarriesOnlyTheBootLoaderCommand)
+{
+    ASSERT_TRUE(open(ethernet()));
+    ASSERT_TRUE(poll());
+    device().MBRead(3, 10, 1);  // queued before the loan (on TCP still unanswered)
+    sim.setSilent(true);
+    runEventsFor(0.05);
+    sim.clearRequests();
+    {
+        const CDevice::LinkLoan loan(device());
+        EXPECT_EQ(device().PendingRequests().Count(), 0) << "what was queued is dropped";
+        device().MBRead(3, 233, 3);
+        device().CheckStatus();
+        device().EnterBootLoader();
+        waitUntil([this] { return !sim.requests().isEmpty(); });
+        runEventsFor(0.05);
+        EXPECT_EQ(received(), QStringList{"6/205/3"});
+        // Bytes for the borrower stay where they are.
+        sim.injectBytes(hex("FFFF00000003 010300"));
+        runEventsFor(0.05);
+        EXPECT_GT(ethernet() ? mdlMain::wskEthernet().BytesReceived() : mdlMain::Port().InBufferCount(), 0);
+    }
+    sim.setSilent(false);
+    device().Reset();
+    EXPECT_TRUE(poll());
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, BothLinks, ::testing::Values(false, true), linkName);
 
 using SerialLink = LinkFixture;

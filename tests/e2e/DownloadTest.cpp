@@ -1,4 +1,5 @@
 #include "../shell/FWaitDwnlMBTest.h"
+#include "shell/FDeviceSettings.h"
 #include "shell/FMain.h"
 #include "shell/FirmwareDownloadHook.h"
 #include "shell/StatusBarPanel.h"
@@ -96,6 +97,33 @@ TEST_P(ConsoleDownload, ProgramsFromTheMenuAndComesBackConnectedWithTheNewVersio
     const devsim::Link link = GetParam().ethernet ? devsim::Link::Tcp : devsim::Link::Serial;
     for (const devsim::SimRequest &request : sim.requests())
         EXPECT_EQ(request.link, link) << "everything went over the chosen link";
+}
+
+TEST_P(ConsoleDownload, ProgramsTheWholeImageWhileDeviceSettingsReadsTheClock)
+{
+    start(MsgResult::No);
+    window->mnuTooDevice->trigger();
+    ASSERT_NE(window->findChild<FDeviceSettings *>(), nullptr);
+    // A download long enough for the window's clock reads (every 0.5 s) to fall in it.
+    sim.setReplyDelayMs(5);
+    uploadFromMenu();
+
+    EXPECT_EQ(ui.messageTexts(), (QStringList{Upgrade, Older, Proceed, Complete}));
+    EXPECT_EQ(sim.bootLoaders().programmed(), contentOf(mdlSoftwares::EmbeddedFirmwareImage(OwnApplication)).bytes);
+    EXPECT_TRUE(reconnectedWith(CarriedVersion));
+    // Between the loader's first and last request the link carried nothing else.
+    const QList<devsim::SimRequest> wire = sim.requests();
+    const auto isLoaderRequest = [](const devsim::SimRequest &r) {
+        return r.function == 0 || r.function == 16 || r.address >= 0xE000;
+    };
+    const auto first = std::find_if(wire.cbegin(), wire.cend(), isLoaderRequest);
+    const auto last = std::find_if(wire.crbegin(), wire.crend(), isLoaderRequest).base();
+    ASSERT_LT(first, last);
+    // A legacy loader takes any bytes as a raw frame: a read is known by its first two bytes.
+    const auto reads = std::count_if(first, last, [](const devsim::SimRequest &r) {
+        return r.function == 3 || r.frame.startsWith(QByteArray::fromHex("0103"));
+    });
+    EXPECT_EQ(reads, 0) << "the window's clock reads stay off the link while the download holds it";
 }
 
 TEST_P(ConsoleDownload, DeviceStoppingDuringTheDownloadIsReportedAndFoundAgainWhenItReturns)

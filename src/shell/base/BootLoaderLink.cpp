@@ -10,9 +10,6 @@
 #include "platform/WinSocket.h"
 
 namespace {
-// The device object's command that makes the running firmware start its boot loader.
-constexpr int32_t EnterBootLoaderCommand = 3;
-
 double now()
 {
     return platform::clock::monotonicSeconds();
@@ -30,7 +27,7 @@ std::unique_ptr<BootLoaderLink> BootLoaderLink::mainLink()
 {
     Hooks hooks;
     hooks.open = [] { return mdlMain::OpenPort(DownloadBaud, QStringLiteral("N")); };
-    hooks.enterBootLoader = [] { mdlMain::Device().SendCommand(EnterBootLoaderCommand); };
+    hooks.enterBootLoader = [] { mdlMain::Device().EnterBootLoader(); };
     return std::make_unique<BootLoaderLink>(mdlMain::Port(), mdlMain::wskEthernet(), mdlMain::UseEthernet,
                                             std::move(hooks));
 }
