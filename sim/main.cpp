@@ -1,10 +1,13 @@
 // varix-devsim: the device stand-in as a process, for scripts and whole-program tests.
 #include "lib/BootLoaders.h"
+#include "lib/DeviceServer.h"
 #include "lib/DeviceSim.h"
 #include "lib/EventLogBook.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHostAddress>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -51,6 +54,39 @@ bool numberOption(const QCommandLineParser &parser, const QString &name, int low
     return true;
 }
 
+// The interface module's address and MAC from the options, or a message on stderr.
+bool configureModule(const QCommandLineParser &parser, devsim::DeviceServer &module)
+{
+    if (parser.isSet(QStringLiteral("ip"))) {
+        const QHostAddress address(parser.value(QStringLiteral("ip")));
+        if (address.protocol() != QAbstractSocket::IPv4Protocol) {
+            QTextStream(stderr) << "varix-devsim: --ip wants an IPv4 address\n";
+            return false;
+        }
+        module.setAddress(address);
+    }
+    if (parser.isSet(QStringLiteral("mac"))) {
+        static const QRegularExpression macText(QStringLiteral("^[0-9A-Fa-f]{2}(-[0-9A-Fa-f]{2}){5}$"));
+        const QString mac = parser.value(QStringLiteral("mac"));
+        if (!macText.match(mac).hasMatch()) {
+            QTextStream(stderr) << "varix-devsim: --mac wants six hexadecimal pairs joined by -\n";
+            return false;
+        }
+        module.setMac(QByteArray::fromHex(mac.toLatin1().replace('-', "")));
+    }
+    return true;
+}
+
+// One line per datagram on stdout ("UDP F6 10.0.0.1:30718 4"), so scripts and tests see what came.
+void logDatagrams(devsim::DeviceServer &module)
+{
+    QObject::connect(&module, &devsim::DeviceServer::datagramReceived, [](const devsim::DeviceServer::Datagram &d) {
+        const QByteArray kind = d.bytes.size() >= 4 ? d.bytes.mid(3, 1).toHex().toUpper() : QByteArray("--");
+        QTextStream(stdout) << "UDP " << kind << ' ' << d.sender.toString() << ':' << d.senderPort << ' '
+                            << d.bytes.size() << Qt::endl;
+    });
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -66,8 +102,13 @@ int main(int argc, char **argv)
         {QStringLiteral("folder"), QStringLiteral("Program folder that receives dosdevices/com<N>."),
          QStringLiteral("dir")},
         {QStringLiteral("com"), QStringLiteral("COM number of the serial link (needs --folder)."), QStringLiteral("n")},
-        {QStringLiteral("tcp"), QStringLiteral("Serve Modbus/TCP on 127.0.0.1:<port>; 0 picks a free port."),
+        {QStringLiteral("tcp"), QStringLiteral("Serve Modbus/TCP on <port> of the --ip address; 0 picks a free port."),
          QStringLiteral("port")},
+        {QStringLiteral("ip"), QStringLiteral("Address of the Ethernet interface module (default 127.0.0.1)."),
+         QStringLiteral("address")},
+        {QStringLiteral("device-server"), QStringLiteral("Answer the device-server datagrams on UDP 30718.")},
+        {QStringLiteral("mac"), QStringLiteral("MAC of the Ethernet interface module, as 00-20-4A-12-AB-CD."),
+         QStringLiteral("mac")},
         {QStringLiteral("firmware-version"), QStringLiteral("Firmware version byte (default 1)."), QStringLiteral("v")},
         {QStringLiteral("software-id"), QStringLiteral("Software id byte (default 24)."), QStringLiteral("id")},
         {QStringLiteral("serial-number"), QStringLiteral("Serial number, at most 16 characters."),
@@ -134,6 +175,8 @@ int main(int argc, char **argv)
     }
 
     devsim::DeviceSim sim;
+    if (!configureModule(parser, sim.deviceServer()))
+        return 2;
     const QByteArray serialNumber = parser.isSet(QStringLiteral("serial-number"))
                                         ? parser.value(QStringLiteral("serial-number")).toLatin1()
                                         : sim.serialNumber();
@@ -178,12 +221,25 @@ int main(int argc, char **argv)
             return 1;
         }
     }
+    quint16 udp = 0;
+    if (parser.isSet(QStringLiteral("device-server"))) {
+        udp = sim.deviceServer().start();
+        if (udp == 0) {
+            QTextStream(stderr) << "varix-devsim: " << sim.deviceServer().errorString() << '\n';
+            return 1;
+        }
+        logDatagrams(sim.deviceServer());
+    }
     if (!watchTerminationSignals(app)) {
         QTextStream(stderr) << "varix-devsim: cannot watch for termination signals\n";
         return 1;
     }
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &sim, &devsim::DeviceSim::stop);
 
-    QTextStream(stdout) << "READY pty=" << ptyPath << " tcp=" << port << Qt::endl;
+    QTextStream ready(stdout);
+    ready << "READY pty=" << ptyPath << " tcp=" << port;
+    if (udp != 0)
+        ready << " udp=" << udp;
+    ready << Qt::endl;
     return QCoreApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include "BootLoaders.h"
 #include "Bytes.h"
 #include "DeviceMemory.h"
+#include "DeviceServer.h"
 #include "MbapFramer.h"
 #include "PtyLink.h"
 #include "RtuFramer.h"
@@ -47,9 +48,13 @@ int newestByte(EventLog log)
 DeviceSim::DeviceSim(QObject *parent)
     : QObject(parent), memory_(std::make_unique<DeviceMemory>()),
       responder_(std::make_unique<ApplicationResponder>(*memory_)),
-      bootLoaders_(std::make_unique<BootLoaders>(*memory_))
+      bootLoaders_(std::make_unique<BootLoaders>(*memory_)), deviceServer_(std::make_unique<DeviceServer>())
 {
     qRegisterMetaType<SimRequest>();
+    connect(deviceServer_.get(), &DeviceServer::addressAssigned, this, [this](const QHostAddress &address) {
+        if (tcp_ && !tcp_->moveTo(address))
+            error_ = tcp_->errorString();
+    });
 }
 
 DeviceSim::~DeviceSim() = default;
@@ -71,7 +76,7 @@ quint16 DeviceSim::startTcp(quint16 port)
     if (!tcp_)
         tcp_ =
             std::make_unique<TcpLink>([this](QTcpSocket *client, QByteArray &buffer) { onTcpBytes(client, buffer); });
-    if (!tcp_->listen(port)) {
+    if (!tcp_->listen(deviceServer_->address(), port)) {
         error_ = tcp_->errorString();
         return 0;
     }
@@ -84,6 +89,7 @@ void DeviceSim::stop()
         pty_->close();
     if (tcp_)
         tcp_->close();
+    deviceServer_->stop();
 }
 
 QString DeviceSim::serialPath() const

@@ -15,6 +15,7 @@ namespace devsim {
 
 class BootLoaders;
 class DeviceMemory;
+class DeviceServer;
 class PduResponder;
 class PtyLink;
 class TcpLink;
@@ -34,8 +35,12 @@ public:
     // Opens a pseudo-terminal and links <programFolder>/dosdevices/com<comNumber> to its slave side.
     // Returns the slave path, or an empty text (see errorString()).
     QString startSerial(const QString &programFolder, int comNumber);
-    // Listens on 127.0.0.1; port 0 picks a free one. Returns the port, or 0 (see errorString()).
+    // Listens on the interface module's address (127.0.0.1 unless set there); port 0 picks a free
+    // one. Returns the port, or 0 (see errorString()).
     quint16 startTcp(quint16 port = 0);
+    // The Ethernet interface module: its address, MAC and setup record; start() answers its
+    // datagrams. An IP assignment moves the Modbus/TCP listener to the new address.
+    DeviceServer &deviceServer() { return *deviceServer_; }
     // Closes both links and removes the dosdevices link.
     void stop();
     QString serialPath() const;
@@ -118,6 +123,7 @@ private:
     std::unique_ptr<BootLoaders> bootLoaders_;
     std::unique_ptr<PtyLink> pty_;
     std::unique_ptr<TcpLink> tcp_;
+    std::unique_ptr<DeviceServer> deviceServer_;
     QList<SimRequest> requests_;
     QString error_;
     bool silent_ = false;

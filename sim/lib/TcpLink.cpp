@@ -18,10 +18,11 @@ TcpLink::~TcpLink()
     close();
 }
 
-bool TcpLink::listen(quint16 port)
+bool TcpLink::listen(const QHostAddress &address, quint16 port)
 {
     server_.close();
-    if (!server_.listen(QHostAddress::LocalHost, port)) {
+    address_ = address;
+    if (!server_.listen(address, port)) {
         error_ = server_.errorString();
         return false;
     }
@@ -42,7 +43,13 @@ bool TcpLink::setRefusing(bool refusing)
         server_.close();
         return true;
     }
-    return server_.isListening() || listen(port_);
+    return server_.isListening() || listen(address_, port_);
+}
+
+bool TcpLink::moveTo(const QHostAddress &address)
+{
+    dropAll();
+    return listen(address, port_);
 }
 
 void TcpLink::acceptClients()

@@ -12,8 +12,8 @@ class QTcpSocket;
 
 namespace devsim {
 
-// The Ethernet side of the stand-in: Modbus/TCP clients on a loopback port, each with its own
-// receive buffer.
+// The Ethernet side of the stand-in: Modbus/TCP clients on one address and port (loopback unless
+// told otherwise), each with its own receive buffer.
 class TcpLink : public QObject {
     Q_OBJECT
 public:
@@ -22,8 +22,10 @@ public:
     explicit TcpLink(Receiver receiver, QObject *parent = nullptr);
     ~TcpLink() override;
 
-    // Listens on 127.0.0.1; port 0 picks one. The port is kept for listening again later.
-    bool listen(quint16 port);
+    // Port 0 picks one. The address and port are kept for listening again later.
+    bool listen(const QHostAddress &address, quint16 port);
+    // Listens on another address, same port; the clients of the old one are dropped.
+    bool moveTo(const QHostAddress &address);
     void close();
     quint16 port() const { return port_; }
     int clientCount() const { return static_cast<int>(buffers_.size()); }
@@ -46,6 +48,7 @@ private:
     Receiver receiver_;
     QTcpServer server_;
     QHash<QTcpSocket *, QByteArray> buffers_;
+    QHostAddress address_{QHostAddress::LocalHost};
     quint16 port_ = 0;
     QString error_;
 };

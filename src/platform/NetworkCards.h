@@ -7,7 +7,7 @@ namespace platform {
 
 struct NetworkCard {
     QString description;  // the interface's human-readable name
-    QString ipAddress;    // its first IPv4 address
+    QString ipAddress;    // its fixed IPv4 address, else the one a DHCP server lent it
     QString subnetMask;
 };
 

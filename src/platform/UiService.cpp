@@ -14,6 +14,10 @@ public:
     {
         QMessageBox box(iconOf(request.icon), request.title, request.text, buttonsOf(request.buttons),
                         QApplication::activeWindow());
+        const QList<QMessageBox::StandardButton> named = namedButtons(request.buttons);
+        const auto position = static_cast<qsizetype>(request.defaultButton);
+        if (position < named.size())
+            box.setDefaultButton(named.at(position));
         return resultOf(static_cast<QMessageBox::StandardButton>(box.exec()));
     }
 
@@ -55,17 +59,26 @@ private:
         return QMessageBox::NoIcon;
     }
 
-    static QMessageBox::StandardButtons buttonsOf(MsgButtons buttons)
+    // The buttons in the order their set names them.
+    static QList<QMessageBox::StandardButton> namedButtons(MsgButtons buttons)
     {
         switch (buttons) {
-        case MsgButtons::Ok: return QMessageBox::Ok;
-        case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-        case MsgButtons::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-        case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-        case MsgButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+        case MsgButtons::Ok: return {QMessageBox::Ok};
+        case MsgButtons::OkCancel: return {QMessageBox::Ok, QMessageBox::Cancel};
+        case MsgButtons::AbortRetryIgnore: return {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
+        case MsgButtons::YesNoCancel: return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+        case MsgButtons::YesNo: return {QMessageBox::Yes, QMessageBox::No};
+        case MsgButtons::RetryCancel: return {QMessageBox::Retry, QMessageBox::Cancel};
         }
-        return QMessageBox::Ok;
+        return {QMessageBox::Ok};
+    }
+
+    static QMessageBox::StandardButtons buttonsOf(MsgButtons buttons)
+    {
+        QMessageBox::StandardButtons set;
+        for (const QMessageBox::StandardButton button : namedButtons(buttons))
+            set |= button;
+        return set;
     }
 
     static MsgResult resultOf(QMessageBox::StandardButton button)
@@ -111,9 +124,9 @@ template <typename T> std::optional<T> takeFront(std::vector<T> &queue)
 
 namespace ui {
 
-MsgResult msgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)
+MsgResult msgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title, MsgDefault defaultButton)
 {
-    return current->messageBox({text, title.isEmpty() ? DefaultTitle : title, buttons, icon});
+    return current->messageBox({text, title.isEmpty() ? DefaultTitle : title, buttons, icon, defaultButton});
 }
 
 std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText)

@@ -13,12 +13,15 @@ namespace platform {
 enum class MsgButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+// The button that Enter presses, counted in the order the set names them (Yes before No).
+enum class MsgDefault { First, Second, Third };
 
 struct MessageBoxRequest {
     QString text;
     QString title;
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
+    MsgDefault defaultButton = MsgDefault::First;
 };
 
 struct InputBoxRequest {
@@ -56,7 +59,7 @@ namespace ui {
 inline const QString DefaultTitle = QStringLiteral("Varix Configuration Console");
 
 MsgResult msgBox(const QString &text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
-                 const QString &title = QString());
+                 const QString &title = QString(), MsgDefault defaultButton = MsgDefault::First);
 std::optional<QString> inputBox(const QString &prompt, const QString &title = QString(),
                                 const QString &defaultText = QString());
 QString fileDialog(const FileDialogRequest &request);

@@ -10,6 +10,7 @@ namespace platform {
 
 namespace {
 constexpr int32_t InvalidOperation = 40020;
+constexpr int32_t DatagramNotSent = 10051;
 
 [[noreturn]] void invalidOperation(const char *member)
 {
@@ -106,7 +107,9 @@ void WinSocket::SendData(const QByteArray &data)
     if (protocol_ == sckUDPProtocol) {
         if (!udp_)
             Bind();
-        udp_->writeDatagram(data, QHostAddress(remoteHost_), static_cast<quint16>(remotePort_));
+        // A datagram that cannot leave (no route, no such address) must not pass for sent.
+        if (udp_->writeDatagram(data, QHostAddress(remoteHost_), static_cast<quint16>(remotePort_)) < 0)
+            throw Error(DatagramNotSent, QStringLiteral("Winsock.SendData"), udp_->errorString());
         return;
     }
     if (State() != sckConnected)

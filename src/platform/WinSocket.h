@@ -40,7 +40,8 @@ public:
     // datagram whole; a shorter maxLength cuts it and the rest is lost.
     QByteArray PeekData(qint64 maxLength = -1);
     QByteArray GetData(qint64 maxLength = -1);
-    // TCP: onto the connection. UDP: one datagram to RemoteHost:RemotePort.
+    // TCP: onto the connection. UDP: one datagram to RemoteHost:RemotePort; raises an error when
+    // it cannot be sent.
     void SendData(const QByteArray &data);
 
     QString RemoteHost() const { return remoteHost_; }

@@ -18,21 +18,21 @@
 #include "device/CommPort.h"
 #include "device/EventWait.h"
 #include "device/StatusBit.h"
+#include "netconfig/DeviceServerDirectory.h"
+#include "netconfig/DeviceServerProtocol.h"
+#include "netconfig/FConfigNetwork.h"
+#include "netconfig/InterfacesFile.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
-#include "platform/ProgramFolder.h"
 #include "platform/UiService.h"
 #include "platform/WinSocket.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
 #include <QRadialGradient>
-#include <QRegularExpression>
 #include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTimer>
@@ -95,19 +95,11 @@ QString tagOf(const QAction *item)
     return item->data().toString();
 }
 
-// The module items of the machine menu: the two address blocks of the modules' maker, upper-case digits.
-bool isModuleMac(const QString &mac)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^(00-80-A3|00-20-4A)-[A-F0-9]{2}-[A-F0-9]{2}-[A-F0-9]{2}$"));
-    return pattern.match(mac).hasMatch();
-}
-
 }  // namespace
 
 FMain::FMain(QWidget *parent)
     : QMainWindow(parent), stbMain(new QStatusBar(this)), lblConnecting(new QLabel(this)),
-      tmrCheckStatus(new QTimer(this)), tmrStatusBar(new QTimer(this))
+      tmrCheckStatus(new QTimer(this)), tmrStatusBar(new QTimer(this)), deviceServers_(new DeviceServerDirectory(this))
 {
     setObjectName(QStringLiteral("FMain"));
     setCentralWidget(new QWidget(this));
@@ -187,9 +179,7 @@ void FMain::buildMenus()
     mnuTooUplFW = addMenuItem(mnuTools, QStringLiteral("mnuTooUplFW"));
 
     mnuChoose = addMenu(nullptr, QStringLiteral("mnuChoose"));
-    QAction *localPort = addMenuItem(mnuChoose, QStringLiteral("mnuChoMachine_0"));
-    localPort->setCheckable(true);
-    mnuChoMachine.push_back(localPort);
+    addMachineItem(addMenuItem(mnuChoose, QStringLiteral("mnuChoMachine_0")));
     mnuChoose->menuAction()->setVisible(false);
 
     mnuFirmware = addMenu(nullptr, QStringLiteral("mnuFirmware"));
@@ -229,6 +219,7 @@ void FMain::buildMenus()
     connect(mnuFilExit, &QAction::triggered, this, &FMain::mnuFilExit_Click);
     connect(mnuTooOptions, &QAction::triggered, this, &FMain::mnuTooOptions_Click);
     connect(mnuTooDevice, &QAction::triggered, this, &FMain::mnuTooDevice_Click);
+    connect(mnuTooCfgNet, &QAction::triggered, this, &FMain::mnuTooCfgNet_Click);
     connect(mnuTooUplFW, &QAction::triggered, this, &FMain::mnuTooUplFW_Click);
     connect(mnuHelAbout, &QAction::triggered, this, &FMain::mnuHelAbout_Click);
     connect(mnuEveVarix, &QAction::triggered, this, &FMain::mnuEveVarix_Click);
@@ -750,29 +741,70 @@ bool FMain::DownloadFirmware(int32_t k)
 
 // ---- machine menu ----
 
+void FMain::addMachineItem(QAction *item)
+{
+    const int index = static_cast<int>(mnuChoMachine.size());
+    item->setCheckable(true);
+    mnuChoMachine.push_back(item);
+    connect(item, &QAction::triggered, this, [this, item, index] {
+        // The click has toggled the mark already; the handler decides the marks from the old ones.
+        item->setChecked(!item->isChecked());
+        mnuChoMachine_Click(index);
+    });
+}
+
 void FMain::ReadInterfacesIni()
 {
-    QFile file(mdlMain::InterfacesIniPath());
-    if (file.open(QIODevice::ReadOnly)) {
-        while (!file.atEnd()) {
-            const QString line = QString::fromLatin1(file.readLine()).trimmed();
-            const qsizetype close = line.indexOf(QLatin1Char(']'));
-            if (!line.startsWith(QLatin1Char('[')) || close < 0)
-                continue;
-            const QString mac = line.mid(1, close - 1);
-            if (!isModuleMac(mac))
-                continue;
-            const QString name = line.mid(close + 1).trimmed();
-            QAction *item = addMenuItem(mnuChoose, QStringLiteral("mnuChoMachine_%1").arg(mnuChoMachine.size()));
-            item->setCheckable(true);
-            item->setData(mac);
-            item->setText(name.isEmpty() ? mac : mac + QStringLiteral(" - ") + name);
-            mnuChoMachine.push_back(item);
-        }
+    const QList<InterfacesFile::ModuleLine> modules = InterfacesFile::ReadModuleLines(mdlMain::InterfacesIniPath());
+    for (const InterfacesFile::ModuleLine &module : modules) {
+        if (!DeviceServerProtocol::IsModuleMac(module.mac))
+            continue;
+        QAction *item = addMenuItem(mnuChoose, QStringLiteral("mnuChoMachine_%1").arg(mnuChoMachine.size()));
+        item->setData(module.mac);
+        item->setText(module.name.isEmpty() ? module.mac : module.mac + QStringLiteral(" - ") + module.name);
+        addMachineItem(item);
     }
     if (!mdlMain::UseEthernet)
         mnuChoMachine.front()->setChecked(true);
     mnuChoose->menuAction()->setVisible(mnuChoMachine.size() > 1);
+}
+
+QString FMain::DiscoverDeviceServers(const QString &mac)
+{
+    return deviceServers_->Discover(mac);
+}
+
+void FMain::mnuChoMachine_Click(int index)
+{
+    QAction *item = mnuChoMachine.at(static_cast<std::size_t>(index));
+    if (item->isChecked())
+        return;
+    if (index != 0) {
+        const QPointer<FMain> alive(this);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const QString ip = DiscoverDeviceServers(tagOf(item));
+        QApplication::restoreOverrideCursor();
+        if (!alive)
+            return;
+        if (ip.isEmpty()) {
+            platform::ui::msgBox(text(372) + tagOf(item), MsgButtons::Ok, MsgIcon::Exclamation, ConsoleTitle);
+            return;
+        }
+        mdlMain::IPAddress = ip;
+        mdlMain::UseEthernet = true;
+    } else {
+        mdlMain::UseEthernet = false;
+    }
+    for (std::size_t i = 0; i < mnuChoMachine.size(); ++i)
+        mnuChoMachine[i]->setChecked(static_cast<int>(i) == index);
+    mdlMain::OpenDevicePort();
+    showLinkError();
+}
+
+void FMain::markMachine(const QString &mac)
+{
+    for (QAction *item : mnuChoMachine)
+        item->setChecked(tagOf(item) == mac);
 }
 
 // ---- file, tools and help menus ----
@@ -868,19 +900,29 @@ void FMain::mnuTooDevice_Click()
     deviceSettings_->activateWindow();
 }
 
+void FMain::mnuTooCfgNet_Click()
+{
+    if (configNetwork_) {
+        configNetwork_->show();
+        configNetwork_->raise();
+        configNetwork_->activateWindow();
+        return;
+    }
+    configNetwork_ = new FConfigNetwork(this);
+    configNetwork_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(configNetwork_, &FConfigNetwork::ModuleConnected, this, &FMain::markMachine);
+    // Shown before it searches, so the user sees the search going on.
+    configNetwork_->show();
+    configNetwork_->Form_Load();
+}
+
 void FMain::mnuTooOptions_Click()
 {
     {
         FOptions dialog(this);
         dialog.exec();
     }
-    // The link already runs with the new settings; a file that refuses them would lose them at
-    // the next start without a word.
-    if (!mdlMain::SaveSettings()) {
-        platform::ui::msgBox(text(160) + QStringLiteral("\r\n") +
-                                 QDir::toNativeSeparators(platform::applicationIniPath()),
-                             MsgButtons::Ok, MsgIcon::Exclamation, ConsoleTitle);
-    }
+    mdlMain::SaveSettingsOrReport();
     if (!mdlMain::UseEthernet && mnuChoose->menuAction()->isVisible()) {
         for (std::size_t i = 1; i < mnuChoMachine.size(); ++i)
             mnuChoMachine[i]->setChecked(false);

@@ -11,6 +11,8 @@
 #include <vector>
 
 class CDevice;
+class DeviceServerDirectory;
+class FConfigNetwork;
 class FDeviceSettings;
 class FFileLogView;
 class IApplication;
@@ -45,6 +47,9 @@ public:
     bool DownloadFirmware(int32_t k);
     void LoadApplicationPanel();
     void ReadInterfacesIni();
+    // The address of the module with this MAC text, searched on the network the first time;
+    // empty when it does not answer.
+    QString DiscoverDeviceServers(const QString &mac);
 
     void mnuApp_Click(int index);
     void mnuAux_Click(int index);
@@ -62,6 +67,8 @@ public:
     void mnuEveVarix_Click();
     void mnuEveFile_Click();
     void mnuEveSave_Click();
+    void mnuTooCfgNet_Click();
+    void mnuChoMachine_Click(int index);
 
     StatusBarPanel *panel(const QString &key) const;
 
@@ -149,8 +156,14 @@ private:
     void showLinkError();
     QAction *addMenuItem(QMenu *menu, const QString &name);
 
+    void addMachineItem(QAction *item);
+    // Marks the machine item of the module the link goes to (none for another module).
+    void markMachine(const QString &mac);
+
     QPointer<FDeviceSettings> deviceSettings_;
     QPointer<FFileLogView> fileLogView_;
+    QPointer<FConfigNetwork> configNetwork_;
+    DeviceServerDirectory *deviceServers_;
     bool adminShownInMenus_ = false;
     bool watchdogErrorShown_ = false;
     // Set while a connection change is being handled: the device announces it before it stores

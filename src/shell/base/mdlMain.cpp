@@ -1,16 +1,21 @@
 #include "mdlMain.h"
 
 #include "MainWindowHook.h"
+#include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "platform/Error.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Runtime.h"
+#include "platform/UiService.h"
+
+#include <QDir>
 
 namespace mdlMain {
 namespace {
 
 const QString ConnectionSection = QStringLiteral("Connection Settings");
 const QString ExportSection = QStringLiteral("Data Export");
+constexpr int TextSettingsNotSaved = 160;
 
 // Devices whose Ethernet module cannot carry a firmware download.
 const char *const NoEthernetPieces[] = {
@@ -106,6 +111,15 @@ bool SaveSettings()
     write(ExportSection, QStringLiteral("Comment Character"), CommentChar);
     write(ExportSection, QStringLiteral("Data Format"), DataFormat);
     return saved;
+}
+
+void SaveSettingsOrReport()
+{
+    if (!SaveSettings()) {
+        platform::ui::msgBox(mdlStrings::Translate(TextSettingsNotSaved) + QStringLiteral("\r\n") +
+                                 QDir::toNativeSeparators(platform::applicationIniPath()),
+                             platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
+    }
 }
 
 QString BuildNoEthernetSerials()

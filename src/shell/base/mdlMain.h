@@ -35,6 +35,9 @@ void LoadSettings();
 // could not be written (a read-only file, a full disk): the caller tells the user, whose changes
 // would otherwise be lost at the next start without a word.
 bool SaveSettings();
+// SaveSettings for a user's change that the link already uses: a file that refuses it is named
+// in a box, as the change would otherwise be lost at the next start without a word.
+void SaveSettingsOrReport();
 
 // The no-Ethernet serial list as the program carries it.
 QString BuildNoEthernetSerials();

@@ -1,0 +1,135 @@
+#include "DeviceServer.h"
+
+#include <QNetworkDatagram>
+
+namespace devsim {
+
+namespace {
+
+constexpr quint8 Discovery = 0xF6;
+constexpr quint8 DiscoveryReply = 0xF7;
+constexpr quint8 SetupQuery = 0xF8;
+constexpr quint8 SetupReply = 0xF9;
+constexpr quint8 Assignment = 0xFC;
+constexpr quint8 SetupWrite = 0xFD;
+constexpr int DiscoveryReplyLength = 30;
+constexpr int AssignmentLength = 20;
+
+void putAddress(QByteArray &bytes, int at, const QHostAddress &address)
+{
+    const quint32 value = address.toIPv4Address();
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>(value >> (24 - 8 * i));
+}
+
+QByteArray header(quint8 kind)
+{
+    QByteArray bytes(4, '\0');
+    bytes[3] = static_cast<char>(kind);
+    return bytes;
+}
+
+// A setup record whose every byte the console does not edit says something, so a write that
+// spoils one shows: a serial channel at 9600 8N1, Modbus/TCP port 502, a name of the module.
+QByteArray initialRecord()
+{
+    QByteArray record = header(SetupReply);
+    record.resize(DeviceServer::RecordLength);
+    for (int i = 4; i < DeviceServer::RecordLength; ++i)
+        record[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+    record[10] = 8;
+    putAddress(record, 16, QHostAddress(QStringLiteral("0.0.0.0")));
+    record.replace(24, 6, QByteArray::fromHex("00002580034C"));
+    record.replace(30, 2, QByteArray::fromHex("01F6"));
+    record.replace(40, 16, QByteArrayLiteral("VARIX-ETH\0\0\0\0\0\0\0"));
+    return record;
+}
+
+}  // namespace
+
+DeviceServer::DeviceServer(QObject *parent)
+    : QObject(parent), mac_(QByteArray::fromHex("00204A5A0001")), record_(initialRecord())
+{
+    putAddress(record_, 4, address_);
+    connect(&socket_, &QUdpSocket::readyRead, this, &DeviceServer::readDatagrams);
+}
+
+quint16 DeviceServer::start(quint16 port)
+{
+    socket_.close();
+    if (!socket_.bind(QHostAddress::AnyIPv4, port, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint))
+        return 0;
+    return socket_.localPort();
+}
+
+void DeviceServer::stop()
+{
+    socket_.close();
+}
+
+void DeviceServer::setAddress(const QHostAddress &address)
+{
+    address_ = address;
+    putAddress(record_, 4, address);
+}
+
+void DeviceServer::readDatagrams()
+{
+    while (socket_.hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = socket_.receiveDatagram();
+        if (datagram.isNull())
+            break;
+        const Datagram received{datagram.data(), datagram.senderAddress(), static_cast<quint16>(datagram.senderPort())};
+        received_.append(received);
+        emit datagramReceived(received);
+        handle(received);
+    }
+}
+
+void DeviceServer::handle(const Datagram &datagram)
+{
+    const QByteArray &bytes = datagram.bytes;
+    if (bytes.size() < 4 || !bytes.startsWith(QByteArrayView("\0\0\0", 3)))
+        return;
+    switch (static_cast<quint8>(bytes.at(3))) {
+    case Discovery: {
+        QByteArray answer = header(DiscoveryReply);
+        answer.resize(DiscoveryReplyLength);
+        answer.replace(4, 20, record_.mid(20, 20));
+        answer.replace(24, 6, mac_);
+        reply(datagram, answer);
+        break;
+    }
+    case SetupQuery: reply(datagram, record_); break;
+    case SetupWrite:
+        if (bytes.size() == RecordLength) {
+            record_ = bytes;
+            record_[3] = static_cast<char>(SetupReply);
+        }
+        break;
+    case Assignment: assignAddress(bytes); break;
+    default: break;
+    }
+}
+
+void DeviceServer::assignAddress(const QByteArray &assignment)
+{
+    if (assignment.size() != AssignmentLength || assignment.mid(4, 8) != "IP-SETUP" ||
+        assignment.mid(14, 2) != mac_.right(2))
+        return;
+    quint32 value = 0;
+    for (int i = 16; i < 20; ++i)
+        value = (value << 8) | static_cast<quint8>(assignment.at(i));
+    setAddress(QHostAddress(value));
+    emit addressAssigned(address_);
+}
+
+void DeviceServer::reply(const Datagram &to, const QByteArray &bytes)
+{
+    QNetworkDatagram answer(bytes, to.sender, to.senderPort);
+    // From the module's own address, also when it has several on its card or moved meanwhile.
+    answer.setSender(address_);
+    socket_.writeDatagram(answer);
+}
+
+}  // namespace devsim

@@ -1,0 +1,272 @@
+#include "FConfigLantronix.h"
+
+#include "LantronixSetup.h"
+#include "core/mdlStrings.h"
+#include "core/mdlTools.h"
+#include "platform/UiService.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+using platform::MsgButtons;
+using platform::MsgIcon;
+
+constexpr int TextSelectOption = 353;
+constexpr int TextWrongFormat = 354;
+constexpr int TextWrongValue = 355;
+constexpr int MaxOctet = 255;
+constexpr int MaxSubnetBits = 24;
+
+QString text(int id)
+{
+    return mdlStrings::Translate(id);
+}
+
+QLineEdit *octetBox(const QString &name, QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setMaxLength(3);
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
+    box->setAlignment(Qt::AlignRight);
+    return box;
+}
+
+QString joined(const std::array<QLineEdit *, 4> &boxes)
+{
+    QStringList parts;
+    for (const QLineEdit *box : boxes)
+        parts << box->text().trimmed();
+    return parts.join(QLatin1Char('.'));
+}
+
+void fill(const std::array<QLineEdit *, 4> &boxes, const QString &dotted)
+{
+    const QStringList parts = dotted.split(QLatin1Char('.'));
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        boxes[i]->setText(i < static_cast<std::size_t>(parts.size()) ? parts[static_cast<qsizetype>(i)] : QString());
+}
+
+}  // namespace
+
+FConfigLantronix::FConfigLantronix(SetupExchange &setup, QWidget *parent)
+    : QDialog(parent), optStaticIP(new QRadioButton(this)), optDynamicIP(new QRadioButton(this)),
+      txtSubnet(new QLineEdit(this)), txtSubnetMask(new QLineEdit(this)), chkAutoIP(new QCheckBox(this)),
+      chkDHCP(new QCheckBox(this)), chkBootP(new QCheckBox(this)), cmdOk(new QPushButton(this)),
+      cmdCancel(new QPushButton(this)), setup_(setup)
+{
+    setObjectName(QStringLiteral("FConfigLantronix"));
+    for (std::size_t i = 0; i < txtIP.size(); ++i) {
+        txtIP[i] = octetBox(QStringLiteral("txtIP_%1").arg(i), this);
+        txtGateway[i] = octetBox(QStringLiteral("txtGateway_%1").arg(i), this);
+        lbl[i] = new QLabel(this);
+        lbl[i]->setObjectName(QStringLiteral("lbl_%1").arg(i));
+    }
+    optStaticIP->setObjectName(QStringLiteral("optStaticIP"));
+    optDynamicIP->setObjectName(QStringLiteral("optDynamicIP"));
+    txtSubnet->setObjectName(QStringLiteral("txtSubnet"));
+    txtSubnetMask->setObjectName(QStringLiteral("txtSubnetMask"));
+    txtSubnetMask->setReadOnly(true);
+    chkAutoIP->setObjectName(QStringLiteral("chkAutoIP"));
+    chkDHCP->setObjectName(QStringLiteral("chkDHCP"));
+    chkBootP->setObjectName(QStringLiteral("chkBootP"));
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdOk->setDefault(true);
+    buildLayout();
+
+    for (QLineEdit *box : {txtIP[0], txtIP[1], txtIP[2], txtIP[3], txtGateway[0], txtGateway[1], txtGateway[2],
+                           txtGateway[3], txtSubnet})
+        box->installEventFilter(this);
+    connect(optStaticIP, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optStaticIP_Click();
+    });
+    connect(optDynamicIP, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optDynamicIP_Click();
+    });
+    connect(txtSubnet, &QLineEdit::textChanged, this, &FConfigLantronix::txtSubnet_Change);
+    connect(cmdOk, &QPushButton::clicked, this, &FConfigLantronix::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &FConfigLantronix::cmdCancel_Click);
+    Form_Load();
+}
+
+void FConfigLantronix::buildLayout()
+{
+    auto *addresses = new QGridLayout;
+    const auto addRow = [addresses](int row, QLabel *label, const std::array<QLineEdit *, 4> &boxes) {
+        addresses->addWidget(label, row, 0);
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+            addresses->addWidget(boxes[i], row, 1 + static_cast<int>(i));
+    };
+    addRow(0, lbl[0], txtIP);
+    addRow(1, lbl[1], txtGateway);
+    addresses->addWidget(lbl[2], 2, 0);
+    addresses->addWidget(txtSubnet, 2, 1);
+    addresses->addWidget(lbl[3], 3, 0);
+    addresses->addWidget(txtSubnetMask, 3, 1, 1, 4);
+
+    auto *methods = new QHBoxLayout;
+    for (QCheckBox *box : {chkAutoIP, chkDHCP, chkBootP})
+        methods->addWidget(box);
+    methods->addStretch();
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(optStaticIP);
+    layout->addLayout(addresses);
+    layout->addWidget(optDynamicIP);
+    layout->addLayout(methods);
+    layout->addLayout(buttons);
+}
+
+void FConfigLantronix::SetCaptions()
+{
+    setWindowTitle(QStringLiteral("ZEM-E Network configuration"));
+    optStaticIP->setText(text(363));
+    optDynamicIP->setText(text(364));
+    const int labels[] = {357, 365, 366, 367};
+    for (std::size_t i = 0; i < lbl.size(); ++i)
+        lbl[i]->setText(text(labels[i]));
+    chkAutoIP->setText(text(368));
+    chkBootP->setText(text(369));
+    chkDHCP->setText(text(370));
+    cmdOk->setText(text(82));
+    cmdCancel->setText(text(26));
+}
+
+void FConfigLantronix::Form_Load()
+{
+    SetCaptions();
+    fill(txtIP, setup_.IPAddress);
+    fill(txtGateway, setup_.Gateway);
+    if (const std::optional<LantronixSetup::DynamicMethods> methods =
+            LantronixSetup::DynamicAddressing(setup_.IPAddress)) {
+        // The choice first: choosing Dynamic IP may tick DHCP, which the record then decides.
+        optDynamicIP->setChecked(true);
+        chkAutoIP->setChecked(methods->autoIP);
+        chkDHCP->setChecked(methods->dhcp);
+        chkBootP->setChecked(methods->bootP);
+    } else {
+        for (QCheckBox *box : {chkAutoIP, chkDHCP, chkBootP})
+            box->setChecked(true);
+        optStaticIP->setChecked(true);
+    }
+    txtSubnet->setText(setup_.SubnetBits);
+    txtSubnet_Change();
+}
+
+void FConfigLantronix::enableStaticBoxes(bool isStatic)
+{
+    for (std::size_t i = 0; i < txtIP.size(); ++i) {
+        txtIP[i]->setEnabled(isStatic);
+        txtGateway[i]->setEnabled(isStatic);
+        lbl[i]->setEnabled(isStatic);
+    }
+    txtSubnet->setEnabled(isStatic);
+    txtSubnetMask->setEnabled(isStatic);
+    for (QCheckBox *box : {chkAutoIP, chkDHCP, chkBootP})
+        box->setEnabled(!isStatic);
+}
+
+void FConfigLantronix::optStaticIP_Click()
+{
+    enableStaticBoxes(true);
+}
+
+void FConfigLantronix::optDynamicIP_Click()
+{
+    enableStaticBoxes(false);
+    if (!chkAutoIP->isChecked() && !chkDHCP->isChecked() && !chkBootP->isChecked())
+        chkDHCP->setChecked(true);
+}
+
+void FConfigLantronix::txtSubnet_Change()
+{
+    txtSubnetMask->setText(optDynamicIP->isChecked()
+                               ? QStringLiteral("---")
+                               : LantronixSetup::SubnetMaskText(txtSubnet->text(), txtIP[0]->text()));
+}
+
+bool FConfigLantronix::staticSetupValid()
+{
+    bool inRange = true;
+    const auto check = [&inRange](const QLineEdit *box, int highest) {
+        const std::optional<int> value = LantronixSetup::WholeNumber(box->text());
+        if (value && (*value < 0 || *value > highest))
+            inRange = false;
+        return value.has_value();
+    };
+    bool numbers = check(txtSubnet, MaxSubnetBits);
+    for (std::size_t i = 0; i < txtIP.size(); ++i) {
+        numbers = check(txtIP[i], MaxOctet) && numbers;
+        numbers = check(txtGateway[i], MaxOctet) && numbers;
+    }
+    if (!numbers) {
+        platform::ui::msgBox(text(TextWrongFormat), MsgButtons::Ok, MsgIcon::Exclamation);
+        return false;
+    }
+    if (!inRange) {
+        platform::ui::msgBox(text(TextWrongValue), MsgButtons::Ok, MsgIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+void FConfigLantronix::cmdOk_Click()
+{
+    if (optDynamicIP->isChecked()) {
+        const LantronixSetup::DynamicMethods methods{chkAutoIP->isChecked(), chkDHCP->isChecked(),
+                                                     chkBootP->isChecked()};
+        if (!methods.autoIP && !methods.dhcp && !methods.bootP) {
+            platform::ui::msgBox(text(TextSelectOption), MsgButtons::Ok, MsgIcon::Exclamation);
+            return;
+        }
+        setup_.IPAddress = LantronixSetup::DynamicAddress(methods);
+        setup_.Gateway = QStringLiteral("0.0.0.0");
+        setup_.SubnetBits = QStringLiteral("0");
+    } else {
+        if (!staticSetupValid())
+            return;
+        setup_.IPAddress = joined(txtIP);
+        setup_.Gateway = joined(txtGateway);
+        setup_.SubnetBits = txtSubnet->text().trimmed();
+    }
+    setup_.ApplySetup = true;
+    accept();
+}
+
+void FConfigLantronix::cmdCancel_Click()
+{
+    setup_.ApplySetup = false;
+    QDialog::reject();
+}
+
+void FConfigLantronix::reject()
+{
+    cmdCancel_Click();
+}
+
+bool FConfigLantronix::eventFilter(QObject *watched, QEvent *event)
+{
+    // After the focus change has settled, so a mouse click does not undo the selection.
+    if (event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, this, [] { mdlTools::SelectAllText(); });
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,473 @@
+#include "FConfigNetwork.h"
+
+#include "DeviceServerProtocol.h"
+#include "InterfacesFile.h"
+#include "ModuleList.h"
+#include "NetworkAddress.h"
+#include "core/mdlStrings.h"
+#include "core/mdlTools.h"
+#include "device/EventWait.h"
+#include "platform/Clock.h"
+#include "platform/Error.h"
+#include "platform/NetworkCards.h"
+#include "platform/UiService.h"
+#include "shell/base/mdlMain.h"
+#include "shell/base/mdlMainLink.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+using platform::MsgButtons;
+using platform::MsgDefault;
+using platform::MsgIcon;
+using platform::MsgResult;
+using Kind = DeviceServerProtocol::Kind;
+using State = ModuleList::State;
+
+constexpr int DiscoveryWaitMs = 1000;
+constexpr double SetupWaitSeconds = 5.0;
+constexpr int NoAddressError = 10049;
+const QString LimitedBroadcast = QStringLiteral("255.255.255.255");
+const QString SettingSection = QStringLiteral("Setting");
+const QString NicIndexKey = QStringLiteral("NIC Index");
+
+constexpr int TextNoConfiguration = 25;
+constexpr int TextNotSaved = 160;
+constexpr int TextNewAddress = 347;
+constexpr int TextUnchanged = 348;
+constexpr int TextUnreachable = 349;
+constexpr int TextAddressChanged = 350;
+constexpr int TextBadAddress = 351;
+constexpr int TextSetupChanged = 352;
+constexpr int TextWrongValue = 355;
+
+QString text(int id)
+{
+    return mdlStrings::Translate(id);
+}
+
+QPushButton *button(const QString &name, QWidget *parent)
+{
+    auto *push = new QPushButton(parent);
+    push->setObjectName(name);
+    push->setAutoDefault(false);
+    return push;
+}
+
+}  // namespace
+
+// A wait that lets events in: the window counts it, and for a discovery run it is disabled and
+// shows the hourglass. It also tells whether the window outlived the wait.
+class FConfigNetwork::Busy {
+public:
+    Busy(FConfigNetwork &window, bool disable) : window_(&window), disable_(disable)
+    {
+        ++window.waits_;
+        if (disable_) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            window.setEnabled(false);
+        }
+    }
+
+    ~Busy()
+    {
+        if (disable_)
+            QApplication::restoreOverrideCursor();
+        if (!window_)
+            return;
+        if (disable_)
+            window_->setEnabled(true);
+        if (--window_->waits_ == 0 && window_->closeWhenIdle_)
+            window_->close();
+    }
+
+    Busy(const Busy &) = delete;
+    Busy &operator=(const Busy &) = delete;
+
+    bool alive() const { return !window_.isNull(); }
+
+private:
+    QPointer<FConfigNetwork> window_;
+    bool disable_;
+};
+
+FConfigNetwork::FConfigNetwork(QWidget *parent)
+    : QDialog(parent), cboNICs(new QComboBox(this)), lbl(new QLabel(this)), lvwInterfaces(new ModuleList(this)),
+      cmdRefreshList(button(QStringLiteral("cmdRefreshList"), this)),
+      cmdEditDescription(button(QStringLiteral("cmdEditDescription"), this)),
+      cmdAssignIP(button(QStringLiteral("cmdAssignIP"), this)),
+      cmdConfigure(button(QStringLiteral("cmdConfigure"), this)),
+      cmdConnect(button(QStringLiteral("cmdConnect"), this)), cmdOk(button(QStringLiteral("cmdOk"), this))
+{
+    setObjectName(QStringLiteral("FConfigNetwork"));
+    cboNICs->setObjectName(QStringLiteral("cboNICs"));
+    lbl->setObjectName(QStringLiteral("lbl"));
+    lvwInterfaces->setObjectName(QStringLiteral("lvwInterfaces"));
+    wskEnumerate.setObjectName(QStringLiteral("wskEnumerate"));
+    buildLayout();
+
+    connect(cboNICs, &QComboBox::activated, this, &FConfigNetwork::cboNICs_Click);
+    connect(cmdRefreshList, &QPushButton::clicked, this, &FConfigNetwork::cmdRefreshList_Click);
+    connect(cmdEditDescription, &QPushButton::clicked, this, &FConfigNetwork::cmdEditDescription_Click);
+    connect(cmdAssignIP, &QPushButton::clicked, this, &FConfigNetwork::cmdAssignIP_Click);
+    connect(cmdConfigure, &QPushButton::clicked, this, &FConfigNetwork::cmdConfigure_Click);
+    connect(cmdConnect, &QPushButton::clicked, this, &FConfigNetwork::cmdConnect_Click);
+    connect(cmdOk, &QPushButton::clicked, this, &FConfigNetwork::cmdOk_Click);
+    connect(lvwInterfaces, &ModuleList::AfterLabelEdit, this, &FConfigNetwork::lvwInterfaces_AfterLabelEdit);
+    connect(lvwInterfaces, &QTreeWidget::currentItemChanged, this, &FConfigNetwork::lvwInterfaces_ItemClick);
+    connect(&wskEnumerate, &platform::WinSocket::DataArrival, this, &FConfigNetwork::wskEnumerate_DataArrival);
+}
+
+FConfigNetwork::~FConfigNetwork()
+{
+    Form_Unload();
+}
+
+void FConfigNetwork::buildLayout()
+{
+    auto *card = new QHBoxLayout;
+    card->addWidget(lbl);
+    card->addWidget(cboNICs, 1);
+
+    auto *actions = new QVBoxLayout;
+    for (QPushButton *push : {cmdRefreshList, cmdEditDescription, cmdAssignIP, cmdConfigure, cmdConnect})
+        actions->addWidget(push);
+    actions->addStretch();
+    actions->addWidget(cmdOk);
+
+    auto *body = new QHBoxLayout;
+    body->addWidget(lvwInterfaces, 1);
+    body->addLayout(actions);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(card);
+    layout->addLayout(body, 1);
+    resize(640, 320);
+}
+
+void FConfigNetwork::SetCaptions()
+{
+    setWindowTitle(text(371));
+    lbl->setText(text(360));
+    cmdEditDescription->setText(text(362));
+    cmdAssignIP->setText(text(359));
+    cmdConfigure->setText(text(358));
+    cmdRefreshList->setText(QStringLiteral("Refresh List"));
+    cmdConnect->setText(QStringLiteral("Connect"));
+    cmdOk->setText(text(82));
+    lvwInterfaces->setHeaderLabels({text(356), text(315), text(357), text(295)});
+    lvwInterfaces->header()->resizeSection(ModuleList::ColName, 150);
+    lvwInterfaces->header()->resizeSection(ModuleList::ColSerialNumber, 140);
+    lvwInterfaces->header()->resizeSection(ModuleList::ColIPAddress, 120);
+}
+
+void FConfigNetwork::Form_Load()
+{
+    SetCaptions();
+    LoadNICs();
+    const int index = mdlTools::ReadIniInt(SettingSection, NicIndexKey, 0);
+    if (index >= 0 && cboNICs->count() > index) {
+        cboNICs->setCurrentIndex(index);
+        cboNICs_Click();
+    }
+    cmdAssignIP->setEnabled(false);
+    cmdConfigure->setEnabled(false);
+    RefreshList();
+}
+
+void FConfigNetwork::Form_Unload()
+{
+    mdlTools::WriteIniString(SettingSection, NicIndexKey, QString::number(cboNICs->currentIndex()));
+}
+
+void FConfigNetwork::closeEvent(QCloseEvent *event)
+{
+    // A wait further down the stack still works on the window; it closes when the wait is over.
+    if (waits_ > 0) {
+        closeWhenIdle_ = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void FConfigNetwork::LoadNICs()
+{
+    NICs.clear();
+    cboNICs->clear();
+    const QList<platform::NetworkCard> cards = platform::networkCards();
+    for (const platform::NetworkCard &card : cards) {
+        NICs.append({card.ipAddress, card.subnetMask, card.description});
+        cboNICs->addItem(card.description);
+    }
+    cboNICs->setCurrentIndex(-1);
+}
+
+NicRecord FConfigNetwork::GetSelectedNIC() const
+{
+    for (const NicRecord &nic : NICs) {
+        if (nic.Description == cboNICs->currentText())
+            return nic;
+    }
+    return {};
+}
+
+void FConfigNetwork::cboNICs_Click()
+{
+    RefreshList();
+}
+
+void FConfigNetwork::cmdRefreshList_Click()
+{
+    RefreshList();
+}
+
+void FConfigNetwork::cmdOk_Click()
+{
+    hide();
+    // Hidden, its socket would take the replies meant for the main window's search of a machine.
+    wskEnumerate.Close();
+}
+
+void FConfigNetwork::reject()
+{
+    cmdOk_Click();
+}
+
+void FConfigNetwork::prepareSocket(const QString &destination)
+{
+    const NicRecord nic = GetSelectedNIC();
+    if (!NetworkAddress::ParseDottedQuad(nic.IP))
+        throw platform::Error(NoAddressError, QStringLiteral("FConfigNetwork"),
+                              mdlStrings::Translate(QStringLiteral("No network card is chosen.")));
+    if (!NetworkAddress::ParseDottedQuad(destination))
+        throw platform::Error(NoAddressError, QStringLiteral("FConfigNetwork"),
+                              mdlStrings::Translate(QStringLiteral("The module has no IP address.")));
+    wskEnumerate.Close();
+    wskEnumerate.setProtocol(platform::WinSocket::sckUDPProtocol);
+    wskEnumerate.setRemoteHost(destination);
+    wskEnumerate.setLocalPort(DeviceServerProtocol::Port);
+    wskEnumerate.setRemotePort(DeviceServerProtocol::Port);
+    wskEnumerate.Bind(DeviceServerProtocol::Port, nic.IP);
+}
+
+void FConfigNetwork::sendTo(const QString &destination, const QByteArray &datagram)
+{
+    prepareSocket(destination);
+    wskEnumerate.SendData(datagram);
+}
+
+void FConfigNetwork::reportError(const QString &description)
+{
+    platform::ui::msgBox(description, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+void FConfigNetwork::RefreshList()
+{
+    const Busy busy(*this, true);
+    lvwInterfaces->removeAll();
+    const NicRecord nic = GetSelectedNIC();
+    try {
+        sendTo(NetworkAddress::BroadcastAddress(nic.IP, nic.Mask), DeviceServerProtocol::Query(Kind::DiscoveryQuery));
+        mdlTools::Wait(DiscoveryWaitMs, true);
+        if (!busy.alive())
+            return;
+    } catch (const platform::Error &) {
+        // Without a card, or with a socket that cannot be bound, no reply can come.
+    }
+    mergeNames();
+    UpdateButtons();
+}
+
+void FConfigNetwork::mergeNames()
+{
+    const QList<InterfacesFile::ModuleLine> lines = InterfacesFile::ReadModuleLines(mdlMain::InterfacesIniPath());
+    for (const InterfacesFile::ModuleLine &line : lines) {
+        if (DeviceServerProtocol::IsModuleMac(line.mac))
+            lvwInterfaces->addName(line.mac, line.name);
+    }
+}
+
+void FConfigNetwork::wskEnumerate_DataArrival()
+{
+    const QByteArray datagram = wskEnumerate.GetData();
+    if (const std::optional<DeviceServerProtocol::SetupFields> setup =
+            DeviceServerProtocol::DecodeSetupRecord(datagram)) {
+        IPAddress = setup->IPAddress;
+        SubnetBits = setup->SubnetBits;
+        Gateway = setup->Gateway;
+        SetupRecord = datagram;
+        SetupReceived = true;
+    } else if (const std::optional<QString> mac = DeviceServerProtocol::DiscoveryReplyMac(datagram)) {
+        const QString sender = wskEnumerate.RemoteHostIP();
+        const NicRecord nic = GetSelectedNIC();
+        const QString cardSubnet = NetworkAddress::BroadcastAddress(nic.IP, nic.Mask);
+        const bool sameSubnet =
+            !cardSubnet.isEmpty() && NetworkAddress::BroadcastAddress(sender, nic.Mask) == cardSubnet;
+        lvwInterfaces->addReply(*mac, sender, sameSubnet ? State::OnLine : State::OtherSubnet);
+    }
+}
+
+void FConfigNetwork::UpdateButtons()
+{
+    const bool rows = lvwInterfaces->topLevelItemCount() > 0;
+    cmdEditDescription->setEnabled(rows);
+    if (!rows) {
+        for (QPushButton *push : {cmdAssignIP, cmdConfigure, cmdConnect})
+            push->setEnabled(false);
+        return;
+    }
+    struct Buttons {
+        State state;
+        bool assign;
+        bool configure;
+        bool connect;
+    };
+    static constexpr Buttons ByState[] = {
+        {State::OnLine, true, true, true},
+        {State::OffLine, false, false, false},
+        {State::OtherSubnet, true, false, false},
+    };
+    const QString status = lvwInterfaces->selectedRow()->text(ModuleList::ColStatus);
+    for (const Buttons &buttons : ByState) {
+        if (status == ModuleList::StatusText(buttons.state)) {
+            cmdAssignIP->setEnabled(buttons.assign);
+            cmdConfigure->setEnabled(buttons.configure);
+            cmdConnect->setEnabled(buttons.connect);
+            return;
+        }
+    }
+}
+
+void FConfigNetwork::lvwInterfaces_ItemClick()
+{
+    UpdateButtons();
+}
+
+void FConfigNetwork::cmdEditDescription_Click()
+{
+    lvwInterfaces->setFocus();
+    if (QTreeWidgetItem *row = lvwInterfaces->selectedRow())
+        lvwInterfaces->editItem(row, ModuleList::ColName);
+}
+
+void FConfigNetwork::lvwInterfaces_AfterLabelEdit(QTreeWidgetItem *row, const QString &newString)
+{
+    const QString mac = row->text(ModuleList::ColSerialNumber);
+    const QString path = mdlMain::InterfacesIniPath();
+    if (newString == InterfacesFile::ReadDeviceName(path, mac))
+        return;
+    if (!InterfacesFile::WriteDeviceName(path, mac, newString))
+        reportError(text(TextNotSaved) + QStringLiteral("\r\n") + QDir::toNativeSeparators(path));
+}
+
+void FConfigNetwork::cmdAssignIP_Click()
+{
+    QTreeWidgetItem *row = lvwInterfaces->selectedRow();
+    if (!row)
+        return;
+    const QString mac = row->text(ModuleList::ColSerialNumber);
+    const QString current = row->text(ModuleList::ColIPAddress);
+    const std::optional<QString> answer = platform::ui::inputBox(text(TextNewAddress), QString(), current);
+    if (!answer || answer->isEmpty())
+        return;
+    const std::optional<NetworkAddress::Octets> octets = NetworkAddress::ParseTypedAddress(*answer);
+    if (!octets) {
+        platform::ui::msgBox(text(TextBadAddress), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    const QString address = NetworkAddress::DottedText(*octets);
+    if (address == current) {
+        platform::ui::msgBox(text(TextUnchanged), MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+    const NicRecord nic = GetSelectedNIC();
+    if (NetworkAddress::BroadcastAddress(address, nic.Mask) != NetworkAddress::BroadcastAddress(nic.IP, nic.Mask) &&
+        platform::ui::msgBox(text(TextUnreachable) + QStringLiteral("\r\n") + address, MsgButtons::YesNo,
+                             MsgIcon::Exclamation, QString(), MsgDefault::Second) != MsgResult::Yes)
+        return;
+    try {
+        sendTo(LimitedBroadcast, DeviceServerProtocol::EncodeIpAssignment(mac, address).value());
+    } catch (const platform::Error &error) {
+        reportError(error.description());
+        return;
+    }
+    platform::ui::msgBox(text(TextAddressChanged), MsgButtons::Ok, MsgIcon::Information);
+}
+
+bool FConfigNetwork::readSetupRecord(const QString &destination)
+{
+    SetupReceived = false;
+    try {
+        sendTo(destination, DeviceServerProtocol::Query(Kind::SetupQuery));
+    } catch (const platform::Error &error) {
+        reportError(error.description());
+        return false;
+    }
+    const Busy busy(*this, false);
+    // Measured on the monotonic clock, so a query sent just before midnight ends too.
+    const bool received = EventWait::until([this, &busy] { return !busy.alive() || SetupReceived; },
+                                           platform::clock::monotonicSeconds() + SetupWaitSeconds);
+    if (!busy.alive())
+        return false;
+    if (!received)
+        platform::ui::msgBox(text(TextNoConfiguration), MsgButtons::Ok, MsgIcon::Exclamation);
+    return received;
+}
+
+void FConfigNetwork::writeSetupRecord(const QString &destination)
+{
+    const std::optional<QByteArray> write = DeviceServerProtocol::EncodeSetupWrite(SetupRecord, *this);
+    if (!write) {
+        platform::ui::msgBox(text(TextWrongValue), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    try {
+        // Prepared anew: a search run while the setup was edited may have aimed the socket elsewhere.
+        sendTo(destination, *write);
+    } catch (const platform::Error &error) {
+        reportError(error.description());
+        return;
+    }
+    platform::ui::msgBox(text(TextSetupChanged), MsgButtons::Ok, MsgIcon::Information);
+}
+
+void FConfigNetwork::cmdConfigure_Click()
+{
+    QTreeWidgetItem *row = lvwInterfaces->selectedRow();
+    // One setup read at a time: a second one would show the first one's record again.
+    if (!row || waits_ > 0)
+        return;
+    const QString destination = row->text(ModuleList::ColIPAddress);
+    if (!readSetupRecord(destination))
+        return;
+    QPointer<FConfigNetwork> alive(this);
+    {
+        FConfigLantronix setup(*this, this);
+        setup.exec();
+    }
+    if (alive && ApplySetup)
+        writeSetupRecord(destination);
+}
+
+void FConfigNetwork::cmdConnect_Click()
+{
+    QTreeWidgetItem *row = lvwInterfaces->selectedRow();
+    if (!row)
+        return;
+    mdlMain::IPAddress = row->text(ModuleList::ColIPAddress);
+    mdlMain::UseEthernet = true;
+    emit ModuleConnected(row->text(ModuleList::ColSerialNumber));
+    mdlMain::OpenDevicePort();
+    mdlMain::SaveSettingsOrReport();
+}

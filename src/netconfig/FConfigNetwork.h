@@ -1,0 +1,94 @@
+#pragma once
+
+#include "FConfigLantronix.h"
+#include "platform/WinSocket.h"
+
+#include <QByteArray>
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+class ModuleList;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTreeWidgetItem;
+
+// One network card of the PC: its address, mask and name.
+struct NicRecord {
+    QString IP;
+    QString Mask;
+    QString Description;
+};
+
+// The window in which the user finds the Ethernet interface modules on the network of one of
+// the PC's cards, names them, gives them an address, edits their IP setup and connects the
+// console to one of them. It hides on Ok and keeps its list; it is destroyed by its close box.
+class FConfigNetwork : public QDialog, public SetupExchange {
+    Q_OBJECT
+public:
+    explicit FConfigNetwork(QWidget *parent = nullptr);
+    ~FConfigNetwork() override;
+
+    void Form_Load();
+    void cboNICs_Click();
+    void cmdRefreshList_Click();
+    void cmdOk_Click();
+    void cmdEditDescription_Click();
+    void lvwInterfaces_AfterLabelEdit(QTreeWidgetItem *row, const QString &newString);
+    void lvwInterfaces_ItemClick();
+    void cmdAssignIP_Click();
+    void cmdConfigure_Click();
+    void cmdConnect_Click();
+    void wskEnumerate_DataArrival();
+    // Escape hides the window as Ok does.
+    void reject() override;
+
+    void LoadNICs();
+    NicRecord GetSelectedNIC() const;
+    void UpdateButtons();
+    // One discovery run on the chosen card: the list holds the modules that answered within a
+    // second, and the names file's modules, the silent ones off-line.
+    void RefreshList();
+
+    // The cards in the order found; card i is entry i of cboNICs.
+    QList<NicRecord> NICs;
+    bool SetupReceived = false;
+    QByteArray SetupRecord;
+
+    QComboBox *cboNICs;
+    QLabel *lbl;
+    ModuleList *lvwInterfaces;
+    QPushButton *cmdRefreshList;
+    QPushButton *cmdEditDescription;
+    QPushButton *cmdAssignIP;
+    QPushButton *cmdConfigure;
+    QPushButton *cmdConnect;
+    QPushButton *cmdOk;
+    platform::WinSocket wskEnumerate;
+
+signals:
+    // The console's link now goes to the module with this MAC text.
+    void ModuleConnected(const QString &mac);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    class Busy;
+
+    void buildLayout();
+    void SetCaptions();
+    void Form_Unload();
+    // Closes the socket and binds it anew to the chosen card for datagrams to destination.
+    void prepareSocket(const QString &destination);
+    void sendTo(const QString &destination, const QByteArray &datagram);
+    void mergeNames();
+    bool readSetupRecord(const QString &destination);
+    void writeSetupRecord(const QString &destination);
+    void reportError(const QString &description);
+
+    // Set while a wait lets events in; a close asked for meanwhile happens when it ends.
+    int waits_ = 0;
+    bool closeWhenIdle_ = false;
+};

@@ -1,0 +1,164 @@
+#include "ModuleList.h"
+
+#include "core/mdlStrings.h"
+#include "platform/Color.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+constexpr int TextOnLine = 344;
+constexpr int TextOffLine = 345;
+constexpr int TextOtherSubnet = 346;
+constexpr uint32_t Green = 0x00FF00;
+constexpr uint32_t Red = 0x0000FF;
+constexpr uint32_t Blue = 0xFF0000;
+
+uint32_t colourOf(ModuleList::State state)
+{
+    switch (state) {
+    case ModuleList::State::OnLine: return Green;
+    case ModuleList::State::OffLine: return Blue;
+    case ModuleList::State::OtherSubnet: break;
+    }
+    return Red;
+}
+
+// A lamp in the state's colour, so a state whose text is empty still shows.
+QIcon lamp(const QColor &colour)
+{
+    QPixmap picture(12, 12);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(colour);
+    painter.setPen(colour.darker(150));
+    painter.drawEllipse(QRectF(1, 1, 10, 10));
+    return QIcon(picture);
+}
+
+}  // namespace
+
+// Edits the name column only and reports the new name before the row shows it.
+class ModuleList::NameEditor : public QStyledItemDelegate {
+public:
+    explicit NameEditor(ModuleList *list) : QStyledItemDelegate(list), list_(list) {}
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return index.column() == ColName ? QStyledItemDelegate::createEditor(parent, option, index) : nullptr;
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        if (auto *edit = qobject_cast<QLineEdit *>(editor))
+            emit list_->AfterLabelEdit(list_->itemFromIndex(index), edit->text());
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+private:
+    ModuleList *list_;
+};
+
+ModuleList::ModuleList(QWidget *parent) : QTreeWidget(parent)
+{
+    setColumnCount(4);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    setItemDelegate(new NameEditor(this));
+    header()->setSectionsClickable(true);
+    header()->setStretchLastSection(true);
+    connect(header(), &QHeaderView::sectionClicked, this, &ModuleList::ColumnClick);
+}
+
+QString ModuleList::StatusText(State state)
+{
+    switch (state) {
+    case State::OnLine: return mdlStrings::Translate(TextOnLine);
+    case State::OffLine: return mdlStrings::Translate(TextOffLine);
+    case State::OtherSubnet: break;
+    }
+    return mdlStrings::Translate(TextOtherSubnet);
+}
+
+QTreeWidgetItem *ModuleList::row(const QString &mac) const
+{
+    return rows_.value(mac);
+}
+
+QTreeWidgetItem *ModuleList::addRow(const QString &mac)
+{
+    auto *item = new QTreeWidgetItem(this);
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    item->setText(ColSerialNumber, mac);
+    rows_.insert(mac, item);
+    return item;
+}
+
+void ModuleList::setState(QTreeWidgetItem *item, State state)
+{
+    const QColor colour = platform::toQColor(colourOf(state));
+    item->setText(ColStatus, StatusText(state));
+    item->setForeground(ColStatus, colour);
+    item->setIcon(ColStatus, lamp(colour));
+}
+
+void ModuleList::addReply(const QString &mac, const QString &ipAddress, State state)
+{
+    QTreeWidgetItem *item = row(mac);
+    if (!item)
+        item = addRow(mac);
+    item->setText(ColIPAddress, ipAddress);
+    setState(item, state);
+    applySort();
+}
+
+void ModuleList::addName(const QString &mac, const QString &name)
+{
+    QTreeWidgetItem *item = row(mac);
+    if (!item) {
+        item = addRow(mac);
+        setState(item, State::OffLine);
+    }
+    item->setText(ColName, name);
+    applySort();
+}
+
+void ModuleList::removeAll()
+{
+    rows_.clear();
+    clear();
+}
+
+QTreeWidgetItem *ModuleList::selectedRow()
+{
+    const QList<QTreeWidgetItem *> selected = selectedItems();
+    if (!selected.isEmpty())
+        return selected.front();
+    if (topLevelItemCount() == 0)
+        return nullptr;
+    setCurrentItem(topLevelItem(0));
+    return topLevelItem(0);
+}
+
+void ModuleList::ColumnClick(int column)
+{
+    if (sortKey_ == column)
+        sortOrder_ = sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    else
+        sortKey_ = column;
+    sorted_ = true;
+    applySort();
+}
+
+void ModuleList::applySort()
+{
+    if (sorted_)
+        sortItems(sortKey_, sortOrder_);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QTreeWidget>
+
+// The modules the network dialog knows: one row per MAC text, with its name, MAC, address and
+// state. The name is edited in place; the rows sort by a column as texts.
+class ModuleList : public QTreeWidget {
+    Q_OBJECT
+public:
+    enum Column { ColName, ColSerialNumber, ColIPAddress, ColStatus };
+    enum class State { OnLine, OffLine, OtherSubnet };
+
+    explicit ModuleList(QWidget *parent = nullptr);
+
+    // A discovery reply: a new row, or the module's row brought up to date (its name stays).
+    void addReply(const QString &mac, const QString &ipAddress, State state);
+    // A names-file entry: names the module's row, or adds it off-line without an address.
+    void addName(const QString &mac, const QString &name);
+    void removeAll();
+    QTreeWidgetItem *row(const QString &mac) const;
+
+    // The row the actions work on; rows that exist leave none unselected.
+    QTreeWidgetItem *selectedRow();
+
+    // The header click: the same column again flips the order, another column keeps it.
+    void ColumnClick(int column);
+    int SortKey() const { return sortKey_; }
+    Qt::SortOrder SortOrder() const { return sortOrder_; }
+
+    static QString StatusText(State state);
+
+signals:
+    // The user finished editing a row's name (not sent when the edit was cancelled).
+    void AfterLabelEdit(QTreeWidgetItem *row, const QString &newString);
+
+private:
+    class NameEditor;
+
+    QTreeWidgetItem *addRow(const QString &mac);
+    void setState(QTreeWidgetItem *row, State state);
+    void applySort();
+
+    QHash<QString, QTreeWidgetItem *> rows_;
+    int sortKey_ = ColName;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    bool sorted_ = false;
+};

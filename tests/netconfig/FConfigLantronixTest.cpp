@@ -1,0 +1,169 @@
+// The module setup dialog: how it loads a record's fields, what it accepts and what it hands back.
+#include "netconfig/FConfigLantronix.h"
+#include "platform/UiService.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SetupDialog : public ::testing::Test {
+protected:
+    // A dialog loaded from the given fields.
+    std::unique_ptr<FConfigLantronix> load(const char *ip, const char *subnetBits = "8",
+                                           const char *gateway = "192.168.0.1")
+    {
+        setup.IPAddress = QString::fromLatin1(ip);
+        setup.SubnetBits = QString::fromLatin1(subnetBits);
+        setup.Gateway = QString::fromLatin1(gateway);
+        return std::make_unique<FConfigLantronix>(setup);
+    }
+
+    static QString ticks(const FConfigLantronix &dialog)
+    {
+        QString marks;
+        for (const QCheckBox *box : {dialog.chkAutoIP, dialog.chkDHCP, dialog.chkBootP})
+            marks += box->isChecked() ? QLatin1Char('x') : QLatin1Char('-');
+        return marks;
+    }
+
+    static void typeStatic(FConfigLantronix &dialog, const QStringList &ip, const QStringList &gateway,
+                           const QString &subnet)
+    {
+        dialog.optStaticIP->setChecked(true);
+        for (int i = 0; i < 4; ++i) {
+            dialog.txtIP[static_cast<std::size_t>(i)]->setText(ip[i]);
+            dialog.txtGateway[static_cast<std::size_t>(i)]->setText(gateway[i]);
+        }
+        dialog.txtSubnet->setText(subnet);
+    }
+
+    platform::ScriptedResponder ui;
+    SetupExchange setup;
+};
+
+TEST_F(SetupDialog, LoadingReadsStaticOrDynamicAddressing)
+{
+    const struct {
+        const char *ip;
+        bool dynamic;
+        const char *ticks;
+        const char *mask;
+    } cases[] = {
+        {"0.0.2.0", true, "x-x", "---"},
+        {"0.0.7.0", true, "---", "---"},
+        {"0.0.0.0", true, "xxx", "---"},
+        {"192.168.0.20", false, "xxx", "255.255.255.0"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.ip);
+        const auto dialog = load(c.ip);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("ZEM-E Network configuration"));
+        EXPECT_EQ(dialog->optDynamicIP->isChecked(), c.dynamic);
+        EXPECT_EQ(dialog->optStaticIP->isChecked(), !c.dynamic);
+        EXPECT_EQ(ticks(*dialog), QString::fromLatin1(c.ticks));
+        EXPECT_EQ(dialog->txtSubnetMask->text(), QString::fromLatin1(c.mask));
+        EXPECT_EQ(dialog->txtIP[0]->isEnabled(), !c.dynamic);
+        EXPECT_EQ(dialog->txtSubnet->isEnabled(), !c.dynamic);
+        EXPECT_EQ(dialog->chkDHCP->isEnabled(), c.dynamic);
+        EXPECT_EQ(dialog->txtGateway[3]->text(), QStringLiteral("1"));
+    }
+}
+
+TEST_F(SetupDialog, MaskFollowsTheSubnetBitsOnly)
+{
+    const auto dialog = load("172.16.0.9", "0");
+    EXPECT_EQ(dialog->txtSubnetMask->text(), QStringLiteral("255.255.0.0"));
+    dialog->txtSubnet->setText(QStringLiteral("12"));
+    EXPECT_EQ(dialog->txtSubnetMask->text(), QStringLiteral("255.255.240.0"));
+    dialog->txtIP[0]->setText(QStringLiteral("10"));
+    EXPECT_EQ(dialog->txtSubnetMask->text(), QStringLiteral("255.255.240.0"));
+    dialog->txtSubnet->setText(QStringLiteral("25"));
+    EXPECT_EQ(dialog->txtSubnetMask->text(), QStringLiteral("---"));
+}
+
+TEST_F(SetupDialog, DynamicChoiceHandsBackFlagsAndNeedsOneMethod)
+{
+    const auto dialog = load("192.168.0.20", "8", "192.168.0.1");
+    dialog->chkDHCP->setChecked(false);
+    dialog->chkBootP->setChecked(false);
+    dialog->optDynamicIP->setChecked(true);
+    EXPECT_EQ(ticks(*dialog), QStringLiteral("x--"));
+    dialog->cmdOk->click();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(setup.IPAddress, QStringLiteral("0.0.6.0"));
+    EXPECT_EQ(setup.Gateway, QStringLiteral("0.0.0.0"));
+    EXPECT_EQ(setup.SubnetBits, QStringLiteral("0"));
+    EXPECT_TRUE(setup.ApplySetup);
+
+    // Choosing Dynamic IP with nothing ticked ticks DHCP; unticking it again is refused at Ok.
+    setup.ApplySetup = false;
+    const auto none = load("10.0.0.9");
+    for (QCheckBox *box : {none->chkAutoIP, none->chkDHCP, none->chkBootP})
+        box->setChecked(false);
+    none->optDynamicIP->setChecked(true);
+    EXPECT_EQ(ticks(*none), QStringLiteral("-x-"));
+    none->chkDHCP->setChecked(false);
+    none->cmdOk->click();
+    EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("You must select at least one option")});
+    EXPECT_EQ(ui.messages.back().icon, platform::MsgIcon::Exclamation);
+    EXPECT_FALSE(setup.ApplySetup);
+    EXPECT_EQ(setup.IPAddress, QStringLiteral("10.0.0.9"));
+}
+
+TEST_F(SetupDialog, StaticBoxesAreCheckedForFormatThenRange)
+{
+    const QStringList ip{"192", "168", "0", "20"};
+    const QStringList gateway{"192", "168", "0", "1"};
+    const struct {
+        QStringList ip, gateway;
+        const char *subnet, *message;
+    } refused[] = {
+        {ip, gateway, "ab", "Wrong data format"},
+        {ip, gateway, "", "Wrong data format"},
+        {ip, gateway, "8.5", "Wrong data format"},
+        {{"192", "168", "x", "20"}, gateway, "30", "Wrong data format"},
+        {ip, gateway, "30", "Wrong data value"},
+        {ip, gateway, "-1", "Wrong data value"},
+        {{"256", "168", "0", "20"}, gateway, "8", "Wrong data value"},
+        {ip, {"192", "168", "0", "-1"}, "8", "Wrong data value"},
+    };
+    for (const auto &c : refused) {
+        SCOPED_TRACE(c.message + (" " + c.ip.join('.') + " " + c.subnet).toStdString());
+        ui.messages.clear();
+        const auto dialog = load("10.0.0.9");
+        typeStatic(*dialog, c.ip, c.gateway, QString::fromLatin1(c.subnet));
+        dialog->cmdOk->click();
+        EXPECT_EQ(ui.messageTexts(), QStringList{QString::fromLatin1(c.message)});
+        EXPECT_FALSE(setup.ApplySetup);
+        EXPECT_EQ(setup.IPAddress, QStringLiteral("10.0.0.9"));
+    }
+
+    const auto dialog = load("10.0.0.9");
+    typeStatic(*dialog, {"0", " 0", "3", "0"}, {"0", "0", "0", "0"}, QStringLiteral("24"));
+    dialog->cmdOk->click();
+    EXPECT_TRUE(setup.ApplySetup);
+    EXPECT_EQ(setup.IPAddress, QStringLiteral("0.0.3.0"));
+    EXPECT_EQ(setup.SubnetBits, QStringLiteral("24"));
+    // Octets 1, 2 and 4 at 0 read back as dynamic addressing.
+    EXPECT_TRUE(load("0.0.3.0")->optDynamicIP->isChecked());
+}
+
+TEST_F(SetupDialog, CancelAndTheCloseBoxApplyNothing)
+{
+    setup.ApplySetup = true;
+    load("192.168.0.20")->cmdCancel->click();
+    EXPECT_FALSE(setup.ApplySetup);
+
+    setup.ApplySetup = true;
+    const auto dialog = load("192.168.0.20");
+    dialog->show();
+    dialog->close();
+    EXPECT_FALSE(setup.ApplySetup);
+    EXPECT_EQ(setup.IPAddress, QStringLiteral("192.168.0.20"));
+}
+
+}  // namespace

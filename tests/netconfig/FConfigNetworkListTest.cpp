@@ -1,0 +1,140 @@
+// The network dialog's list without a network: button states, sorting and renaming. Nothing here
+// opens a socket; the searches run in NetworkDialogTest, inside test namespaces.
+#include "TempProgramFolder.h"
+#include "netconfig/FConfigNetwork.h"
+#include "netconfig/ModuleList.h"
+#include "platform/UiService.h"
+#include "shell/base/mdlMain.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using State = ModuleList::State;
+
+class ModuleRows : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dialog.lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-00-01"), QStringLiteral("10.0.0.7"), State::OnLine);
+        dialog.lvwInterfaces->addReply(QStringLiteral("00-80-A3-00-00-02"), QStringLiteral("192.168.0.5"),
+                                       State::OtherSubnet);
+        dialog.lvwInterfaces->addName(QStringLiteral("00-80-A3-00-00-03"), QStringLiteral("Drill"));
+        dialog.lvwInterfaces->addName(QStringLiteral("00-20-4A-00-00-01"), QStringLiteral("Press"));
+    }
+
+    QStringList column(int index) const
+    {
+        QStringList texts;
+        for (int i = 0; i < dialog.lvwInterfaces->topLevelItemCount(); ++i)
+            texts << dialog.lvwInterfaces->topLevelItem(i)->text(index);
+        return texts;
+    }
+
+    TempProgramFolder folder;
+    platform::ScriptedResponder ui;
+    FConfigNetwork dialog;
+};
+
+TEST_F(ModuleRows, OneRowPerModuleWithItsStateAndColour)
+{
+    EXPECT_EQ(column(ModuleList::ColName), (QStringList{"Press", "", "Drill"}));
+    EXPECT_EQ(column(ModuleList::ColIPAddress), (QStringList{"10.0.0.7", "192.168.0.5", ""}));
+    EXPECT_EQ(column(ModuleList::ColStatus), (QStringList{"On-line", "", "Off-line"}));
+    const QColor colours[] = {QColor(0, 255, 0), QColor(255, 0, 0), QColor(0, 0, 255)};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(dialog.lvwInterfaces->topLevelItem(i)->foreground(ModuleList::ColStatus).color(), colours[i]) << i;
+
+    // A second reply of a module brings its row up to date and keeps its name.
+    dialog.lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-00-01"), QStringLiteral("192.168.7.7"),
+                                   State::OtherSubnet);
+    EXPECT_EQ(column(ModuleList::ColName), (QStringList{"Press", "", "Drill"}));
+    EXPECT_EQ(column(ModuleList::ColIPAddress), (QStringList{"192.168.7.7", "192.168.0.5", ""}));
+}
+
+TEST_F(ModuleRows, SelectedRowDecidesTheButtons)
+{
+    const struct {
+        int row;
+        bool assign, configure, connect;
+    } cases[] = {{0, true, true, true}, {1, true, false, false}, {2, false, false, false}, {0, true, true, true}};
+    for (const auto &c : cases) {
+        dialog.lvwInterfaces->setCurrentItem(dialog.lvwInterfaces->topLevelItem(c.row));
+        EXPECT_TRUE(dialog.cmdEditDescription->isEnabled());
+        EXPECT_EQ(dialog.cmdAssignIP->isEnabled(), c.assign) << c.row;
+        EXPECT_EQ(dialog.cmdConfigure->isEnabled(), c.configure) << c.row;
+        EXPECT_EQ(dialog.cmdConnect->isEnabled(), c.connect) << c.row;
+    }
+
+    dialog.lvwInterfaces->removeAll();
+    dialog.UpdateButtons();
+    for (const QPushButton *button :
+         {dialog.cmdEditDescription, dialog.cmdAssignIP, dialog.cmdConfigure, dialog.cmdConnect})
+        EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
+}
+
+TEST_F(ModuleRows, RowsWithoutASelectionActOnTheFirst)
+{
+    dialog.lvwInterfaces->clearSelection();
+    dialog.lvwInterfaces->setCurrentItem(nullptr);
+    dialog.UpdateButtons();
+    EXPECT_EQ(dialog.lvwInterfaces->selectedItems().size(), 1);
+    EXPECT_TRUE(dialog.cmdConnect->isEnabled());
+}
+
+TEST_F(ModuleRows, ColumnClicksSortAsTexts)
+{
+    ModuleList &list = *dialog.lvwInterfaces;
+    list.ColumnClick(ModuleList::ColStatus);
+    EXPECT_EQ(column(ModuleList::ColStatus), (QStringList{"", "Off-line", "On-line"}));
+    list.ColumnClick(ModuleList::ColStatus);
+    EXPECT_EQ(column(ModuleList::ColStatus), (QStringList{"On-line", "Off-line", ""}));
+    list.ColumnClick(ModuleList::ColName);
+    EXPECT_EQ(column(ModuleList::ColName), (QStringList{"Press", "Drill", ""}));
+    EXPECT_EQ(list.SortOrder(), Qt::DescendingOrder);
+    // Rows that come later take their place in the order.
+    list.addName(QStringLiteral("00-80-A3-00-00-09"), QStringLiteral("Saw"));
+    EXPECT_EQ(column(ModuleList::ColName), (QStringList{"Saw", "Press", "Drill", ""}));
+}
+
+TEST_F(ModuleRows, RenamingWritesOnlyAChangedName)
+{
+    const QString file = mdlMain::InterfacesIniPath();
+    QTreeWidgetItem *press = dialog.lvwInterfaces->topLevelItem(0);
+    dialog.lvwInterfaces_AfterLabelEdit(press, QStringLiteral(""));
+    EXPECT_FALSE(QFile::exists(file)) << "the module had no name in the file";
+
+    dialog.lvwInterfaces_AfterLabelEdit(press, QStringLiteral("Press 4"));
+    EXPECT_EQ(folder.read(QStringLiteral("interfaces.ini")), QByteArray("[00-20-4A-00-00-01] Press 4\r\n"));
+    const QDateTime earlier = QFileInfo(file).lastModified().addSecs(-60);
+    QFile stamped(file);
+    ASSERT_TRUE(stamped.open(QIODevice::ReadWrite) && stamped.setFileTime(earlier, QFileDevice::FileModificationTime));
+    stamped.close();
+    dialog.lvwInterfaces_AfterLabelEdit(press, QStringLiteral("Press 4"));
+    EXPECT_EQ(QFileInfo(file).lastModified(), earlier) << "the same name was written again";
+
+    // The edit itself goes through the list's editor, which shows the new name afterwards.
+    dialog.show();
+    dialog.lvwInterfaces->setCurrentItem(press);
+    dialog.cmdEditDescription->click();
+    auto *editor = dialog.lvwInterfaces->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("Press 5"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_TRUE(
+        QTest::qWaitFor([press] { return press->text(ModuleList::ColName) == QStringLiteral("Press 5"); }, 2000));
+    EXPECT_EQ(folder.read(QStringLiteral("interfaces.ini")), QByteArray("[00-20-4A-00-00-01] Press 5\r\n"));
+    EXPECT_TRUE(ui.messages.empty());
+
+    QFile::remove(file);
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("interfaces.ini")));
+    dialog.lvwInterfaces_AfterLabelEdit(press, QStringLiteral("Press 6"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages.front().text, QStringLiteral("Error saving settings\r\n") + QDir::toNativeSeparators(file));
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// The interface names file: reading names and rewriting it in place.
+#include "netconfig/InterfacesFile.h"
+#include "TempProgramFolder.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class NamesFile : public ::testing::Test {
+protected:
+    QString path() const { return folder.file(QStringLiteral("interfaces.ini")); }
+    void write(const QByteArray &content) const { folder.write(QStringLiteral("interfaces.ini"), content); }
+    QByteArray content() const { return folder.read(QStringLiteral("interfaces.ini")); }
+
+    TempProgramFolder folder;
+};
+
+TEST_F(NamesFile, WritingCreatesRewritesInPlaceOrAppends)
+{
+    const struct {
+        const char *before;  // nullptr: no file
+        const char *mac, *name, *after;
+    } cases[] = {
+        {nullptr, "00-80-A3-01-02-03", "Lathe", "[00-80-A3-01-02-03] Lathe\r\n"},
+        {"notes\r\n[00-80-A3-01-02-03] Lathe\r\n\r\n[00-20-4A-12-AB-CD] Mill\r\n", "00-80-A3-01-02-03", "Lathe 2",
+         "notes\r\n[00-80-A3-01-02-03] Lathe 2\r\n\r\n[00-20-4A-12-AB-CD] Mill\r\n"},
+        {"[00-20-4A-12-AB-CD] Mill\r\n  [00-20-4A-12-AB-CD]old\r\n", "00-20-4A-12-AB-CD", "Press",
+         "[00-20-4A-12-AB-CD] Press\r\n[00-20-4A-12-AB-CD] Press\r\n"},
+        {"[00-20-4A-12-AB-CD] Mill\r\n", "00-20-4a-12-ab-cd", "Other",
+         "[00-20-4A-12-AB-CD] Mill\r\n[00-20-4a-12-ab-cd] Other\r\n"},
+        {"[00-20-4A-12-AB-CD] Mill", "00-80-A3-01-02-03", "Lathe",
+         "[00-20-4A-12-AB-CD] Mill\r\n[00-80-A3-01-02-03] Lathe\r\n"},
+        {"# unix\n[00-80-A3-01-02-03] A\n", "00-80-A3-01-02-03", "B", "# unix\r\n[00-80-A3-01-02-03] B\r\n"},
+        {"", "00-80-A3-01-02-03", "", "[00-80-A3-01-02-03] \r\n"},
+        {nullptr, "00-80-A3-01-02-03", "Fr\xC3\xA4se", "[00-80-A3-01-02-03] Fr\xE4se\r\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.before ? c.before : "(no file)");
+        QFile::remove(path());
+        if (c.before)
+            write(c.before);
+        ASSERT_TRUE(InterfacesFile::WriteDeviceName(path(), QString::fromLatin1(c.mac), QString::fromUtf8(c.name)));
+        EXPECT_EQ(content(), QByteArray(c.after));
+    }
+}
+
+TEST_F(NamesFile, ReadingTakesTheFirstLineOfAMacAndTrimsTheName)
+{
+    write("  [00-20-4A-12-AB-CD]   Mill  \r\n"
+          "[00-20-4A-12-AB-CD] Second\r\n"
+          "[00-80-A3-01-02-03]\r\n"
+          "[00-80-a3-0a-0b-0c] lower\r\n"
+          "no module [00-80-A3-00-00-01] here\r\n"
+          "[00-80-A3-00-00-02 no close\r\n"
+          "[00-80-A3-00-00-03]] Twice]\r\n"
+          "\xC9tage [00-80-A3-00-00-04]\r\n");
+    const struct {
+        const char *mac, *name;
+    } cases[] = {
+        {"00-20-4A-12-AB-CD", "Mill"},     {"00-80-A3-01-02-03", ""}, {"00-80-a3-0a-0b-0c", "lower"},
+        {"00-80-A3-0A-0B-0C", ""},         {"00-80-A3-00-00-01", ""}, {"00-80-A3-00-00-02", ""},
+        {"00-80-A3-00-00-03", "] Twice]"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(InterfacesFile::ReadDeviceName(path(), QString::fromLatin1(c.mac)), QString::fromLatin1(c.name))
+            << c.mac;
+    EXPECT_EQ(InterfacesFile::ReadModuleLines(path()).size(), 5);
+    EXPECT_TRUE(InterfacesFile::ReadModuleLines(folder.file(QStringLiteral("missing.ini"))).isEmpty());
+}
+
+TEST_F(NamesFile, AFileThatCannotBeWrittenIsLeftAsItWas)
+{
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("interfaces.ini")));
+    EXPECT_FALSE(InterfacesFile::WriteDeviceName(path(), QStringLiteral("00-80-A3-01-02-03"), QStringLiteral("Lathe")));
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+    EXPECT_EQ(InterfacesFile::ReadDeviceName(path(), QStringLiteral("00-80-A3-01-02-03")), QString());
+}
+
+}  // namespace
