@@ -1,6 +1,10 @@
 #include "DeviceServer.h"
 
 #include <QNetworkDatagram>
+#include <cstring>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace devsim {
 
@@ -43,6 +47,33 @@ QByteArray initialRecord()
     record.replace(30, 2, QByteArray::fromHex("01F6"));
     record.replace(40, 16, QByteArrayLiteral("VARIX-ETH\0\0\0\0\0\0\0"));
     return record;
+}
+
+// One datagram that leaves from the given local address. Qt's sender address fills only the
+// field Linux ignores on sending, so the source goes into ipi_spec_dst here.
+void sendFrom(qintptr socket, const QByteArray &bytes, const QHostAddress &to, quint16 port, const QHostAddress &from)
+{
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(port);
+    target.sin_addr.s_addr = htonl(to.toIPv4Address());
+    iovec data{const_cast<char *>(bytes.constData()), static_cast<size_t>(bytes.size())};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))]{};
+    msghdr message{};
+    message.msg_name = &target;
+    message.msg_namelen = sizeof target;
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr *header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = IPPROTO_IP;
+    header->cmsg_type = IP_PKTINFO;
+    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    info.ipi_spec_dst.s_addr = htonl(from.toIPv4Address());
+    std::memcpy(CMSG_DATA(header), &info, sizeof info);
+    ::sendmsg(static_cast<int>(socket), &message, 0);
 }
 
 }  // namespace
@@ -126,10 +157,8 @@ void DeviceServer::assignAddress(const QByteArray &assignment)
 
 void DeviceServer::reply(const Datagram &to, const QByteArray &bytes)
 {
-    QNetworkDatagram answer(bytes, to.sender, to.senderPort);
-    // From the module's own address, also when it has several on its card or moved meanwhile.
-    answer.setSender(address_);
-    socket_.writeDatagram(answer);
+    // From the module's own address, also when its card has several or it moved meanwhile.
+    sendFrom(socket_.socketDescriptor(), bytes, to.sender, to.senderPort, address_);
 }
 
 }  // namespace devsim

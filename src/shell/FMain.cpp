@@ -538,14 +538,7 @@ void FMain::mDevice_ConnectionStatusChanged()
     } else {
         lblConnecting->clear();
         lblConnecting->setToolTip(QString());
-        QString chip = onChipPrefix + mdlMain::CurrentSoftware.Name;
-        if (mnuChoose->menuAction()->isVisible() && mdlMain::UseEthernet) {
-            for (const QAction *item : mnuChoMachine) {
-                if (item->isChecked())
-                    chip += QStringLiteral(" - Ethernet Interface: ") + item->text();
-            }
-        }
-        onChip->setText(chip);
+        onChip->setText(onChipPrefix + mdlMain::CurrentSoftware.Name + machineSuffix());
         version->setText(text(293) + QStringLiteral(". ") + mdlMain::FormatFirmwareVersion(mDevice->FirmwareVersion()));
         const bool hasSerial = mDevice->FirmwareVersion() >= FirstVersionWithSerial;
         if (hasSerial)
@@ -599,7 +592,8 @@ void FMain::LoadApplicationPanel()
         onChip->setText(text(83) + QStringLiteral(": <") + text(81) + QLatin1Char('>'));
         return;
     }
-    onChip->setText(text(83) + QStringLiteral(": ") + mdlMain::CurrentSoftware.Name);
+    // The first connection to a device loads its panel here; the machine stays named as on every other.
+    onChip->setText(text(83) + QStringLiteral(": ") + mdlMain::CurrentSoftware.Name + machineSuffix());
 }
 
 void FMain::closeApplicationPanel()
@@ -799,6 +793,18 @@ void FMain::mnuChoMachine_Click(int index)
         mnuChoMachine[i]->setChecked(static_cast<int>(i) == index);
     mdlMain::OpenDevicePort();
     showLinkError();
+}
+
+QString FMain::machineSuffix() const
+{
+    QString suffix;
+    if (mnuChoose->menuAction()->isVisible() && mdlMain::UseEthernet) {
+        for (const QAction *item : mnuChoMachine) {
+            if (item->isChecked())
+                suffix += QStringLiteral(" - Ethernet Interface: ") + item->text();
+        }
+    }
+    return suffix;
 }
 
 void FMain::markMachine(const QString &mac)

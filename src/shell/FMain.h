@@ -157,6 +157,8 @@ private:
     QAction *addMenuItem(QMenu *menu, const QString &name);
 
     void addMachineItem(QAction *item);
+    // " - Ethernet Interface: " and the caption of each checked machine, while the link is Ethernet.
+    QString machineSuffix() const;
     // Marks the machine item of the module the link goes to (none for another module).
     void markMachine(const QString &mac);
 

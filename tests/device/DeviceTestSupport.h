@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QtPrinters.h"
 #include "device/CDevice.h"
 #include "device/EventWait.h"
 #include "lib/Crc16.h"
@@ -11,12 +12,6 @@
 #include <QStringList>
 #include <ostream>
 #include <sys/resource.h>
-
-// Readable failure messages for Qt texts.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 inline QByteArray hex(const char *text)
 {

@@ -1,5 +1,6 @@
 // The module setup dialog: how it loads a record's fields, what it accepts and what it hands back.
 #include "netconfig/FConfigLantronix.h"
+#include "QtPrinters.h"
 #include "platform/UiService.h"
 
 #include <QCheckBox>

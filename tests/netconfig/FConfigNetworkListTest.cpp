@@ -1,5 +1,6 @@
 // The network dialog's list without a network: button states, sorting and renaming. Nothing here
 // opens a socket; the searches run in NetworkDialogTest, inside test namespaces.
+#include "QtPrinters.h"
 #include "TempProgramFolder.h"
 #include "netconfig/FConfigNetwork.h"
 #include "netconfig/ModuleList.h"

@@ -1,5 +1,6 @@
 // The interface names file: reading names and rewriting it in place.
 #include "netconfig/InterfacesFile.h"
+#include "QtPrinters.h"
 #include "TempProgramFolder.h"
 
 #include <QDir>

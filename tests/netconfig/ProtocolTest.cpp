@@ -1,4 +1,5 @@
 // The device-server datagrams and the address rules, byte by byte.
+#include "QtPrinters.h"
 #include "netconfig/DeviceServerProtocol.h"
 #include "netconfig/LantronixSetup.h"
 #include "netconfig/NetworkAddress.h"

@@ -1,0 +1,258 @@
+// The network dialog against module stand-ins inside test namespaces: discovery, IP assignment,
+// the setup record, the card choice and a flood of bad datagrams.
+#include "ModuleNetwork.h"
+#include "core/mdlTools.h"
+#include "netconfig/FConfigLantronix.h"
+#include "platform/NetworkCards.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTime>
+
+namespace {
+
+using platform::MsgIcon;
+
+const QString OffLineRow = QStringLiteral("Old lathe|00-80-A3-99-99-99||Off-line");
+
+bool acceptsConnection(const QString &address)
+{
+    QTcpSocket socket;
+    socket.connectToHost(address, 502);
+    return socket.waitForConnected(3000);
+}
+
+TEST_F(ModuleNetwork, DiscoveryListsOnLineOtherSubnetAndSilentModules)
+{
+    openDialog();
+    QStringList listed = rows();
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{OffLineRow, "Press 4|00-20-4A-12-AB-CD|10.200.0.1|On-line",
+                                   "|00-80-A3-00-00-05|192.168.0.5|"}));
+    EXPECT_EQ(dialog->cboNICs->currentText(), QStringLiteral("br0"));
+    EXPECT_EQ(dialog->GetSelectedNIC().Mask, QStringLiteral("255.0.0.0"));
+    // The card chosen from the INI searches once, and the opening once more, from the card's port.
+    EXPECT_EQ(press->received(QStringLiteral("F6")), (QStringList{"10.1.2.3:30718 4", "10.1.2.3:30718 4"}));
+    EXPECT_TRUE(dialog->isEnabled());
+
+    select(LatheMac);
+    EXPECT_TRUE(dialog->cmdAssignIP->isEnabled());
+    EXPECT_FALSE(dialog->cmdConfigure->isEnabled());
+    EXPECT_FALSE(dialog->cmdConnect->isEnabled());
+
+    dialog->cmdRefreshList->click();
+    EXPECT_EQ(rows().size(), 3);
+    EXPECT_EQ(press->received(QStringLiteral("F6")).size(), 3);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ModuleNetwork, AssignIpChecksTheAddressThenMovesTheModule)
+{
+    openDialog();
+    select(PressMac);
+    const struct {
+        std::optional<QString> typed;
+        const char *message;  // nullptr: none
+    } refused[] = {
+        {QStringLiteral("10.200.0.300"), "IP format not correct."},
+        {QStringLiteral("10.200.0"), "IP format not correct."},
+        {QStringLiteral("10.200.000.001"), "IP has not been changed"},
+        {QString(), nullptr},
+        {std::nullopt, nullptr},
+        {QStringLiteral("192.168.0.9"),
+         "The device will be unreachable. Do you want to set this IP address?\r\n192.168.0.9"},
+    };
+    for (const auto &c : refused) {
+        SCOPED_TRACE(c.typed.value_or(QStringLiteral("(cancelled)")).toStdString());
+        platform::ScriptedResponder answers;
+        answers.queueInputAnswer(c.typed);
+        answers.queueMessageAnswer(platform::MsgResult::No);
+        dialog->cmdAssignIP->click();
+        EXPECT_EQ(answers.messageTexts(), c.message ? QStringList{QString::fromLatin1(c.message)} : QStringList());
+        ASSERT_EQ(answers.inputs.size(), 1u);
+        EXPECT_EQ(answers.inputs.front().prompt, QStringLiteral("New IP Address"));
+        EXPECT_EQ(answers.inputs.front().defaultText, QStringLiteral("10.200.0.1"));
+        if (!answers.messages.empty() && answers.messages.front().buttons == platform::MsgButtons::YesNo) {
+            EXPECT_EQ(answers.messages.front().icon, MsgIcon::Exclamation);
+            EXPECT_EQ(answers.messages.front().defaultButton, platform::MsgDefault::Second);
+        }
+    }
+    EXPECT_TRUE(press->received(QStringLiteral("FC")).isEmpty()) << "a refused address went out";
+
+    platform::ui::setResponder(&ui);
+    ui.queueInputAnswer(QStringLiteral("010.200.000.020"));
+    dialog->cmdAssignIP->click();
+    EXPECT_EQ(ui.messageTexts(), QStringList{"IP has been changed. Wait some seconds before refreshing list."});
+    ASSERT_TRUE(press->waitForOutput(QStringLiteral("UDP FC")));
+    // Only the one assignment went out, to every module; the lathe's is not picked by it.
+    EXPECT_EQ(press->received(QStringLiteral("FC")), QStringList{"10.1.2.3:30718 20"});
+    EXPECT_EQ(lathe->received(QStringLiteral("FC")).size(), 1);
+    EXPECT_EQ(rows().filter(PressMac), QStringList{"Press 4|00-20-4A-12-AB-CD|10.200.0.1|On-line"})
+        << "the list waits for the user's refresh";
+
+    dialog->cmdRefreshList->click();
+    EXPECT_EQ(rows().filter(PressMac), QStringList{"Press 4|00-20-4A-12-AB-CD|10.200.0.20|On-line"});
+    EXPECT_TRUE(rows().contains(QStringLiteral("|00-80-A3-00-00-05|192.168.0.5|")));
+    EXPECT_TRUE(acceptsConnection(QStringLiteral("10.200.0.20")));
+    EXPECT_FALSE(acceptsConnection(QStringLiteral("10.200.0.1")));
+}
+
+TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
+{
+    openDialog();
+    select(PressMac);
+    // Each step: what the setup dialog shows, then what the user does there.
+    QStringList shown;
+    const auto configure = [&](std::function<void(FConfigLantronix *)> edit) {
+        whenShown<FConfigLantronix>([&shown, edit](FConfigLantronix *setup) {
+            QStringList ip;
+            for (const QLineEdit *box : setup->txtIP)
+                ip << box->text();
+            QStringList gateway;
+            for (const QLineEdit *box : setup->txtGateway)
+                gateway << box->text();
+            shown << QStringLiteral("%1 %2 %3 %4 %5")
+                         .arg(setup->optStaticIP->isChecked() ? "static" : "dynamic", ip.join('.'),
+                              setup->txtSubnet->text(), gateway.join('.'), setup->txtSubnetMask->text());
+            edit(setup);
+        });
+        dialog->cmdConfigure->click();
+    };
+
+    configure([](FConfigLantronix *setup) {
+        setup->txtGateway[3]->setText(QStringLiteral("254"));
+        setup->txtGateway[0]->setText(QStringLiteral("10"));
+        setup->txtGateway[1]->setText(QStringLiteral("200"));
+        setup->txtSubnet->setText(QStringLiteral("12"));
+        setup->cmdOk->click();
+    });
+    EXPECT_EQ(ui.messageTexts(),
+              QStringList{"Configuration has been changed. Wait some seconds before refreshing list."});
+    EXPECT_EQ(ui.messages.back().icon, MsgIcon::Information);
+    EXPECT_EQ(dialog->SetupRecord.size(), 120);
+
+    configure([](FConfigLantronix *setup) {
+        setup->optDynamicIP->setChecked(true);
+        setup->chkAutoIP->setChecked(false);
+        setup->chkBootP->setChecked(false);
+        setup->cmdOk->click();
+    });
+    configure([](FConfigLantronix *setup) { setup->cmdCancel->click(); });
+
+    EXPECT_EQ(shown, (QStringList{"static 10.200.0.1 8 0.0.0.0 255.255.255.0",
+                                  "static 10.200.0.1 12 10.200.0.254 255.255.240.0", "dynamic 0.0.5.0 0 0.0.0.0 ---"}));
+    EXPECT_EQ(press->received(QStringLiteral("F8")).size(), 3);
+    EXPECT_EQ(press->received(QStringLiteral("FD")), (QStringList{"10.1.2.3:30718 120", "10.1.2.3:30718 120"}));
+    EXPECT_EQ(ui.messages.size(), 2u);
+}
+
+TEST_F(ModuleNetwork, SetupQueryWithoutAnswerEndsAfterFiveSecondsAlsoAtMidnight)
+{
+    openDialog();
+    dialog->lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-00-99"), QStringLiteral("10.1.2.99"),
+                                    ModuleList::State::OnLine);
+    select(QStringLiteral("00-20-4A-00-00-99"));
+    // Two seconds before midnight: a deadline on the time of day would never come.
+    const double now = QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+    platform::clock::setTestOffset(86398.0 - now);
+    bool enabledWhileWaiting = false;
+    QTimer::singleShot(1000, dialog.get(), [&] { enabledWhileWaiting = dialog->isEnabled(); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    dialog->cmdConfigure->click();
+    EXPECT_GE(elapsed.elapsed(), 4900);
+    EXPECT_LT(elapsed.elapsed(), 9000);
+    EXPECT_LT(platform::clock::secondsSinceMidnight(), 60.0) << "the wait did not run past midnight";
+    EXPECT_TRUE(enabledWhileWaiting);
+    ASSERT_EQ(ui.messageTexts(), QStringList{"Can not get configuration"});
+    EXPECT_EQ(ui.messages.front().icon, MsgIcon::Exclamation);
+}
+
+TEST_F(ModuleNetwork, CardChoiceComesFromTheIniAndIsWrittenWhenTheWindowIsDestroyed)
+{
+    const struct {
+        const char *stored;  // nullptr: no key
+        int selected;
+        int searches;
+        const char *written;
+    } cases[] = {{"5", -1, 0, "-1"}, {"-3", -1, 0, "-1"}, {"0", 0, 2, "0"}, {nullptr, 0, 2, "0"}};
+    int searched = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "(none)");
+        QFile::remove(folder.iniPath());
+        if (c.stored)
+            mdlTools::WriteIniString(QStringLiteral("Setting"), QStringLiteral("NIC Index"),
+                                     QString::fromLatin1(c.stored));
+        openDialog();
+        EXPECT_EQ(dialog->cboNICs->currentIndex(), c.selected);
+        searched += c.searches;
+        EXPECT_EQ(press->received(QStringLiteral("F6")).size(), searched);
+        if (c.selected < 0) {
+            EXPECT_EQ(rows(), (QStringList{"Press 4|00-20-4A-12-AB-CD||Off-line", OffLineRow}));
+        }
+        dialog->cmdOk->click();
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(mdlTools::ReadIniString(QStringLiteral("Setting"), QStringLiteral("NIC Index"), QStringLiteral("?")),
+                  QString::fromLatin1(c.stored ? c.stored : "?"))
+            << "hiding writes nothing";
+        dialog.reset();
+        EXPECT_EQ(mdlTools::ReadIniString(QStringLiteral("Setting"), QStringLiteral("NIC Index"), QString()),
+                  QString::fromLatin1(c.written));
+    }
+}
+
+TEST_F(ModuleNetwork, CardsAreListedWithTheirFixedAddressElseTheLentOne)
+{
+    const QString ns = network->consoleNamespace();
+    ASSERT_TRUE(network->ip(ns, {"link", "add", "fixed0", "type", "veth", "peer", "name", "lent0"}) &&
+                network->ip(ns, {"addr", "add", "10.51.0.1/16", "dev", "fixed0", "valid_lft", "3600", "preferred_lft",
+                                 "3600"}) &&
+                network->ip(ns, {"addr", "add", "10.50.0.1/16", "dev", "fixed0"}) &&
+                network->ip(ns, {"addr", "add", "10.60.0.9/24", "dev", "lent0", "valid_lft", "3600", "preferred_lft",
+                                 "3600"}) &&
+                network->ip(ns, {"link", "set", "fixed0", "up"}) && network->ip(ns, {"link", "set", "lent0", "up"}))
+        << network->reason().toStdString();
+    dialog = std::make_unique<FConfigNetwork>();
+    dialog->LoadNICs();
+    QStringList cards;
+    for (const NicRecord &nic : dialog->NICs)
+        cards << nic.Description + QLatin1Char(' ') + nic.IP + QLatin1Char('/') + nic.Mask;
+    cards.sort();
+    EXPECT_EQ(cards,
+              (QStringList{"br0 10.1.2.3/255.0.0.0", "fixed0 10.50.0.1/255.255.0.0", "lent0 10.60.0.9/255.255.255.0"}));
+    EXPECT_EQ(dialog->cboNICs->count(), 3);
+    EXPECT_EQ(dialog->cboNICs->currentIndex(), -1);
+}
+
+TEST_F(ModuleNetwork, FloodOfBadDatagramsNeitherStopsNorFreezesTheDialog)
+{
+    openDialog();
+    QSignalSpy arrivals(&dialog->wskEnumerate, &platform::WinSocket::DataArrival);
+    DatagramFlood flood(QStringLiteral("10.1.2.3"), QStringLiteral("10.1.2.3"), 10000);
+    // The longest the event loop is kept from a timer during the flood.
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    qint64 longestGap = 0;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    ticks.start(20);
+    while (!flood.done()) {
+        dialog->cmdRefreshList->click();
+        QStringList listed = rows();
+        listed.sort();
+        EXPECT_EQ(listed, (QStringList{OffLineRow, "Press 4|00-20-4A-12-AB-CD|10.200.0.1|On-line",
+                                       "|00-80-A3-00-00-05|192.168.0.5|"}));
+    }
+    EXPECT_LT(longestGap, 1000);
+    EXPECT_GT(arrivals.count(), 1000) << "the flood did not reach the dialog";
+    EXPECT_TRUE(dialog->isEnabled());
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+}  // namespace
