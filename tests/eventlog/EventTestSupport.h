@@ -23,6 +23,7 @@ inline void PrintTo(const QString &text, std::ostream *out)
 class StandInTest : public ::testing::Test {
 protected:
     static constexpr quint8 RunningVersion = 0xCF;
+    static constexpr int SerialCom = 7;
 
     void SetUp() override
     {
@@ -41,14 +42,21 @@ protected:
         mdlMain::UseEthernet = false;
         mdlMain::IPAddress = QStringLiteral("192.168.0.1");
         mdlMain::TCPPort = 502;
+        mdlMain::PortNumber = 1;
         mdlMain::CurrentSoftware = SoftwareRecord();
         platform::ui::setResponder(nullptr);
     }
 
     CDevice &device() const { return mdlMain::Device(); }
 
+    // Over TCP, or over the serial line when a test has asked for it.
     void connect()
     {
+        if (overSerial) {
+            ASSERT_FALSE(sim.startSerial(folder.path(), SerialCom).isEmpty()) << sim.errorString().toStdString();
+            mdlMain::UseEthernet = false;
+            mdlMain::PortNumber = SerialCom;
+        }
         mdlMain::OpenDevicePort();
         ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 3000)) << "the device was not identified";
     }
@@ -82,6 +90,7 @@ protected:
         return devsim::EventLogBook::record(QDateTime(QDate(2024, 5, 17), QTime(8, 30, 15)), {code, lo, hi});
     }
 
+    bool overSerial = false;
     TempProgramFolder folder;
     devsim::DeviceSim sim;
     devsim::EventLogBook book{sim};

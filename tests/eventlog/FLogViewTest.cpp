@@ -133,6 +133,20 @@ TEST_F(LogViewTest, ANewEventMovesTheRowsDownByOne)
     EXPECT_EQ(logReads(), QList<Read>());
 }
 
+TEST_F(LogViewTest, OverTheSerialLineThePageFollowsTheWordAsOverTcp)
+{
+    overSerial = true;
+    fillLogN();
+    open();
+    EXPECT_EQ(logReads(), QList<Read>({{12277, 44}, {4096, 20}}));
+    EXPECT_EQ(column(viewer->lvwEventsN, 2).first(), codeText(4));
+    book.logEvent(EventLog::N);
+    poll();
+    EXPECT_EQ(logReads(), QList<Read>({{12278, 40}, {4096, 24}}));
+    EXPECT_EQ(column(viewer->lvwEventsN, 2).mid(0, 2),
+              QStringList({QStringLiteral("Alarm -  Limit 1 - Signal: X Axis - Value: 40.9 m/s²"), codeText(4)}));
+}
+
 TEST_F(LogViewTest, OnlyAnUpdateThatReachesThePageRebuildsIt)
 {
     fillLogN();

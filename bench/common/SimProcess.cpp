@@ -14,12 +14,13 @@ SimProcess::~SimProcess()
     }
 }
 
-bool SimProcess::start()
+bool SimProcess::start(const QStringList &options)
 {
     process_.start(QStringLiteral(VARIX_DEVSIM_PATH),
-                   {QStringLiteral("--folder"), dir_.path(), QStringLiteral("--com"), QString::number(ComNumber),
-                    QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--software-id"),
-                    QStringLiteral("24")});
+                   QStringList{QStringLiteral("--folder"), dir_.path(), QStringLiteral("--com"),
+                               QString::number(ComNumber), QStringLiteral("--tcp"), QStringLiteral("0"),
+                               QStringLiteral("--software-id"), QStringLiteral("24")} +
+                       options);
     if (!process_.waitForStarted(5000))
         return false;
     static const QRegularExpression ready(QStringLiteral("READY pty=(\\S+) tcp=(\\d+)"));

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // The stand-in as a process of its own, so that only the client's CPU is measured and blocking
@@ -13,7 +14,8 @@ public:
     SimProcess();
     ~SimProcess();
 
-    bool start();
+    // Starts it with a serial and a TCP link, running application 24, and the extra options given.
+    bool start(const QStringList &options = {});
     QString folder() const { return dir_.path(); }
     QString ptyPath() const { return ptyPath_; }
     quint16 tcpPort() const { return tcpPort_; }
