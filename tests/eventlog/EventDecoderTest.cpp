@@ -77,6 +77,7 @@ TEST(EventFormatters, GiveTheirExactTexts)
         {"frequency", [] { return FrequencyText(96); }, u"100 Hz"},
         {"frequency rounded", [] { return FrequencyText(7); }, u"1371.43 Hz"},
         {"single-precision divisor", [] { return AccTextSqrK(4); }, u"3.83 m/s²"},
+        {"the divisor's single precision shows", [] { return AccTextSqrK(1485); }, u"73.84 m/s²"},
         {"square root of x2048", [] { return AccTextSqr2048(1); }, u"5.42 m/s²"},
         {"x16", [] { return AccTextX16(16); }, u"30.66 m/s²"},
         {"square root x16", [] { return AccTextSqrX16(100); }, u"19.16 m/s²"},
