@@ -2,6 +2,7 @@
 
 #include "Bytes.h"
 #include "DeviceMemory.h"
+#include "VibrationApplication.h"
 
 namespace devsim {
 
@@ -22,9 +23,12 @@ bool validReadQuantity(int quantity)
 
 }  // namespace
 
-ApplicationResponder::ApplicationResponder(DeviceMemory &memory)
-    : memory_(memory), commands_(memory), holding_(memory, commands_), input_(memory)
-{}
+ApplicationResponder::ApplicationResponder(DeviceMemory &memory, VibrationApplication &application)
+    : memory_(memory), application_(application), commands_(memory), holding_(memory, commands_), input_(memory)
+{
+    application_.serveInputs(input_);
+    commands_.applicationCommand = [this](int code) { application_.execute(code); };
+}
 
 QByteArray ApplicationResponder::respond(const QByteArray &pdu)
 {
@@ -80,6 +84,7 @@ QByteArray ApplicationResponder::writeCoil(const QByteArray &pdu)
     if (address >= DeviceMemory::ImageBits)
         return exception(WriteCoil, IllegalDataAddress);
     memory_.setImageBit(address, value == CoilOn);
+    application_.coilWritten(address);
     return pdu;
 }
 
@@ -87,7 +92,7 @@ QByteArray ApplicationResponder::writeRegister(const QByteArray &pdu)
 {
     const int address = wordAt(pdu, 1);
     const quint16 value = wordAt(pdu, 3);
-    if (const ExceptionCode code = holding_.checkWrite(address, value); code != NoException)
+    if (const ExceptionCode code = checkWrite(address, value); code != NoException)
         return exception(WriteRegister, code);
     holding_.write(address, value);
     return pdu;
@@ -101,13 +106,19 @@ QByteArray ApplicationResponder::writeRegisters(const QByteArray &pdu)
     if (quantity < 1 || quantity > MaxWriteQuantity || pdu.size() != AddressedPduSize + 2 * quantity)
         return exception(WriteRegisters, IllegalDataValue);
     for (int i = 0; i < quantity; ++i) {
-        const ExceptionCode code = holding_.checkWrite(start + i, wordAt(pdu, AddressedPduSize + 2 * i));
+        const ExceptionCode code = checkWrite(start + i, wordAt(pdu, AddressedPduSize + 2 * i));
         if (code != NoException)
             return exception(WriteRegisters, code);
     }
     for (int i = 0; i < quantity; ++i)
         holding_.write(start + i, wordAt(pdu, AddressedPduSize + 2 * i));
     return pdu.left(AddressedPduSize);
+}
+
+ExceptionCode ApplicationResponder::checkWrite(int address, quint16 value) const
+{
+    const ExceptionCode code = holding_.checkWrite(address, value);
+    return code != NoException ? code : application_.checkWrite(address, value);
 }
 
 QByteArray ApplicationResponder::exception(quint8 function, ExceptionCode code)

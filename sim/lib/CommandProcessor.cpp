@@ -42,7 +42,9 @@ void CommandProcessor::execute(int code)
             memory_.setSuperUserPassword(parameters);
         break;
     default:
-        // The boot loader and the statistics table have no effect on the application's registers.
+        // The boot loader is started by the caller once the reply is out.
+        if (applicationCommand)
+            applicationCommand(code);
         break;
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace devsim {
 
 class DeviceMemory;
@@ -26,6 +28,9 @@ public:
     explicit CommandProcessor(DeviceMemory &memory) : memory_(memory) {}
 
     void execute(int code);
+
+    // Codes of the running application (such as 128, the RMS table upload) go here.
+    std::function<void(int code)> applicationCommand;
 
 private:
     void logOn(int loggedOnBit, int passwordOffBit, bool matches);

@@ -9,6 +9,7 @@
 #include "PtyLink.h"
 #include "RtuFramer.h"
 #include "TcpLink.h"
+#include "VibrationApplication.h"
 
 #include <QDir>
 #include <QTcpSocket>
@@ -47,7 +48,8 @@ int newestByte(EventLog log)
 
 DeviceSim::DeviceSim(QObject *parent)
     : QObject(parent), memory_(std::make_unique<DeviceMemory>()),
-      responder_(std::make_unique<ApplicationResponder>(*memory_)),
+      application_(std::make_unique<VibrationApplication>(*memory_)),
+      responder_(std::make_unique<ApplicationResponder>(*memory_, *application_)),
       bootLoaders_(std::make_unique<BootLoaders>(*memory_)), deviceServer_(std::make_unique<DeviceServer>())
 {
     qRegisterMetaType<SimRequest>();

@@ -19,6 +19,7 @@ class DeviceServer;
 class PduResponder;
 class PtyLink;
 class TcpLink;
+class VibrationApplication;
 
 enum class EventLog { N, V };
 
@@ -100,6 +101,9 @@ public:
     // The two boot loaders: which one command 3 starts, their switches, and what was programmed.
     BootLoaders &bootLoaders() { return *bootLoaders_; }
 
+    // The vibration relay application: its band counters, table uploads and monostable resets.
+    VibrationApplication &application() { return *application_; }
+
     // Every request received, oldest first. A raw frame of the legacy boot loader is kept with
     // its bytes in frame and function 0.
     QList<SimRequest> requests() const;
@@ -119,6 +123,7 @@ private:
     void deliver(Link link, const QPointer<QTcpSocket> &client, const QByteArray &bytes);
 
     std::unique_ptr<DeviceMemory> memory_;
+    std::unique_ptr<VibrationApplication> application_;
     std::unique_ptr<PduResponder> responder_;
     std::unique_ptr<BootLoaders> bootLoaders_;
     std::unique_ptr<PtyLink> pty_;

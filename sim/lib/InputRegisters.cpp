@@ -28,6 +28,11 @@ void InputRegisters::addLog(int first, bool logV, int rows)
                     }});
 }
 
+void InputRegisters::addBlock(int first, int last, Reader read)
+{
+    blocks_.append({first, last, std::move(read)});
+}
+
 std::optional<QByteArray> InputRegisters::read(int start, int quantity) const
 {
     for (const Block &block : blocks_) {

@@ -23,8 +23,11 @@ public:
     // 2 x quantity data bytes, or nothing when the block does not serve that start and quantity.
     std::optional<QByteArray> read(int start, int quantity) const;
 
-private:
+    // A block served from start addresses first..last; the reader gets the offset from first.
     using Reader = std::function<std::optional<QByteArray>(int offset, int quantity)>;
+    void addBlock(int first, int last, Reader read);
+
+private:
     struct Block {
         int first;
         int last;

@@ -1,3 +1,4 @@
+#include "panel/UCKVR.h"
 #include "shell/FMain.h"
 #include "shell/base/MainWindowHook.h"
 #include "shell/base/mdlMain.h"
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varix-console"));
     QApplication::setApplicationVersion(QStringLiteral(VARIX_VERSION));
+    UCKVR::Register();
     mdlMain::LoadMainWindow = [] { FMain::Load(); };
     mdlMain::Main();
     return QApplication::exec();

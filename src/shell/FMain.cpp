@@ -225,6 +225,8 @@ void FMain::buildMenus()
     connect(mnuEveVarix, &QAction::triggered, this, &FMain::mnuEveVarix_Click);
     connect(mnuEveFile, &QAction::triggered, this, &FMain::mnuEveFile_Click);
     connect(mnuEveSave, &QAction::triggered, this, &FMain::mnuEveSave_Click);
+    connect(mnuArcSaveFile, &QAction::triggered, this, &FMain::mnuArcSaveFile_Click);
+    connect(mnuArcLoadFile, &QAction::triggered, this, &FMain::mnuArcLoadFile_Click);
 }
 
 void FMain::buildStatusBar()
@@ -592,8 +594,13 @@ void FMain::LoadApplicationPanel()
         onChip->setText(text(83) + QStringLiteral(": <") + text(81) + QLatin1Char('>'));
         return;
     }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     // The first connection to a device loads its panel here; the machine stays named as on every other.
     onChip->setText(text(83) + QStringLiteral(": ") + mdlMain::CurrentSoftware.Name + machineSuffix());
+    // Only the image the program carries is known to match the panel.
+    if (mDevice->FirmwareVersion() == mdlSoftwares::EmbeddedFirmwareVersion(mDevice->FirmwareID()))
+        showApplicationPanel();
+    QApplication::restoreOverrideCursor();
 }
 
 void FMain::closeApplicationPanel()

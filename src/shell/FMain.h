@@ -13,6 +13,9 @@
 class CDevice;
 class DeviceServerDirectory;
 class FConfigNetwork;
+namespace platform {
+struct FileDialogRequest;
+}
 class FDeviceSettings;
 class FFileLogView;
 class IApplication;
@@ -46,6 +49,10 @@ public:
     void SetOnChipSW(const QString &key, bool force);
     bool DownloadFirmware(int32_t k);
     void LoadApplicationPanel();
+    void FindPanelControl();
+    // Reads an archive and applies it to the panel, programming the archive's software first when
+    // the device runs another (the user is asked). Raises what the caller reports.
+    void LoadArchive(const QString &file, bool &force);
     void ReadInterfacesIni();
     // The address of the module with this MAC text, searched on the network the first time;
     // empty when it does not answer.
@@ -69,6 +76,8 @@ public:
     void mnuEveSave_Click();
     void mnuTooCfgNet_Click();
     void mnuChoMachine_Click(int index);
+    void mnuArcSaveFile_Click();
+    void mnuArcLoadFile_Click();
 
     StatusBarPanel *panel(const QString &key) const;
 
@@ -148,6 +157,10 @@ private:
     void checkFirmware();
     void switchSoftware();
     void closeApplicationPanel();
+    void showApplicationPanel();
+    void fitApplicationPanel();
+    void waitForPanelAfterProgramming();
+    platform::FileDialogRequest archiveDialog(bool save) const;
     bool deviceDetected();
     void logOn(PendingLogOn &logOn, void (CDevice::*request)(const QString &));
     void changePassword(void (CDevice::*request)(QString &));

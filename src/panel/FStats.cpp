@@ -1,0 +1,297 @@
+#include "FStats.h"
+
+#include "IStatsOwner.h"
+#include "PanelWidgets.h"
+#include "RmsStatistics.h"
+#include "core/mdlStrings.h"
+#include "core/mdlTools.h"
+#include "device/CDevice.h"
+#include "platform/AnsiText.h"
+#include "platform/Runtime.h"
+#include "platform/UiService.h"
+#include "shell/base/mdlMainLink.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QEvent>
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+using panelWidgets::arrayName;
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::MsgResult;
+
+const QString ConsoleTitle = QStringLiteral("Varix Configuration Console");
+constexpr int HeaderRow = 0;
+constexpr int FirstBandRow = 1;
+constexpr int Columns = 6;
+enum Column { LengthColumn, LowerColumn, LimitColumn, FactorColumn, HoursColumn, EquivalentColumn };
+
+QString text(int id)
+{
+    return mdlStrings::Translate(id);
+}
+
+QLabel *namedLabel(QWidget *parent, const QString &name)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QLineEdit *numberBox(QWidget *parent, const QString &name)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setAlignment(Qt::AlignRight);
+    box->setMaximumWidth(80);
+    return box;
+}
+
+QPushButton *button(QWidget *parent, const char *name)
+{
+    auto *push = new QPushButton(parent);
+    push->setObjectName(QLatin1String(name));
+    return push;
+}
+
+}  // namespace
+
+FStats::FStats(QWidget *owner)
+    : QWidget(owner, Qt::Window), lblRMSLimit(namedLabel(this, QStringLiteral("lblRMSLimit"))),
+      lblTotOreLavorate(namedLabel(this, QStringLiteral("lblTotOreLavorate"))),
+      lblTotOreEquiv(namedLabel(this, QStringLiteral("lblTotOreEquiv"))), shpRMSHighlight(new QFrame(this)),
+      cboRMSEnable(new QComboBox(this)), cmdUpload(button(this, "cmdUpload")), cmdExport(button(this, "cmdExport")),
+      cmdHide(button(this, "cmdHide"))
+{
+    setObjectName(QStringLiteral("FStats"));
+    shpRMSHighlight->setObjectName(QStringLiteral("shpRMSHighlight"));
+    shpRMSHighlight->setAutoFillBackground(true);
+    shpRMSHighlight->setFrameShape(QFrame::Box);
+    shpRMSHighlight->setBackgroundRole(QPalette::Highlight);
+    cboRMSEnable->setObjectName(QStringLiteral("cboRMSEnable"));
+    // Two entries from the design; the panel gives them their texts.
+    cboRMSEnable->addItems({QStringLiteral("0"), QStringLiteral("1")});
+    cmdUpload->setEnabled(false);
+
+    auto *layout = new QVBoxLayout(this);
+    grid_ = new QGridLayout;
+    grid_->setVerticalSpacing(2);
+    layout->addLayout(grid_);
+    buildTable(grid_);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cboRMSEnable);
+    buttons->addStretch();
+    for (QPushButton *push : {cmdUpload, cmdExport, cmdHide})
+        buttons->addWidget(push);
+    layout->addLayout(buttons);
+
+    connect(cboRMSEnable, &QComboBox::currentIndexChanged, this, &FStats::cboRMSEnable_Click);
+    connect(cmdUpload, &QPushButton::clicked, this, &FStats::cmdUpload_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &FStats::cmdExport_Click);
+    connect(cmdHide, &QPushButton::clicked, this, &FStats::cmdHide_Click);
+    placeMarker(0);
+}
+
+void FStats::buildTable(QGridLayout *grid)
+{
+    const std::pair<int, int> headers[] = {
+        {0, LengthColumn}, {2, LowerColumn}, {5, FactorColumn}, {6, HoursColumn}, {7, EquivalentColumn}};
+    for (const auto &[index, column] : headers) {
+        lbl.insert(index, namedLabel(this, arrayName("lbl", index)));
+        grid->addWidget(lbl[index], HeaderRow, column, 1, column == LowerColumn ? 2 : 1);
+    }
+    for (int i = 0; i < Bands; ++i) {
+        const int row = FirstBandRow + i;
+        lblDurataTeorica[i] = namedLabel(this, arrayName("lblDurataTeorica", i));
+        txtReductionFactor[i] = numberBox(this, arrayName("txtReductionFactor", i));
+        lblOreLavorate[i] = namedLabel(this, arrayName("lblOreLavorate", i));
+        lblOreEquiv[i] = namedLabel(this, arrayName("lblOreEquiv", i));
+        grid->addWidget(lblDurataTeorica[i], row, LengthColumn, Qt::AlignRight);
+        grid->addWidget(txtReductionFactor[i], row, FactorColumn);
+        grid->addWidget(lblOreLavorate[i], row, HoursColumn, Qt::AlignRight);
+        grid->addWidget(lblOreEquiv[i], row, EquivalentColumn, Qt::AlignRight);
+        txtReductionFactor[i]->installEventFilter(this);
+        connect(txtReductionFactor[i], &QLineEdit::textChanged, this, [this, i] { txtReductionFactor_Change(i); });
+        if (i == Limits) {
+            grid->addWidget(lblRMSLimit, row, LowerColumn, 1, 2);
+            continue;
+        }
+        lblLoweLimit[i] = namedLabel(this, arrayName("lblLoweLimit", i));
+        txtRMSLimit[i] = numberBox(this, arrayName("txtRMSLimit", i));
+        grid->addWidget(lblLoweLimit[i], row, LowerColumn, Qt::AlignRight);
+        grid->addWidget(txtRMSLimit[i], row, LimitColumn);
+        txtRMSLimit[i]->installEventFilter(this);
+        connect(txtRMSLimit[i], &QLineEdit::textChanged, this, [this, i] { txtRMSLimit_Change(i); });
+    }
+    const int totals = FirstBandRow + Bands;
+    grid->addWidget(lblTotOreLavorate, totals, HoursColumn, Qt::AlignRight);
+    grid->addWidget(lblTotOreEquiv, totals, EquivalentColumn, Qt::AlignRight);
+}
+
+// A box taking the focus offers its whole text for overtyping; selecting after the focus event
+// keeps the click that gave the focus from placing the cursor instead.
+bool FStats::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, this, [] { mdlTools::SelectAllText(); });
+    return QWidget::eventFilter(watched, event);
+}
+
+bool FStats::editing() const
+{
+    return !(Owner && Owner->RedrawSuppressed());
+}
+
+double FStats::limit(int index) const
+{
+    return mdlTools::ValDot(txtRMSLimit[static_cast<std::size_t>(index)]->text());
+}
+
+void FStats::markInvalid(QLineEdit *box)
+{
+    panelWidgets::setBoxColor(box, panelWidgets::fromBgr(panelWidgets::Red));
+}
+
+bool FStats::isInvalid(const QLineEdit *box) const
+{
+    return panelWidgets::boxColor(box) == panelWidgets::fromBgr(panelWidgets::Red);
+}
+
+void FStats::cboRMSEnable_Click()
+{
+    if (Owner)
+        Owner->SetInputEnable();
+}
+
+// Only the edited box and its two neighbours are checked: the limits must rise strictly and stay
+// within RMSLimitMax.
+void FStats::txtRMSLimit_Change(int index)
+{
+    if (editing())
+        cmdUpload->setEnabled(true);
+    const QString value = platform::runtime::numberText(limit(index));
+    if (index == Limits - 1)
+        lblRMSLimit->setText(text(92) + QStringLiteral(" > ") + value);
+    else
+        lblLoweLimit[static_cast<std::size_t>(index) + 1]->setText(value + QStringLiteral(" < ") + text(92) +
+                                                                   QStringLiteral(" <"));
+    QLineEdit *box = txtRMSLimit[static_cast<std::size_t>(index)];
+    panelWidgets::setBoxColor(box, panelWidgets::windowBackground());
+    for (const int neighbour : {index - 1, index + 1}) {
+        if (neighbour < 0 || neighbour >= Limits)
+            continue;
+        QLineEdit *other = txtRMSLimit[static_cast<std::size_t>(neighbour)];
+        panelWidgets::setBoxColor(other, panelWidgets::windowBackground());
+        const bool lower = neighbour < index;
+        if (lower ? limit(neighbour) >= limit(index) : limit(neighbour) <= limit(index)) {
+            markInvalid(box);
+            markInvalid(other);
+        }
+    }
+    if (static_cast<float>(limit(index)) > RMSLimitMax)
+        markInvalid(box);
+}
+
+void FStats::txtReductionFactor_Change(int index)
+{
+    const double factor = mdlTools::ValDot(txtReductionFactor[static_cast<std::size_t>(index)]->text());
+    lblDurataTeorica[static_cast<std::size_t>(index)]->setText(kvr::TheoreticalLength(factor));
+    if (editing())
+        cmdUpload->setEnabled(true);
+}
+
+void FStats::cmdUpload_Click()
+{
+    for (const QLineEdit *box : txtRMSLimit) {
+        if (isInvalid(box)) {
+            platform::ui::msgBox(text(404), MsgButtons::Ok, MsgIcon::Exclamation, ConsoleTitle);
+            return;
+        }
+    }
+    if (platform::ui::msgBox(text(403), MsgButtons::YesNo, MsgIcon::Exclamation, ConsoleTitle) != MsgResult::Yes)
+        return;
+    if (Owner)
+        Owner->SetTable();
+    cmdUpload->setEnabled(false);
+}
+
+QString FStats::bandText(int band) const
+{
+    const QString rms = text(92);
+    if (band == 0)
+        return rms + QStringLiteral(" < ") + txtRMSLimit[0]->text();
+    if (band == Limits)
+        return rms + QStringLiteral(" > ") + txtRMSLimit[Limits - 1]->text();
+    return txtRMSLimit[static_cast<std::size_t>(band) - 1]->text() + QStringLiteral(" < ") + rms +
+           QStringLiteral(" < ") + txtRMSLimit[static_cast<std::size_t>(band)]->text();
+}
+
+QStringList FStats::exportLines() const
+{
+    const QString tab = QStringLiteral("\t");
+    QStringList lines;
+    lines << ConsoleTitle + QStringLiteral(" - S/N ") + mdlMain::Device().SerialNumber();
+    lines << platform::runtime::formatDate(QDateTime::currentDateTime(), QStringLiteral("DD MMM YYYY hh:mm:ss"));
+    lines << QStringList{text(387), QStringLiteral("VRMS [mm/s]"), text(389), text(393), text(394)}.join(tab);
+    for (int i = 0; i < Bands; ++i) {
+        const auto band = static_cast<std::size_t>(i);
+        lines << QStringList{lblDurataTeorica[band]->text(), bandText(i), txtReductionFactor[band]->text(),
+                             lblOreLavorate[band]->text(), lblOreEquiv[band]->text()}
+                     .join(tab);
+    }
+    return lines;
+}
+
+// Appends one block to the chosen file; a file that cannot be written is reported with the reason.
+void FStats::cmdExport_Click()
+{
+    platform::FileDialogRequest request;
+    request.kind = platform::FileDialogRequest::Kind::Save;
+    request.title = text(48);
+    request.filter = text(444) + QStringLiteral(" (*.txt);;") + text(13) + QStringLiteral(" (*.*)");
+    const QString fileName = platform::ui::fileDialog(request);
+    if (fileName.isEmpty())
+        return;
+    QFile file(fileName);
+    const QByteArray block =
+        platform::ansi::encode(exportLines().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(block) != block.size() || !file.flush()) {
+        platform::ui::msgBox(text(119) + QStringLiteral("\r\n") + file.errorString(), MsgButtons::Ok,
+                             MsgIcon::Exclamation, ConsoleTitle);
+    }
+}
+
+void FStats::cmdHide_Click()
+{
+    hide();
+}
+
+void FStats::setRMS(float rms)
+{
+    std::array<float, Limits> limits{};
+    for (int i = 0; i < Limits; ++i)
+        limits[static_cast<std::size_t>(i)] = static_cast<float>(limit(i));
+    placeMarker(kvr::BandOf(limits, rms));
+}
+
+// The marker lies behind its band's row of the table.
+void FStats::placeMarker(int band)
+{
+    if (band == markerBand_)
+        return;
+    markerBand_ = band;
+    grid_->removeWidget(shpRMSHighlight);
+    grid_->addWidget(shpRMSHighlight, FirstBandRow + band, 0, 1, Columns);
+    shpRMSHighlight->lower();
+}

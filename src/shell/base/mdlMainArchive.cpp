@@ -1,0 +1,45 @@
+#include "mdlMainArchive.h"
+
+#include "core/Setting.h"
+#include "core/mdlTools.h"
+#include "mdlMain.h"
+#include "platform/Error.h"
+#include "platform/IniFile.h"
+
+namespace mdlMain {
+namespace {
+
+// The name lists are read as through a buffer of 999 characters.
+constexpr int NameBufferSize = 999;
+constexpr int32_t FileAccessError = 75;
+
+void writeKey(const QString &section, const QString &key, const QString &value, const QString &file)
+{
+    if (!mdlTools::WriteIniString(section, key, value, file))
+        throw platform::Error(FileAccessError, QStringLiteral("mdlMain.WriteSettingSection"),
+                              QStringLiteral("Path/File access error"));
+}
+
+}  // namespace
+
+void WriteSettingSection(Setting &setting, const QString &file)
+{
+    const QString section = CurrentSoftware.Name;
+    writeKey(section, QStringLiteral("Title"), setting.Title(), file);
+    for (const auto &parameter : *setting.Parameters())
+        writeKey(section, parameter->Tag(), parameter->Value(), file);
+}
+
+void ReadArchive(Setting &setting, const QString &file)
+{
+    const QStringList sections = platform::ini::sectionNames(file, NameBufferSize);
+    const QString section = sections.value(0);
+    setting.setTitle(section);
+    if (section.isEmpty())
+        return;
+    const auto parameters = setting.Parameters();
+    for (const QString &key : platform::ini::keyNames(file, section, NameBufferSize))
+        parameters->Add(key, mdlTools::ReadIniString(section, key, QString(QChar(0)), file));
+}
+
+}  // namespace mdlMain
