@@ -40,8 +40,8 @@ TEST(Conversions, RawWordsAndUnits)
     EXPECT_EQ(RawToUnits(40000, 10), 0.0f);
 
     const std::tuple<float, int32_t, int32_t> writes[] = {
-        {20, Rms, 22141}, {200, Module, 6129}, {-200, XAxis, 12726}, {200, ZAxis, 52810}, {0, Disabled, 32768},
-        {1, Rms, 55},     {9, Rms, 4484}};
+        {20, Rms, 22141},     {200, Module, 6129}, {-200, XAxis, 12726}, {200, ZAxis, 52810},
+        {0, Disabled, 32768}, {1, Rms, 55},        {9, Rms, 4484}};
     for (const auto &[value, kind, raw] : writes)
         EXPECT_EQ(UnitsToRaw(value, kind), raw) << value << " kind " << kind;
     EXPECT_EQ(UnitsToRaw(1e30f, Rms), std::numeric_limits<int32_t>::max()) << "saturates instead of overflowing";
@@ -50,8 +50,8 @@ TEST(Conversions, RawWordsAndUnits)
 TEST(Conversions, ThresholdBoundsByFunction)
 {
     const std::tuple<double, int32_t, const char *> cases[] = {
-        {250, XAxis, "200"}, {-250, Disabled, "-200"}, {-0.1, Module, "0"}, {201, Module, "200"},
-        {20.5, Rms, "20"},   {-1, Rms, "0"},           {200, YAxis, nullptr}, {-200, ZAxis, nullptr},
+        {250, XAxis, "200"},  {-250, Disabled, "-200"}, {-0.1, Module, "0"},   {201, Module, "200"},
+        {20.5, Rms, "20"},    {-1, Rms, "0"},           {200, YAxis, nullptr}, {-200, ZAxis, nullptr},
         {0, Module, nullptr}, {20, Rms, nullptr}};
     for (const auto &[value, function, bound] : cases) {
         const auto text = ThresholdBoundText(value, function);
@@ -75,8 +75,8 @@ TEST(Conversions, FilterSliderAndCoefficient)
 
 TEST(Tally, ClearedBitsAndCounters)
 {
-    const std::pair<uint8_t, int32_t> bytes[] = {{255, 0}, {254, 1}, {252, 2}, {248, 3}, {128, 7},
-                                                 {0, 8},   {253, 2}, {250, 3}};
+    const std::pair<uint8_t, int32_t> bytes[] = {{255, 0}, {254, 1}, {252, 2}, {248, 3},
+                                                 {128, 7}, {0, 8},   {253, 2}, {250, 3}};
     for (const auto &[b, count] : bytes)
         EXPECT_EQ(ClearedBitCount(b), count) << int(b);
 
@@ -107,8 +107,8 @@ TEST(Tally, StandInCountersDecodeToTheirSeconds)
 TEST(Tally, HoursAsShown)
 {
     const std::pair<float, const char *> cases[] = {
-        {0, "0:00:00"},       {1, "1:00:00"},       {1.5f, "1:30:00"},         {12.5f, "12:30:00"},
-        {0.25f, "0:15:00"},   {1234.75f, "1234:45:00"}, {0.99999994f, "1:00:00"}, {-1.5f, "-2:30:00"}};
+        {0, "0:00:00"},     {1, "1:00:00"},           {1.5f, "1:30:00"},        {12.5f, "12:30:00"},
+        {0.25f, "0:15:00"}, {1234.75f, "1234:45:00"}, {0.99999994f, "1:00:00"}, {-1.5f, "-2:30:00"}};
     for (const auto &[hours, text] : cases)
         EXPECT_EQ(FormatHours(hours), QLatin1String(text)) << hours;
     EXPECT_TRUE(FormatHours(static_cast<float>(39135392 / 3600.0)).startsWith(QStringLiteral("10870:56:")));
@@ -145,7 +145,11 @@ QByteArray reply(int byteCount, const QByteArray &bytes)
 TEST(Replies, LiveWaveformAndCounterBlocks)
 {
     // X 32768 + 1002 (10 m/s²), Y 32768, Z 32768 - 1002, module 6129, RMS 22141; high byte first.
-    const QByteArray live = reply(10, QByteArray::fromHex("83EA" "8000" "7C16" "17F1" "567D"));
+    const QByteArray live = reply(10, QByteArray::fromHex("83EA"
+                                                          "8000"
+                                                          "7C16"
+                                                          "17F1"
+                                                          "567D"));
     const auto values = DecodeLive(272, live);
     ASSERT_TRUE(values);
     const float expected[] = {10.0f, 0.0f, -10.0f, 200.0f, 20.0f};

@@ -40,12 +40,11 @@ protected:
 TEST_F(Statistics, LimitsMustRiseStrictlyUpToTheMaximum)
 {
     const std::tuple<int, const char *, const char *> edits[] = {
-        {2, "2", "12"},     // equal to its lower neighbour: both red
-        {5, "4", "1245"},   // below its lower neighbour
-        {3, "4.5", "15"},   // its neighbours are checked again; boxes two places away stay red
-        {2, "3", "5"},      // corrected
-        {5, "6", ""},
-        {8, "20.5", "8"},   // above the maximum
+        {2, "2", "12"},                      // equal to its lower neighbour: both red
+        {5, "4", "1245"},                    // below its lower neighbour
+        {3, "4.5", "15"},                    // its neighbours are checked again; boxes two places away stay red
+        {2, "3", "5"},                       // corrected
+        {5, "6", ""},     {8, "20.5", "8"},  // above the maximum
         {8, "20", ""},
     };
     for (const auto &[box, text, red] : edits) {
@@ -124,7 +123,8 @@ TEST_F(Statistics, ExportAppendsABlockPerExport)
     const QStringList lines = content.chopped(2).split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 26);
     EXPECT_EQ(lines[0], QStringLiteral("Varix Configuration Console - S/N XR-S-300001"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d \\w{3} \\d{4} \\d\\d:\\d\\d:\\d\\d$")).match(lines[1]).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^\\d\\d \\w{3} \\d{4} \\d\\d:\\d\\d:\\d\\d$")).match(lines[1]).hasMatch())
         << lines[1].toStdString();
     EXPECT_EQ(lines[2], QStringLiteral("Theoretical lenght\tVRMS [mm/s]\tReduction factor\tReal hours\tWorking hours"));
     EXPECT_TRUE(lines[3].startsWith(QStringLiteral("10000\tRMS < 1\t0.5\t"))) << lines[3].toStdString();

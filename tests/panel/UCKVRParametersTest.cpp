@@ -139,9 +139,9 @@ TEST_F(Parameters, FunctionChoicesWriteTheWordAndRewriteTheThreshold)
 TEST_F(Parameters, SteppingKeys)
 {
     const std::tuple<const char *, Qt::Key, Qt::KeyboardModifiers, const char *> keys[] = {
-        {"2.5", Qt::Key_Up, Qt::ShiftModifier, "2.6"},  {"2.5", Qt::Key_Up, Qt::NoModifier, "3.5"},
+        {"2.5", Qt::Key_Up, Qt::ShiftModifier, "2.6"}, {"2.5", Qt::Key_Up, Qt::NoModifier, "3.5"},
         {"5", Qt::Key_PageDown, Qt::NoModifier, "-5"}, {"5", Qt::Key_PageUp, Qt::NoModifier, "15"},
-        {"1", Qt::Key_Down, Qt::ShiftModifier, "0.9"},  {"195", Qt::Key_PageUp, Qt::NoModifier, "200"}};
+        {"1", Qt::Key_Down, Qt::ShiftModifier, "0.9"}, {"195", Qt::Key_PageUp, Qt::NoModifier, "200"}};
     for (const auto &[before, key, shift, after] : keys) {
         threshold(0)->setText(QLatin1String(before));
         QTest::keyClick(threshold(0), key, shift);

@@ -52,8 +52,9 @@ TEST_F(Status, LocksFollowTheLoggedOnRole)
             seen += bit(threshold(i)->isReadOnly());
         seen += QLatin1Char(' ');
         for (const QWidget *w : std::initializer_list<const QWidget *>{
-                 panel->sldHPFilter, panel->sldLPFilter, panel->sldLPServo, panel->icbFunction[0], panel->chkCollisionEn,
-                 panel->chkMonostableOut[0], panel->chkMonostableOut[1], panel->chkMonostableOut[2]})
+                 panel->sldHPFilter, panel->sldLPFilter, panel->sldLPServo, panel->icbFunction[0],
+                 panel->chkCollisionEn, panel->chkMonostableOut[0], panel->chkMonostableOut[1],
+                 panel->chkMonostableOut[2]})
             seen += bit(w->isEnabled());
         seen += bit(panel->icbFunction[1]->isEnabled() == panel->icbFunction[0]->isEnabled());
         seen += QStringLiteral(" ") + bit(threshold(1)->isEnabled()) + QStringLiteral(" ");
