@@ -26,21 +26,17 @@
 
 namespace {
 
+using mdlStrings::Translate;
+
 using panelWidgets::arrayName;
 using platform::MsgButtons;
 using platform::MsgIcon;
 using platform::MsgResult;
 
-const QString ConsoleTitle = QStringLiteral("Varix Configuration Console");
 constexpr int HeaderRow = 0;
 constexpr int FirstBandRow = 1;
 constexpr int Columns = 6;
 enum Column { LengthColumn, LowerColumn, LimitColumn, FactorColumn, HoursColumn, EquivalentColumn };
-
-QString text(int id)
-{
-    return mdlStrings::Translate(id);
-}
 
 QLabel *namedLabel(QWidget *parent, const QString &name)
 {
@@ -182,9 +178,9 @@ void FStats::txtRMSLimit_Change(int index)
         cmdUpload->setEnabled(true);
     const QString value = platform::runtime::numberText(limit(index));
     if (index == Limits - 1)
-        lblRMSLimit->setText(text(92) + QStringLiteral(" > ") + value);
+        lblRMSLimit->setText(Translate(92) + QStringLiteral(" > ") + value);
     else
-        lblLoweLimit[static_cast<std::size_t>(index) + 1]->setText(value + QStringLiteral(" < ") + text(92) +
+        lblLoweLimit[static_cast<std::size_t>(index) + 1]->setText(value + QStringLiteral(" < ") + Translate(92) +
                                                                    QStringLiteral(" <"));
     QLineEdit *box = txtRMSLimit[static_cast<std::size_t>(index)];
     panelWidgets::setBoxColor(box, panelWidgets::windowBackground());
@@ -215,11 +211,12 @@ void FStats::cmdUpload_Click()
 {
     for (const QLineEdit *box : txtRMSLimit) {
         if (isInvalid(box)) {
-            platform::ui::msgBox(text(404), MsgButtons::Ok, MsgIcon::Exclamation, ConsoleTitle);
+            platform::ui::msgBox(Translate(404), MsgButtons::Ok, MsgIcon::Exclamation, platform::ui::DefaultTitle);
             return;
         }
     }
-    if (platform::ui::msgBox(text(403), MsgButtons::YesNo, MsgIcon::Exclamation, ConsoleTitle) != MsgResult::Yes)
+    if (platform::ui::msgBox(Translate(403), MsgButtons::YesNo, MsgIcon::Exclamation, platform::ui::DefaultTitle) !=
+        MsgResult::Yes)
         return;
     if (Owner)
         Owner->SetTable();
@@ -228,7 +225,7 @@ void FStats::cmdUpload_Click()
 
 QString FStats::bandText(int band) const
 {
-    const QString rms = text(92);
+    const QString rms = Translate(92);
     if (band == 0)
         return rms + QStringLiteral(" < ") + txtRMSLimit[0]->text();
     if (band == Limits)
@@ -241,9 +238,10 @@ QStringList FStats::exportLines() const
 {
     const QString tab = QStringLiteral("\t");
     QStringList lines;
-    lines << ConsoleTitle + QStringLiteral(" - S/N ") + mdlMain::Device().SerialNumber();
+    lines << platform::ui::DefaultTitle + QStringLiteral(" - S/N ") + mdlMain::Device().SerialNumber();
     lines << platform::runtime::formatDate(QDateTime::currentDateTime(), QStringLiteral("DD MMM YYYY hh:mm:ss"));
-    lines << QStringList{text(387), QStringLiteral("VRMS [mm/s]"), text(389), text(393), text(394)}.join(tab);
+    lines << QStringList{Translate(387), QStringLiteral("VRMS [mm/s]"), Translate(389), Translate(393), Translate(394)}
+                 .join(tab);
     for (int i = 0; i < Bands; ++i) {
         const auto band = static_cast<std::size_t>(i);
         lines << QStringList{lblDurataTeorica[band]->text(), bandText(i), txtReductionFactor[band]->text(),
@@ -258,8 +256,8 @@ void FStats::cmdExport_Click()
 {
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Save;
-    request.title = text(48);
-    request.filter = text(444) + QStringLiteral(" (*.txt);;") + text(13) + QStringLiteral(" (*.*)");
+    request.title = Translate(48);
+    request.filter = Translate(444) + QStringLiteral(" (*.txt);;") + Translate(13) + QStringLiteral(" (*.*)");
     const QString fileName = platform::ui::fileDialog(request);
     if (fileName.isEmpty())
         return;
@@ -267,8 +265,8 @@ void FStats::cmdExport_Click()
     const QByteArray block =
         platform::ansi::encode(exportLines().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(block) != block.size() || !file.flush()) {
-        platform::ui::msgBox(text(119) + QStringLiteral("\r\n") + file.errorString(), MsgButtons::Ok,
-                             MsgIcon::Exclamation, ConsoleTitle);
+        platform::ui::msgBox(Translate(119) + QStringLiteral("\r\n") + file.errorString(), MsgButtons::Ok,
+                             MsgIcon::Exclamation, platform::ui::DefaultTitle);
     }
 }
 

@@ -42,10 +42,10 @@ void UCKVR::InitScope()
         int unit;
     };
     const TrackLayout tracks[TrackCount] = {{175, 0xFFFF, "X", 0},
-                                          {176, 0xFF00, "Y", 0},
-                                          {177, 0xFF, "Z", 0},
-                                          {76, 0xFF00FF, "Module", 0},
-                                          {92, 0xFFFF00, "RMS", 75}};
+                                            {176, 0xFF00, "Y", 0},
+                                            {177, 0xFF, "Z", 0},
+                                            {76, 0xFF00FF, "Module", 0},
+                                            {92, 0xFFFF00, "RMS", 75}};
     for (const TrackLayout &track : tracks) {
         oScope->Tracks().Add(mdlStrings::Translate(track.tag), track.colour, 0, 1, TrackScale, 0, true,
                              QLatin1String(track.key), track.unit ? mdlStrings::Translate(track.unit) : QString());

@@ -135,7 +135,7 @@ void UCKVR::ApplySetting(Setting &setting)
         }
     } catch (const platform::Error &) {
         platform::ui::msgBox(mdlStrings::Translate(47), MsgButtons::Ok, MsgIcon::Exclamation,
-                             QStringLiteral("Varix Configuration Console"));
+                             platform::ui::DefaultTitle);
         return;
     }
     platform::ui::msgBox(mdlStrings::Translate(431), MsgButtons::Ok, MsgIcon::Information);

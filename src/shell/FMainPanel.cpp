@@ -17,20 +17,16 @@
 
 namespace {
 
+using mdlStrings::Translate;
+
 using platform::MsgButtons;
 using platform::MsgIcon;
 
-const QString ConsoleTitle = QStringLiteral("Varix Configuration Console");
 constexpr int TurnOffDelayByte = 208;
 // How long a load waits for the device to come back with its panel after programming.
 constexpr double PanelReturnSeconds = 30.0;
 // The error of a call on a panel that is not there.
 constexpr int32_t NoObject = 91;
-
-QString text(int id)
-{
-    return mdlStrings::Translate(id);
-}
 
 // The control name of a class identifier's panel: "UI" and the identifier without its dots.
 QString panelControlName()
@@ -93,7 +89,7 @@ platform::FileDialogRequest FMain::archiveDialog(bool save) const
 {
     platform::FileDialogRequest request;
     request.kind = save ? platform::FileDialogRequest::Kind::Save : platform::FileDialogRequest::Kind::Open;
-    request.filter = text(158) + QStringLiteral(" (*.vps);;") + text(13) + QStringLiteral(" (*.*)");
+    request.filter = Translate(158) + QStringLiteral(" (*.vps);;") + Translate(13) + QStringLiteral(" (*.*)");
     if (save)
         request.defaultSuffix = QStringLiteral("vps");
     return request;
@@ -113,7 +109,7 @@ void FMain::mnuArcSaveFile_Click()
         if (!file.isEmpty())
             mdlMain::WriteSettingSection(setting, file);
     } catch (const platform::Error &) {
-        platform::ui::msgBox(text(160), MsgButtons::Ok, MsgIcon::Critical, ConsoleTitle);
+        platform::ui::msgBox(Translate(160), MsgButtons::Ok, MsgIcon::Critical, platform::ui::DefaultTitle);
     }
 }
 
@@ -126,7 +122,7 @@ void FMain::mnuArcLoadFile_Click()
         bool force = false;
         LoadArchive(file, force);
     } catch (const platform::Error &) {
-        platform::ui::msgBox(text(159), MsgButtons::Ok, MsgIcon::Critical, ConsoleTitle);
+        platform::ui::msgBox(Translate(159), MsgButtons::Ok, MsgIcon::Critical, platform::ui::DefaultTitle);
     }
 }
 

@@ -63,6 +63,15 @@ protected:
         ASSERT_NE(panel->icbFunction[0]->currentIndex(), -1) << "the configuration was not decoded";
     }
 
+    // The panel as the logged-on administrator sees it, with nothing written yet.
+    void openAsAdministrator()
+    {
+        sim.setStatusBit(50, true);
+        poll();
+        open();
+        sim.clearRequests();
+    }
+
     CDevice &device() const { return mdlMain::Device(); }
 
     // Waits until the stand-in has answered every request sent so far.

@@ -16,10 +16,7 @@ protected:
     void SetUp() override
     {
         PanelTest::SetUp();
-        sim.setStatusBit(50, true);
-        poll();
-        open();
-        sim.clearRequests();
+        openAsAdministrator();
     }
 
     // Waits out the apply timer and the writes it sends.

@@ -16,11 +16,8 @@ protected:
     void SetUp() override
     {
         PanelTest::SetUp();
-        sim.setStatusBit(50, true);
-        poll();
-        open();
+        openAsAdministrator();
         quiet();
-        sim.clearRequests();
     }
 
     // The panel's own setting with some values replaced and some tags left out.
