@@ -117,6 +117,7 @@ TEST_F(DeviceReplies, RepliesThatDoNotMatchTheRequestRaiseNothing)
     const Case cases[] = {
         {"byte count not twice the quantity", makeRequest(4, 0, 20), statusReply(1, 1)},
         {"function 3 byte count off", makeRequest(3, 0, 3), holdingReply({1, 2})},
+        {"function 3 one register short, the CRC behind", makeRequest(3, 0, 3), withCrc(holdingReply({1, 2}))},
         {"byte count larger than the data", makeRequest(4, 0, 21), hex("01042A0000")},
         {"write echo", makeRequest(6, 205, 4), withCrc(hex("010600CD0004"))},
         {"one byte", makeRequest(4, 0, 21), hex("01")},

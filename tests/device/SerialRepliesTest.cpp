@@ -62,6 +62,14 @@ TEST_F(SlowSerialDevice, LateReplyServesOnlyARequestAskingTheSame)
         mdlMain::Port().InputLen = 1000;
         mdlMain::Port().Input_();
     }
+
+    // A run of polls: each is answered by the reply of the one before it.
+    device().CheckStatus();
+    for (int poll = 2; poll <= 4; ++poll) {
+        ASSERT_TRUE(inputArrived(47, 1.0)) << poll;
+        device().CheckStatus();
+        EXPECT_EQ(device().MissedReplies(), 1) << "poll " << poll << " was answered at once";
+    }
 }
 
 // ---- the serial reply's time-outs, on the test clock ----
