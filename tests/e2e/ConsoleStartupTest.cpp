@@ -1,3 +1,4 @@
+#include "RunningConsole.h"
 #include "TempProgramFolder.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
@@ -9,9 +10,7 @@
 #include "shell/FDeviceSettings.h"
 #include "shell/FMain.h"
 #include "shell/StatusBarPanel.h"
-#include "shell/base/MainWindowHook.h"
 #include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -45,29 +44,20 @@ protected:
         }
         folder.write(QStringLiteral("varix-console.ini"), ini);
 
-        mdlMain::LoadMainWindow = [] { FMain::Load(); };
-        mdlMain::Main();
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *main = qobject_cast<FMain *>(widget))
-                window = main;
-        }
+        console = std::make_unique<RunningConsole>();
+        window = console->window;
         ASSERT_NE(window, nullptr);
         ASSERT_TRUE(QTest::qWaitFor([this] { return window->mDevice && window->mDevice->Connected(); }, 5000));
     }
 
     void TearDown() override
     {
-        if (window)
-            window->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        mdlMain::ReleaseLink();
-        mdlMain::LoadMainWindow = nullptr;
-        mdlMain::CurrentSoftware = SoftwareRecord();
+        console.reset();
         platform::clock::setTestOffset(0);
         platform::ui::setResponder(nullptr);
     }
 
-    QString panel(const char *key) const { return window->panel(QLatin1String(key))->text(); }
+    QString panel(const char *key) const { return console->panel(key); }
 
     // Types into the next modal dialog of type Dialog as soon as it shows, then presses its Ok.
     template <typename Dialog> void answer(std::function<void(Dialog *)> fill)
@@ -99,6 +89,7 @@ protected:
     TempProgramFolder folder;
     devsim::DeviceSim sim;
     platform::ScriptedResponder ui;
+    std::unique_ptr<RunningConsole> console;
     QPointer<FMain> window;
 };
 
