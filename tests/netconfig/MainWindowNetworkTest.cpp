@@ -90,10 +90,15 @@ TEST_F(MainWindowOnNetwork, ConnectTakesTheModuleIntoTheLinkAndTheSettings)
     EXPECT_EQ(iniValue("Use Ethernet"), QStringLiteral("1"));
     EXPECT_TRUE(network->isVisible());
 
-    // Hidden by Ok, it comes back as it was, without a new search.
-    const int searches = static_cast<int>(press->received(QStringLiteral("F6")).size());
+    // Hidden by Ok, it leaves the module replies to the Machine menu, and comes back as it was,
+    // without a new search of its own.
     network->cmdOk->click();
     EXPECT_FALSE(network->isVisible());
+    window->mnuChoMachine[0]->trigger();
+    window->mnuChoMachine[1]->trigger();
+    EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
+    EXPECT_EQ(marks(), QStringLiteral("-x-"));
+    const int searches = static_cast<int>(press->received(QStringLiteral("F6")).size());
     window->mnuTooCfgNet->trigger();
     EXPECT_EQ(window->findChild<FConfigNetwork *>(), network);
     EXPECT_TRUE(network->isVisible());

@@ -46,7 +46,16 @@ TEST_F(ModuleNetwork, DiscoveryListsOnLineOtherSubnetAndSilentModules)
     EXPECT_FALSE(dialog->cmdConfigure->isEnabled());
     EXPECT_FALSE(dialog->cmdConnect->isEnabled());
 
+    // The search listens a full second, for modules that answer late, with the window disabled.
+    bool disabledWhileSearching = false;
+    QTimer::singleShot(500, dialog.get(), [&] { disabledWhileSearching = !dialog->isEnabled(); });
+    QElapsedTimer elapsed;
+    elapsed.start();
     dialog->cmdRefreshList->click();
+    EXPECT_GE(elapsed.elapsed(), 990);
+    EXPECT_LT(elapsed.elapsed(), 5000);
+    EXPECT_TRUE(disabledWhileSearching);
+    EXPECT_TRUE(dialog->isEnabled());
     EXPECT_EQ(rows().size(), 3);
     EXPECT_EQ(press->received(QStringLiteral("F6")).size(), 3);
     EXPECT_TRUE(ui.messages.empty());
