@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QDate>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,12 +30,11 @@ constexpr int ScrollBarHeight = 525;
 constexpr int ScrollBarNLeft = 30;
 constexpr int ScrollBarNTop = 3990;
 constexpr int ScrollBarVTop = 4020;
-constexpr int LabelWidth = 1335;
-constexpr int LabelHeight = 225;
 constexpr int LabelTop = 4140;
 constexpr int LabelNLeft = 1980;
 constexpr int LabelGap = 200;
 constexpr int DesignWidth = 17460;
+constexpr int ColumnPadding = 16;  // pixels
 
 QString t(int id)
 {
@@ -87,6 +87,11 @@ FLogView::FLogView(QWidget *owner)
         log->bar->setSingleStep(1);
         log->bar->setPageStep(1);
         log->label->setText(t(408));
+        log->label->adjustSize();
+        // Room for the number and the whole time; the description takes the rest.
+        const QFontMetrics metrics = log->list->fontMetrics();
+        log->list->setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("Event #")) + ColumnPadding);
+        log->list->setColumnWidth(1, metrics.horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) + ColumnPadding);
     }
     lvwEventsN->setObjectName(QStringLiteral("lvwEventsN"));
     lvwEventsV->setObjectName(QStringLiteral("lvwEventsV"));
@@ -180,6 +185,7 @@ void FLogView::RequestPage(const Log &log)
     const int32_t start = wrap(newest - (k + 1) * PageSize, log.size);
     log.label->setText(t(408) + QLatin1Char(' ') + QString::number(k + 1) + QLatin1Char(' ') + t(411) +
                        QLatin1Char(' ') + QString::number(log.size / PageSize));
+    log.label->adjustSize();
     if (start + PageSize <= log.size) {
         mDevice->MBRead(4, log.firstRegister + start, PageSize * RegistersPerRecord);
     } else {
@@ -313,10 +319,9 @@ void FLogView::Form_Resize()
     lvwEventsV->setGeometry(half, 0, half, pixels(ListHeight));
     scbListN->setGeometry(pixels(ScrollBarNLeft), pixels(ScrollBarNTop), pixels(ScrollBarWidth),
                           pixels(ScrollBarHeight));
-    lblPageN->setGeometry(pixels(LabelNLeft), pixels(LabelTop), pixels(LabelWidth), pixels(LabelHeight));
+    lblPageN->move(pixels(LabelNLeft), pixels(LabelTop));
     scbListV->setGeometry(half, pixels(ScrollBarVTop), pixels(ScrollBarWidth), pixels(ScrollBarHeight));
-    lblPageV->setGeometry(half + pixels(ScrollBarWidth + LabelGap), pixels(LabelTop), pixels(LabelWidth),
-                          pixels(LabelHeight));
+    lblPageV->move(half + pixels(ScrollBarWidth + LabelGap), pixels(LabelTop));
 }
 
 // A maximised window is set back to normal: the height is the window's own.

@@ -6,7 +6,6 @@
 #include "shell/base/mdlSoftwares.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <set>
 
@@ -68,7 +67,9 @@ protected:
     QStringList exportLines()
     {
         const qsizetype requestsBefore = sim.requests().size();
+        startedAt = QDateTime::currentDateTime();
         mdlEvents::SaveLogToFile(path);
+        endedAt = QDateTime::currentDateTime();
         QTest::qWait(100);
         EXPECT_EQ(sim.requests().size(), requestsBefore) << "the export sent requests";
         EXPECT_EQ(device().PendingRequests().Count(), 0);
@@ -92,11 +93,15 @@ protected:
             ADD_FAILURE() << "the file has " << lines.size() << " lines";
             return {};
         }
-        const QString sep =
-            QRegularExpression::escape(platform::DateFormat::dateSeparator(platform::runtime::userLocale()));
-        const QRegularExpression title(
-            QStringLiteral("^Log Files - \\d\\d%1\\d\\d%1\\d{4} \\d\\d\\.\\d\\d\\.\\d\\d$").arg(sep));
-        EXPECT_TRUE(title.match(lines[0]).hasMatch()) << lines[0].toStdString();
+        // The title bears the moment of the export, to the second.
+        const QString sep = platform::DateFormat::dateSeparator(platform::runtime::userLocale());
+        QStringList titles;
+        for (QDateTime t = startedAt.addMSecs(-startedAt.time().msec()); t <= endedAt; t = t.addSecs(1))
+            titles << QString::asprintf("Log Files - %02d%s%02d%s%04d %02d.%02d.%02d", t.date().day(), qPrintable(sep),
+                                        t.date().month(), qPrintable(sep), t.date().year(), t.time().hour(),
+                                        t.time().minute(), t.time().second());
+        EXPECT_TRUE(titles.contains(lines[0]))
+            << lines[0].toStdString() << " not in " << titles.join(',').toStdString();
         EXPECT_EQ(lines[1], QString());
         EXPECT_EQ(lines[2], QStringLiteral("Event #\tTime\tDescription"));
         const qsizetype gap = lines.indexOf(QString(), 3);
@@ -119,6 +124,8 @@ protected:
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("events.log"));
     QByteArray bytes;
+    QDateTime startedAt;
+    QDateTime endedAt;
     std::set<const GoldenEvent *> used;
 };
 
