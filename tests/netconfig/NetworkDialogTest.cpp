@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -35,6 +36,17 @@ TEST_F(ModuleNetwork, DiscoveryListsOnLineOtherSubnetAndSilentModules)
     listed.sort();
     EXPECT_EQ(listed, (QStringList{OffLineRow, "Press 4|00-20-4A-12-AB-CD|10.200.0.1|On-line",
                                    "|00-80-A3-00-00-05|192.168.0.5|"}));
+    const std::pair<QString, const char *> captions[] = {
+        {dialog->windowTitle(), "Configure Network"},     {dialog->lbl->text(), "Local NIC"},
+        {dialog->cmdRefreshList->text(), "Refresh List"}, {dialog->cmdEditDescription->text(), "Edit Name"},
+        {dialog->cmdAssignIP->text(), "Assign IP"},       {dialog->cmdConfigure->text(), "Configure"},
+        {dialog->cmdConnect->text(), "Connect"},          {dialog->cmdOk->text(), "Ok"},
+    };
+    for (const auto &[caption, expected] : captions)
+        EXPECT_EQ(caption, QString::fromLatin1(expected));
+    const QTreeWidgetItem *header = dialog->lvwInterfaces->headerItem();
+    EXPECT_EQ((QStringList{header->text(0), header->text(1), header->text(2), header->text(3)}),
+              (QStringList{"Name", "Serial Number", "IP Address", "Status"}));
     EXPECT_EQ(dialog->cboNICs->currentText(), QStringLiteral("br0"));
     EXPECT_EQ(dialog->GetSelectedNIC().Mask, QStringLiteral("255.0.0.0"));
     // The card chosen from the INI searches once, and the opening once more, from the card's port.
@@ -46,15 +58,23 @@ TEST_F(ModuleNetwork, DiscoveryListsOnLineOtherSubnetAndSilentModules)
     EXPECT_FALSE(dialog->cmdConfigure->isEnabled());
     EXPECT_FALSE(dialog->cmdConnect->isEnabled());
 
-    // The search listens a full second, for modules that answer late, with the window disabled.
+    // The search listens a full second, for modules that answer late, with the window disabled;
+    // closing the window meanwhile takes effect when the search is over.
     bool disabledWhileSearching = false;
-    QTimer::singleShot(500, dialog.get(), [&] { disabledWhileSearching = !dialog->isEnabled(); });
+    bool shownWhileSearching = false;
+    QTimer::singleShot(300, dialog.get(), [&] { dialog->close(); });
+    QTimer::singleShot(500, dialog.get(), [&] {
+        disabledWhileSearching = !dialog->isEnabled();
+        shownWhileSearching = dialog->isVisible();
+    });
     QElapsedTimer elapsed;
     elapsed.start();
     dialog->cmdRefreshList->click();
     EXPECT_GE(elapsed.elapsed(), 990);
     EXPECT_LT(elapsed.elapsed(), 5000);
     EXPECT_TRUE(disabledWhileSearching);
+    EXPECT_TRUE(shownWhileSearching);
+    EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(dialog->isEnabled());
     EXPECT_EQ(rows().size(), 3);
     EXPECT_EQ(press->received(QStringLiteral("F6")).size(), 3);
