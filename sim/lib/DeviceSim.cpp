@@ -15,6 +15,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <chrono>
+
 namespace devsim {
 
 namespace {
@@ -184,6 +186,10 @@ void DeviceSim::onRawBytes(Link link, QTcpSocket *client, QByteArray &buffer, bo
 
 bool DeviceSim::receive(SimRequest request)
 {
+    // Stamped as soon as the frame is complete: tests measure the client's pauses between frames.
+    request.receivedUs =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     const bool forUs = request.unit == UnitAddress;
     requests_.append(request);
     emit requestReceived(request);

@@ -19,6 +19,7 @@ struct SimRequest {
     quint16 quantity = 0;   // registers to read or write; for functions 5 and 6 the value written
     QList<quint16> values;  // register values of a function-16 write
     QByteArray frame;       // the request exactly as it came off the wire
+    qint64 receivedUs = 0;  // when the stand-in read it: steady clock, microseconds
 };
 
 }  // namespace devsim

@@ -1,5 +1,9 @@
 #include "FWaitDwnlMBTest.h"
 
+#include <QThread>
+#include <memory>
+#include <optional>
+
 namespace download_test {
 namespace {
 
@@ -15,6 +19,9 @@ struct WireCase {
     bool ethernet;
     Kind kind;
     QList<QByteArray> frames;
+    // The least time before each frame since the one before it, in ms: the loaders' fixed
+    // pauses after a frame, before its reply is looked at.
+    QList<int> minimumGapsMs;
 };
 
 // Written out by hand from the loaders' wire description; RTU CRCs come from the stand-in's code.
@@ -24,6 +31,10 @@ const QList<QByteArray> LegacyFrames = {
     hex("AA 04 80 00 00 11 22 33 44 D2"),
     hex("AA 01 00 00 01 00 FE"),
 };
+// The entry's acknowledgement is followed by 100 ms for the identification.
+const QList<int> LegacyGapsMs = {0, 120, 20, 20};
+// The stand-in stamps a frame once it has read it, a moment after the console wrote it.
+constexpr qint64 StampSlackUs = 500;
 
 const WireCase WireCases[] = {
     {"SerialModbus",
@@ -35,7 +46,8 @@ const WireCase WireCases[] = {
          withCrc(hex("01 10 00 00 00 07 00 02 00 00 00 43 00 C0 00 DE 00 CF 00 18")),
          withCrc(hex("01 10 80 00 00 04 00 11 00 22 00 33 00 44")),
          withCrc(hex("01 10 E0 01 00 01 00 00")),
-     }},
+     },
+     {0, 100, 20, 20, 20}},
     {"TcpModbus",
      true,
      Kind::Modbus,
@@ -45,10 +57,16 @@ const WireCase WireCases[] = {
          hex("00 00 00 00 00 14 01 10 00 00 00 07 00 02 00 00 00 43 00 C0 00 DE 00 CF 00 18"),
          hex("00 00 00 00 00 0E 01 10 80 00 00 04 00 11 00 22 00 33 00 44"),
          hex("00 00 00 00 00 08 01 10 E0 01 00 01 00 00"),
-     }},
-    {"SerialLegacy", false, Kind::Legacy, LegacyFrames},
-    {"TcpLegacy", true, Kind::Legacy, LegacyFrames},
+     },
+     {0, 100, 0, 0, 0}},
+    {"SerialLegacy", false, Kind::Legacy, LegacyFrames, LegacyGapsMs},
+    {"TcpLegacy", true, Kind::Legacy, LegacyFrames, LegacyGapsMs},
 };
+
+void PrintTo(const WireCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 class Wire : public DownloadFixture, public ::testing::WithParamInterface<WireCase> {};
 
@@ -69,8 +87,95 @@ TEST_P(Wire, EveryFrameOfADownloadIsExact)
     EXPECT_EQ(sim.bootLoaders().finishedDownloads(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Download, Wire, ::testing::ValuesIn(WireCases),
-                         [](const ::testing::TestParamInfo<WireCase> &info) { return std::string(info.param.name); });
+std::string wireCaseName(const ::testing::TestParamInfo<WireCase> &info)
+{
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Download, Wire, ::testing::ValuesIn(WireCases), wireCaseName);
+
+// The stand-in on a thread of its own: it reads each frame as it arrives, not when the console's
+// event loop gets round to it, so its stamps show the console's pauses.
+class SimThread {
+public:
+    SimThread()
+    {
+        thread_.start();
+        context_.moveToThread(&thread_);
+        run([this] { sim_ = std::make_unique<devsim::DeviceSim>(); });
+    }
+    ~SimThread()
+    {
+        run([this] { sim_.reset(); });
+        thread_.quit();
+        thread_.wait();
+    }
+
+    // Runs f on the stand-in's thread and returns when it is done.
+    void run(const std::function<void()> &f) { QMetaObject::invokeMethod(&context_, f, Qt::BlockingQueuedConnection); }
+    devsim::DeviceSim &sim() { return *sim_; }
+
+private:
+    QThread thread_;
+    QObject context_;
+    std::unique_ptr<devsim::DeviceSim> sim_;
+};
+
+class WireTiming : public ::testing::TestWithParam<WireCase> {
+protected:
+    void TearDown() override
+    {
+        mdlMain::ReleaseLink();
+        mdlMain::UseEthernet = false;
+        mdlMain::PortNumber = 1;
+        mdlMain::IPAddress = QStringLiteral("192.168.0.1");
+        mdlMain::TCPPort = 502;
+        mdlMain::CurrentSoftware = SoftwareRecord();
+        FWaitDwnlMB::ImageSource = {};
+        platform::clock::setTestOffset(0);
+        platform::ui::setResponder(nullptr);
+    }
+
+    TempProgramFolder folder;
+    platform::ScriptedResponder ui;
+    SimThread device;
+};
+
+TEST_P(WireTiming, EachFrameWaitsOutThePausesBeforeIt)
+{
+    const WireCase &c = GetParam();
+    constexpr int Com = 12;
+    device.run([&] {
+        if (c.ethernet)
+            mdlMain::TCPPort = device.sim().startTcp(0);
+        else
+            device.sim().startSerial(folder.path(), Com);
+        device.sim().bootLoaders().setKind(c.kind);
+        device.sim().bootLoaders().enter();
+    });
+    platform::ui::setResponder(&ui);
+    mdlMain::UseEthernet = c.ethernet;
+    mdlMain::PortNumber = Com;
+    mdlMain::IPAddress = QStringLiteral("127.0.0.1");
+    mdlMain::CurrentSoftware = mdlSoftwares::GetSoftware(OwnApplication);
+    mdlMain::Device().setEthernetPort(nullptr);
+    FWaitDwnlMB::ImageSource = [](int32_t) { return SmallImage; };
+    std::optional<ClockTicker> ticker;
+    if (c.kind == Kind::Legacy)
+        ticker.emplace(waitingForModbusLoader);
+
+    EXPECT_TRUE(FWaitDwnlMB::Run(nullptr));
+
+    QList<devsim::SimRequest> requests;
+    device.run([&] { requests = device.sim().requests(); });
+    ASSERT_EQ(requests.size(), c.minimumGapsMs.size());
+    for (qsizetype i = 1; i < requests.size(); ++i) {
+        const qint64 gapUs = requests[i].receivedUs - requests[i - 1].receivedUs;
+        EXPECT_GE(gapUs, c.minimumGapsMs[i] * 1000 - StampSlackUs) << "frame " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Download, WireTiming, ::testing::ValuesIn(WireCases), wireCaseName);
 
 }  // namespace
 }  // namespace download_test

@@ -89,7 +89,7 @@ void BootLoaderLink::pause(double seconds)
     EventWait::until([] { return false; }, deadline);
 }
 
-bool BootLoaderLink::exchange(const QByteArray &frame, int needed, int readLength,
+bool BootLoaderLink::exchange(const QByteArray &frame, double settle, int needed, int readLength,
                               const std::function<bool(const QByteArray &)> &accept)
 {
     const int attempts = ethernet_ ? TcpAttempts : 1;
@@ -98,6 +98,7 @@ bool BootLoaderLink::exchange(const QByteArray &frame, int needed, int readLengt
         // Whatever is waiting now came before this frame and cannot acknowledge it.
         discard();
         send(frame);
+        pause(settle);
         const double deadline = now() + window;
         while (waitFor(needed, deadline)) {
             if (accept(read(readLength)))

@@ -28,7 +28,9 @@ public:
     // Attempts and the seconds each waits for an acknowledgement: TCP retries, serial does not.
     static constexpr int TcpAttempts = 3;
     static constexpr double TcpReplyWindow = 1.0;
-    static constexpr double SerialReplyWindow = 0.12;
+    static constexpr double SerialReplyWindow = 0.1;
+    // The pause after a frame before its reply is looked at; a loader may rely on it.
+    static constexpr double FrameSettle = 0.02;
 
     BootLoaderLink(CommPort &port, platform::WinSocket &socket, bool ethernet, Hooks hooks);
     ~BootLoaderLink();
@@ -55,10 +57,10 @@ public:
     // Sleeps the given seconds, serving events.
     void pause(double seconds);
 
-    // Drops what is waiting, sends the frame and reads replies of readLength bytes (all waiting
-    // when negative) once `needed` are there, until accept takes one. TCP tries three times a
-    // second each, serial once for 0.12 s.
-    bool exchange(const QByteArray &frame, int needed, int readLength,
+    // Drops what is waiting, sends the frame, sleeps `settle` seconds and then reads replies of
+    // readLength bytes (all waiting when negative) once `needed` are there, until accept takes
+    // one. TCP tries three times for up to a second each, serial once for up to 0.1 s.
+    bool exchange(const QByteArray &frame, double settle, int needed, int readLength,
                   const std::function<bool(const QByteArray &)> &accept);
 
 private:

@@ -5,7 +5,8 @@
 #include "platform/Clock.h"
 
 namespace {
-// The time the loader takes to send its identification after acknowledging the entry.
+// The loader's fixed time to send its identification after acknowledging the entry; it is
+// read only after it.
 constexpr double IdentityWait = 0.1;
 }  // namespace
 
@@ -42,8 +43,7 @@ bool LegacyBootLoader::Enter(DeviceIdRecord &record)
 
 bool LegacyBootLoader::takeIdentity(DeviceIdRecord &record)
 {
-    link_.waitFor(static_cast<int>(IdentityTag.size()) + DeviceIdRecord::Size,
-                  platform::clock::monotonicSeconds() + IdentityWait);
+    link_.pause(IdentityWait);
     if (link_.read(static_cast<int>(IdentityTag.size())) != IdentityTag)
         return false;
     record = DeviceIdRecord::fromBlock(link_.read(DeviceIdRecord::Size));
@@ -63,7 +63,7 @@ bool LegacyBootLoader::StartProgram()
 
 bool LegacyBootLoader::SendFrameAndWait(const QByteArray &frame)
 {
-    return link_.exchange(frame, 1, 1, [](const QByteArray &reply) {
+    return link_.exchange(frame, BootLoaderLink::FrameSettle, 1, 1, [](const QByteArray &reply) {
         return reply.size() == 1 && static_cast<uint8_t>(reply.at(0)) == Acknowledge;
     });
 }

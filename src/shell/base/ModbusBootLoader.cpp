@@ -22,6 +22,7 @@ constexpr int TcpEcho = 12;
 // Before each identification request: time for the line to settle, less on TCP.
 constexpr double SerialSettle = 0.1;
 constexpr double TcpSettle = 0.01;
+// The loader's fixed time to answer its identification: the reply is looked at only after it.
 constexpr double ReplyWait = 0.1;
 // Sleep between passes while the link is down, so that a closed link is not polled in a spin.
 constexpr double LinkDownPause = 0.1;
@@ -66,11 +67,9 @@ bool ModbusBootLoader::Identify(DeviceIdRecord &record)
         // for the answer to this one.
         link_.discard();
         link_.send(frame);
-        const double replyDeadline = now() + ReplyWait;
-        if (link_.waitFor(replySize, replyDeadline) && takeIdentity(record))
+        link_.pause(ReplyWait);
+        if (link_.waiting() >= replySize && takeIdentity(record))
             return BeginDownload();
-        // A reply that is not the identification does not hurry the next request.
-        link_.pause(replyDeadline - now());
     }
     return false;
 }
@@ -121,8 +120,9 @@ bool ModbusBootLoader::SendAndWait(MBRequest &request)
     // The echo's address, quantity and CRC are not compared: unit and function make the answer.
     const int unitAt = tcp ? TcpEcho - 6 : 0;
     const int32_t unit = unit_;
-    return link_.exchange(request.CommandString(), tcp ? TcpEcho : SerialEcho, tcp ? -1 : SerialEcho,
-                          [unit, unitAt](const QByteArray &reply) {
+    // Serial gives the loader its settle time before the echo is read; TCP reads it as it comes.
+    return link_.exchange(request.CommandString(), tcp ? 0.0 : BootLoaderLink::FrameSettle, tcp ? TcpEcho : SerialEcho,
+                          tcp ? -1 : SerialEcho, [unit, unitAt](const QByteArray &reply) {
                               return reply.size() >= unitAt + 2 && byteAt(reply, unitAt) == unit &&
                                      byteAt(reply, unitAt + 1) == WriteRegisters;
                           });
