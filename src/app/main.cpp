@@ -1,13 +1,12 @@
 #include "panel/UCKVR.h"
+#include "platform/ConsoleApplication.h"
 #include "shell/FMain.h"
 #include "shell/base/MainWindowHook.h"
 #include "shell/base/mdlMain.h"
 
-#include <QApplication>
-
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    platform::ConsoleApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varix-console"));
     QApplication::setApplicationVersion(QStringLiteral(VARIX_VERSION));
     UCKVR::Register();

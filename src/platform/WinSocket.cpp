@@ -1,6 +1,7 @@
 #include "WinSocket.h"
 
 #include "Error.h"
+#include "EventGuard.h"
 
 #include <QTcpSocket>
 #include <QUdpSocket>
@@ -172,7 +173,7 @@ void WinSocket::onTcpError()
 {
     if (tcp_->error() == QAbstractSocket::RemoteHostClosedError) {
         peerClosed_ = true;
-        emit Closed();
+        guard::run([this] { emit Closed(); });
         return;
     }
     failed_ = true;
@@ -186,7 +187,7 @@ void WinSocket::onTcpError()
 void WinSocket::onTcpReadyRead()
 {
     if (tcp_->bytesAvailable() > 0)
-        emit DataArrival(tcp_->bytesAvailable());
+        guard::run([this] { emit DataArrival(tcp_->bytesAvailable()); });
 }
 
 void WinSocket::onUdpReadyRead()
@@ -199,7 +200,7 @@ void WinSocket::onUdpReadyRead()
             break;
         datagram.data.truncate(got);
         datagrams_.push_back(std::move(datagram));
-        emit DataArrival(got);
+        guard::run([this, got] { emit DataArrival(got); });
     }
 }
 

@@ -14,7 +14,8 @@ class QUdpSocket;
 namespace platform {
 
 // The socket control of the links and the network tools: one object, TCP client or UDP by
-// Protocol, with the state numbers and members the program uses.
+// Protocol, with the state numbers and members the program uses. Its notifications are
+// guarded: an error escaping a handler is shown and never unwinds through the network library.
 class WinSocket : public QObject {
     Q_OBJECT
 public:

@@ -1,0 +1,16 @@
+#include "ConsoleApplication.h"
+
+#include "EventGuard.h"
+
+namespace platform {
+
+ConsoleApplication::ConsoleApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool ConsoleApplication::notify(QObject *receiver, QEvent *event)
+{
+    bool handled = false;
+    guard::run([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
+
+}  // namespace platform
