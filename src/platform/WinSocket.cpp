@@ -156,6 +156,7 @@ void WinSocket::Connect()
     dropSockets();
     failed_ = false;
     peerClosed_ = false;
+    lastError_.clear();
     tcp_ = std::make_unique<QTcpSocket>();
     connect(tcp_.get(), &QTcpSocket::readyRead, this, &WinSocket::onTcpReadyRead);
     connect(tcp_.get(), &QTcpSocket::errorOccurred, this, &WinSocket::onTcpError);
@@ -167,6 +168,7 @@ void WinSocket::Close()
     dropSockets();
     failed_ = false;
     peerClosed_ = false;
+    lastError_.clear();
 }
 
 void WinSocket::onTcpError()
@@ -177,6 +179,7 @@ void WinSocket::onTcpError()
         return;
     }
     failed_ = true;
+    lastError_ = tcp_->errorString();
     // A failed connection leaves no usable socket; the state reads as an error until Close.
     if (tcp_->state() == QAbstractSocket::UnconnectedState) {
         tcp_->disconnect(this);

@@ -34,6 +34,8 @@ public:
     ~WinSocket() override;
 
     int16_t State() const;
+    // Why the last connection attempt failed, in the socket's own words; empty after Connect and Close.
+    QString LastError() const { return lastError_; }
 
     // TCP: bytes waiting in the stream. UDP: the size of the next datagram.
     qint64 BytesReceived() const;
@@ -88,6 +90,7 @@ private:
     std::unique_ptr<QUdpSocket> udp_;
     std::deque<Datagram> datagrams_;
     QHostAddress lastSender_;
+    QString lastError_;
 };
 
 }  // namespace platform

@@ -15,7 +15,6 @@
 #include "core/IApplication.h"
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
-#include "device/CommPort.h"
 #include "device/EventWait.h"
 #include "device/StatusBit.h"
 #include "netconfig/DeviceServerDirectory.h"
@@ -59,6 +58,17 @@ constexpr int32_t PortLostError = 8021;
 QString text(int id)
 {
     return mdlStrings::Translate(id);
+}
+
+// The "OnChip" panel's text for a software name.
+QString onChipText(const QString &software)
+{
+    return text(83) + QStringLiteral(": ") + software;
+}
+
+QString noSoftware()
+{
+    return QLatin1Char('<') + text(81) + QLatin1Char('>');
 }
 
 QPixmap redLamp()
@@ -298,6 +308,8 @@ void FMain::Form_Load()
     mdlMain::CreateLink();
     mDevice = &mdlMain::Device();
     connectDevice();
+    // No device is known until one answers, also when none ever does.
+    showNoDevice();
 
     tmrStatusBar->start();
     tmrCheckStatus->start();
@@ -428,22 +440,9 @@ void FMain::showLinkError()
     // The reason a link cannot be opened, where the user looks for the connection state.
     if (!mDevice || mDevice->Connected() || mDevice->Connecting())
         return;
-    QString reason;
-    QString detail;
-    if (mdlMain::UseEthernet) {
-        if (!mdlMain::LinkErrorDescription().isEmpty()) {
-            reason = mdlMain::IPAddress + QLatin1Char(':') + QString::number(mdlMain::TCPPort) + QStringLiteral(": ") +
-                     mdlMain::LinkErrorDescription();
-            detail = reason;
-        }
-    } else if (!mdlMain::Port().PortOpen()) {
-        const CommPort::ErrorRecord &error = mdlMain::Port().LastError();
-        reason =
-            QStringLiteral("COM") + QString::number(mdlMain::PortNumber) + QStringLiteral(": ") + error.description;
-        detail = error.source + QStringLiteral(": ") + error.description;
-    }
-    lblConnecting->setText(reason);
-    lblConnecting->setToolTip(detail);
+    const mdlMain::LinkFailure failure = mdlMain::DescribeLinkFailure();
+    lblConnecting->setText(failure.reason);
+    lblConnecting->setToolTip(failure.detail);
 }
 
 void FMain::tmrStatusBar_Timer()
@@ -524,23 +523,19 @@ void FMain::mDevice_ConnectionStatusChanged()
     StatusBarPanel *onChip = panel(QStringLiteral("OnChip"));
     StatusBarPanel *version = panel(QStringLiteral("FW_Version"));
     StatusBarPanel *serial = panel(QStringLiteral("SN"));
-    const QString onChipPrefix = text(83) + QStringLiteral(": ");
     if (!mDevice->Connected() && !mDevice->Connecting()) {
-        lblConnecting->clear();
-        onChip->setText(onChipPrefix + QLatin1Char('<') + text(81) + QLatin1Char('>'));
-        version->setText(QString());
-        serial->setText(QString());
+        showNoDevice();
         BuildFirmwareMenus();
     } else if (!mDevice->Connected()) {
         lblConnecting->setText(text(308));
         lblConnecting->setToolTip(QString());
-        onChip->setText(onChipPrefix + QLatin1Char('<') + text(308) + QLatin1Char('>'));
+        onChip->setText(onChipText(QLatin1Char('<') + text(308) + QLatin1Char('>')));
         version->setText(QString());
         serial->setText(QString());
     } else {
         lblConnecting->clear();
         lblConnecting->setToolTip(QString());
-        onChip->setText(onChipPrefix + mdlMain::CurrentSoftware.Name + machineSuffix());
+        onChip->setText(onChipText(mdlMain::CurrentSoftware.Name) + machineSuffix());
         version->setText(text(293) + QStringLiteral(". ") + mdlMain::FormatFirmwareVersion(mDevice->FirmwareVersion()));
         const bool hasSerial = mDevice->FirmwareVersion() >= FirstVersionWithSerial;
         if (hasSerial)
@@ -550,6 +545,15 @@ void FMain::mDevice_ConnectionStatusChanged()
     }
     if (mDevice)
         switchSoftware();
+}
+
+void FMain::showNoDevice()
+{
+    lblConnecting->clear();
+    lblConnecting->setToolTip(QString());
+    panel(QStringLiteral("OnChip"))->setText(onChipText(noSoftware()));
+    panel(QStringLiteral("FW_Version"))->setText(QString());
+    panel(QStringLiteral("SN"))->setText(QString());
 }
 
 void FMain::checkFirmware()
@@ -591,12 +595,12 @@ void FMain::LoadApplicationPanel()
     closeApplicationPanel();
     StatusBarPanel *onChip = panel(QStringLiteral("OnChip"));
     if (mdlMain::CurrentSoftware.Index == 0) {
-        onChip->setText(text(83) + QStringLiteral(": <") + text(81) + QLatin1Char('>'));
+        onChip->setText(onChipText(noSoftware()));
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // The first connection to a device loads its panel here; the machine stays named as on every other.
-    onChip->setText(text(83) + QStringLiteral(": ") + mdlMain::CurrentSoftware.Name + machineSuffix());
+    onChip->setText(onChipText(mdlMain::CurrentSoftware.Name) + machineSuffix());
     // Only the image the program carries is known to match the panel.
     if (mDevice->FirmwareVersion() == mdlSoftwares::EmbeddedFirmwareVersion(mDevice->FirmwareID()))
         showApplicationPanel();

@@ -167,6 +167,7 @@ private:
     void addFirmwareItem(bool application, const QString &key, const QString &caption, bool enabled);
     void logOffBeforeClosing();
     void showLinkError();
+    void showNoDevice();
     QAction *addMenuItem(QMenu *menu, const QString &name);
 
     void addMachineItem(QAction *item);

@@ -58,7 +58,8 @@ TEST_F(SerialLink, PulledCableIsLostAndFoundAgainWithoutBlockingTheWindow)
     EXPECT_LT(clock.elapsed(), 3000) << "each poll gives up after its time-out";
     EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: <None>"));
     tickUntil([this] { return !reason().isEmpty(); }, 3);
-    EXPECT_TRUE(reason().startsWith(QStringLiteral("COM5: "))) << reason().toStdString();
+    // The stand-in took its link along: COM5 is the fifth UART again.
+    EXPECT_TRUE(reason().startsWith(QStringLiteral("/dev/ttyS4: "))) << reason().toStdString();
 
     // The window keeps serving its events while the device is away.
     bool served = false;
@@ -84,7 +85,7 @@ TEST_F(SerialLink, PortHeldByAnotherProgramLeavesItsReason)
     open(false);
     EXPECT_FALSE(device().Connected());
     EXPECT_TRUE(ui.messages.empty()) << "a busy port is no reason for a box";
-    EXPECT_TRUE(reason().startsWith(QStringLiteral("COM5: "))) << reason().toStdString();
+    EXPECT_EQ(reason(), slave + QStringLiteral(": ") + CommPort::GetSystemMessage(EWOULDBLOCK));
     EXPECT_TRUE(window->lblConnecting->toolTip().startsWith(QStringLiteral("CommOpen")))
         << window->lblConnecting->toolTip().toStdString();
 
@@ -93,19 +94,39 @@ TEST_F(SerialLink, PortHeldByAnotherProgramLeavesItsReason)
     ASSERT_TRUE(tickUntil([this] { return device().Connected(); })) << "once free, the port is taken";
 }
 
-TEST_F(SerialLink, PortTheUserMayNotOpenSaysSo)
+TEST_F(SerialLink, PortThatCannotBeOpenedNamesItsDeviceFile)
 {
     // A file nobody may open for writing, not even the superuser, stands in for a port owned by
     // another group.
     const QString forbidden = QStringLiteral("/proc/sys/kernel/osrelease");
     ASSERT_TRUE(QFile::exists(forbidden));
-    QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
-    ASSERT_TRUE(QFile::link(forbidden, folder.file(QStringLiteral("dosdevices/com%1").arg(Com))));
+    const QString missing = QStringLiteral("/dev/ttyUSB31");
+    ASSERT_FALSE(QFile::exists(missing));
+    struct Case {
+        QString target;
+        int error;
+        QString advice;
+    };
+    const Case cases[] = {
+        {forbidden, EACCES, QStringLiteral(" The user needs to be a member of the dialout group.")},
+        {missing, ENOENT, QString()},
+    };
     useSerial();
-    open(false);
-    EXPECT_EQ(reason(), QStringLiteral("COM5: ") + CommPort::GetSystemMessage(EACCES));
-    EXPECT_EQ(window->lblConnecting->toolTip(),
-              QStringLiteral("CommOpen (CreateFile): ") + CommPort::GetSystemMessage(EACCES));
+    QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
+    const QString link = folder.file(QStringLiteral("dosdevices/com%1").arg(Com));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
+        QFile::remove(link);
+        ASSERT_TRUE(QFile::link(c.target, link));
+        open(false);
+        EXPECT_EQ(reason(), c.target + QStringLiteral(": ") + CommPort::GetSystemMessage(c.error) + c.advice);
+        EXPECT_EQ(window->lblConnecting->toolTip(),
+                  QStringLiteral("CommOpen (CreateFile): ") + CommPort::GetSystemMessage(c.error));
+        EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: <None>"));
+        window->close();
+        window.reset();
+        mdlMain::ReleaseLink();
+    }
 }
 
 }  // namespace

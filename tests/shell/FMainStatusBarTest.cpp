@@ -1,6 +1,10 @@
 #include "FMainTestFixture.h"
 
 #include <QLabel>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -124,14 +128,93 @@ TEST_F(StatusBar, ClosedConnectionIsALostLinkThatTheWatchdogReopens)
     EXPECT_TRUE(QTest::qWaitFor([this] { return window->tmrCheckStatus->interval() == 500; }, 2000));
 }
 
-TEST_F(StatusBar, UnreachableAddressLeavesAReason)
+TEST_F(StatusBar, NoDeviceBehindAnOpenLinkShowsNoneFromTheStart)
 {
+    constexpr int Com = 6;
+    sim.setSilent(true);
+    for (const bool ethernet : {true, false}) {
+        SCOPED_TRACE(ethernet ? "TCP" : "serial");
+        if (!ethernet) {
+            ASSERT_FALSE(sim.startSerial(folder.path(), Com).isEmpty()) << sim.errorString().toStdString();
+            mdlMain::UseEthernet = false;
+            mdlMain::PortNumber = Com;
+        }
+        open(false);
+        window->tmrCheckStatus->stop();
+        for (int tick = 0; tick < 3; ++tick) {
+            EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: <None>")) << tick;
+            EXPECT_TRUE(window->lblConnecting->text().isEmpty()) << "the link itself is open";
+            window->tmrCheckStatus_Timer();
+            QTest::qWait(250);
+        }
+        EXPECT_FALSE(device().Connected());
+        window->close();
+        window.reset();
+        mdlMain::ReleaseLink();
+    }
+}
+
+// A full accept queue: the listener takes nothing more, so a further connection attempt is
+// never answered.
+class SilentListener {
+public:
+    SilentListener()
+    {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(listener_, reinterpret_cast<sockaddr *>(&address), length) != 0 || ::listen(listener_, 0) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+            return;
+        port_ = ntohs(address.sin_port);
+        filler_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (::connect(filler_, reinterpret_cast<sockaddr *>(&address), length) != 0)
+            port_ = 0;
+    }
+    ~SilentListener()
+    {
+        ::close(filler_);
+        ::close(listener_);
+    }
+    quint16 port() const { return port_; }
+
+private:
+    int listener_ = -1;
+    int filler_ = -1;
+    quint16 port_ = 0;
+};
+
+TEST_F(StatusBar, LinkThatCannotBeOpenedSaysWhereAndWhy)
+{
+    SilentListener silent;
+    ASSERT_NE(silent.port(), 0);
+    struct Case {
+        const char *what;
+        quint16 port;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"refused", port, "Connection refused"},
+        {"no answer", silent.port(), "No answer within 1 s"},
+    };
     sim.setRefuseConnections(true);
-    open(false);
-    EXPECT_FALSE(device().Connected());
-    EXPECT_TRUE(window->lblConnecting->text().contains(QStringLiteral("127.0.0.1:%1").arg(port)))
-        << window->lblConnecting->text().toStdString();
-    EXPECT_TRUE(window->lblConnecting->text().contains(QStringLiteral("Cannot open the COM port")));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        mdlMain::TCPPort = c.port;
+        open(false);
+        EXPECT_FALSE(device().Connected());
+        EXPECT_EQ(window->lblConnecting->text(),
+                  QStringLiteral("127.0.0.1:%1: ").arg(c.port) + QLatin1String(c.reason));
+        EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: <None>"));
+        EXPECT_EQ(mdlMain::LinkErrorDescription(),
+                  QStringLiteral("Cannot open the COM port: port already open or wrong port settings"));
+        EXPECT_TRUE(ui.messages.empty());
+        window->close();
+        window.reset();
+        mdlMain::ReleaseLink();
+    }
 }
 
 }  // namespace

@@ -7,8 +7,11 @@
 #include "mdlMain.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/SerialPorts.h"
 #include "platform/WinSocket.h"
 
+#include <QFileInfo>
+#include <cerrno>
 #include <memory>
 
 namespace mdlMain {
@@ -22,6 +25,8 @@ std::unique_ptr<platform::WinSocket> socket;
 std::unique_ptr<CommPort> port;
 std::unique_ptr<CDevice> device;
 QString linkError;
+// Why the last OpenPort failed, as the socket or the raised error put it.
+QString openFailure;
 
 bool connectSocket()
 {
@@ -40,7 +45,24 @@ bool connectSocket()
             },
             platform::clock::monotonicSeconds() + ConnectTimeout);
     }
-    return wsk.State() == platform::WinSocket::sckConnected;
+    const int16_t state = wsk.State();
+    if (state == platform::WinSocket::sckConnected)
+        return true;
+    openFailure = state == platform::WinSocket::sckError && !wsk.LastError().isEmpty()
+                      ? wsk.LastError()
+                      : mdlStrings::Translate(QStringLiteral("No answer within 1 s"));
+    return false;
+}
+
+// The device file behind the configured port; a link the program folder names is followed
+// once, so that the user reads the device itself (such as /dev/ttyUSB0).
+QString deviceFile()
+{
+    const QString path = platform::serial::devicePathForPort(PortNumber);
+    if (path.isEmpty())
+        return QStringLiteral("COM") + QString::number(PortNumber);
+    const QFileInfo info(path);
+    return info.isSymLink() ? info.symLinkTarget() : path;
 }
 
 void openSerial(int32_t baud, const QString &parity)
@@ -73,6 +95,7 @@ void ReleaseLink()
     port.reset();
     socket.reset();
     linkError.clear();
+    openFailure.clear();
 }
 
 CDevice &Device()
@@ -109,6 +132,7 @@ bool OpenPort(int32_t Baud, const QString &Parity)
 {
     bool result = false;
     linkError.clear();
+    openFailure.clear();
     try {
         CreateLink();
         device->Reset();
@@ -118,12 +142,33 @@ bool OpenPort(int32_t Baud, const QString &Parity)
             openSerial(Baud, Parity);
             result = true;
         }
-    } catch (const platform::Error &) {
+    } catch (const platform::Error &error) {
         result = false;
+        openFailure = error.description();
     }
     if (!result)
         linkError = mdlStrings::Translate(TextCannotOpenPort);
     return result;
+}
+
+LinkFailure DescribeLinkFailure()
+{
+    if (UseEthernet) {
+        if (openFailure.isEmpty())
+            return {};
+        const QString reason =
+            IPAddress + QLatin1Char(':') + QString::number(TCPPort) + QStringLiteral(": ") + openFailure;
+        return {reason, reason};
+    }
+    if (Port().PortOpen())
+        return {};
+    const CommPort::ErrorRecord &error = Port().LastError();
+    QString reason = deviceFile() + QStringLiteral(": ") + error.description;
+    // Serial devices belong to the dialout group: a user outside it is refused every port.
+    if (error.number == EACCES || error.number == EPERM)
+        reason += QLatin1Char(' ') +
+                  mdlStrings::Translate(QStringLiteral("The user needs to be a member of the dialout group."));
+    return {reason, error.source + QStringLiteral(": ") + error.description};
 }
 
 void ClosePort()

@@ -34,4 +34,14 @@ void ClosePort();
 // Why the last OpenPort failed; empty after a success.
 QString LinkErrorDescription();
 
+// Why the link is not open, in words for the user: over TCP the address, the port and the
+// socket's reason; on serial the device file and the system's reason, with what the user needs
+// when access to it was refused. Both texts are empty while the link is open.
+struct LinkFailure {
+    QString reason;
+    // The failing call with the system's text.
+    QString detail;
+};
+LinkFailure DescribeLinkFailure();
+
 }  // namespace mdlMain
