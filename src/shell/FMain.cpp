@@ -423,7 +423,7 @@ void FMain::tmrCheckStatus_Timer()
 void FMain::settleLogOn(PendingLogOn &logOn, int roleBit)
 {
     // Settled before the box opens, so a tick that runs while it is open cannot report it again.
-    switch (logOn.settle(mDevice->Bit(roleBit))) {
+    switch (logOn.settle(mDevice->Bit(roleBit), platform::clock::monotonicSeconds())) {
     case PendingLogOn::Outcome::Succeeded:
         platform::ui::msgBox(text(144), MsgButtons::Ok, MsgIcon::Information, ConsoleTitle);
         break;
@@ -842,7 +842,7 @@ void FMain::logOn(PendingLogOn &pending, void (CDevice::*request)(const QString 
     dialog.exec();
     if (dialog.Password == PasswordCancelMarker)
         return;
-    pending.start();
+    pending.start(platform::clock::monotonicSeconds());
     (mDevice->*request)(dialog.Password);
 }
 

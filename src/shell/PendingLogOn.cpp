@@ -1,14 +1,11 @@
 #include "PendingLogOn.h"
 
-#include "platform/Clock.h"
-
-void PendingLogOn::start()
+void PendingLogOn::start(double now)
 {
-    // Measured on the monotonic clock, so that a log-on requested just before midnight is settled.
-    startedAt_ = platform::clock::monotonicSeconds();
+    startedAt_ = now;
 }
 
-PendingLogOn::Outcome PendingLogOn::settle(bool roleBitSet)
+PendingLogOn::Outcome PendingLogOn::settle(bool roleBitSet, double now)
 {
     if (!startedAt_)
         return Outcome::None;
@@ -16,7 +13,7 @@ PendingLogOn::Outcome PendingLogOn::settle(bool roleBitSet)
         startedAt_.reset();
         return Outcome::Succeeded;
     }
-    if (platform::clock::monotonicSeconds() - *startedAt_ > AnswerSeconds) {
+    if (now - *startedAt_ > AnswerSeconds) {
         startedAt_.reset();
         return Outcome::Failed;
     }
