@@ -121,8 +121,12 @@ private:
     std::unique_ptr<devsim::DeviceSim> sim_;
 };
 
-class WireTiming : public ::testing::TestWithParam<WireCase> {
+// Downloads the small image from a stand-in on its own thread and measures the gaps between
+// the frames it received.
+class TimingFixture : public ::testing::Test {
 protected:
+    static constexpr int Com = 12;
+
     void TearDown() override
     {
         mdlMain::ReleaseLink();
@@ -136,46 +140,91 @@ protected:
         platform::ui::setResponder(nullptr);
     }
 
+    // Runs the download against a stand-in already in its loader of that kind; `prepare` sets
+    // the stand-in up on its own thread first.
+    bool download(bool ethernet, Kind kind, const std::function<void(devsim::DeviceSim &)> &prepare = {})
+    {
+        device.run([&] {
+            devsim::DeviceSim &sim = device.sim();
+            if (ethernet)
+                mdlMain::TCPPort = sim.startTcp(0);
+            else
+                sim.startSerial(folder.path(), Com);
+            sim.bootLoaders().setKind(kind);
+            sim.bootLoaders().enter();
+            if (prepare)
+                prepare(sim);
+        });
+        platform::ui::setResponder(&ui);
+        mdlMain::UseEthernet = ethernet;
+        mdlMain::PortNumber = Com;
+        mdlMain::IPAddress = QStringLiteral("127.0.0.1");
+        mdlMain::CurrentSoftware = mdlSoftwares::GetSoftware(OwnApplication);
+        mdlMain::Device().setEthernetPort(nullptr);
+        FWaitDwnlMB::ImageSource = [](int32_t) { return SmallImage; };
+        std::optional<ClockTicker> ticker;
+        if (kind == Kind::Legacy)
+            ticker.emplace(waitingForModbusLoader);
+        return FWaitDwnlMB::Run(nullptr);
+    }
+
+    // Each received frame's time since the one before it, in microseconds (the first: 0).
+    QList<qint64> gapsUs()
+    {
+        QList<devsim::SimRequest> requests;
+        device.run([&] { requests = device.sim().requests(); });
+        QList<qint64> gaps;
+        for (qsizetype i = 0; i < requests.size(); ++i)
+            gaps << (i == 0 ? 0 : requests[i].receivedUs - requests[i - 1].receivedUs);
+        return gaps;
+    }
+
+    void expectGapsAtLeast(const QList<int> &minimumGapsMs)
+    {
+        const QList<qint64> gaps = gapsUs();
+        ASSERT_EQ(gaps.size(), minimumGapsMs.size());
+        for (qsizetype i = 1; i < gaps.size(); ++i)
+            EXPECT_GE(gaps[i], minimumGapsMs[i] * 1000 - StampSlackUs) << "frame " << i;
+    }
+
     TempProgramFolder folder;
     platform::ScriptedResponder ui;
     SimThread device;
 };
 
+class WireTiming : public TimingFixture, public ::testing::WithParamInterface<WireCase> {};
+
 TEST_P(WireTiming, EachFrameWaitsOutThePausesBeforeIt)
 {
     const WireCase &c = GetParam();
-    constexpr int Com = 12;
-    device.run([&] {
-        if (c.ethernet)
-            mdlMain::TCPPort = device.sim().startTcp(0);
-        else
-            device.sim().startSerial(folder.path(), Com);
-        device.sim().bootLoaders().setKind(c.kind);
-        device.sim().bootLoaders().enter();
-    });
-    platform::ui::setResponder(&ui);
-    mdlMain::UseEthernet = c.ethernet;
-    mdlMain::PortNumber = Com;
-    mdlMain::IPAddress = QStringLiteral("127.0.0.1");
-    mdlMain::CurrentSoftware = mdlSoftwares::GetSoftware(OwnApplication);
-    mdlMain::Device().setEthernetPort(nullptr);
-    FWaitDwnlMB::ImageSource = [](int32_t) { return SmallImage; };
-    std::optional<ClockTicker> ticker;
-    if (c.kind == Kind::Legacy)
-        ticker.emplace(waitingForModbusLoader);
-
-    EXPECT_TRUE(FWaitDwnlMB::Run(nullptr));
-
-    QList<devsim::SimRequest> requests;
-    device.run([&] { requests = device.sim().requests(); });
-    ASSERT_EQ(requests.size(), c.minimumGapsMs.size());
-    for (qsizetype i = 1; i < requests.size(); ++i) {
-        const qint64 gapUs = requests[i].receivedUs - requests[i - 1].receivedUs;
-        EXPECT_GE(gapUs, c.minimumGapsMs[i] * 1000 - StampSlackUs) << "frame " << i;
-    }
+    EXPECT_TRUE(download(c.ethernet, c.kind));
+    expectGapsAtLeast(c.minimumGapsMs);
 }
 
 INSTANTIATE_TEST_SUITE_P(Download, WireTiming, ::testing::ValuesIn(WireCases), wireCaseName);
+
+class IdentificationTiming : public TimingFixture, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(IdentificationTiming, UnansweredIdentificationIsAskedAgainAfterItsPauses)
+{
+    const bool ethernet = GetParam();
+    // The loader answers from its third identification request on.
+    EXPECT_TRUE(download(ethernet, Kind::Modbus, [](devsim::DeviceSim &sim) {
+        sim.bootLoaders().setSilent(true);
+        auto requests = std::make_shared<int>(0);
+        QObject::connect(&sim, &devsim::DeviceSim::requestReceived, &sim, [&sim, requests] {
+            if (++*requests == 3)
+                sim.bootLoaders().setSilent(false);
+        });
+    }));
+    // 100 ms before each request (10 ms on TCP), 100 ms after it before its reply is looked at.
+    const int again = ethernet ? 110 : 200;
+    const int answered = 100;
+    expectGapsAtLeast({0, again, again, answered, ethernet ? 0 : 20, ethernet ? 0 : 20, ethernet ? 0 : 20});
+}
+
+INSTANTIATE_TEST_SUITE_P(Download, IdentificationTiming, ::testing::Bool(),
+                         [](const auto &info) { return std::string(info.param ? "Tcp" : "Serial"); });
 
 }  // namespace
 }  // namespace download_test
