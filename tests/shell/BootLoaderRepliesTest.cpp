@@ -4,6 +4,7 @@
 #include "shell/base/ModbusBootLoader.h"
 
 #include <memory>
+#include <optional>
 
 namespace download_test {
 namespace {
@@ -37,16 +38,15 @@ protected:
         ASSERT_TRUE(link_->open());
     }
 
-    bool sendModbus()
+    // Sends one frame through the loader of that kind and waits for its acknowledgement. The
+    // moved clock lets time-outs pass in steps well inside one reply window.
+    bool send(Kind kind, bool moveClock = true)
     {
-        // Time-outs pass on the moved clock, in steps well inside one reply window.
-        const ClockTicker ticker([] { return true; }, 0.25);
-        return ModbusBootLoader(*link_, 1).BeginDownload();
-    }
-
-    bool sendLegacy()
-    {
-        const ClockTicker ticker([] { return true; }, 0.25);
+        std::optional<ClockTicker> ticker;
+        if (moveClock)
+            ticker.emplace([] { return true; }, 0.25);
+        if (kind == Kind::Modbus)
+            return ModbusBootLoader(*link_, 1).BeginDownload();
         return LegacyBootLoader(*link_).SendFrameAndWait(LegacyBootLoader::EndFrame);
     }
 
@@ -91,7 +91,7 @@ TEST_F(LoaderReplies, ModbusEchoIsTakenByItsUnitAndFunction16Alone)
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.ethernet ? "TCP " : "serial ") + c.what);
         script(c.ethernet, Kind::Modbus, {c.reply, c.reply, c.reply});
-        EXPECT_EQ(sendModbus(), c.taken);
+        EXPECT_EQ(send(Kind::Modbus), c.taken);
     }
 }
 
@@ -108,7 +108,7 @@ TEST_F(LoaderReplies, LegacyLoaderIsAcknowledgedBy0xACAlone)
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(ethernet ? "TCP " : "serial ") + c.reply);
             script(ethernet, Kind::Legacy, {hex(c.reply), hex(c.reply), hex(c.reply)});
-            EXPECT_EQ(sendLegacy(), c.taken);
+            EXPECT_EQ(send(Kind::Legacy), c.taken);
         }
     }
 }
@@ -134,9 +134,36 @@ TEST_F(LoaderReplies, TcpTriesThreeTimesAndSerialOnce)
             QList<QByteArray> replies(c.lost);
             replies << ack << ack << ack;
             script(c.ethernet, kind, replies);
-            EXPECT_EQ(kind == Kind::Modbus ? sendModbus() : sendLegacy(), c.taken);
+            EXPECT_EQ(send(kind), c.taken);
             EXPECT_EQ(framesSent(), c.sent);
         }
+    }
+}
+
+TEST_F(LoaderReplies, SilentLoaderIsWaitedForTheWholeReplyWindow)
+{
+    struct Case {
+        bool ethernet;
+        Kind kind;
+        double atLeast;
+        double below;
+    };
+    // Serial: 20 ms before the reply is looked for, then up to 0.1 s, in real time. TCP: three
+    // attempts of up to a second each on the moved clock, the legacy loader's after 20 ms each.
+    const Case cases[] = {
+        {false, Kind::Modbus, 0.12, 1.0},
+        {false, Kind::Legacy, 0.12, 1.0},
+        {true, Kind::Modbus, 3.0, 4.5},
+        {true, Kind::Legacy, 3.06, 4.5},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(kindName(c.kind) + (c.ethernet ? " TCP" : " serial"));
+        script(c.ethernet, c.kind, {});
+        const double start = platform::clock::monotonicSeconds();
+        EXPECT_FALSE(send(c.kind, c.ethernet));
+        const double waited = platform::clock::monotonicSeconds() - start;
+        EXPECT_GE(waited, c.atLeast);
+        EXPECT_LT(waited, c.below);
     }
 }
 
