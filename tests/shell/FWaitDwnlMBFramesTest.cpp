@@ -1,6 +1,7 @@
 #include "FWaitDwnlMBTest.h"
 
 #include <QThread>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -126,6 +127,11 @@ private:
 class TimingFixture : public ::testing::Test {
 protected:
     static constexpr int Com = 12;
+    // The stand-in reads a frame a moment after it was written, and on a busy machine now and
+    // then a few milliseconds late, which shortens the gap after it in that run alone. Each gap
+    // counts as the longest of several runs.
+    static constexpr int Runs = 3;
+    using Prepare = std::function<void(devsim::DeviceSim &)>;
 
     void TearDown() override
     {
@@ -140,28 +146,55 @@ protected:
         platform::ui::setResponder(nullptr);
     }
 
-    // Runs the download against a stand-in already in its loader of that kind; `prepare` sets
-    // the stand-in up on its own thread first.
-    bool download(bool ethernet, Kind kind, const std::function<void(devsim::DeviceSim &)> &prepare = {})
+    // Downloads the small image `Runs` times, each from the stand-in freshly put into its loader
+    // of that kind and set up by `prepare` on its own thread, and checks that each frame came at
+    // least that many ms after the one before it.
+    void expectGapsAtLeast(bool ethernet, Kind kind, const QList<int> &minimumGapsMs, const Prepare &prepare = {})
+    {
+        startLink(ethernet);
+        QList<qint64> longest(minimumGapsMs.size(), 0);
+        for (int run = 0; run < Runs; ++run) {
+            EXPECT_TRUE(download(kind, prepare)) << "run " << run;
+            const QList<qint64> gaps = gapsUs();
+            ASSERT_EQ(gaps.size(), minimumGapsMs.size()) << "run " << run;
+            for (qsizetype i = 0; i < gaps.size(); ++i)
+                longest[i] = std::max(longest[i], gaps[i]);
+        }
+        for (qsizetype i = 1; i < longest.size(); ++i)
+            EXPECT_GE(longest[i], minimumGapsMs[i] * 1000 - StampSlackUs) << "frame " << i;
+    }
+
+private:
+    void startLink(bool ethernet)
     {
         device.run([&] {
-            devsim::DeviceSim &sim = device.sim();
             if (ethernet)
-                mdlMain::TCPPort = sim.startTcp(0);
+                mdlMain::TCPPort = device.sim().startTcp(0);
             else
-                sim.startSerial(folder.path(), Com);
-            sim.bootLoaders().setKind(kind);
-            sim.bootLoaders().enter();
-            if (prepare)
-                prepare(sim);
+                device.sim().startSerial(folder.path(), Com);
         });
         platform::ui::setResponder(&ui);
         mdlMain::UseEthernet = ethernet;
         mdlMain::PortNumber = Com;
         mdlMain::IPAddress = QStringLiteral("127.0.0.1");
         mdlMain::CurrentSoftware = mdlSoftwares::GetSoftware(OwnApplication);
-        mdlMain::Device().setEthernetPort(nullptr);
         FWaitDwnlMB::ImageSource = [](int32_t) { return SmallImage; };
+    }
+
+    bool download(Kind kind, const Prepare &prepare)
+    {
+        device.run([&] {
+            devsim::DeviceSim &sim = device.sim();
+            QObject::disconnect(&sim, &devsim::DeviceSim::requestReceived, nullptr, nullptr);
+            sim.clearRequests();
+            sim.bootLoaders().setSilent(false);
+            sim.bootLoaders().setKind(kind);
+            sim.bootLoaders().enter();
+            if (prepare)
+                prepare(sim);
+        });
+        mdlMain::ReleaseLink();
+        mdlMain::Device().setEthernetPort(nullptr);
         std::optional<ClockTicker> ticker;
         if (kind == Kind::Legacy)
             ticker.emplace(waitingForModbusLoader);
@@ -179,14 +212,6 @@ protected:
         return gaps;
     }
 
-    void expectGapsAtLeast(const QList<int> &minimumGapsMs)
-    {
-        const QList<qint64> gaps = gapsUs();
-        ASSERT_EQ(gaps.size(), minimumGapsMs.size());
-        for (qsizetype i = 1; i < gaps.size(); ++i)
-            EXPECT_GE(gaps[i], minimumGapsMs[i] * 1000 - StampSlackUs) << "frame " << i;
-    }
-
     TempProgramFolder folder;
     platform::ScriptedResponder ui;
     SimThread device;
@@ -197,8 +222,7 @@ class WireTiming : public TimingFixture, public ::testing::WithParamInterface<Wi
 TEST_P(WireTiming, EachFrameWaitsOutThePausesBeforeIt)
 {
     const WireCase &c = GetParam();
-    EXPECT_TRUE(download(c.ethernet, c.kind));
-    expectGapsAtLeast(c.minimumGapsMs);
+    expectGapsAtLeast(c.ethernet, c.kind, c.minimumGapsMs);
 }
 
 INSTANTIATE_TEST_SUITE_P(Download, WireTiming, ::testing::ValuesIn(WireCases), wireCaseName);
@@ -208,19 +232,18 @@ class IdentificationTiming : public TimingFixture, public ::testing::WithParamIn
 TEST_P(IdentificationTiming, UnansweredIdentificationIsAskedAgainAfterItsPauses)
 {
     const bool ethernet = GetParam();
+    // 100 ms before each request (10 ms on TCP), 100 ms after it before its reply is looked at.
+    const int again = ethernet ? 110 : 200;
+    const int line = ethernet ? 0 : 20;
     // The loader answers from its third identification request on.
-    EXPECT_TRUE(download(ethernet, Kind::Modbus, [](devsim::DeviceSim &sim) {
+    expectGapsAtLeast(ethernet, Kind::Modbus, {0, again, again, 100, line, line, line}, [](devsim::DeviceSim &sim) {
         sim.bootLoaders().setSilent(true);
         auto requests = std::make_shared<int>(0);
         QObject::connect(&sim, &devsim::DeviceSim::requestReceived, &sim, [&sim, requests] {
             if (++*requests == 3)
                 sim.bootLoaders().setSilent(false);
         });
-    }));
-    // 100 ms before each request (10 ms on TCP), 100 ms after it before its reply is looked at.
-    const int again = ethernet ? 110 : 200;
-    const int answered = 100;
-    expectGapsAtLeast({0, again, again, answered, ethernet ? 0 : 20, ethernet ? 0 : 20, ethernet ? 0 : 20});
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(Download, IdentificationTiming, ::testing::Bool(),
