@@ -3,6 +3,7 @@
 #include "shell/base/LegacyBootLoader.h"
 #include "shell/base/ModbusBootLoader.h"
 
+#include <QTest>
 #include <memory>
 #include <optional>
 
@@ -63,6 +64,13 @@ private:
 QByteArray mbap(const char *transaction)
 {
     return hex(transaction) + hex("00 00 00 06");
+}
+
+QByteArray acknowledgement(Kind kind, bool ethernet)
+{
+    if (kind == Kind::Legacy)
+        return hex("AC");
+    return ethernet ? mbap("00 00") + hex("01 10 E0 00 00 01") : withCrc(hex("01 10 E0 00 00 01"));
 }
 
 TEST_F(LoaderReplies, ModbusEchoIsTakenByItsUnitAndFunction16Alone)
@@ -128,14 +136,25 @@ TEST_F(LoaderReplies, TcpTriesThreeTimesAndSerialOnce)
     for (const Kind kind : {Kind::Modbus, Kind::Legacy}) {
         for (const Case &c : cases) {
             SCOPED_TRACE(kindName(kind) + (c.ethernet ? " TCP, " : " serial, ") + std::to_string(c.lost) + " lost");
-            QByteArray ack = hex("AC");
-            if (kind == Kind::Modbus)
-                ack = c.ethernet ? mbap("00 00") + hex("01 10 E0 00 00 01") : withCrc(hex("01 10 E0 00 00 01"));
+            const QByteArray ack = acknowledgement(kind, c.ethernet);
             QList<QByteArray> replies(c.lost);
             replies << ack << ack << ack;
             script(c.ethernet, kind, replies);
             EXPECT_EQ(send(kind), c.taken);
             EXPECT_EQ(framesSent(), c.sent);
+        }
+    }
+}
+
+TEST_F(LoaderReplies, ReplyWaitingBeforeAFrameIsNotTakenForItsAcknowledgement)
+{
+    for (const Kind kind : {Kind::Modbus, Kind::Legacy}) {
+        for (const bool ethernet : {false, true}) {
+            SCOPED_TRACE(kindName(kind) + (ethernet ? " TCP" : " serial"));
+            script(ethernet, kind, {});
+            sim.injectBytes(acknowledgement(kind, ethernet));
+            QTest::qWait(20);
+            EXPECT_FALSE(send(kind));
         }
     }
 }
