@@ -133,18 +133,7 @@ protected:
     static constexpr int Runs = 3;
     using Prepare = std::function<void(devsim::DeviceSim &)>;
 
-    void TearDown() override
-    {
-        mdlMain::ReleaseLink();
-        mdlMain::UseEthernet = false;
-        mdlMain::PortNumber = 1;
-        mdlMain::IPAddress = QStringLiteral("192.168.0.1");
-        mdlMain::TCPPort = 502;
-        mdlMain::CurrentSoftware = SoftwareRecord();
-        FWaitDwnlMB::ImageSource = {};
-        platform::clock::setTestOffset(0);
-        platform::ui::setResponder(nullptr);
-    }
+    void TearDown() override { resetAfterDownload(); }
 
     // Downloads the small image `Runs` times, each from the stand-in freshly put into its loader
     // of that kind and set up by `prepare` on its own thread, and checks that each frame came at

@@ -128,6 +128,20 @@ inline std::string kindName(Kind kind)
     return kind == Kind::Modbus ? "Modbus" : "Legacy";
 }
 
+// Puts back the link, the connection settings, the clock and the boxes a download test changed.
+inline void resetAfterDownload()
+{
+    mdlMain::ReleaseLink();
+    mdlMain::UseEthernet = false;
+    mdlMain::PortNumber = 1;
+    mdlMain::IPAddress = QStringLiteral("192.168.0.1");
+    mdlMain::TCPPort = 502;
+    mdlMain::CurrentSoftware = SoftwareRecord();
+    FWaitDwnlMB::ImageSource = {};
+    platform::clock::setTestOffset(0);
+    platform::ui::setResponder(nullptr);
+}
+
 // The download window run the way the main window runs it: the device already sent into its
 // boot loader, the device object off the socket, every box answered by script.
 class DownloadFixture : public ::testing::Test {
@@ -148,18 +162,7 @@ protected:
         FWaitDwnlMB::DeviceId = DeviceIdRecord();
     }
 
-    void TearDown() override
-    {
-        mdlMain::ReleaseLink();
-        mdlMain::UseEthernet = false;
-        mdlMain::PortNumber = 1;
-        mdlMain::IPAddress = QStringLiteral("192.168.0.1");
-        mdlMain::TCPPort = 502;
-        mdlMain::CurrentSoftware = SoftwareRecord();
-        FWaitDwnlMB::ImageSource = {};
-        platform::clock::setTestOffset(0);
-        platform::ui::setResponder(nullptr);
-    }
+    void TearDown() override { resetAfterDownload(); }
 
     void prepare(bool ethernet, Kind kind)
     {
