@@ -1,0 +1,288 @@
+#include "RunningConsole.h"
+#include "TempProgramFolder.h"
+#include "core/PanelRegistry.h"
+#include "display/Oscilloscope.h"
+#include "lib/DeviceSim.h"
+#include "lib/VibrationApplication.h"
+#include "panel/FStats.h"
+#include "panel/PanelWidgets.h"
+#include "panel/ParameterHub.h"
+#include "panel/UCKVR.h"
+#include "platform/UiService.h"
+#include "shell/FirmwareDownloadHook.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using devsim::Link;
+using platform::MsgResult;
+
+constexpr quint8 CarriedVersion = 0xCF;
+
+// The whole console with its monitoring panel against the stand-in, over a pseudo-terminal or
+// loopback TCP.
+class MonitoringPanel : public ::testing::TestWithParam<Link> {
+protected:
+    static constexpr int Com = 6;
+
+    void SetUp() override
+    {
+        platform::ui::setResponder(&ui);
+        UCKVR::Register();
+        sim.setStatusBit(49, true);
+        sim.setStatusBit(50, true);
+        if (GetParam() == Link::Serial) {
+            ASSERT_FALSE(sim.startSerial(folder.path(), Com).isEmpty()) << sim.errorString().toStdString();
+            ini = "Port number=" + QByteArray::number(Com) + "\r\nUse Ethernet=0\r\n";
+        } else {
+            const quint16 port = sim.startTcp(0);
+            ASSERT_NE(port, 0) << sim.errorString().toStdString();
+            ini = "IP Address=127.0.0.1\r\nPort=" + QByteArray::number(port) + "\r\nUse Ethernet=1\r\n";
+        }
+    }
+
+    void TearDown() override
+    {
+        console.reset();
+        FirmwareDownloadHook::setRunner({});
+        FirmwareDownloadHook::setImageCheck({});
+        panelRegistry::registerPanel(QLatin1String(UCKVR::ClassId), {});
+        platform::ui::setResponder(nullptr);
+    }
+
+    void start(quint8 version = CarriedVersion)
+    {
+        sim.setIdentity(version, 24, "XR-S-600001");
+        folder.write(QStringLiteral("varix-console.ini"), "[Connection Settings]\r\n" + ini);
+        console = std::make_unique<RunningConsole>();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return console->connected(); }, 5000));
+    }
+
+    UCKVR *panel() const
+    {
+        return console->window->centralWidget()->findChild<UCKVR *>(QStringLiteral("UIVarixUCKVR"));
+    }
+
+    // Waits until the panel shows the device's configuration and RMS table.
+    UCKVR &shownPanel()
+    {
+        EXPECT_TRUE(QTest::qWaitFor(
+            [this] {
+                return panel() && panel()->isVisible() && panel()->icbFunction[0]->currentIndex() >= 0 &&
+                       !panel()->Stats->txtRMSLimit[8]->text().isEmpty();
+            },
+            5000));
+        return *panel();
+    }
+
+    // Waits until no edit waits and what was sent has been answered.
+    void settle()
+    {
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] { return !panel()->Hub->EditPending() && console->window->mDevice->PendingRequests().Count() == 0; },
+            5000));
+    }
+
+    QStringList writes() const
+    {
+        QStringList seen;
+        for (const devsim::SimRequest &r : sim.requests()) {
+            if (r.function == 5 || r.function == 6)
+                seen << QStringLiteral("%1/%2/%3").arg(r.function).arg(r.address).arg(r.quantity);
+        }
+        return seen;
+    }
+
+    // The panel's parameters as the stand-in holds them: configuration block, RMS table, delay.
+    QByteArray deviceSettings() const
+    {
+        QByteArray bytes;
+        for (int i = 44; i <= 56; ++i)
+            bytes.append(static_cast<char>(sim.RAM(i)));
+        for (int i = 160; i < 198; ++i)
+            bytes.append(static_cast<char>(sim.RAM(i)));
+        return bytes.append(static_cast<char>(sim.turnOffDelay()));
+    }
+
+    // Samples the oscilloscope takes in the given time.
+    int samplesIn(int ms)
+    {
+        const int32_t before = panel()->oScope->BufferPtr();
+        QTest::qWait(ms);
+        return panel()->oScope->BufferPtr() - before;
+    }
+
+    TempProgramFolder folder;
+    devsim::DeviceSim sim;
+    platform::ScriptedResponder ui;
+    QByteArray ini;
+    std::unique_ptr<RunningConsole> console;
+};
+
+TEST_P(MonitoringPanel, ShownForTheCarriedFirmwareAndReusedAfterProgramming)
+{
+    start();
+    UCKVR *first = &shownPanel();
+    // The download window's stand-in: the device comes back running the chosen entry.
+    std::pair<quint8, quint8> next;
+    FirmwareDownloadHook::setImageCheck([](int32_t) { return true; });
+    FirmwareDownloadHook::setRunner([this, &next](QWidget *) {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return writes().contains(QStringLiteral("6/205/3")); }, 3000));
+        sim.clearRequests();
+        sim.setIdentity(next.first, next.second, sim.serialNumber());
+        return true;
+    });
+    const std::tuple<const char *, std::pair<quint8, quint8>, bool> steps[] = {{"K26", {0x10, 26}, false},
+                                                                               {"K24", {CarriedVersion, 24}, true}};
+    for (const auto &[key, identity, shown] : steps) {
+        next = identity;
+        ui.queueMessageAnswer(MsgResult::Yes);
+        console->window->SetOnChipSW(QLatin1String(key), false);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return console->connected(); }, 5000)) << key;
+        EXPECT_TRUE(QTest::qWaitFor([this, shown] { return panel()->isVisible() == shown; }, 3000)) << key;
+    }
+    EXPECT_EQ(&shownPanel(), first);
+    EXPECT_EQ(console->window->centralWidget()->findChildren<UCKVR *>().size(), 1);
+}
+
+TEST_P(MonitoringPanel, OtherFirmwareGetsNoPanelAndNothingToSave)
+{
+    ui.queueMessageAnswer(MsgResult::No);
+    start(CarriedVersion - 1);
+    QTest::qWait(300);
+    EXPECT_EQ(panel(), nullptr);
+    console->window->mnuArcSaveFile->trigger();
+    EXPECT_EQ(ui.messageTexts().last(), QStringLiteral("Error saving settings"));
+}
+
+TEST_P(MonitoringPanel, TypedThresholdAndFunctionChoiceReachTheDevice)
+{
+    start();
+    UCKVR &kvr = shownPanel();
+    ASSERT_TRUE(QTest::qWaitFor([&kvr] { return !kvr.txtThreValue[0]->isReadOnly(); }, 3000));
+    sim.clearRequests();
+    kvr.txtThreValue[0]->clear();
+    QTest::keyClicks(kvr.txtThreValue[0], QStringLiteral("250"));
+    EXPECT_EQ(kvr.txtThreValue[0]->text(), QStringLiteral("200"));
+    settle();
+    EXPECT_EQ(writes(), QStringList{QStringLiteral("6/280/52810")});
+
+    sim.clearRequests();
+    kvr.Hub->ParameterChanged(0, true);
+    kvr.icbFunction[0]->setCurrentIndex(panelWidgets::indexOfKey(kvr.icbFunction[0], QStringLiteral("R")));
+    emit kvr.icbFunction[0]->activated(kvr.icbFunction[0]->currentIndex());
+    settle();
+    EXPECT_EQ(writes(), (QStringList{QStringLiteral("6/45/16"), QStringLiteral("6/280/22141")}));
+    EXPECT_EQ(sim.RAM(45), 16);
+}
+
+TEST_P(MonitoringPanel, ArchiveBringsEveryParameterBack)
+{
+    sim.setStatusBit(97, true);
+    sim.setStatusBit(99, true);
+    sim.setTurnOffDelay(12);
+    start();
+    UCKVR &kvr = shownPanel();
+    const QByteArray saved = deviceSettings();
+    const QString file = folder.file(QStringLiteral("lathe.vps"));
+    ui.queueFileAnswer(file);
+    console->window->mnuArcSaveFile->trigger();
+    ASSERT_TRUE(ui.messages.empty());
+
+    // Every parameter changed on the device, and shown by the panel.
+    const std::pair<int, quint8> changes[] = {{44, 0x04}, {45, 2},    {46, 0},    {47, 0},    {48, 0x10},
+                                              {49, 0x90}, {50, 0x20}, {51, 0x01}, {52, 0x30}, {53, 0x02},
+                                              {54, 50},   {55, 30},   {56, 200}};
+    for (const auto &[index, value] : changes)
+        sim.setRAM(index, value);
+    for (int i = 160; i < 198; ++i)
+        sim.setRAM(i, static_cast<quint8>(i));
+    sim.setTurnOffDelay(3);
+    kvr.RequestConfig();
+    settle();
+    ASSERT_NE(deviceSettings(), saved);
+
+    ui.queueFileAnswer(file);
+    console->window->mnuArcLoadFile->trigger();
+    settle();
+    EXPECT_EQ(ui.messageTexts(),
+              QStringList{QStringLiteral("Please check and upload RMS Table Limits and Reduction Factors.")});
+    ASSERT_TRUE(kvr.Stats->isVisible());
+    ui.queueMessageAnswer(MsgResult::Yes);
+    kvr.Stats->cmdUpload->click();
+    settle();
+    EXPECT_EQ(deviceSettings().toHex(' '), saved.toHex(' '));
+}
+
+TEST_P(MonitoringPanel, ArchiveLoadsOnlyItsFirstSection)
+{
+    start();
+    shownPanel();
+    const QString file = folder.file(QStringLiteral("two.vps"));
+    ui.queueFileAnswer(file);
+    console->window->mnuArcSaveFile->trigger();
+    const QByteArray section = folder.read(QStringLiteral("two.vps"));
+    QByteArray first = section;
+    first.replace("Limit1=50", "Limit1=60");
+    QByteArray second = section;
+    second.replace("[Kinetic Vibration Relay]", "[Kinetic Vibration Relay Copy]").replace("Limit1=50", "Limit1=70");
+    folder.write(QStringLiteral("two.vps"), first + second);
+
+    ui.queueFileAnswer(file);
+    console->window->mnuArcLoadFile->trigger();
+    settle();
+    EXPECT_EQ(sim.RAM(48) | sim.RAM(49) << 8, 32768 + 6012) << "60 m/s² from the first section";
+}
+
+TEST_P(MonitoringPanel, StatisticsUploadSendsTheTableThenTheCommand)
+{
+    start();
+    UCKVR &kvr = shownPanel();
+    kvr.cmdShowStats->click();
+    ASSERT_TRUE(QTest::qWaitFor([&kvr] { return !kvr.Stats->txtRMSLimit[0]->isReadOnly(); }, 3000));
+    kvr.Stats->txtRMSLimit[0]->setText(QStringLiteral("0.5"));
+    kvr.Stats->txtReductionFactor[9]->setText(QStringLiteral("6"));
+    settle();
+    sim.clearRequests();
+    ui.queueMessageAnswer(MsgResult::Yes);
+    kvr.Stats->cmdUpload->click();
+    settle();
+    const QStringList sent = writes();
+    ASSERT_EQ(sent.size(), 20);
+    EXPECT_EQ(sent.front(), QStringLiteral("6/346/14"));
+    EXPECT_EQ(sent[18], QStringLiteral("6/345/600"));
+    EXPECT_EQ(sent.back(), QStringLiteral("6/205/128"));
+    EXPECT_EQ(sim.application().tableAdoptions(), 1);
+}
+
+TEST_P(MonitoringPanel, ScopeKeepsPaceInBothViews)
+{
+    start();
+    UCKVR &kvr = shownPanel();
+    QTest::qWait(500);
+    const int live = samplesIn(4000);
+    EXPECT_GE(live, 4 * 20) << "live values: one read at most every 40 ms";
+    EXPECT_LE(live, 4 * 25 + 1);
+
+    kvr.optAxisScope[kvr::SourceX]->click();
+    QTest::qWait(1000);
+    const int waveform = samplesIn(10000);
+    EXPECT_GE(waveform, 4500) << "500 samples a second";
+    EXPECT_LE(waveform, 5400);
+    RecordProperty("live_samples_per_second", live / 4);
+    RecordProperty("waveform_samples_per_second", waveform / 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLinks, MonitoringPanel, ::testing::Values(Link::Serial, Link::Tcp),
+                         [](const testing::TestParamInfo<Link> &info) {
+                             return info.param == Link::Serial ? std::string("Pty") : std::string("Tcp");
+                         });
+
+}  // namespace
