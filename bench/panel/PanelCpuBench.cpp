@@ -1,0 +1,143 @@
+#include "SimProcess.h"
+#include "core/PanelRegistry.h"
+#include "device/CDevice.h"
+#include "device/EventWait.h"
+#include "display/Oscilloscope.h"
+#include "panel/UCKVR.h"
+#include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
+#include "platform/UiService.h"
+#include "shell/FMain.h"
+#include "shell/base/MainWindowHook.h"
+#include "shell/base/mdlMain.h"
+#include "shell/base/mdlMainLink.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QRadioButton>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr double RunSeconds = 30.0;
+constexpr double SettleSeconds = 2.0;
+
+SimProcess *sim = nullptr;
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void runEventsFor(double seconds)
+{
+    EventWait::until([] { return false; }, platform::clock::monotonicSeconds() + seconds);
+}
+
+// The whole console as main() starts it, from an INI that names the link; closed when it goes.
+class Console {
+public:
+    Console(bool ethernet, bool withPanel)
+    {
+        if (withPanel)
+            UCKVR::Register();
+        else
+            panelRegistry::registerPanel(QLatin1String(UCKVR::ClassId), {});
+        QFile ini(platform::applicationIniPath());
+        if (ini.open(QIODevice::WriteOnly)) {
+            ini.write(ethernet ? "[Connection Settings]\r\nUse Ethernet=1\r\nIP Address=127.0.0.1\r\nPort=" +
+                                     QByteArray::number(sim->tcpPort()) + "\r\n"
+                               : "[Connection Settings]\r\nUse Ethernet=0\r\nPort number=" +
+                                     QByteArray::number(SimProcess::ComNumber) + "\r\n");
+        }
+        ini.close();
+        mdlMain::LoadMainWindow = [] { FMain::Load(); };
+        mdlMain::Main();
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *main = qobject_cast<FMain *>(widget))
+                window_ = main;
+        }
+        runEventsFor(SettleSeconds);
+    }
+    ~Console()
+    {
+        if (window_)
+            window_->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        mdlMain::ReleaseLink();
+        mdlMain::CurrentSoftware = SoftwareRecord();
+    }
+    Console(const Console &) = delete;
+    Console &operator=(const Console &) = delete;
+
+    bool connected() const { return window_ && window_->mDevice && window_->mDevice->Connected(); }
+    UCKVR *panel() const { return window_ ? window_->findChild<UCKVR *>() : nullptr; }
+
+private:
+    QPointer<FMain> window_;
+};
+
+enum class View { IdleConsole, All, Waveform };
+
+// CPU of the console over 30 s, in percent of one core, and the samples the scope took.
+void consoleCpu(benchmark::State &state, bool ethernet, View view)
+{
+    for (auto _ : state) {
+        Console console(ethernet, view != View::IdleConsole);
+        UCKVR *panel = console.panel();
+        if (!console.connected() || (view != View::IdleConsole && !panel)) {
+            state.SkipWithError("the console did not connect or show its panel");
+            return;
+        }
+        if (view == View::Waveform) {
+            panel->optAxisScope[kvr::SourceX]->click();
+            runEventsFor(SettleSeconds);
+        }
+        const int32_t samplesBefore = panel ? panel->oScope->BufferPtr() : 0;
+        const double cpuBefore = processCpuSeconds();
+        runEventsFor(RunSeconds);
+        const double cpu = processCpuSeconds() - cpuBefore;
+        state.counters["cpu_percent"] = cpu / RunSeconds * 100.0;
+        state.counters["samples_per_second"] = panel ? (panel->oScope->BufferPtr() - samplesBefore) / RunSeconds : 0;
+        state.counters["connected"] = console.connected() ? 1 : 0;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    SimProcess process;
+    if (!process.start({QStringLiteral("--firmware-version"), QStringLiteral("0xCF"), QStringLiteral("--status-byte"),
+                        QStringLiteral("0x02")})) {
+        std::fprintf(stderr, "panel_bench: the stand-in did not start\n");
+        return 1;
+    }
+    sim = &process;
+    platform::setProgramFolderForTests(process.folder(), QStringLiteral("varix-console"));
+    // Nothing is asked of a user here: every question gets its first answer.
+    platform::ScriptedResponder answers;
+    platform::ui::setResponder(&answers);
+
+    for (const bool ethernet : {false, true}) {
+        const std::string link = ethernet ? "tcp" : "serial";
+        const std::pair<const char *, View> views[] = {
+            {"idle_console", View::IdleConsole}, {"panel_all", View::All}, {"panel_waveform_x", View::Waveform}};
+        for (const auto &[name, view] : views)
+            benchmark::RegisterBenchmark((std::string(name) + "/" + link).c_str(), consoleCpu, ethernet, view)
+                ->Iterations(1)
+                ->Unit(benchmark::kSecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    platform::ui::setResponder(nullptr);
+    return 0;
+}
