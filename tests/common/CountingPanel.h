@@ -24,7 +24,8 @@ public:
     void GetFocus() override {}
     void Closing() override { ++closings; }
     void Reopening() override { ++reopenings; }
-    QSize sizeHint() const override { return QSize(640, 420); }
+    QSize sizeHint() const override { return hint; }
+    QSize hint{640, 420};
     int closings = 0;
     int reopenings = 0;
     QStringList applied;

@@ -116,6 +116,7 @@ TEST_F(Hosting, SmallNormalWindowGrowsToThePanelAndAMaximisedOneKeepsItsSize)
     window->showMaximized();
     QTest::qWait(50);
     const QSize maximised = window->size();
+    hosted()->hint = maximised + QSize(100, 100);
     window->LoadApplicationPanel();
     QTest::qWait(50);
     EXPECT_EQ(window->size(), maximised);
