@@ -35,4 +35,12 @@ private:
     QString description_;
 };
 
+// The description of any error: the raised error's own, or the library's text.
+inline QString describe(const std::exception &error)
+{
+    if (const auto *raised = dynamic_cast<const Error *>(&error))
+        return raised->description();
+    return QString::fromLocal8Bit(error.what());
+}
+
 }  // namespace platform

@@ -19,10 +19,8 @@ template <typename Handler> bool run(Handler &&handler)
     try {
         handler();
         return true;
-    } catch (const Error &error) {
-        report(error.description());
     } catch (const std::exception &error) {
-        report(QString::fromLocal8Bit(error.what()));
+        report(describe(error));
     }
     return false;
 }

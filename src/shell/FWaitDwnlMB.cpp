@@ -193,8 +193,10 @@ bool FWaitDwnlMB::DownloadProgID(int32_t ProgID)
         }
         lblMsg->setText(text(UploadingFirmware) + Ellipsis);
         return upload(image, *loader);
-    } catch (const platform::Error &error) {
-        warn(error.description());
+    } catch (const std::exception &error) {
+        // Every failure ends the run here: escaping, it would leave the window open for good,
+        // since it cannot be closed while the run lasts.
+        warn(platform::describe(error));
         return false;
     }
 }

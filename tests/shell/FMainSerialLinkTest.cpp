@@ -108,7 +108,7 @@ TEST_F(SerialLink, PortThatCannotBeOpenedNamesItsDeviceFile)
         QString advice;
     };
     const Case cases[] = {
-        {forbidden, EACCES, QStringLiteral(" The user needs to be a member of the dialout group.")},
+        {forbidden, EACCES, QStringLiteral(". The user needs to be a member of the dialout group.")},
         {missing, ENOENT, QString()},
     };
     useSerial();

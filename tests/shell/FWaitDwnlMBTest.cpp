@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QTest>
+#include <stdexcept>
 
 namespace download_test {
 namespace {
@@ -180,6 +181,15 @@ TEST_P(EveryLink, DamagedOrMissingImageIsRefusedBeforeAnythingIsSent)
         EXPECT_TRUE(sim.requests().isEmpty()) << "the stand-in saw " << sim.requests().size() << " requests";
         EXPECT_TRUE(sim.bootLoaders().programmed().isEmpty());
     }
+}
+
+TEST_P(EveryLink, UnexpectedErrorEndsTheRunWithItsDescription)
+{
+    FWaitDwnlMB::ImageSource = [](int32_t) -> QByteArray { throw std::runtime_error("image store unreadable"); };
+    EXPECT_FALSE(run(Kind::Modbus));
+    EXPECT_EQ(ui.messageTexts(), (QStringList{QStringLiteral("image store unreadable"), UnableToDownload}));
+    EXPECT_EQ(ui.messages.front().icon, platform::MsgIcon::Exclamation);
+    EXPECT_TRUE(sim.requests().isEmpty());
 }
 
 TEST_P(EveryLink, SilentLoaderCannotEnterDownloadModeAfterTenSecondsEach)

@@ -166,7 +166,7 @@ LinkFailure DescribeLinkFailure()
     QString reason = deviceFile() + QStringLiteral(": ") + error.description;
     // Serial devices belong to the dialout group: a user outside it is refused every port.
     if (error.number == EACCES || error.number == EPERM)
-        reason += QLatin1Char(' ') +
+        reason += QStringLiteral(". ") +
                   mdlStrings::Translate(QStringLiteral("The user needs to be a member of the dialout group."));
     return {reason, error.source + QStringLiteral(": ") + error.description};
 }
