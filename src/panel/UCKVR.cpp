@@ -123,28 +123,26 @@ void UCKVR::buildLimits()
     grid->addWidget(cmdMonoReset, 4, 3);
 }
 
-QSlider *UCKVR::addFilter(QGridLayout *grid, int row, int labelIndex, const char *slider, const char *caption)
+QSlider *UCKVR::addFilter(QGridLayout *grid, int row, int labelIndex, const char *slider, QLabel *&caption,
+                          const char *captionName)
 {
     lbl.insert(labelIndex, named(new QLabel(fraFilters), arrayName("lbl", labelIndex)));
     auto *control = named(new QSlider(Qt::Horizontal, fraFilters), QLatin1String(slider));
     control->setRange(kvr::MinFilterFrequency, kvr::MaxFilterFrequency);
-    auto *label = named(new QLabel(fraFilters), QLatin1String(caption));
-    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("0000 Hz")));
+    caption = named(new QLabel(fraFilters), QLatin1String(captionName));
+    caption->setMinimumWidth(caption->fontMetrics().horizontalAdvance(QStringLiteral("0000 Hz")));
     grid->addWidget(lbl[labelIndex], row, 0);
     grid->addWidget(control, row, 1);
-    grid->addWidget(label, row, 2);
+    grid->addWidget(caption, row, 2);
     return control;
 }
 
 void UCKVR::buildFilters()
 {
     auto *grid = new QGridLayout(fraFilters);
-    sldHPFilter = addFilter(grid, 0, 4, "sldHPFilter", "lblHPFreq");
-    sldLPFilter = addFilter(grid, 1, 3, "sldLPFilter", "lblLPFreq");
-    sldLPServo = addFilter(grid, 2, 8, "sldLPServo", "lblServo");
-    lblHPFreq = findChild<QLabel *>(QStringLiteral("lblHPFreq"));
-    lblLPFreq = findChild<QLabel *>(QStringLiteral("lblLPFreq"));
-    lblServo = findChild<QLabel *>(QStringLiteral("lblServo"));
+    sldHPFilter = addFilter(grid, 0, 4, "sldHPFilter", lblHPFreq, "lblHPFreq");
+    sldLPFilter = addFilter(grid, 1, 3, "sldLPFilter", lblLPFreq, "lblLPFreq");
+    sldLPServo = addFilter(grid, 2, 8, "sldLPServo", lblServo, "lblServo");
 }
 
 void UCKVR::buildDisplayChoice()

@@ -118,7 +118,8 @@ private:
     void buildFilters();
     void buildDisplayChoice();
     void connectControls();
-    QSlider *addFilter(class QGridLayout *grid, int row, int labelIndex, const char *slider, const char *caption);
+    QSlider *addFilter(class QGridLayout *grid, int row, int labelIndex, const char *slider, QLabel *&caption,
+                       const char *captionName);
     void UserControl_Initialize();
     void bindDevice();
     void InitScope();
