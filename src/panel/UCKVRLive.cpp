@@ -82,7 +82,7 @@ void UCKVR::tmrGetData_Timer()
     const double now = mdlTools::HiResTimer();
     switch (kvr::NextDataRead(now - LastDataRequest, ScopeChannel)) {
     case kvr::DataRead::Live:
-        LastDataRequest = now;
+        LastDataRequest = kvr::LiveReadSlot(LastDataRequest, now);
         mDevice->MBRead(4, kvr::LiveStart, kvr::LiveCount);
         break;
     case kvr::DataRead::Waveform:

@@ -137,6 +137,15 @@ TEST(Pacing, ReadsAreDueStrictlyAfterTheirIntervals)
         EXPECT_EQ(NextDataRead(elapsed, source), read) << elapsed << " source " << source;
 }
 
+TEST(Pacing, LiveReadsCountFromTheirSlotUntilAStall)
+{
+    // last slot, time of the read, the slot the next read counts from
+    const std::tuple<double, double, double> cases[] = {
+        {1.0, 1.05, 1.04}, {1.0, 1.0401, 1.04}, {1.0, 1.0799, 1.04}, {1.0, 1.08, 1.08}, {1.0, 3.0, 3.0}};
+    for (const auto &[last, now, slot] : cases)
+        EXPECT_DOUBLE_EQ(LiveReadSlot(last, now), slot) << last << " at " << now;
+}
+
 QByteArray reply(int byteCount, const QByteArray &bytes)
 {
     return QByteArray("\x01\x04", 2) + static_cast<char>(byteCount) + bytes;

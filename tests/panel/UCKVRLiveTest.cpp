@@ -1,6 +1,8 @@
 #include "PanelFixture.h"
+#include "core/mdlTools.h"
 #include "display/Oscilloscope.h"
 #include "lib/TallyCounters.h"
+#include "platform/Clock.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -86,6 +88,25 @@ TEST_F(Live, WaveformViewsDrawPagesAndOnlyLabelTheLiveValues)
     show(kvr::SourceNone);
     EXPECT_FALSE(scope().isVisible());
     EXPECT_FALSE(panel->tmrGetData->isActive());
+}
+
+TEST_F(Live, TimerTicksThatComeALittleEarlyOrLateStillRead25LiveValuesASecond)
+{
+    show(kvr::SourceAll);
+    sim.clearRequests();
+    const double start = platform::clock::testOffset();
+    panel->LastDataRequest = mdlTools::HiResTimer();
+    // Two seconds of 10 ms ticks, each up to a millisecond off its time, as a timer's are.
+    uint32_t jitter = 12345;
+    for (int tick = 1; tick <= 200; ++tick) {
+        jitter = jitter * 1103515245u + 12345u;
+        platform::clock::setTestOffset(start + tick * 0.010 + (static_cast<int>((jitter >> 16) % 2001) - 1000) * 1e-6);
+        panel->tmrGetData_Timer();
+    }
+    platform::clock::setTestOffset(start);
+    settle();
+    EXPECT_GE(reads(4, 272), 49);
+    EXPECT_LE(reads(4, 272), 50);
 }
 
 TEST_F(Live, StatusTicksReadCountersWhileShownAndTheConfigurationEveryEleventh)
