@@ -53,6 +53,12 @@ protected:
 
     qsizetype framesSent() const { return sim.requests().size(); }
 
+    bool identify(DeviceIdRecord &record)
+    {
+        ClockTicker ticker([] { return true; }, 0.25);
+        return ModbusBootLoader(*link_, 1).Identify(record);
+    }
+
 private:
     QObject context_;
     QList<QByteArray> replies_;
@@ -157,6 +163,18 @@ TEST_F(LoaderReplies, ReplyWaitingBeforeAFrameIsNotTakenForItsAcknowledgement)
             EXPECT_FALSE(send(kind));
         }
     }
+}
+
+TEST_F(LoaderReplies, TcpIdentificationIsTakenOnceItsFirst104BytesHaveCome)
+{
+    // Fields 0 to 4 end at byte 89 of the 105-byte reply, so its last byte is not waited for.
+    QByteArray registers(2 * ModbusBootLoader::IdentityRegisters, '\0');
+    registers.replace(16, 9, "Varix 4.2");
+    const QByteArray reply = hex("00 00 00 00 00 63 01 04 60") + registers;
+    script(true, Kind::Modbus, {reply.left(104), acknowledgement(Kind::Modbus, true)});
+    DeviceIdRecord record;
+    EXPECT_TRUE(identify(record));
+    EXPECT_EQ(record.ProductName(), QStringLiteral("Varix 4.2"));
 }
 
 TEST_F(LoaderReplies, SilentLoaderIsWaitedForTheWholeReplyWindow)

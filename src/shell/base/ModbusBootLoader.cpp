@@ -12,9 +12,10 @@ constexpr int IdentityBytes = 2 * ModbusBootLoader::IdentityRegisters;
 // Unit, function and byte count in front of the registers, the CRC behind them.
 constexpr int SerialHeader = 3;
 constexpr int SerialIdentityReply = SerialHeader + IdentityBytes + 2;
-// MBAP header, unit, function and byte count.
+// MBAP header, unit, function and byte count. Over TCP the reply is read once all but its last
+// byte have come: the fields read from it end well before.
 constexpr int TcpHeader = 9;
-constexpr int TcpIdentityReply = TcpHeader + IdentityBytes;
+constexpr int TcpIdentityReply = TcpHeader + IdentityBytes - 1;
 // The echo of a register write: unit, function, address and quantity, then the CRC on serial;
 // the MBAP header and the same six bytes on TCP.
 constexpr int SerialEcho = 8;
