@@ -168,17 +168,17 @@ void Oscilloscope::resizeRing()
 {
     const std::size_t slotCount = static_cast<std::size_t>(bufferSize_) + 1;
     try {
-        std::vector<uint8_t> flags(triggerFlags_);
-        flags.resize(slotCount, 0);
-        std::vector<std::vector<float>> buffers;
+        std::vector<bool> flags(triggerFlags_);
+        flags.resize(slotCount, false);
+        std::vector<TrackSamples> buffers;
         for (const auto &track : *tracks_) {
             buffers.push_back(track->Samples());
-            buffers.back().resize(slotCount, 0.0f);
+            buffers.back().resize(slotCount);
         }
         triggerFlags_.swap(flags);
         std::size_t k = 0;
         for (const auto &track : *tracks_)
-            track->buffer_.swap(buffers[k++]);
+            std::swap(track->samples_, buffers[k++]);
     } catch (const std::bad_alloc &) {
         throw platform::Error(OutOfMemory, QStringLiteral("Oscilloscope"), QStringLiteral("Out of memory"));
     }
@@ -419,7 +419,7 @@ void Oscilloscope::setZeroPosition(float position)
 
 void Oscilloscope::setTrigger(bool value)
 {
-    triggerFlags_[static_cast<std::size_t>(bufferPtr_)] = value ? 1 : 0;
+    triggerFlags_[static_cast<std::size_t>(bufferPtr_)] = value;
 }
 
 int32_t Oscilloscope::WrapIndex(int64_t index) const

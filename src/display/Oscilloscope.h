@@ -17,6 +17,7 @@ class QTimer;
 class ScopeCanvas;
 class ScopeCursors;
 class ScopePanel;
+struct ScopeBackground;
 class ScopeSurface;
 
 // The oscilloscope control: tracks drawn over a sweeping time axis from one shared sample ring.
@@ -130,7 +131,7 @@ public:
 
     // Internal state the drawing, the view operations and the control panel share.
     int32_t ScreenCount() const { return screenCount_; }
-    bool TriggerFlags(int64_t index) const { return triggerFlags_[static_cast<std::size_t>(WrapIndex(index))] != 0; }
+    bool TriggerFlags(int64_t index) const { return triggerFlags_[static_cast<std::size_t>(WrapIndex(index))]; }
     int32_t TriggerColor() const { return triggerColor_; }
     int32_t RealTimeViewDecimation() const { return realTimeViewDecimation_; }
     int32_t CursorState() const;
@@ -176,7 +177,7 @@ private:
     ScopeGeometry geometry() const;
 
     // Drawing (OscilloscopeDrawing.cpp).
-    void drawBackground();
+    ScopeBackground background() const;
     void drawTraces();
     void drawTriggerMarks();
     void clearScreen();
@@ -224,7 +225,7 @@ private:
     int32_t xOffset_ = 0;
     int32_t bufferPtr_ = 0;
     int32_t screenCount_ = 0;
-    std::vector<uint8_t> triggerFlags_;
+    std::vector<bool> triggerFlags_;  // a bit each: the ring holds a million of them
     std::shared_ptr<Track> panelTrack_;
     int32_t panelTrackIndex_ = 0;
     int32_t decimationCount_ = 0;

@@ -1,24 +1,20 @@
+#include "ColumnSpans.h"
 #include "FConsole.h"
 #include "Oscilloscope.h"
+#include "ScopeBackground.h"
 #include "ScopeCanvas.h"
 #include "ScopeCursors.h"
 #include "ScopeGrid.h"
 #include "ScopeSurface.h"
 #include "ScopeTrace.h"
-#include "platform/Color.h"
 #include "platform/Runtime.h"
 
 #include <QMenu>
-#include <QPainter>
 #include <QTimer>
 
 namespace {
 
-constexpr int LabelPointSize = 6;
-constexpr float LabelLeft = 10;
-constexpr int32_t LabelColor = 0xFFFFFF;
 constexpr int32_t SolidStyle = 0;
-constexpr int32_t DotStyle = 2;
 constexpr int16_t LeftButton = 1;
 constexpr int16_t RightButton = 2;
 
@@ -31,8 +27,7 @@ void Oscilloscope::DrawAll()
     if (surface_->size() != size)
         surface_->resize(size);
     if (!size.isEmpty()) {
-        drawBackground();
-        surface_->clearScreen();
+        surface_->showBackground(background());
         drawTraces();
         cursors_->redraw();
         if (showTrigger_)
@@ -45,63 +40,50 @@ void Oscilloscope::DrawAll()
     picScope_->update();
 }
 
-void Oscilloscope::drawBackground()
+ScopeBackground Oscilloscope::background() const
 {
-    QImage &image = surface_->background();
-    image.fill(platform::toQColor(static_cast<uint32_t>(backColor_)));
-    QPainter painter(&image);
     const ScopeGeometry g = geometry();
-    std::vector<QLineF> lines;
-    if (gridVisible_) {
-        painter.setPen(ScopeSurface::pen(gridColor_, DotStyle, 1));
-        for (const float x : ScopeGrid::columns(g.width, xGridSpacing_))
-            lines.emplace_back(x, 0, x, g.height);
-        surface_->drawLines(painter, lines);
-
-        QFont font = painter.font();
-        font.setPointSize(LabelPointSize);
-        font.setStyleStrategy(QFont::NoAntialias);
-        painter.setFont(font);
-        for (const ScopeGrid::Row &row : ScopeGrid::rows(g.height, zeroPosition_, yGridSpacing_)) {
-            if (panelTrack_) {
-                const float value = g.yToValue(row.y, panelTrack_->YScale(), panelTrack_->YOffset());
-                painter.setPen(platform::toQColor(LabelColor));
-                painter.drawText(QRectF(LabelLeft, row.y, g.width, g.height), Qt::AlignLeft | Qt::AlignTop,
-                                 platform::runtime::format(value, QStringLiteral("0.###")));
-            }
-            painter.setPen(ScopeSurface::pen(gridColor_, row.solid ? SolidStyle : DotStyle, 1));
-            lines.assign(1, QLineF(0, row.y, g.width, row.y));
-            surface_->drawLines(painter, lines);
-        }
+    ScopeBackground b;
+    b.size = QSize(g.width, g.height);
+    b.backColor = backColor_;
+    b.gridVisible = gridVisible_;
+    b.gridColor = gridColor_;
+    b.xGridSpacing = xGridSpacing_;
+    b.yGridSpacing = yGridSpacing_;
+    b.zeroPosition = zeroPosition_;
+    if (gridVisible_ && panelTrack_) {
+        for (const ScopeGrid::Row &row : ScopeGrid::rows(g.height, zeroPosition_, yGridSpacing_))
+            b.labels.append(platform::runtime::format(g.yToValue(row.y, panelTrack_->YScale(), panelTrack_->YOffset()),
+                                                      QStringLiteral("0.###")));
     }
     for (const auto &track : *tracks_) {
         if (!track->Visible())
             continue;
-        for (const auto &level : track->LevelLines()) {
-            const float y = ValueToY(level->Value(), *track);
-            painter.setPen(ScopeSurface::pen(level->DrawColor(), level->DrawStyle(), level->DrawWidth()));
-            lines.assign(1, QLineF(0, y, g.width, y));
-            surface_->drawLines(painter, lines);
-        }
+        for (const auto &level : track->LevelLines())
+            b.levels.push_back(
+                {ValueToY(level->Value(), *track), level->DrawColor(), level->DrawStyle(), level->DrawWidth()});
     }
+    return b;
 }
 
 void Oscilloscope::drawTraces()
 {
-    QPainter painter(&surface_->screen());
     const ScopeGeometry g = geometry();
+    ColumnSpans columns(surface_->screen());
     std::vector<QLineF> lines;
     for (const auto &track : *tracks_) {
         if (!track->Visible())
             continue;
         ScopeTrace::build(g, bufferPtr_, *track, lines);
         if (g.samplesPerPixel() > 1 && ScopeSurface::isSolid(track->DrawStyle())) {
-            surface_->fillColumns(lines, track->DrawColor(), track->DrawWidth());
+            columns.add(lines, track->DrawColor(), track->DrawWidth());
             continue;
         }
-        painter.setPen(ScopeSurface::pen(track->DrawColor(), track->DrawStyle(), track->DrawWidth()));
-        surface_->drawLines(painter, lines);
+        // Tracks are drawn in their order, so the columns gathered so far go first.
+        columns.fill();
+        surface_->drawLines(lines, track->DrawColor(), track->DrawStyle(), track->DrawWidth());
     }
+    columns.fill();
 }
 
 void Oscilloscope::drawTriggerMarks()
@@ -115,9 +97,7 @@ void Oscilloscope::drawTriggerMarks()
         const float x = g.sampleToX(xOffset_ + k);
         marks.emplace_back(x, 0, x, g.height);
     }
-    QPainter painter(&surface_->screen());
-    painter.setPen(ScopeSurface::pen(triggerColor_, SolidStyle, 1));
-    surface_->drawLines(painter, marks);
+    surface_->drawLines(marks, triggerColor_, SolidStyle, 1);
 }
 
 void Oscilloscope::DrawLatest(int32_t index)
@@ -128,11 +108,10 @@ void Oscilloscope::DrawLatest(int32_t index)
     const int32_t back = realTimeViewDecimation_;
     const float step = g.pixelsPerSample() * static_cast<float>(back);
     const std::size_t slotCount = static_cast<std::size_t>(bufferSize_) + 1;
-    QPainter painter(&surface_->screen());
     QRect dirty;
     std::vector<QLineF> segment(1);
     for (const auto &track : *tracks_) {
-        const std::vector<float> &samples = track->Samples();
+        const TrackSamples &samples = track->Samples();
         if (!track->Visible() || samples.size() != slotCount)
             continue;
         const float x2 = g.sampleToX(index, track->XOffset());
@@ -141,14 +120,12 @@ void Oscilloscope::DrawLatest(int32_t index)
         const float y2 =
             g.valueToY(samples[static_cast<std::size_t>(g.wrapIndex(index))], track->YScale(), track->YOffset());
         segment[0] = QLineF(x2 - step, y1, x2, y2);
-        painter.setPen(ScopeSurface::pen(track->DrawColor(), track->DrawStyle(), track->DrawWidth()));
-        dirty |= surface_->drawLines(painter, segment);
+        dirty |= surface_->drawLines(segment, track->DrawColor(), track->DrawStyle(), track->DrawWidth());
     }
     if (triggerFlags_[static_cast<std::size_t>(g.wrapIndex(index))]) {
         const float x = g.sampleToX(index);
         segment[0] = QLineF(x, 0, x, g.height);
-        painter.setPen(ScopeSurface::pen(triggerColor_, SolidStyle, 1));
-        dirty |= surface_->drawLines(painter, segment);
+        dirty |= surface_->drawLines(segment, triggerColor_, SolidStyle, 1);
     }
     if (!dirty.isEmpty())
         picScope_->update(dirty);

@@ -1,5 +1,6 @@
 #include "ScopeSurface.h"
 
+#include "ThinLinePen.h"
 #include "platform/Color.h"
 
 #include <QPainter>
@@ -7,9 +8,6 @@
 #include <cmath>
 
 namespace {
-
-// Widths beyond this only slow the painter down; the drawing area is never that narrow.
-constexpr int MaxPenWidth = 64;
 
 Qt::PenStyle penStyle(int32_t style)
 {
@@ -23,19 +21,57 @@ Qt::PenStyle penStyle(int32_t style)
     }
 }
 
+// Calls draw with the part of each line that lies on a surface of that size, with a margin past the
+// edges that keeps wide pens and line ends looking as they would unclipped. Returns the pixels
+// touched.
+template <typename Draw>
+QRect forEachVisible(const std::vector<QLineF> &lines, const QSize &size, qreal penWidth, Draw draw)
+{
+    const qreal margin = penWidth + 2;
+    const QRectF bounds = QRectF(QPointF(0, 0), QSizeF(size)).adjusted(-margin, -margin, margin, margin);
+    qreal left = bounds.right(), right = bounds.left(), top = bounds.bottom(), bottom = bounds.top();
+    for (QLineF line : lines) {
+        if (!ScopeSurface::clip(line, bounds))
+            continue;
+        draw(line);
+        left = std::min({left, line.x1(), line.x2()});
+        right = std::max({right, line.x1(), line.x2()});
+        top = std::min({top, line.y1(), line.y2()});
+        bottom = std::max({bottom, line.y1(), line.y2()});
+    }
+    if (left > right)
+        return {};
+    const auto grow = static_cast<int>(margin);
+    return QRectF(QPointF(left, top), QPointF(right, bottom)).toAlignedRect().adjusted(-grow, -grow, grow, grow);
+}
+
 }  // namespace
 
 void ScopeSurface::resize(const QSize &size)
 {
-    background_ = QImage(size, QImage::Format_RGB32);
-    background_.fill(Qt::black);
-    screen_ = background_;
+    screen_ = QImage(size, QImage::Format_RGB32);
+    screen_.fill(Qt::black);
+    background_.reset();
+    packed_ = PackedRows();
+    overlay_.clear();
+}
+
+void ScopeSurface::showBackground(const ScopeBackground &background)
+{
+    if (background_ == background) {
+        clearScreen();
+        return;
+    }
+    background.draw(screen_);
+    packed_.pack(screen_);
+    background_ = background;
     overlay_.clear();
 }
 
 void ScopeSurface::clearScreen()
 {
-    screen_ = background_;
+    if (background_)
+        packed_.unpack(screen_);
     overlay_.clear();
 }
 
@@ -49,79 +85,40 @@ QPen ScopeSurface::pen(int32_t color, int32_t style, int32_t width)
 {
     QPen result(platform::toQColor(static_cast<uint32_t>(color)));
     result.setStyle(penStyle(style));
-    result.setWidth(std::clamp(width, 1, MaxPenWidth));
+    result.setWidth(penWidth(width));
     result.setCapStyle(Qt::FlatCap);
     return result;
 }
 
-QRect ScopeSurface::drawLines(QPainter &painter, const std::vector<QLineF> &lines) const
+int ScopeSurface::penWidth(int32_t width)
 {
-    // A margin past the edges keeps wide pens and line ends looking as they would unclipped.
-    const qreal margin = painter.pen().widthF() + 2;
-    const QRectF bounds = QRectF(QPointF(0, 0), QSizeF(size())).adjusted(-margin, -margin, margin, margin);
-    std::vector<QLineF> visible;
-    visible.reserve(lines.size());
-    QRectF touched;
-    for (QLineF line : lines) {
-        if (!clip(line, bounds))
-            continue;
-        visible.push_back(line);
-        touched |= QRectF(line.p1(), line.p2()).normalized();
-    }
-    if (!visible.empty())
-        painter.drawLines(visible.data(), static_cast<int>(visible.size()));
-    return touched.toAlignedRect().adjusted(-static_cast<int>(margin), -static_cast<int>(margin),
-                                            static_cast<int>(margin), static_cast<int>(margin));
+    // Widths beyond this only slow the drawing down; the drawing area is never that narrow.
+    constexpr int MaxPenWidth = 64;
+    return std::clamp(width, 1, MaxPenWidth);
 }
 
-void ScopeSurface::fillColumns(const std::vector<QLineF> &lines, int32_t color, int32_t width)
+QRect ScopeSurface::drawLines(const std::vector<QLineF> &lines, int32_t color, int32_t style, int32_t width)
 {
-    const int w = screen_.width();
-    const int h = screen_.height();
-    if (w <= 0 || h <= 0)
-        return;
-    const QRgb pixel = platform::toQColor(static_cast<uint32_t>(color)).rgb();
-    const int penWidth = std::clamp(width, 1, MaxPenWidth);
-    const qsizetype stride = screen_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
-    auto *bits = reinterpret_cast<QRgb *>(screen_.bits());
-    const auto row = [h](double y) { return static_cast<int>(std::clamp(std::floor(y), 0.0, static_cast<double>(h))); };
+    const QPen linePen = pen(color, style, width);
+    if (linePen.style() != Qt::SolidLine || linePen.width() != 1) {
+        QPainter painter(&screen_);
+        painter.setPen(linePen);
+        return drawLines(painter, lines);
+    }
+    ThinLinePen thin(screen_, linePen.color().rgb());
+    return forEachVisible(lines, screen_.size(), linePen.widthF(), [&thin](const QLineF &line) { thin.draw(line); });
+}
 
-    struct Span {
-        int first, last, top, bottom;
-    };
-    std::vector<Span> spans;
-    spans.reserve(lines.size());
-    for (const QLineF &line : lines) {
-        if (!std::isfinite(line.x1()) || !std::isfinite(line.y1()) || !std::isfinite(line.y2()))
-            continue;
-        const double left = std::floor(line.x1()) - (penWidth - 1) / 2;
-        const int first = static_cast<int>(std::clamp(left, 0.0, static_cast<double>(w)));
-        const int last = static_cast<int>(std::clamp(left + penWidth, 0.0, static_cast<double>(w))) - 1;
-        const int top = row(std::min(line.y1(), line.y2()));
-        const int bottom = row(std::max(line.y1(), line.y2()));
-        if (first <= last && top < bottom)
-            spans.push_back({first, last, top, bottom});
-    }
-    // Neighbouring columns share cache lines: filling a group of them row by row touches each line
-    // once instead of once per column.
-    constexpr std::size_t Group = 16;
-    for (std::size_t g = 0; g < spans.size(); g += Group) {
-        const std::size_t end = std::min(spans.size(), g + Group);
-        int top = h, bottom = 0;
-        for (std::size_t i = g; i < end; ++i) {
-            top = std::min(top, spans[i].top);
-            bottom = std::max(bottom, spans[i].bottom);
-        }
-        for (int y = top; y < bottom; ++y) {
-            QRgb *at = bits + y * stride;
-            for (std::size_t i = g; i < end; ++i) {
-                const Span &s = spans[i];
-                if (y >= s.top && y < s.bottom)
-                    for (int x = s.first; x <= s.last; ++x)
-                        at[x] = pixel;
-            }
-        }
-    }
+QRect ScopeSurface::drawLines(QPainter &painter, const std::vector<QLineF> &lines)
+{
+    std::vector<QLineF> visible;
+    visible.reserve(lines.size());
+    const QSize size(painter.device()->width(), painter.device()->height());
+    const QRect touched = forEachVisible(lines, size, painter.pen().widthF(),
+                                         [&visible](const QLineF &line) { visible.push_back(line); });
+    if (!visible.empty())
+        painter.drawLines(visible.data(), static_cast<int>(visible.size()));
+    return touched;
 }
 
 bool ScopeSurface::clip(QLineF &line, const QRectF &bounds)

@@ -1,29 +1,33 @@
 #pragma once
 
 #include "display/CursorOverlay.h"
+#include "display/PackedRows.h"
+#include "display/ScopeBackground.h"
 
 #include <QImage>
 #include <QLineF>
 #include <QPen>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QPainter;
 
-// The drawing area's two layers: the retained background (colour, grid, labels, level lines) and
-// the screen, which is the background plus everything drawn since (traces, trigger marks); the
-// cursor lines lie over both.
+// The drawing area's one full-size layer, the screen: the background (colour, grid, labels, level
+// lines) and everything drawn over it since (traces, trigger marks). The background itself is kept
+// packed, so clearing the screen back to it costs one copy; the cursor lines lie over the screen.
 class ScopeSurface {
 public:
-    // Sizes both layers, dropping their content.
+    // A black screen of that size, without a background.
     void resize(const QSize &size);
-    QSize size() const { return background_.size(); }
+    QSize size() const { return screen_.size(); }
 
-    QImage &background() { return background_; }
     QImage &screen() { return screen_; }
     const QImage &screen() const { return screen_; }
     CursorOverlay &overlay() { return overlay_; }
 
+    // Shows the background alone: restored when it is the one shown before, else drawn and kept.
+    void showBackground(const ScopeBackground &background);
     // Shows the background alone again: the traces are gone, the cursor lines too.
     void clearScreen();
 
@@ -34,20 +38,23 @@ public:
     // 4 dash-dot-dot, 5 none, 6 solid) and a width in pixels.
     static QPen pen(int32_t color, int32_t style, int32_t width);
 
-    // Draws the lines, each clipped to the surface; lines with coordinates that are not numbers
-    // are skipped. Returns the pixels touched (for a partial repaint).
-    QRect drawLines(QPainter &painter, const std::vector<QLineF> &lines) const;
+    // Draws the lines on the screen in that pen, each clipped to the surface; lines with
+    // coordinates that are not numbers are skipped. Returns the pixels touched (for a partial
+    // repaint).
+    QRect drawLines(const std::vector<QLineF> &lines, int32_t color, int32_t style, int32_t width);
+    // The same with a painter on any image, in its pen.
+    static QRect drawLines(QPainter &painter, const std::vector<QLineF> &lines);
 
-    // Draws vertical lines of a solid pen straight into the screen's pixels, far faster than the
-    // painter's one-pixel spans: rows from the top end down to, not including, the bottom end's row.
-    void fillColumns(const std::vector<QLineF> &lines, int32_t color, int32_t width);
+    // Line width in pixels of a width property (at least one).
+    static int penWidth(int32_t width);
     static bool isSolid(int32_t style) { return style == 0 || style == 6 || style < 0 || style > 6; }
 
     // Cuts a line to the rectangle; false when nothing of it lies inside or it is not a number.
     static bool clip(QLineF &line, const QRectF &bounds);
 
 private:
-    QImage background_;
     QImage screen_;
+    std::optional<ScopeBackground> background_;
+    PackedRows packed_;
     CursorOverlay overlay_;
 };

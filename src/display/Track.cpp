@@ -30,17 +30,17 @@ void Track::SetPoint(float value)
 {
     const Oscilloscope &scope = parent();
     if (!scope.Hold())
-        buffer_[slot(scope.BufferPtr())] = clampSample(value);
+        samples_.set(slot(scope.BufferPtr()), clampSample(value));
 }
 
 float Track::Buffer(int64_t index) const
 {
-    return buffer_[slot(parent().WrapIndex(index))];
+    return samples_[slot(parent().WrapIndex(index))];
 }
 
 void Track::setBuffer(int64_t index, float value)
 {
-    buffer_[slot(parent().WrapIndex(index))] = clampSample(value);
+    samples_.set(slot(parent().WrapIndex(index)), clampSample(value));
 }
 
 Oscilloscope *Track::Parent() const
@@ -58,7 +58,7 @@ Oscilloscope *Track::Parent() const
 void Track::SetParent(Oscilloscope *parent)
 {
     parent_ = parent;
-    buffer_.assign(static_cast<std::size_t>(parent->BufferSize()) + 1, 0.0f);
+    samples_.assign(static_cast<std::size_t>(parent->BufferSize()) + 1);
 }
 
 // A track outside an oscilloscope has no ring to write into.
@@ -74,7 +74,7 @@ const Oscilloscope &Track::parent() const
 // shorter than the ring.
 std::size_t Track::slot(int64_t index) const
 {
-    if (index < 0 || static_cast<std::size_t>(index) >= buffer_.size())
+    if (index < 0 || static_cast<std::size_t>(index) >= samples_.size())
         throw platform::Error(platform::err::SubscriptOutOfRange, QStringLiteral("Track"),
                               QStringLiteral("Subscript out of range"));
     return static_cast<std::size_t>(index);

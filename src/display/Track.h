@@ -1,12 +1,12 @@
 #pragma once
 
 #include "display/LevelLines.h"
+#include "display/TrackSamples.h"
 
 #include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 class Oscilloscope;
 
@@ -60,7 +60,7 @@ public:
     Oscilloscope *Parent() const;
 
     // Direct read of the samples for drawing loops (no parent needed): slots 0..size - 1.
-    const std::vector<float> &Samples() const { return buffer_; }
+    const TrackSamples &Samples() const { return samples_; }
 
 private:
     friend class Oscilloscope;
@@ -80,7 +80,7 @@ private:
     QString key_;
     QString measureUnit_;
     QPointer<Oscilloscope> parent_;
-    std::vector<float> buffer_;
+    TrackSamples samples_;
     std::unique_ptr<::LevelLines> levelLines_;
     QString tag_;
 };

@@ -1,0 +1,219 @@
+// The oscilloscope's own drawing paths against plain references: direct thin lines against the
+// painter, column fills against a pixel-by-pixel fill, the packed background against the picture
+// it was packed from, and a kept background against one drawn afresh.
+
+#include "ScopeFixture.h"
+#include "display/ColumnSpans.h"
+#include "display/PackedRows.h"
+#include "display/ScopeBackground.h"
+#include "display/ScopeSurface.h"
+
+#include <QPainter>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+
+namespace {
+
+QImage blank(const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    return image;
+}
+
+// Batches of lines as the traces give them: steps joined end to end, turning back and forth.
+std::vector<std::vector<QLineF>> lineBatches(const QSize &size)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<std::vector<QLineF>> batches = {
+        {{10, 10, 10, 30}, {10, 30, 11, 2}, {11, 2, 12, 40}},  // turns back, steep
+        {{5, 5, 40, 6}, {40, 6, 3, 7}, {3, 7, 50, 5}},         // turns back, flat
+        {{40, 30, 2, 3}},                                      // right to left first
+        {{0, 0, 60, 46}, {60, 46, 0, 0}},
+        {{-1e30, 20, 1e30, 25}, {30, -1e30, 31, 1e30}},      // far ends, cut at the margin first
+        {{10.5, 3.5, 10.5, 3.5}, {-0.4, -0.4, -0.4, -0.4}},  // points
+        {{nan, 1, 5, 5}, {3, 3, 9, nan}},
+        {{60.4, 10, 61.6, 30}, {-1.7, 4, 0.2, 40}, {20, 46.6, 40, 47.4}},  // along the edges
+        {{0.49, 0.51, 7.51, 3.49}, {7.51, 3.49, 8.5, 20.5}},               // half pixels
+    };
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> x(-15, size.width() + 15);
+    std::uniform_real_distribution<double> y(-15, size.height() + 15);
+    std::uniform_real_distribution<double> step(-1.5, 2.5);
+    for (int b = 0; b < 1500; ++b) {
+        std::vector<QLineF> batch;
+        QPointF at(x(random), y(random));
+        for (int n = 1 + b % 7; n > 0; --n) {
+            const QPointF next = b % 2 ? QPointF(at.x() + step(random), y(random)) : QPointF(x(random), y(random));
+            batch.emplace_back(at, next);
+            at = next;
+        }
+        batches.push_back(batch);
+    }
+    return batches;
+}
+
+}  // namespace
+
+TEST(ScopePixels, DirectThinLinesLightExactlyThePixelsThePainterLights)
+{
+    const QSize size(61, 47);
+    int batchNumber = 0;
+    for (const auto &batch : lineBatches(size)) {
+        ScopeSurface surface;
+        surface.resize(size);
+        const QRect direct = surface.drawLines(batch, 0xFF, 0, 1);
+        QImage reference = blank(size);
+        QPainter painter(&reference);
+        painter.setPen(ScopeSurface::pen(0xFF, 0, 1));
+        const QRect painted = ScopeSurface::drawLines(painter, batch);
+        painter.end();
+        ASSERT_EQ(surface.screen(), reference) << "batch " << batchNumber;
+        EXPECT_EQ(direct, painted) << "batch " << batchNumber;
+        ++batchNumber;
+    }
+}
+
+TEST(ScopePixels, ColumnFillsMatchAPixelByPixelFill)
+{
+    const QSize size(40, 30);
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> x(-5, 45), y(-10, 40);
+    std::uniform_int_distribution<int> width(-1, 5);
+    QImage image = blank(size);
+    QImage reference = blank(size);
+    ColumnSpans columns(image);
+    for (int round = 0; round < 300; ++round) {
+        // Neighbouring columns of one colour, as a trace gives them, then odd ones and other colours.
+        const int32_t colour = 0x10203 * (round % 5 + 1);
+        const int pen = width(random);
+        std::vector<QLineF> lines;
+        const double start = x(random);
+        for (int k = 0; k < 20; ++k) {
+            const double column = round % 3 ? start + k : x(random);
+            lines.emplace_back(column, y(random), column, y(random));
+        }
+        if (round % 7 == 0)
+            lines.emplace_back(std::numeric_limits<double>::quiet_NaN(), 1, 3, 4);
+        columns.add(lines, colour, pen);
+        const QRgb pixel = platform::toQColor(static_cast<uint32_t>(colour)).rgb();
+        const int w = std::clamp(pen, 1, 64);
+        for (const QLineF &line : lines) {
+            if (!std::isfinite(line.x1()))
+                continue;
+            const auto row = [&](double v) { return static_cast<int>(std::clamp(std::floor(v), 0.0, 30.0)); };
+            const int left = static_cast<int>(std::floor(line.x1())) - (w - 1) / 2;
+            for (int px = std::max(left, 0); px < std::min(left + w, size.width()); ++px)
+                for (int py = row(std::min(line.y1(), line.y2())); py < row(std::max(line.y1(), line.y2())); ++py)
+                    reference.setPixel(px, py, pixel);
+        }
+        if (round % 4 == 3) {
+            columns.fill();
+            ASSERT_EQ(image, reference) << "round " << round;
+        }
+    }
+}
+
+TEST(ScopePixels, PackedRowsGiveBackThePictureInLittleMemory)
+{
+    ScopeBackground background;
+    background.size = QSize(640, 480);
+    background.gridVisible = true;
+    background.gridColor = 0x808080;
+    background.backColor = 0x200010;
+    for (int i = 0; i < 11; ++i)
+        background.labels.append(QString::number(40 - 8 * i));
+    background.levels = {{100.5f, 0xFF, 1, 1}, {300, 0xFF00, 3, 5}};
+    QImage grid(background.size, QImage::Format_RGB32);
+    background.draw(grid);
+
+    QImage noise(97, 31, QImage::Format_RGB32);
+    std::mt19937 random(5);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, random() % 4 ? 0xFF000000 : random() | 0xFF000000);
+
+    for (const QImage &picture : {grid, noise}) {
+        PackedRows packed;
+        packed.pack(picture);
+        QImage copy = blank(picture.size());
+        packed.unpack(copy);
+        EXPECT_EQ(copy, picture);
+    }
+    PackedRows packed;
+    packed.pack(grid);
+    EXPECT_LT(packed.bytes(), grid.sizeInBytes() / 20);
+}
+
+namespace {
+
+// A scope with grid, labels, a level line and a trace, its background drawn once already.
+void setUpScope(Oscilloscope &scope)
+{
+    scope.setXScale(25);
+    const auto track = scope.Tracks().Add(QStringLiteral("X"), 0xFF, 0, 1, 2, 1);
+    track->LevelLines().Add(3, 0xFF00, 2, 1);
+    for (int k = 0; k < 200; ++k)
+        track->setBuffer(k, std::sin(k * 0.1f) * 4);
+    scope.setXOffset(1);
+    scope.setHold(true);
+}
+
+}  // namespace
+
+// Everything the background shows must renew it; a kept background that missed a change would
+// show the old grid, labels or level lines until the size changed.
+TEST(ScopePixels, AChangedBackgroundIsDrawnAfreshAndAnUnchangedOneKept)
+{
+    const std::vector<std::pair<const char *, std::function<void(Oscilloscope &)>>> changes = {
+        {"nothing", [](Oscilloscope &) {}},
+        {"back colour", [](Oscilloscope &s) { s.setBackColor(0x402000); }},
+        {"grid colour", [](Oscilloscope &s) { s.setGridColor(0x00FFFF); }},
+        {"grid hidden", [](Oscilloscope &s) { s.setGridVisible(false); }},
+        {"x grid", [](Oscilloscope &s) { s.setXGridSpacing(40); }},
+        {"y grid", [](Oscilloscope &s) { s.setYGridSpacing(37.5f); }},
+        {"zero line", [](Oscilloscope &s) { s.setZeroPosition(0.3f); }},
+        {"labels by scale", [](Oscilloscope &s) { s.Tracks().Item(1)->setYScale(5); }},
+        {"labels by offset", [](Oscilloscope &s) { s.Tracks().Item(1)->setYOffset(-2); }},
+        {"level value", [](Oscilloscope &s) { s.Tracks().Item(1)->LevelLines().Item(1)->setValue(-1); }},
+        {"level colour", [](Oscilloscope &s) { s.Tracks().Item(1)->LevelLines().Item(1)->setDrawColor(0xFFFF); }},
+        {"level style", [](Oscilloscope &s) { s.Tracks().Item(1)->LevelLines().Item(1)->setDrawStyle(0); }},
+        {"level width", [](Oscilloscope &s) { s.Tracks().Item(1)->LevelLines().Item(1)->setDrawWidth(3); }},
+        {"track hidden", [](Oscilloscope &s) { s.Tracks().Item(1)->setVisible(false); }},
+    };
+    for (const auto &[name, change] : changes) {
+        ScopeFixture kept;
+        setUpScope(*kept.scope);
+        kept.scope->Redraw();
+        change(*kept.scope);
+        kept.scope->Redraw();
+
+        ScopeFixture fresh;
+        setUpScope(*fresh.scope);
+        change(*fresh.scope);
+        fresh.scope->Redraw();
+        EXPECT_EQ(kept.pixels(), fresh.pixels()) << name;
+    }
+}
+
+// Restarting the sweep clears the screen back to the background of the last full redraw.
+TEST(ScopePixels, ASweepRestartShowsTheKeptBackground)
+{
+    ScopeFixture f;
+    Oscilloscope &scope = *f.scope;
+    scope.setXScale(25);  // 250 samples across
+    scope.Tracks().Add(QString(), 0xFF, 0, 1, 1, 0)->LevelLines().Add(2, 0xFF00, 1, 2);
+    scope.Redraw();
+    scope.Redraw();
+    const QImage background = f.pixels();
+    for (int k = 0; k < 280; ++k)
+        f.feed({std::sin(k * 0.2f) * 3});
+    const QImage image = f.pixels();
+    // The sweep restarted at sample 251: the 29 samples since reach x = 56, and right of them the
+    // traces of the last sweep are gone.
+    EXPECT_EQ(image.copy(60, 0, 440, 400), background.copy(60, 0, 440, 400));
+    EXPECT_NE(image.copy(0, 0, 56, 400), background.copy(0, 0, 56, 400));
+}
