@@ -1,3 +1,4 @@
+#include "BenchFigures.h"
 #include "SimProcess.h"
 #include "device/CDevice.h"
 #include "device/CommPort.h"
@@ -8,9 +9,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <modbus/modbus.h>
 #include <string>
 #include <sys/resource.h>
@@ -118,37 +117,6 @@ void idlePolling(benchmark::State &state, bool ethernet)
     }
 }
 
-// Keeps each run's figures for the ratio lines printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            const auto items = run.counters.find("items_per_second");
-            if (items != run.counters.end() && run.iterations > 0)
-                figures[run.run_name.function_name] = {items->second.value, run.GetAdjustedCPUTime()};
-        }
-    }
-
-    struct Figure {
-        double pollsPerSecond = 0;
-        double cpuPerPoll = 0;  // in the run's time unit
-    };
-    std::map<std::string, Figure> figures;
-};
-
-void printRatio(const RatioReporter &reporter, const char *link)
-{
-    const auto console = reporter.figures.find(std::string("console/") + link);
-    const auto libmodbus = reporter.figures.find(std::string("libmodbus/") + link);
-    if (console == reporter.figures.end() || libmodbus == reporter.figures.end())
-        return;
-    std::printf("%-6s console/libmodbus: polls per second %.2f, CPU per poll %.2f\n", link,
-                console->second.pollsPerSecond / libmodbus->second.pollsPerSecond,
-                console->second.cpuPerPoll / libmodbus->second.cpuPerPoll);
-}
-
 }  // namespace
 
 int main(int argc, char **argv)
@@ -175,11 +143,20 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("idle_polling_500ms/serial", idlePolling, false)->Iterations(1);
     benchmark::RegisterBenchmark("idle_polling_500ms/tcp", idlePolling, true)->Iterations(1);
 
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    printRatio(reporter, "serial");
-    printRatio(reporter, "tcp");
-    benchmark::Shutdown();
-    return 0;
+    using namespace benchfigures;
+    const std::string libmodbus = "libmodbus client on the same stand-in";
+    std::vector<Figure> figures;
+    for (const std::string link : {"serial", "tcp"}) {
+        figures.push_back({"status polls per second, " + link, counter("console/" + link, "items_per_second", "/s"),
+                           libmodbus, counter("libmodbus/" + link, "items_per_second", "/s"), atLeast(1.0)});
+        figures.push_back({"CPU per status poll, " + link, cpuTime("console/" + link), libmodbus,
+                           cpuTime("libmodbus/" + link), atMost(1.2)});
+    }
+    for (const std::string link : {"serial", "tcp"})
+        figures.push_back({"CPU while polling every 500 ms, " + link,
+                           counter("idle_polling_500ms/" + link, "cpu_percent", "%"),
+                           {},
+                           {},
+                           std::nullopt});
+    return run(argc, argv, figures);
 }

@@ -1,3 +1,4 @@
+#include "BenchFigures.h"
 #include "SimProcess.h"
 #include "device/CDevice.h"
 #include "eventlog/FLogView.h"
@@ -15,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
-#include <benchmark/benchmark.h>
 #include <cstdio>
 
 namespace {
@@ -149,9 +149,15 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("export_both_logs", exportBothLogs)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("reference/write_same_bytes", writeSameFile)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("page_down/serial_115200", pageDown)->Unit(benchmark::kMillisecond)->UseRealTime();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    using namespace benchfigures;
+    const int status =
+        run(argc, argv,
+            {{"event log decoding of all 12288 records", wallTime("describe_all_12288_records"), {}, {}, std::nullopt},
+             {"event log export of both logs", wallTime("export_both_logs"), "the same bytes written undecoded",
+              wallTime("reference/write_same_bytes"), std::nullopt},
+             {"log viewer Page Down to the next page shown, serial 115200", wallTime("page_down/serial_115200"),
+              "the line time of its requests and replies", timeCounter("page_down/serial_115200", "line_ms", 1e-3),
+              std::nullopt}});
     mdlMain::ReleaseLink();
-    return 0;
+    return status;
 }

@@ -1,3 +1,4 @@
+#include "BenchFigures.h"
 #include "SimProcess.h"
 #include "core/PanelRegistry.h"
 #include "device/CDevice.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QRadioButton>
-#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -135,9 +135,18 @@ int main(int argc, char **argv)
                 ->Iterations(1)
                 ->Unit(benchmark::kSecond);
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    using namespace benchfigures;
+    std::vector<Figure> figures;
+    for (const std::string link : {"serial", "tcp"}) {
+        const Quantity idle = counter("idle_console/" + link, "cpu_percent", "%");
+        figures.push_back({"console CPU with the panel in All view, " + link,
+                           counter("panel_all/" + link, "cpu_percent", "%"), "the idle console", idle,
+                           valueAtMost(2.0)});
+        figures.push_back({"console CPU with the panel in one-channel waveform view, " + link,
+                           counter("panel_waveform_x/" + link, "cpu_percent", "%"), "the idle console", idle,
+                           std::nullopt});
+    }
+    const int status = run(argc, argv, figures);
     platform::ui::setResponder(nullptr);
-    return 0;
+    return status;
 }
