@@ -7,8 +7,10 @@
 #include "display/PackedRows.h"
 #include "display/ScopeBackground.h"
 #include "display/ScopeSurface.h"
+#include "display/ScopeTrace.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
@@ -58,30 +60,37 @@ std::vector<std::vector<QLineF>> lineBatches(const QSize &size)
 
 }  // namespace
 
+// One-pixel solid lines are written straight into the pixels; every other pen (wider, dotted)
+// still goes through the painter.
 TEST(ScopePixels, DirectThinLinesLightExactlyThePixelsThePainterLights)
 {
     const QSize size(61, 47);
     int batchNumber = 0;
     for (const auto &batch : lineBatches(size)) {
-        ScopeSurface surface;
-        surface.resize(size);
-        const QRect direct = surface.drawLines(batch, 0xFF, 0, 1);
-        QImage reference = blank(size);
-        QPainter painter(&reference);
-        painter.setPen(ScopeSurface::pen(0xFF, 0, 1));
-        const QRect painted = ScopeSurface::drawLines(painter, batch);
-        painter.end();
-        ASSERT_EQ(surface.screen(), reference) << "batch " << batchNumber;
-        EXPECT_EQ(direct, painted) << "batch " << batchNumber;
+        for (const auto &[style, width] : {std::pair(0, 1), std::pair(6, 0), std::pair(0, 3), std::pair(2, 1)}) {
+            if (width != 1 && batchNumber % 10)
+                continue;
+            ScopeSurface surface;
+            surface.resize(size);
+            const QRect direct = surface.drawLines(batch, 0xFF, style, width);
+            QImage reference = blank(size);
+            QPainter painter(&reference);
+            painter.setPen(ScopeSurface::pen(0xFF, style, width));
+            const QRect painted = ScopeSurface::drawLines(painter, batch);
+            painter.end();
+            ASSERT_EQ(surface.screen(), reference)
+                << "batch " << batchNumber << " style " << style << " width " << width;
+            EXPECT_EQ(direct, painted) << "batch " << batchNumber;
+        }
         ++batchNumber;
     }
 }
 
 TEST(ScopePixels, ColumnFillsMatchAPixelByPixelFill)
 {
-    const QSize size(40, 30);
+    const QSize size(40, 300);  // taller than a band of rows
     std::mt19937 random(11);
-    std::uniform_real_distribution<double> x(-5, 45), y(-10, 40);
+    std::uniform_real_distribution<double> x(-5, 45), y(-10, 310);
     std::uniform_int_distribution<int> width(-1, 5);
     QImage image = blank(size);
     QImage reference = blank(size);
@@ -104,7 +113,7 @@ TEST(ScopePixels, ColumnFillsMatchAPixelByPixelFill)
         for (const QLineF &line : lines) {
             if (!std::isfinite(line.x1()))
                 continue;
-            const auto row = [&](double v) { return static_cast<int>(std::clamp(std::floor(v), 0.0, 30.0)); };
+            const auto row = [&](double v) { return static_cast<int>(std::clamp(std::floor(v), 0.0, 300.0)); };
             const int left = static_cast<int>(std::floor(line.x1())) - (w - 1) / 2;
             for (int px = std::max(left, 0); px < std::min(left + w, size.width()); ++px)
                 for (int py = row(std::min(line.y1(), line.y2())); py < row(std::max(line.y1(), line.y2())); ++py)
@@ -115,6 +124,45 @@ TEST(ScopePixels, ColumnFillsMatchAPixelByPixelFill)
             ASSERT_EQ(image, reference) << "round " << round;
         }
     }
+}
+
+// Steps past the last slot of the ring go on at slot 0, for shifted tracks too.
+TEST(ScopeTrace, StepsReadTheirSlotsAcrossTheRingEnd)
+{
+    Oscilloscope scope;
+    scope.setBufferSize(999);
+    const auto track = scope.Tracks().Add();
+    for (int i = 0; i < 1000; ++i)
+        track->setBuffer(i, static_cast<float>(i % 10 + 10 * (i % 3)));
+    ScopeGeometry g;
+    g.width = 100;
+    g.height = 400;
+    g.bufferSize = 999;
+    g.xOffset = 980;
+    const auto y = [&](int64_t sample) { return g.valueToY(track->Buffer(sample), 1, 0); };
+    std::vector<QLineF> lines;
+    for (const float shift : {0.0f, 3.0f, -2.0f}) {
+        track->setXOffset(shift);
+        g.xScale = 25;  // two pixels a sample: steps 0 to 50, the segment from the left edge left out
+        ScopeTrace::build(g, 500, *track, lines);
+        ASSERT_EQ(lines.size(), 49u) << shift;
+        for (int k = 2; k <= 50; ++k)
+            EXPECT_EQ(lines[k - 2].y2(), y(980 + k - static_cast<int>(shift))) << "shift " << shift << " step " << k;
+        g.xScale = 100;  // two samples a pixel: the column closing at step 2c spans steps 2c - 2 to 2c
+        ScopeTrace::build(g, 500, *track, lines);
+        for (int c = 1; c < 100; ++c) {
+            const int64_t last = 980 + 2 * c - static_cast<int>(shift);
+            const float values[] = {y(last - 2), y(last - 1), y(last)};
+            EXPECT_EQ(lines[c].y1(), *std::min_element(values, values + 3)) << "shift " << shift << " column " << c;
+        }
+    }
+    // A column that opens with a sample that is not a number has no line; one that closes with it
+    // has.
+    track->setXOffset(0);
+    track->setBuffer(980 + 20, std::numeric_limits<float>::quiet_NaN());
+    ScopeTrace::build(g, 500, *track, lines);
+    EXPECT_TRUE(std::isnan(lines[11].y1()));
+    EXPECT_EQ(lines[10].y1(), std::min(y(998), y(999)));
 }
 
 TEST(ScopePixels, PackedRowsGiveBackThePictureInLittleMemory)
