@@ -101,11 +101,12 @@ void print(const MedianReporter &reporter, const Figure &figure)
 
 }  // namespace
 
-int run(int argc, char **argv, const std::vector<Figure> &figures)
+int run(int argc, char **argv, const std::vector<Figure> &figures, Order order)
 {
     std::vector<char *> args(argv, argv + argc);
     std::string interleave = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave.data());
+    if (order == Order::Interleaved)
+        args.insert(args.begin() + 1, interleave.data());
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data()))

@@ -65,11 +65,15 @@ struct Figure {
     std::optional<Goal> goal;
 };
 
-// Runs the registered benchmarks (repeated benchmarks interleaved, so a figure and its reference
-// see the same load; flags on the command line still apply), then prints one tab-separated line
-// per figure from the medians: "figure", name, value, reference name, reference value, ratio,
+// How the repetitions of the benchmarks run: in the order registered, or shuffled across all
+// benchmarks, so that a figure and its reference see the same load (for programs whose benchmarks
+// do not depend on one another's order).
+enum class Order { AsRegistered, Interleaved };
+
+// Runs the registered benchmarks (flags on the command line apply), then prints one tab-separated
+// line per figure from the medians: "figure", name, value, reference name, reference value, ratio,
 // goal and "met" or "missed" ("-" where there is no reference or goal). A goal on the value
 // itself is shown with the value's unit.
-int run(int argc, char **argv, const std::vector<Figure> &figures);
+int run(int argc, char **argv, const std::vector<Figure> &figures, Order order = Order::AsRegistered);
 
 }  // namespace benchfigures

@@ -130,5 +130,6 @@ int main(int argc, char **argv)
                               {"scope sample period, 5 x SetPoint + DrawPoint", wallTime("BM_DrawPoint"), fill,
                                wallTime(FullFrameFill), std::nullopt},
                               {"scope memory held, 1,000,000 samples x 5 tracks", counter(HeldMemory, "held_MB", "MB"),
-                               "raw samples and flags", counter(HeldMemory, "raw_MB", "MB"), atMost(1.5)}});
+                               "raw samples and flags", counter(HeldMemory, "raw_MB", "MB"), atMost(1.5)}},
+                             Order::Interleaved);
 }
