@@ -15,6 +15,14 @@ template <typename T> class KeyedCollection {
 public:
     using Pointer = std::shared_ptr<T>;
 
+private:
+    // Declared before the iterator that names it.
+    struct Entry {
+        Pointer item;
+        QString key;
+    };
+
+public:
     void add(Pointer item, const QString &key = QString())
     {
         if (!key.isEmpty()) {
@@ -74,7 +82,7 @@ public:
 
     class const_iterator {
     public:
-        using Inner = typename std::vector<typename KeyedCollection::Entry>::const_iterator;
+        using Inner = typename std::vector<Entry>::const_iterator;
         explicit const_iterator(Inner inner) : inner_(inner) {}
         const Pointer &operator*() const { return inner_->item; }
         const_iterator &operator++()
@@ -93,11 +101,6 @@ public:
     const_iterator end() const { return const_iterator(entries_.cend()); }
 
 private:
-    struct Entry {
-        Pointer item;
-        QString key;
-    };
-
     static QString fold(const QString &key) { return key.toCaseFolded(); }
 
     std::size_t checkedIndex(int position) const

@@ -287,7 +287,7 @@ TEST_F(TcpLink, ResetMidReplyThenRestored)
     ASSERT_TRUE(poll());
     sim.resetNextReplyMidway();
     device().CheckStatus();
-    waitUntil([this] { return mdlMain::wskEthernet().State() != platform::WinSocket::sckConnected; });
+    waitUntil([] { return mdlMain::wskEthernet().State() != platform::WinSocket::sckConnected; });
     EXPECT_NE(mdlMain::wskEthernet().State(), platform::WinSocket::sckConnected);
     EXPECT_TRUE(mdlMain::OpenDevicePort());
     settle();
@@ -365,7 +365,7 @@ TEST_F(TcpLink, TransactionIdsAreMatchedOnBothBytes)
         {"low byte alike", "0202", false}, {"high byte alike", "0101", false}, {"both", "0102", true}};
     for (const Case &c : cases) {
         sim.injectBytes(hex(c.transactionId) + hex("00000005 01030200AB"));
-        waitUntil([this] { return mdlMain::wskEthernet().BytesReceived() == 0; });
+        waitUntil([] { return mdlMain::wskEthernet().BytesReceived() == 0; });
         runEventsFor(0.05);
         EXPECT_EQ(device().PendingRequests().Count(), c.matched ? 0 : 1) << c.name;
         EXPECT_EQ(device().RAM(10), c.matched ? 0xAB : 0) << c.name;
