@@ -2,6 +2,8 @@
 
 #include "AnsiText.h"
 
+#include <QStringDecoder>
+
 namespace platform {
 namespace {
 
@@ -127,7 +129,12 @@ IniDocument::Line IniDocument::makeLine(const QByteArray &raw) const
 
 QString IniDocument::decode(const QByteArray &bytes) const
 {
-    return utf8_ ? QString::fromUtf8(bytes) : ansi::decode(bytes);
+    if (!utf8_)
+        return ansi::decode(bytes);
+    // Only the file's first bytes can be its byte-order mark: one that begins a later line is a
+    // character of that line, so that a name written with it reads back with it.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
 }
 
 QByteArray IniDocument::encode(const QString &text) const

@@ -149,3 +149,18 @@ TEST_F(IniEncoding, NoWriteMakesEightBitTextLookLikeUtf8)
     ASSERT_TRUE(ini::writeString(path, "V", "k", QString::fromUtf8("é")));
     EXPECT_EQ(bytes(), "[V]\r\nk=\xE9\r\n");
 }
+
+TEST_F(IniEncoding, ByteOrderMarkStartsOnlyTheFile)
+{
+    const QString marked = QStringLiteral("\uFEFFk");
+    folder.write(QStringLiteral("test.ini"), "\xEF\xBB\xBF[V]\r\n\xEF\xBB\xBFk=inside\r\nk=plain\r\n");
+    EXPECT_EQ(ini::keyNames(path, "V"), (QStringList{marked, "k"}));
+    EXPECT_EQ(read(marked), "inside");
+    EXPECT_EQ(read("k"), "plain");
+
+    // A name that begins with the mark on a line of its own reads back with it.
+    QFile::remove(path);
+    ASSERT_TRUE(ini::writeString(path, "V", marked, "1"));
+    EXPECT_EQ(ini::keyNames(path, "V"), QStringList{marked});
+    EXPECT_EQ(read(marked), "1");
+}
