@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer (benchmarks
-# included, so they keep compiling; they are never run here), and runs every test.
+# Installs what is missing, builds with GCC and with clang, each with AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer and warnings as errors (scripts/sanitized-build),
+# and runs every test in both builds. The clang build holds the fuzz targets too: each is run over
+# its seed corpus as a test, then all of them for a short while on new inputs.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/bootstrap
-build=build/debug-asan
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARIX_SANITIZE=ON -DVARIX_TESTS=ON -DVARIX_BENCH=ON >/dev/null
-cmake --build "$build" --parallel "$(nproc)"
-cd "$build"
-ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+run_tests() {
+  (cd "$1" && ctest --output-on-failure --parallel "$(nproc)" --timeout 300)
+}
+scripts/sanitized-build gcc
+run_tests build/debug-asan
+scripts/sanitized-build clang
+run_tests build/clang-asan
+scripts/fuzz 15

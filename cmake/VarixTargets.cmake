@@ -7,6 +7,9 @@ function(varix_add_library name)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
 endfunction()
 
+# Leaks are errors; undefined behaviour stops the program with its stack.
+set(VARIX_SANITIZER_ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+
 # One GoogleTest executable per test folder, run under the offscreen Qt platform.
 function(varix_add_test name)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
@@ -30,6 +33,6 @@ function(varix_add_test name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${VARIX_SANITIZER_ENVIRONMENT}"
       TIMEOUT 120)
 endfunction()

@@ -34,11 +34,12 @@ TestNetwork::TestNetwork(const QString &cardAddress)
     if (!run({QStringLiteral("netns"), QStringLiteral("add"), console_}))
         return;
     namespaces_ << console_;
-    available_ = ip(console_, {"link", "set", "lo", "up"}) && ip(console_, {"link", "add", "br0", "type", "bridge"}) &&
-                 ip(console_, {"addr", "add", cardAddress, "dev", "br0"}) &&
-                 ip(console_, {"link", "set", "br0", "up"}) &&
+    available_ = ip(console_, QStringLiteral("link set lo up")) &&
+                 ip(console_, QStringLiteral("link add br0 type bridge")) &&
+                 ip(console_, QStringLiteral("addr add %1 dev br0").arg(cardAddress)) &&
+                 ip(console_, QStringLiteral("link set br0 up")) &&
                  // The limited broadcast of a socket bound to no card leaves by the default route.
-                 ip(console_, {"route", "add", "default", "dev", "br0"});
+                 ip(console_, QStringLiteral("route add default dev br0"));
 }
 
 TestNetwork::~TestNetwork()
@@ -61,9 +62,9 @@ bool TestNetwork::run(const QStringList &arguments)
     return true;
 }
 
-bool TestNetwork::ip(const QString &ns, const QStringList &arguments)
+bool TestNetwork::ip(const QString &ns, const QString &command)
 {
-    return run(QStringList{QStringLiteral("-n"), ns} + arguments);
+    return run(QStringList{QStringLiteral("-n"), ns} + command.split(QLatin1Char(' ')));
 }
 
 QString TestNetwork::addModule(const QString &address)
@@ -74,11 +75,12 @@ QString TestNetwork::addModule(const QString &address)
     if (!run({QStringLiteral("netns"), QStringLiteral("add"), ns}))
         return {};
     namespaces_ << ns;
-    const bool made = ip(ns, {"link", "set", "lo", "up"}) &&
-                      ip(console_, {"link", "add", port, "type", "veth", "peer", "name", "eth0", "netns", ns}) &&
-                      ip(console_, {"link", "set", port, "master", "br0"}) &&
-                      ip(console_, {"link", "set", port, "up"}) && ip(ns, {"addr", "add", address, "dev", "eth0"}) &&
-                      ip(ns, {"link", "set", "eth0", "up"});
+    const bool made = ip(ns, QStringLiteral("link set lo up")) &&
+                      ip(console_, QStringLiteral("link add %1 type veth peer name eth0 netns %2").arg(port, ns)) &&
+                      ip(console_, QStringLiteral("link set %1 master br0").arg(port)) &&
+                      ip(console_, QStringLiteral("link set %1 up").arg(port)) &&
+                      ip(ns, QStringLiteral("addr add %1 dev eth0").arg(address)) &&
+                      ip(ns, QStringLiteral("link set eth0 up"));
     return made ? ns : QString();
 }
 

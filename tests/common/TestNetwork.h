@@ -24,8 +24,9 @@ public:
     // A module namespace joined to the bridge, its card "eth0" with the address (and prefix)
     // given; its name, or empty when it could not be made (reason() says why).
     QString addModule(const QString &address);
-    // Runs "ip -n <namespace> <arguments>"; false (and reason()) when it fails.
-    bool ip(const QString &ns, const QStringList &arguments);
+    // Runs "ip -n <namespace> <command>", the command's words parted by single blanks; false (and
+    // reason()) when it fails.
+    bool ip(const QString &ns, const QString &command);
     QString consoleNamespace() const { return console_; }
 
     // Moves the calling thread into the console's namespace, and back to where it was.

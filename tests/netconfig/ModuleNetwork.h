@@ -90,10 +90,10 @@ protected:
         const QString latheNs = network->addModule(QStringLiteral("192.168.0.5/24"));
         ASSERT_FALSE(pressNs.isEmpty() || latheNs.isEmpty()) << network->reason().toStdString();
         // The lathe's module takes the card's subnet broadcasts as modules do, and answers on the wire.
-        ASSERT_TRUE(network->ip(pressNs, {"addr", "add", "10.200.0.20/8", "dev", "eth0"}) &&
-                    network->ip(latheNs, {"route", "add", "broadcast", "10.255.255.255", "dev", "eth0", "table",
-                                          "local", "scope", "link", "src", "192.168.0.5"}) &&
-                    network->ip(latheNs, {"route", "add", "10.0.0.0/8", "dev", "eth0"}))
+        ASSERT_TRUE(network->ip(pressNs, QStringLiteral("addr add 10.200.0.20/8 dev eth0")) &&
+                    network->ip(latheNs, QStringLiteral("route add broadcast 10.255.255.255 dev eth0 table local "
+                                                        "scope link src 192.168.0.5")) &&
+                    network->ip(latheNs, QStringLiteral("route add 10.0.0.0/8 dev eth0")))
             << network->reason().toStdString();
         press = std::make_unique<ModuleProcess>(pressNs, QStringLiteral("10.200.0.1"), PressMac);
         lathe = std::make_unique<ModuleProcess>(latheNs, QStringLiteral("192.168.0.5"), LatheMac);

@@ -239,13 +239,12 @@ TEST_F(ModuleNetwork, CardChoiceComesFromTheIniAndIsWrittenWhenTheWindowIsDestro
 TEST_F(ModuleNetwork, CardsAreListedWithTheirFixedAddressElseTheLentOne)
 {
     const QString ns = network->consoleNamespace();
-    ASSERT_TRUE(network->ip(ns, {"link", "add", "fixed0", "type", "veth", "peer", "name", "lent0"}) &&
-                network->ip(ns, {"addr", "add", "10.51.0.1/16", "dev", "fixed0", "valid_lft", "3600", "preferred_lft",
-                                 "3600"}) &&
-                network->ip(ns, {"addr", "add", "10.50.0.1/16", "dev", "fixed0"}) &&
-                network->ip(ns, {"addr", "add", "10.60.0.9/24", "dev", "lent0", "valid_lft", "3600", "preferred_lft",
-                                 "3600"}) &&
-                network->ip(ns, {"link", "set", "fixed0", "up"}) && network->ip(ns, {"link", "set", "lent0", "up"}))
+    ASSERT_TRUE(network->ip(ns, QStringLiteral("link add fixed0 type veth peer name lent0")) &&
+                network->ip(ns, QStringLiteral("addr add 10.51.0.1/16 dev fixed0 valid_lft 3600 preferred_lft 3600")) &&
+                network->ip(ns, QStringLiteral("addr add 10.50.0.1/16 dev fixed0")) &&
+                network->ip(ns, QStringLiteral("addr add 10.60.0.9/24 dev lent0 valid_lft 3600 preferred_lft 3600")) &&
+                network->ip(ns, QStringLiteral("link set fixed0 up")) &&
+                network->ip(ns, QStringLiteral("link set lent0 up")))
         << network->reason().toStdString();
     dialog = std::make_unique<FConfigNetwork>();
     dialog->LoadNICs();
