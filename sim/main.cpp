@@ -1,5 +1,6 @@
 // varix-devsim: the device stand-in as a process, for scripts and whole-program tests.
 #include "lib/BootLoaders.h"
+#include "lib/ControlChannel.h"
 #include "lib/DeviceServer.h"
 #include "lib/DeviceSim.h"
 #include "lib/EventLogBook.h"
@@ -12,6 +13,7 @@
 #include <QTextStream>
 
 #include <csignal>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -136,6 +138,7 @@ int main(int argc, char **argv)
         {QStringLiteral("fill-logs"), QStringLiteral("Fill both event logs with a history of records of every kind.")},
         {QStringLiteral("log-every"), QStringLiteral("Log a new event into each log every <ms>."),
          QStringLiteral("ms")},
+        {QStringLiteral("control"), QStringLiteral("Switch faults by commands on stdin, one per line.")},
     });
     parser.process(app);
 
@@ -235,6 +238,9 @@ int main(int argc, char **argv)
         return 1;
     }
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &sim, &devsim::DeviceSim::stop);
+    std::optional<devsim::ControlChannel> control;
+    if (parser.isSet(QStringLiteral("control")))
+        control.emplace(sim, STDIN_FILENO);
 
     QTextStream ready(stdout);
     ready << "READY pty=" << ptyPath << " tcp=" << port;

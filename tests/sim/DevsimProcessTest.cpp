@@ -19,6 +19,13 @@ protected:
         }
     }
 
+    // The next line the process prints, without its line end; empty when none comes in time.
+    QByteArray nextLine()
+    {
+        waitFor([&] { return process.canReadLine() || process.state() == QProcess::NotRunning; }, 5000);
+        return process.readLine().trimmed();
+    }
+
     bool finished(int ms = 5000)
     {
         return waitFor([&] { return process.state() == QProcess::NotRunning; }, ms);
@@ -80,6 +87,37 @@ TEST_F(DevsimProcess, RefusesIncompleteOrBadOptions)
         ASSERT_TRUE(finished());
         EXPECT_EQ(process.exitCode(), 2);
         EXPECT_FALSE(process.readAllStandardError().isEmpty());
+    }
+}
+
+TEST_F(DevsimProcess, ControlLinesSwitchFaultsOfTheRunningStandIn)
+{
+    process.start(QStringLiteral(VARIX_DEVSIM_PATH), {"--tcp", "0", "--control"});
+    const QByteArray ready = nextLine();
+    ASSERT_TRUE(ready.startsWith("READY")) << ready.toStdString();
+    auto tcp = WireClient::connectTcp(static_cast<quint16>(ready.mid(ready.lastIndexOf('=') + 1).toInt()));
+    ASSERT_TRUE(tcp);
+    const QByteArray poll = hex("00 01 00 00 00 06 01 04 00 00 00 15");
+
+    const struct {
+        const char *line;
+        const char *answer;
+        int replyBytes;  // arriving after the line, with the reply to a status poll sent afterwards
+    } steps[] = {
+        {"requests", "REQUESTS serial=0 tcp=0", 51},
+        {"silent on", "OK", 0},
+        {"silent   off", "OK", 51},
+        {"garbage 0001000000030183", "OK", 8 + 51},
+        {"reply-delay soon", "ERROR reply-delay soon", 51},
+        {"refuse maybe", "ERROR refuse maybe", 51},
+        {"requests", "REQUESTS serial=0 tcp=6", 51},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.line);
+        process.write(QByteArray(step.line) + '\n');
+        EXPECT_EQ(nextLine(), step.answer);
+        tcp->send(poll);
+        EXPECT_EQ(tcp->receive(std::max(step.replyBytes, 1), step.replyBytes > 0 ? 2000 : 300).size(), step.replyBytes);
     }
 }
 
