@@ -146,7 +146,7 @@ TEST_P(MonitoringPanel, ShownForTheCarriedFirmwareAndReusedAfterProgramming)
         ui.queueMessageAnswer(MsgResult::Yes);
         console->window->SetOnChipSW(QLatin1String(key), false);
         ASSERT_TRUE(QTest::qWaitFor([this] { return console->connected(); }, 5000)) << key;
-        EXPECT_TRUE(QTest::qWaitFor([this, shown] { return panel()->isVisible() == shown; }, 3000)) << key;
+        EXPECT_TRUE(QTest::qWaitFor([this, shown = shown] { return panel()->isVisible() == shown; }, 3000)) << key;
     }
     EXPECT_EQ(&shownPanel(), first);
     EXPECT_EQ(console->window->centralWidget()->findChildren<UCKVR *>().size(), 1);
