@@ -74,7 +74,7 @@ public:
     Console(const Console &) = delete;
     Console &operator=(const Console &) = delete;
 
-    bool connected() const { return window_ && window_->mDevice && window_->mDevice->Connected(); }
+    bool connected() const { return window_ && mdlMain::Device().Connected(); }
     UCKVR *panel() const { return window_ ? window_->findChild<UCKVR *>() : nullptr; }
 
 private:

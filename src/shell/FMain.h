@@ -81,7 +81,6 @@ public:
 
     StatusBarPanel *panel(const QString &key) const;
 
-    CDevice *mDevice = nullptr;
     PendingLogOn AdminLogOnTime;
     PendingLogOn SULogOnTime;
     QPointer<QWidget> LogViewer;
@@ -91,6 +90,43 @@ public:
     QPointer<QWidget> AppPanelControl;
     IApplication *AppPanel = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildStatusBar();
+    void ApplyCaptions();
+    void connectDevice();
+    void Form_QueryUnload();
+    void Form_Unload();
+    void Form_Resize();
+    void settleLogOn(PendingLogOn &logOn, int roleBit);
+    void checkFirmware();
+    void switchSoftware();
+    void closeApplicationPanel();
+    void showApplicationPanel();
+    void fitApplicationPanel();
+    void waitForPanelAfterProgramming();
+    platform::FileDialogRequest archiveDialog(bool save) const;
+    bool deviceDetected();
+    void logOn(PendingLogOn &logOn, void (CDevice::*request)(const QString &));
+    void changePassword(void (CDevice::*request)(QString &));
+    void addFirmwareItem(bool application, const QString &key, const QString &caption, bool enabled);
+    void logOffBeforeClosing();
+    void showLinkError();
+    void showNoDevice();
+    QAction *addMenuItem(QMenu *menu, const QString &name);
+
+    void addMachineItem(QAction *item);
+    // " - Ethernet Interface: " and the caption of each checked machine, while the link is Ethernet.
+    QString machineSuffix() const;
+    // Marks the machine item of the module the link goes to (none for another module).
+    void markMachine(const QString &mac);
+
+    // The device and the controls; tests find the controls by their object names.
+    CDevice *mDevice = nullptr;
     QMenu *mnuFile;
     QAction *mnuFilAdminOn;
     QAction *mnuFilAdminOff;
@@ -140,41 +176,6 @@ public:
     QLabel *lblConnecting;
     QTimer *tmrCheckStatus;
     QTimer *tmrStatusBar;
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
-    void buildMenus();
-    void buildStatusBar();
-    void ApplyCaptions();
-    void connectDevice();
-    void Form_QueryUnload();
-    void Form_Unload();
-    void Form_Resize();
-    void settleLogOn(PendingLogOn &logOn, int roleBit);
-    void checkFirmware();
-    void switchSoftware();
-    void closeApplicationPanel();
-    void showApplicationPanel();
-    void fitApplicationPanel();
-    void waitForPanelAfterProgramming();
-    platform::FileDialogRequest archiveDialog(bool save) const;
-    bool deviceDetected();
-    void logOn(PendingLogOn &logOn, void (CDevice::*request)(const QString &));
-    void changePassword(void (CDevice::*request)(QString &));
-    void addFirmwareItem(bool application, const QString &key, const QString &caption, bool enabled);
-    void logOffBeforeClosing();
-    void showLinkError();
-    void showNoDevice();
-    QAction *addMenuItem(QMenu *menu, const QString &name);
-
-    void addMachineItem(QAction *item);
-    // " - Ethernet Interface: " and the caption of each checked machine, while the link is Ethernet.
-    QString machineSuffix() const;
-    // Marks the machine item of the module the link goes to (none for another module).
-    void markMachine(const QString &mac);
 
     QPointer<FDeviceSettings> deviceSettings_;
     QPointer<FFileLogView> fileLogView_;

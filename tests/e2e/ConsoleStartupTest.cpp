@@ -1,3 +1,4 @@
+#include "NamedControls.h"
 #include "RunningConsole.h"
 #include "TempProgramFolder.h"
 #include "core/mdlTools.h"
@@ -47,7 +48,7 @@ protected:
         console = std::make_unique<RunningConsole>();
         window = console->window;
         ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(QTest::qWaitFor([this] { return window->mDevice && window->mDevice->Connected(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return mdlMain::Device().Connected(); }, 5000));
     }
 
     void TearDown() override
@@ -78,7 +79,7 @@ protected:
     void logOn(const QString &password)
     {
         answer<FAdminPsw>([password](FAdminPsw *dialog) { dialog->txtPassword->setText(password); });
-        window->mnuFilAdminOn->trigger();
+        action(*window, "mnuFilAdminOn")->trigger();
     }
 
     bool messageShown(const QString &text, int ms = 4000)
@@ -120,11 +121,11 @@ TEST_P(Console, LogsOnChangesThePasswordAndLogsOnWithTheNewOne)
         dialog->txtNewPsw1->setText(QStringLiteral("lathe7"));
         dialog->txtNewPsw2->setText(QStringLiteral("lathe7"));
     });
-    window->mnuFilChangePsw->trigger();
+    action(*window, "mnuFilChangePsw")->trigger();
     EXPECT_TRUE(messageShown(QStringLiteral("Password has been changed")));
     ASSERT_TRUE(QTest::qWaitFor([this] { return sim.adminPassword() == "lathe7"; }, 2000));
 
-    window->mnuFilAdminOff->trigger();
+    action(*window, "mnuFilAdminOff")->trigger();
     ASSERT_TRUE(QTest::qWaitFor([this] { return panel("Admin").isEmpty(); }, 3000));
     ui.messages.clear();
     logOn(QStringLiteral("lathe7"));
@@ -135,7 +136,7 @@ TEST_P(Console, SetsTheDeviceClock)
 {
     sim.setStatusBit(50, true);
     sim.setClock(QDateTime(QDate(2001, 1, 1), QTime(0, 0)));
-    window->mnuTooDevice->trigger();
+    action(*window, "mnuTooDevice")->trigger();
     auto *settings = window->findChild<FDeviceSettings *>();
     ASSERT_NE(settings, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([settings] { return settings->cmdSync->isEnabled(); }, 3000));

@@ -1,4 +1,5 @@
 #include "../shell/FWaitDwnlMBTest.h"
+#include "NamedControls.h"
 #include "shell/FDeviceSettings.h"
 #include "shell/FMain.h"
 #include "shell/FirmwareDownloadHook.h"
@@ -66,13 +67,13 @@ protected:
     void uploadFromMenu()
     {
         ui.queueMessageAnswer(MsgResult::Yes);
-        window->mnuTooUplFW->trigger();
+        action(*window, "mnuTooUplFW")->trigger();
     }
 
     bool reconnectedWith(quint8 version)
     {
         return QTest::qWaitFor(
-            [this, version] { return window->mDevice->Connected() && window->mDevice->FirmwareVersion() == version; },
+            [this, version] { return mdlMain::Device().Connected() && mdlMain::Device().FirmwareVersion() == version; },
             5000);
     }
 
@@ -92,7 +93,7 @@ TEST_P(ConsoleDownload, ProgramsFromTheMenuAndComesBackConnectedWithTheNewVersio
     ASSERT_TRUE(reconnectedWith(CarriedVersion));
     EXPECT_EQ(window->panel(QStringLiteral("FW_Version"))->text(), QStringLiteral("Ver. 17.15"));
     EXPECT_EQ(mdlMain::CurrentSoftware.Index, OwnApplication) << "identified again after the download";
-    EXPECT_TRUE(window->tmrCheckStatus->isActive());
+    EXPECT_TRUE(timer(*window, "tmrCheckStatus")->isActive());
     EXPECT_EQ(ui.messages.size(), 4u) << "the new version is not offered again";
     const devsim::Link link = GetParam().ethernet ? devsim::Link::Tcp : devsim::Link::Serial;
     for (const devsim::SimRequest &request : sim.requests())
@@ -102,7 +103,7 @@ TEST_P(ConsoleDownload, ProgramsFromTheMenuAndComesBackConnectedWithTheNewVersio
 TEST_P(ConsoleDownload, ProgramsTheWholeImageWhileDeviceSettingsReadsTheClock)
 {
     start(MsgResult::No);
-    window->mnuTooDevice->trigger();
+    action(*window, "mnuTooDevice")->trigger();
     ASSERT_NE(window->findChild<FDeviceSettings *>(), nullptr);
     // A download long enough for the window's clock reads (every 0.5 s) to fall in it.
     sim.setReplyDelayMs(5);
@@ -134,8 +135,8 @@ TEST_P(ConsoleDownload, DeviceStoppingDuringTheDownloadIsReportedAndFoundAgainWh
 
     EXPECT_EQ(ui.messageTexts(),
               (QStringList{Upgrade, Older, Proceed, QStringLiteral("Data tranfer error"), UnableToDownload}));
-    EXPECT_FALSE(window->mDevice->Connected());
-    EXPECT_TRUE(window->tmrCheckStatus->isActive()) << "the console goes on looking for the device";
+    EXPECT_FALSE(mdlMain::Device().Connected());
+    EXPECT_TRUE(timer(*window, "tmrCheckStatus")->isActive()) << "the console goes on looking for the device";
 
     // Switched off and on, the device runs the firmware it had; the console offers the upgrade again.
     ui.queueMessageAnswer(MsgResult::No);

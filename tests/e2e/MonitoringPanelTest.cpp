@@ -1,3 +1,4 @@
+#include "NamedControls.h"
 #include "RunningConsole.h"
 #include "TempProgramFolder.h"
 #include "core/PanelRegistry.h"
@@ -86,8 +87,7 @@ protected:
     void settle()
     {
         ASSERT_TRUE(QTest::qWaitFor(
-            [this] { return !panel()->Hub->EditPending() && console->window->mDevice->PendingRequests().Count() == 0; },
-            5000));
+            [this] { return !panel()->Hub->EditPending() && mdlMain::Device().PendingRequests().Count() == 0; }, 5000));
     }
 
     QStringList writes() const
@@ -158,7 +158,7 @@ TEST_P(MonitoringPanel, OtherFirmwareGetsNoPanelAndNothingToSave)
     start(CarriedVersion - 1);
     QTest::qWait(300);
     EXPECT_EQ(panel(), nullptr);
-    console->window->mnuArcSaveFile->trigger();
+    action(*console->window, "mnuArcSaveFile")->trigger();
     EXPECT_EQ(ui.messageTexts().last(), QStringLiteral("Error saving settings"));
 }
 
@@ -193,7 +193,7 @@ TEST_P(MonitoringPanel, ArchiveBringsEveryParameterBack)
     const QByteArray saved = deviceSettings();
     const QString file = folder.file(QStringLiteral("lathe.vps"));
     ui.queueFileAnswer(file);
-    console->window->mnuArcSaveFile->trigger();
+    action(*console->window, "mnuArcSaveFile")->trigger();
     ASSERT_TRUE(ui.messages.empty());
 
     // Every parameter changed on the device, and shown by the panel.
@@ -210,7 +210,7 @@ TEST_P(MonitoringPanel, ArchiveBringsEveryParameterBack)
     ASSERT_NE(deviceSettings(), saved);
 
     ui.queueFileAnswer(file);
-    console->window->mnuArcLoadFile->trigger();
+    action(*console->window, "mnuArcLoadFile")->trigger();
     settle();
     EXPECT_EQ(ui.messageTexts(),
               QStringList{QStringLiteral("Please check and upload RMS Table Limits and Reduction Factors.")});
@@ -227,7 +227,7 @@ TEST_P(MonitoringPanel, ArchiveLoadsOnlyItsFirstSection)
     shownPanel();
     const QString file = folder.file(QStringLiteral("two.vps"));
     ui.queueFileAnswer(file);
-    console->window->mnuArcSaveFile->trigger();
+    action(*console->window, "mnuArcSaveFile")->trigger();
     const QByteArray section = folder.read(QStringLiteral("two.vps"));
     QByteArray first = section;
     first.replace("Limit1=50", "Limit1=60");
@@ -236,7 +236,7 @@ TEST_P(MonitoringPanel, ArchiveLoadsOnlyItsFirstSection)
     folder.write(QStringLiteral("two.vps"), first + second);
 
     ui.queueFileAnswer(file);
-    console->window->mnuArcLoadFile->trigger();
+    action(*console->window, "mnuArcLoadFile")->trigger();
     settle();
     EXPECT_EQ(sim.RAM(48) | sim.RAM(49) << 8, 32768 + 6012) << "60 m/s² from the first section";
 }

@@ -35,7 +35,7 @@ public:
     RunningConsole(const RunningConsole &) = delete;
     RunningConsole &operator=(const RunningConsole &) = delete;
 
-    bool connected() const { return window && window->mDevice && window->mDevice->Connected(); }
+    bool connected() const { return window && mdlMain::Device().Connected(); }
     QString panel(const char *key) const { return window->panel(QLatin1String(key))->text(); }
 
     QPointer<FMain> window;

@@ -57,7 +57,7 @@ TEST_F(SerialConsole, SlowDeviceConnectsAndStaysConnected)
     start(115200);
     ASSERT_TRUE(showsTheDevice(10000));
     int losses = 0;
-    CDevice &device = *console->window->mDevice;
+    CDevice &device = mdlMain::Device();
     QObject::connect(&device, &CDevice::ConnectionStatusChanged, [&losses, &device] { losses += !device.Connected(); });
     QTest::qWait(5000);
     EXPECT_EQ(losses, 0) << "the device was lost and found again";

@@ -1,6 +1,7 @@
 // The main window on the test network: the network dialog's Connect and the Machine menu, which
 // finds a module by its MAC.
 #include "ModuleNetwork.h"
+#include "NamedControls.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
 #include "shell/FMain.h"
@@ -50,14 +51,14 @@ protected:
     QString marks() const
     {
         QString checked;
-        for (const QAction *item : window->mnuChoMachine)
+        for (const QAction *item : items(*window, "mnuChoose"))
             checked += item->isChecked() ? QLatin1Char('x') : QLatin1Char('-');
         return checked;
     }
 
     bool connectedTo(const QString &address)
     {
-        return QTest::qWaitFor([this] { return window->mDevice->Connected(); }, 5000) &&
+        return QTest::qWaitFor([this] { return mdlMain::Device().Connected(); }, 5000) &&
                mdlMain::wskEthernet().RemoteHostIP() == address;
     }
 
@@ -75,7 +76,7 @@ const QString PressOnChip =
 
 TEST_F(MainWindowOnNetwork, ConnectTakesTheModuleIntoTheLinkAndTheSettings)
 {
-    window->mnuTooCfgNet->trigger();
+    action(*window, "mnuTooCfgNet")->trigger();
     auto *network = window->findChild<FConfigNetwork *>();
     ASSERT_NE(network, nullptr);
     EXPECT_TRUE(network->isVisible());
@@ -94,12 +95,12 @@ TEST_F(MainWindowOnNetwork, ConnectTakesTheModuleIntoTheLinkAndTheSettings)
     // without a new search of its own.
     network->cmdOk->click();
     EXPECT_FALSE(network->isVisible());
-    window->mnuChoMachine[0]->trigger();
-    window->mnuChoMachine[1]->trigger();
+    action(*window, "mnuChoMachine_0")->trigger();
+    action(*window, "mnuChoMachine_1")->trigger();
     EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
     EXPECT_EQ(marks(), QStringLiteral("-x-"));
     const int searches = static_cast<int>(press->received(QStringLiteral("F6")).size());
-    window->mnuTooCfgNet->trigger();
+    action(*window, "mnuTooCfgNet")->trigger();
     EXPECT_EQ(window->findChild<FConfigNetwork *>(), network);
     EXPECT_TRUE(network->isVisible());
     EXPECT_EQ(network->lvwInterfaces->topLevelItemCount(), 3);
@@ -109,23 +110,23 @@ TEST_F(MainWindowOnNetwork, ConnectTakesTheModuleIntoTheLinkAndTheSettings)
 
 TEST_F(MainWindowOnNetwork, MachineMenuFindsAModuleByMacOnceAndKeepsTheIniAsItIs)
 {
-    ASSERT_EQ(window->mnuChoMachine.size(), 3u);
+    ASSERT_EQ(items(*window, "mnuChoose").size(), 3u);
     EXPECT_EQ(marks(), QStringLiteral("x--"));
     const QByteArray ini = folder.read(QStringLiteral("varix-console.ini"));
 
-    window->mnuChoMachine[1]->trigger();
+    action(*window, "mnuChoMachine_1")->trigger();
     EXPECT_TRUE(mdlMain::UseEthernet);
     ASSERT_TRUE(connectedTo(QStringLiteral("10.200.0.1")));
     EXPECT_EQ(onChip(), PressOnChip);
     EXPECT_EQ(marks(), QStringLiteral("-x-"));
     EXPECT_EQ(press->received(QStringLiteral("F6")).size(), 1);
 
-    window->mnuChoMachine[1]->trigger();
+    action(*window, "mnuChoMachine_1")->trigger();
     EXPECT_EQ(marks(), QStringLiteral("-x-")) << "the checked machine is chosen again";
-    window->mnuChoMachine[0]->trigger();
+    action(*window, "mnuChoMachine_0")->trigger();
     EXPECT_FALSE(mdlMain::UseEthernet);
     EXPECT_EQ(marks(), QStringLiteral("x--"));
-    window->mnuChoMachine[1]->trigger();
+    action(*window, "mnuChoMachine_1")->trigger();
     ASSERT_TRUE(connectedTo(QStringLiteral("10.200.0.1")));
     EXPECT_EQ(press->received(QStringLiteral("F6")).size(), 1) << "a module found once is not searched again";
     EXPECT_EQ(folder.read(QStringLiteral("varix-console.ini")), ini);
@@ -134,13 +135,13 @@ TEST_F(MainWindowOnNetwork, MachineMenuFindsAModuleByMacOnceAndKeepsTheIniAsItIs
 
 TEST_F(MainWindowOnNetwork, SilentMachineIsReportedAfterFiveSecondsAndTheLinkStays)
 {
-    window->mnuChoMachine[1]->trigger();
+    action(*window, "mnuChoMachine_1")->trigger();
     ASSERT_TRUE(connectedTo(QStringLiteral("10.200.0.1")));
     // Bad datagrams pour in while the main window searches.
     DatagramFlood flood(QStringLiteral("10.1.2.3"), QStringLiteral("10.1.2.3"), 10000);
     QElapsedTimer elapsed;
     elapsed.start();
-    window->mnuChoMachine[2]->trigger();
+    action(*window, "mnuChoMachine_2")->trigger();
     EXPECT_GE(elapsed.elapsed(), 4900);
     EXPECT_LT(elapsed.elapsed(), 9000);
     EXPECT_GT(flood.sent(), 1000);
@@ -149,7 +150,7 @@ TEST_F(MainWindowOnNetwork, SilentMachineIsReportedAfterFiveSecondsAndTheLinkSta
     EXPECT_EQ(ui.messages.front().title, QStringLiteral("Varix Configuration Console"));
     EXPECT_EQ(marks(), QStringLiteral("-x-"));
     EXPECT_EQ(mdlMain::IPAddress, QStringLiteral("10.200.0.1"));
-    EXPECT_TRUE(window->mDevice->Connected());
+    EXPECT_TRUE(mdlMain::Device().Connected());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "shell/FDeviceSettings.h"
 #include "FMainTestFixture.h"
+#include "NamedControls.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -17,7 +18,7 @@ protected:
     FDeviceSettings *openSettings()
     {
         open();
-        window->mnuTooDevice->trigger();
+        action(*window, "mnuTooDevice")->trigger();
         auto *settings = window->findChild<FDeviceSettings *>();
         EXPECT_NE(settings, nullptr);
         if (settings) {
@@ -166,7 +167,7 @@ TEST_F(DeviceSettings, AccessFollowsTheLogOnState)
     ASSERT_FALSE(settings->cmdSync->isEnabled());
 
     // A refresh that covers the clock bytes as well as byte 38 only updates the clock.
-    QObject::disconnect(window->mDevice, nullptr, settings, nullptr);
+    QObject::disconnect(&device(), nullptr, settings, nullptr);
     sim.setStatusBit(50, true);
     poll();
     settings->lblClock->clear();
@@ -196,7 +197,7 @@ TEST_F(DeviceSettings, OneWindowClosedWithTheMainWindow)
 {
     FDeviceSettings *settings = openSettings();
     ASSERT_NE(settings, nullptr);
-    window->mnuTooDevice->trigger();
+    action(*window, "mnuTooDevice")->trigger();
     EXPECT_EQ(window->findChildren<FDeviceSettings *>().size(), 1);
     QPointer<FDeviceSettings> guard(settings);
     window->close();

@@ -1,4 +1,5 @@
 #include "FMainTestFixture.h"
+#include "NamedControls.h"
 #include "eventlog/FFileLogView.h"
 #include "eventlog/FLogView.h"
 #include "lib/EventLogBook.h"
@@ -22,9 +23,9 @@ TEST_F(EventLogMenu, EachClickOnOnDeviceOpensAnotherViewerThatClosesWithTheWindo
     sim.setNewestRecord(devsim::EventLog::N, 40);
     book.fill();
     open();
-    window->mnuEveVarix->trigger();
+    action(*window, "mnuEveVarix")->trigger();
     const QPointer<QWidget> first = window->LogViewer;
-    window->mnuEveVarix->trigger();
+    action(*window, "mnuEveVarix")->trigger();
     const QPointer<QWidget> second = window->LogViewer;
     ASSERT_TRUE(first && second);
     EXPECT_NE(first, second);
@@ -42,7 +43,7 @@ TEST_F(EventLogMenu, EachClickOnOnDeviceOpensAnotherViewerThatClosesWithTheWindo
 TEST_F(EventLogMenu, LoadFromFileShowsTheChosenFileInOneSharedWindow)
 {
     open();
-    window->mnuEveFile->trigger();
+    action(*window, "mnuEveFile")->trigger();
     ASSERT_EQ(ui.fileDialogs.size(), 1u);
     EXPECT_EQ(ui.fileDialogs[0].kind, platform::FileDialogRequest::Kind::Open);
     EXPECT_EQ(ui.fileDialogs[0].filter, QStringLiteral("Device Log File (*.log);;All Files (*.*)"));
@@ -55,7 +56,7 @@ TEST_F(EventLogMenu, LoadFromFileShowsTheChosenFileInOneSharedWindow)
         file.write(name.toLatin1() + "\r\n");
         file.close();
         ui.queueFileAnswer(name);
-        window->mnuEveFile->trigger();
+        action(*window, "mnuEveFile")->trigger();
     }
     const QList<FFileLogView *> views = window->findChildren<FFileLogView *>();
     ASSERT_EQ(views.size(), 1);
@@ -66,7 +67,7 @@ TEST_F(EventLogMenu, LoadFromFileShowsTheChosenFileInOneSharedWindow)
 TEST_F(EventLogMenu, SaveToFileReportsAFailedExportAndCanBeRepeated)
 {
     open();
-    window->mnuEveSave->trigger();
+    action(*window, "mnuEveSave")->trigger();
     ASSERT_EQ(ui.fileDialogs.size(), 1u);
     EXPECT_EQ(ui.fileDialogs[0].kind, platform::FileDialogRequest::Kind::Save);
     EXPECT_EQ(ui.fileDialogs[0].title, QStringLiteral("Export data"));
@@ -76,7 +77,7 @@ TEST_F(EventLogMenu, SaveToFileReportsAFailedExportAndCanBeRepeated)
     QDir(dir.path()).mkdir(QStringLiteral("taken.log"));
     const QString taken = dir.filePath(QStringLiteral("taken.log"));
     ui.queueFileAnswer(taken);
-    window->mnuEveSave->trigger();
+    action(*window, "mnuEveSave")->trigger();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
               QStringLiteral("Unable to export data\r\nCannot write ") + taken + QStringLiteral(": Is a directory"));
@@ -85,7 +86,7 @@ TEST_F(EventLogMenu, SaveToFileReportsAFailedExportAndCanBeRepeated)
 
     const QString good = dir.filePath(QStringLiteral("events.log"));
     ui.queueFileAnswer(good);
-    window->mnuEveSave->trigger();
+    action(*window, "mnuEveSave")->trigger();
     EXPECT_EQ(ui.messages.size(), 1u);
     QFile file(good);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -1,4 +1,5 @@
 #include "FMainTestFixture.h"
+#include "NamedControls.h"
 #include "device/CommPort.h"
 #include "lib/BootLoaders.h"
 #include "platform/WinSocket.h"
@@ -42,8 +43,8 @@ protected:
             ++seen.runs;
             seen.software = mdlMain::CurrentSoftware.Index;
             seen.baudRate = mdlMain::BaudRate;
-            seen.watchdogActive = window->tmrCheckStatus->isActive();
-            seen.socketAttached = window->mDevice->EthernetPort() != nullptr;
+            seen.watchdogActive = timer(*window, "tmrCheckStatus")->isActive();
+            seen.socketAttached = device().EthernetPort() != nullptr;
             seen.commandSent = QTest::qWaitFor([this] { return writesTo(205).contains(3); }, 2000);
             // Command 3 left the stand-in in its boot loader: it comes back with the carried image
             // after a download, or, after a failed one, once it is switched off and on.
@@ -66,8 +67,8 @@ protected:
 
     void expectReconnected()
     {
-        EXPECT_TRUE(window->tmrCheckStatus->isActive());
-        EXPECT_NE(window->mDevice->EthernetPort(), nullptr);
+        EXPECT_TRUE(timer(*window, "tmrCheckStatus")->isActive());
+        EXPECT_NE(device().EthernetPort(), nullptr);
         EXPECT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 3000));
     }
 
@@ -137,7 +138,7 @@ TEST_F(Firmware, DevicesThatCannotTakeFirmwareOverEthernetAreSentToUsb)
     open();
     EXPECT_EQ(ui.messageTexts(), QStringList{OlderUseUsb});
 
-    window->mnuTooUplFW->trigger();
+    action(*window, "mnuTooUplFW")->trigger();
     EXPECT_EQ(ui.messageTexts().last(), NoEthernet);
     EXPECT_EQ(ui.messages.back().icon, MsgIcon::Exclamation);
     EXPECT_EQ(seen.runs, 0);
@@ -176,7 +177,7 @@ TEST_F(Firmware, ProgrammingFromTheMenuAsksAndAnnouncesOnlySuccess)
         sim.clearRequests();
         installDownload(c.outcome);
         ui.queueMessageAnswer(c.answer);
-        window->mnuTooUplFW->trigger();
+        action(*window, "mnuTooUplFW")->trigger();
         EXPECT_EQ(ui.messageTexts(), c.messages);
         EXPECT_EQ(seen.runs, c.runs);
         if (c.runs == 1) {
@@ -193,7 +194,7 @@ TEST_F(Firmware, MenuItemsProgramTheirOwnEntry)
     open();
     installDownload(true);
     QAction *item = nullptr;
-    for (QAction *candidate : window->mnuApp) {
+    for (QAction *candidate : items(*window, "mnuFirApplication")) {
         if (candidate->data().toString() == QStringLiteral("K24"))
             item = candidate;
     }
@@ -203,7 +204,7 @@ TEST_F(Firmware, MenuItemsProgramTheirOwnEntry)
     EXPECT_EQ(seen.baudRate, 115200);
     EXPECT_EQ(ui.messageTexts().last(), Complete);
     poll();
-    EXPECT_EQ(window->mnuApp.front()->data().toString(), QStringLiteral("K6")) << "the menus were rebuilt";
+    EXPECT_EQ(action(*window, "mnuApp_0")->data().toString(), QStringLiteral("K6")) << "the menus were rebuilt";
 }
 
 TEST_F(Firmware, WithoutADownloadWindowTheDeviceStaysInItsApplication)
@@ -211,12 +212,12 @@ TEST_F(Firmware, WithoutADownloadWindowTheDeviceStaysInItsApplication)
     sim.setStatusBit(50, true);
     open();
     ui.queueMessageAnswer(MsgResult::Yes);
-    window->mnuTooUplFW->trigger();
+    action(*window, "mnuTooUplFW")->trigger();
     poll();
     EXPECT_EQ(ui.messageTexts().last(), QStringLiteral("Unable to download software. Please check cable connections."));
     EXPECT_FALSE(ui.messageTexts().contains(Complete));
     EXPECT_FALSE(writesTo(205).contains(3));
-    EXPECT_TRUE(window->tmrCheckStatus->isActive());
+    EXPECT_TRUE(timer(*window, "tmrCheckStatus")->isActive());
 }
 
 TEST_F(Firmware, SerialLinkStaysAtTheEntrysDownloadBaudRate)

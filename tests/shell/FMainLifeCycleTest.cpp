@@ -1,5 +1,6 @@
 #include "CountingPanel.h"
 #include "FMainTestFixture.h"
+#include "NamedControls.h"
 #include "core/IApplication.h"
 #include "core/mdlTools.h"
 #include "shell/WindowPlace.h"
@@ -33,10 +34,10 @@ TEST_F(LifeCycle, FirstStartFillsTheScreen)
     EXPECT_EQ(window->pos(), QPoint(0, 0));
     EXPECT_EQ(window->size(), screen.size());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Varix Configuration Console"));
-    EXPECT_TRUE(window->mnuHelp->menuAction()->isVisible());
-    EXPECT_FALSE(window->mnuBrn->menuAction()->isVisible());
-    EXPECT_TRUE(window->tmrStatusBar->isActive());
-    EXPECT_TRUE(window->tmrCheckStatus->isActive());
+    EXPECT_TRUE(menu(*window, "mnuHelp")->menuAction()->isVisible());
+    EXPECT_FALSE(menu(*window, "mnuBrn")->menuAction()->isVisible());
+    EXPECT_TRUE(timer(*window, "tmrStatusBar")->isActive());
+    EXPECT_TRUE(timer(*window, "tmrCheckStatus")->isActive());
 }
 
 TEST_F(LifeCycle, StoredPlaceIsRestoredWithLeftInWinY)
@@ -137,11 +138,12 @@ TEST_F(LifeCycle, ClosingLogsTheAdministratorOffBeforeTheLinkCloses)
 {
     sim.setStatusBit(50, true);
     open();
+    const QPointer<CDevice> linked = &device();
     window->close();
     EXPECT_EQ(writesTo(205), (QList<quint16>{5, 8})) << "the log-off reached the device over TCP";
     EXPECT_FALSE(sim.statusBit(50));
-    EXPECT_FALSE(window->tmrCheckStatus->isActive());
-    EXPECT_EQ(window->mDevice, nullptr);
+    EXPECT_FALSE(timer(*window, "tmrCheckStatus")->isActive());
+    EXPECT_TRUE(linked.isNull()) << "the link is released";
 }
 
 TEST_F(LifeCycle, NoLogOffWhenThePasswordIsDisabledOrNoDeviceIsThere)

@@ -1,4 +1,5 @@
 #include "FMainTestFixture.h"
+#include "NamedControls.h"
 #include "shell/FAdminPsw.h"
 #include "shell/FChangePsw.h"
 #include "shell/base/mdlSoftwares.h"
@@ -43,7 +44,7 @@ protected:
 TEST_F(LogOn, RightPasswordIsAnnouncedOnceTheDeviceShowsTheBit)
 {
     open();
-    logOnAs(window->mnuFilAdminOn, QStringLiteral("admin"));
+    logOnAs(action(*window, "mnuFilAdminOn"), QStringLiteral("admin"));
     settle();
     // The password block: the characters, a 0, then 255; then command 4.
     const QList<quint16> block = {'a', 'd', 'm', 'i', 'n', 0, 255, 255};
@@ -62,8 +63,8 @@ TEST_F(LogOn, RightPasswordIsAnnouncedOnceTheDeviceShowsTheBit)
 TEST_F(LogOn, WrongPasswordIsReportedOnlyAfterTwoSeconds)
 {
     open();
-    window->tmrCheckStatus->stop();
-    logOnAs(window->mnuFilSULogon, QStringLiteral("wrong"));
+    timer(*window, "tmrCheckStatus")->stop();
+    logOnAs(action(*window, "mnuFilSULogon"), QStringLiteral("wrong"));
     settle();
     EXPECT_EQ(writesTo(205), QList<quint16>{7});
 
@@ -84,10 +85,10 @@ TEST_F(LogOn, WrongPasswordIsReportedOnlyAfterTwoSeconds)
 TEST_F(LogOn, PendingLogOnWaitsWhileTheDeviceIsAway)
 {
     open();
-    window->tmrCheckStatus->stop();
-    logOnAs(window->mnuFilAdminOn, QStringLiteral("wrong"));
+    timer(*window, "tmrCheckStatus")->stop();
+    logOnAs(action(*window, "mnuFilAdminOn"), QStringLiteral("wrong"));
     settle();
-    window->mDevice->Reset();
+    device().Reset();
     platform::clock::setTestOffset(3.0);
     window->tmrCheckStatus_Timer();
     EXPECT_TRUE(ui.messages.empty()) << "no verdict without the device";
@@ -99,22 +100,22 @@ TEST_F(LogOn, PendingLogOnWaitsWhileTheDeviceIsAway)
 TEST_F(LogOn, NothingIsSentWithoutADeviceOrAfterCancel)
 {
     open();
-    window->tmrCheckStatus->stop();
-    logOnAs(window->mnuFilAdminOn, std::nullopt);
-    logOnAs(window->mnuFilSULogon, QStringLiteral("Rk8vNw2QhT"));
+    timer(*window, "tmrCheckStatus")->stop();
+    logOnAs(action(*window, "mnuFilAdminOn"), std::nullopt);
+    logOnAs(action(*window, "mnuFilSULogon"), QStringLiteral("Rk8vNw2QhT"));
     settle();
     platform::clock::setTestOffset(3.0);
     poll();
     EXPECT_TRUE(requestsOf(6).isEmpty()) << "a cancelled log-on, or one typed as the cancel marker, sends nothing";
     EXPECT_TRUE(ui.messages.empty()) << "and starts no watch";
 
-    window->mDevice->Reset();
+    device().Reset();
     bool asked = false;
     whenShown<FAdminPsw>([&asked](FAdminPsw *dialog) {
         asked = true;
         dialog->cmdCancel->click();
     });
-    window->mnuFilAdminOn->trigger();
+    action(*window, "mnuFilAdminOn")->trigger();
     EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Device not detected")});
     QTest::qWait(20);
     EXPECT_FALSE(asked);
@@ -142,11 +143,13 @@ TEST_F(LogOn, MenusFollowTheLogOnBits)
     };
     open();
     const std::vector<QAction *> visibleItems = {
-        window->mnuFilAdminOn,  window->mnuFilAdminOff,      window->mnuAdminPswDisabled, window->mnuFilSULogon,
-        window->mnuFilSULogOff, window->mnuFilSUPswDisabled, window->mnuFilChangeSUPsw};
+        action(*window, "mnuFilAdminOn"),    action(*window, "mnuFilAdminOff"), action(*window, "mnuAdminPswDisabled"),
+        action(*window, "mnuFilSULogon"),    action(*window, "mnuFilSULogOff"), action(*window, "mnuFilSUPswDisabled"),
+        action(*window, "mnuFilChangeSUPsw")};
     const std::vector<QAction *> enabledItems = {
-        window->mnuFilAdminOn,  window->mnuFilAdminOff,    window->mnuFilChangePsw, window->mnuFilSULogon,
-        window->mnuFilSULogOff, window->mnuFilChangeSUPsw, window->mnuArcLoadFile};
+        action(*window, "mnuFilAdminOn"), action(*window, "mnuFilAdminOff"), action(*window, "mnuFilChangePsw"),
+        action(*window, "mnuFilSULogon"), action(*window, "mnuFilSULogOff"), action(*window, "mnuFilChangeSUPsw"),
+        action(*window, "mnuArcLoadFile")};
     for (const Row &row : rows) {
         SCOPED_TRACE(testing::Message() << "bits 50 53 54 55 = " << row.b50 << row.b53 << row.b54 << row.b55);
         sim.setStatusBit(50, row.b50);
@@ -164,7 +167,7 @@ TEST_F(LogOn, MenusFollowTheLogOnBits)
                     << enabledItems[i]->objectName().toStdString();
             }
         }
-        EXPECT_TRUE(window->mnuTooDevice->isEnabled());
+        EXPECT_TRUE(action(*window, "mnuTooDevice")->isEnabled());
         EXPECT_EQ(panelText("Admin"), QLatin1String(row.admin));
         EXPECT_EQ(window->panel(QStringLiteral("Admin"))->toolTip(), *row.admin == 'A' ? QStringLiteral("Administrator")
                                                                      : *row.admin == 'S'
@@ -177,17 +180,17 @@ TEST_F(LogOn, LogOffSendsItsCommandsAndGreysTheItem)
 {
     sim.setStatusBit(50, true);
     open();
-    window->tmrCheckStatus->stop();
-    ASSERT_TRUE(window->mnuFilAdminOff->isEnabled());
-    window->mnuFilAdminOff->trigger();
-    EXPECT_FALSE(window->mnuFilAdminOff->isEnabled());
+    timer(*window, "tmrCheckStatus")->stop();
+    ASSERT_TRUE(action(*window, "mnuFilAdminOff")->isEnabled());
+    action(*window, "mnuFilAdminOff")->trigger();
+    EXPECT_FALSE(action(*window, "mnuFilAdminOff")->isEnabled());
     ASSERT_TRUE(QTest::qWaitFor([this] { return !device().Bit(50); }, 3000)) << "the log-on byte is read back";
     EXPECT_EQ(writesTo(205), (QList<quint16>{5, 8}));
 }
 
 TEST_F(LogOn, FirmwareMenusFollowTheAdministrator)
 {
-    const auto tags = [](const std::vector<QAction *> &items) {
+    const auto tags = [](const QList<QAction *> &items) {
         QStringList found;
         for (const QAction *item : items)
             found << item->data().toString() + (item->isEnabled() ? QString() : QStringLiteral("(off)"));
@@ -195,31 +198,31 @@ TEST_F(LogOn, FirmwareMenusFollowTheAdministrator)
     };
     open();
     // Logged off: only the entries offered to every user, and only entry 26 may be programmed.
-    EXPECT_EQ(tags(window->mnuApp), (QStringList{"K35(off)", "K44(off)", "K50(off)"}));
-    EXPECT_EQ(tags(window->mnuAux), QStringList{"K26"});
+    EXPECT_EQ(tags(items(*window, "mnuFirApplication")), (QStringList{"K35(off)", "K44(off)", "K50(off)"}));
+    EXPECT_EQ(tags(items(*window, "mnuFirAuxiliary")), QStringList{"K26"});
 
     sim.setStatusBit(50, true);
     poll();
-    QStringList all = tags(window->mnuApp) + tags(window->mnuAux);
+    QStringList all = tags(items(*window, "mnuFirApplication")) + tags(items(*window, "mnuFirAuxiliary"));
     EXPECT_EQ(all.size(), 45) << "48 entries, 3 of them never offered";
     EXPECT_TRUE(all.filter(QStringLiteral("(off)")).isEmpty());
     for (const char *hidden : {"K52", "K82", "K85"})
         EXPECT_FALSE(all.contains(QLatin1String(hidden))) << hidden;
-    EXPECT_TRUE(tags(window->mnuApp).contains(QStringLiteral("K24")));
-    EXPECT_TRUE(tags(window->mnuAux).contains(QStringLiteral("K10")));
-    EXPECT_EQ(window->mnuApp.front()->text(), mdlSoftwares::GetSoftware(6).Name) << "catalogue order";
+    EXPECT_TRUE(tags(items(*window, "mnuFirApplication")).contains(QStringLiteral("K24")));
+    EXPECT_TRUE(tags(items(*window, "mnuFirAuxiliary")).contains(QStringLiteral("K10")));
+    EXPECT_EQ(action(*window, "mnuApp_0")->text(), mdlSoftwares::GetSoftware(6).Name) << "catalogue order";
 
     sim.setStatusBit(50, false);
     poll();
-    EXPECT_EQ(tags(window->mnuAux), QStringList{"K26"});
-    EXPECT_EQ(window->mnuFirAuxiliary->actions().size(), 1) << "the removed items left the menu";
+    EXPECT_EQ(tags(items(*window, "mnuFirAuxiliary")), QStringList{"K26"});
+    EXPECT_EQ(menu(*window, "mnuFirAuxiliary")->actions().size(), 1) << "the removed items left the menu";
 }
 
 TEST_F(LogOn, PasswordChangeReachesTheDevice)
 {
     sim.setStatusBit(50, true);
     open();
-    changePassword(window->mnuFilChangePsw, QStringLiteral("n3w"), QStringLiteral("n3w"));
+    changePassword(action(*window, "mnuFilChangePsw"), QStringLiteral("n3w"), QStringLiteral("n3w"));
     settle();
     EXPECT_EQ(writesTo(205), QList<quint16>{6});
     EXPECT_EQ(sim.adminPassword(), QByteArray("n3w"));
@@ -231,14 +234,14 @@ TEST_F(LogOn, EmptyPasswordAsksFirst)
     sim.setStatusBit(54, true);
     open();
     ui.queueMessageAnswer(MsgResult::No);
-    changePassword(window->mnuFilChangeSUPsw, QString(), QString());
+    changePassword(action(*window, "mnuFilChangeSUPsw"), QString(), QString());
     settle();
     EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("This will switch off password. Continue?")});
     EXPECT_EQ(ui.messages.front().buttons, platform::MsgButtons::YesNo);
     EXPECT_TRUE(requestsOf(6).isEmpty() && requestsOf(5).isEmpty()) << "No changes nothing";
 
     ui.queueMessageAnswer(MsgResult::Yes);
-    changePassword(window->mnuFilChangeSUPsw, QString(), QString());
+    changePassword(action(*window, "mnuFilChangeSUPsw"), QString(), QString());
     settle();
     // Bit 55 on as coil 311, eight 255s, command 9.
     ASSERT_EQ(requestsOf(5).size(), 1);
@@ -255,14 +258,14 @@ TEST_F(LogOn, PasswordChangeWithoutADeviceIsRefused)
 {
     sim.setStatusBit(50, true);
     open();
-    window->tmrCheckStatus->stop();
-    window->mDevice->Reset();
+    timer(*window, "tmrCheckStatus")->stop();
+    device().Reset();
     bool asked = false;
     whenShown<FChangePsw>([&asked](FChangePsw *dialog) {
         asked = true;
         dialog->cmdCancel->click();
     });
-    window->mnuFilChangePsw->trigger();
+    action(*window, "mnuFilChangePsw")->trigger();
     QTest::qWait(20);
     EXPECT_FALSE(asked);
     EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Device not detected")})

@@ -1,4 +1,5 @@
 #include "FMainTestFixture.h"
+#include "NamedControls.h"
 #include "core/mdlTools.h"
 #include "shell/FAbout.h"
 #include "shell/FOptions.h"
@@ -17,7 +18,7 @@ protected:
     QStringList machineCaptions() const
     {
         QStringList captions;
-        for (const QAction *item : window->mnuChoMachine)
+        for (const QAction *item : items(*window, "mnuChoose"))
             captions << item->text() + (item->isChecked() ? QStringLiteral(" [x]") : QString());
         return captions;
     }
@@ -28,40 +29,40 @@ TEST_F(Menus, CaptionsComeFromTheNumberedTexts)
     folder.write(QStringLiteral("Strings.ini"), "[Translation]\r\nK150=Accesso amministratore\r\nK8=&Opzioni\r\n");
     open();
     const std::pair<QAction *, const char *> captions[] = {
-        {window->mnuFile->menuAction(), "&File"},
-        {window->mnuFilAdminOn, "Accesso amministratore"},
-        {window->mnuFilAdminOff, "Administator Log Off"},
-        {window->mnuAdminPswDisabled, "Admin password disabled"},
-        {window->mnuFilChangePsw, "Change Administrator Password"},
-        {window->mnuFilSULogon, "SuperUser Log On"},
-        {window->mnuFilSULogOff, "SuperUser Log Off"},
-        {window->mnuFilSUPswDisabled, "SuperUser Password disabled"},
-        {window->mnuFilChangeSUPsw, "Change SuperUser Password"},
-        {window->mnuFilExit, "&Exit"},
-        {window->mnuTools->menuAction(), "&Tools"},
-        {window->mnuTooLog->menuAction(), "Event Log"},
-        {window->mnuEveVarix, "On Device"},
-        {window->mnuEveFile, "Load from File"},
-        {window->mnuEveSave, "Save to File"},
-        {window->mnuTooArcRest->menuAction(), "Archive/Restore"},
-        {window->mnuArcLoadFile, "Load from File"},
-        {window->mnuArcSaveFile, "Save to File"},
-        {window->mnuTooOptions, "&Opzioni..."},
-        {window->mnuTooCfgNet, "&Configure Network"},
-        {window->mnuTooDevice, "Device Settings..."},
-        {window->mnuTooUplFW, "Upload firmware"},
-        {window->mnuChoose->menuAction(), "&Machine"},
-        {window->mnuChoMachine.front(), "&Local Port"},
-        {window->mnuFirmware->menuAction(), "Firm&ware"},
-        {window->mnuFirApplication->menuAction(), "Application"},
-        {window->mnuFirAuxiliary->menuAction(), "Auxiliary"},
-        {window->mnuHelp->menuAction(), "&Help"},
-        {window->mnuHelAbout, "&About..."},
-        {window->mnuBrn485, "Varix 485"},
+        {menu(*window, "mnuFile")->menuAction(), "&File"},
+        {action(*window, "mnuFilAdminOn"), "Accesso amministratore"},
+        {action(*window, "mnuFilAdminOff"), "Administator Log Off"},
+        {action(*window, "mnuAdminPswDisabled"), "Admin password disabled"},
+        {action(*window, "mnuFilChangePsw"), "Change Administrator Password"},
+        {action(*window, "mnuFilSULogon"), "SuperUser Log On"},
+        {action(*window, "mnuFilSULogOff"), "SuperUser Log Off"},
+        {action(*window, "mnuFilSUPswDisabled"), "SuperUser Password disabled"},
+        {action(*window, "mnuFilChangeSUPsw"), "Change SuperUser Password"},
+        {action(*window, "mnuFilExit"), "&Exit"},
+        {menu(*window, "mnuTools")->menuAction(), "&Tools"},
+        {menu(*window, "mnuTooLog")->menuAction(), "Event Log"},
+        {action(*window, "mnuEveVarix"), "On Device"},
+        {action(*window, "mnuEveFile"), "Load from File"},
+        {action(*window, "mnuEveSave"), "Save to File"},
+        {menu(*window, "mnuTooArcRest")->menuAction(), "Archive/Restore"},
+        {action(*window, "mnuArcLoadFile"), "Load from File"},
+        {action(*window, "mnuArcSaveFile"), "Save to File"},
+        {action(*window, "mnuTooOptions"), "&Opzioni..."},
+        {action(*window, "mnuTooCfgNet"), "&Configure Network"},
+        {action(*window, "mnuTooDevice"), "Device Settings..."},
+        {action(*window, "mnuTooUplFW"), "Upload firmware"},
+        {menu(*window, "mnuChoose")->menuAction(), "&Machine"},
+        {action(*window, "mnuChoMachine_0"), "&Local Port"},
+        {menu(*window, "mnuFirmware")->menuAction(), "Firm&ware"},
+        {menu(*window, "mnuFirApplication")->menuAction(), "Application"},
+        {menu(*window, "mnuFirAuxiliary")->menuAction(), "Auxiliary"},
+        {menu(*window, "mnuHelp")->menuAction(), "&Help"},
+        {action(*window, "mnuHelAbout"), "&About..."},
+        {action(*window, "mnuBrn485"), "Varix 485"},
     };
     for (const auto &[item, caption] : captions)
         EXPECT_EQ(item->text(), QString::fromUtf8(caption)) << item->objectName().toStdString();
-    EXPECT_TRUE(window->mnuTooSep1->isSeparator());
+    EXPECT_TRUE(action(*window, "mnuTooSep1")->isSeparator());
 }
 
 TEST_F(Menus, MachineMenuListsTheKnownModules)
@@ -74,24 +75,24 @@ TEST_F(Menus, MachineMenuListsTheKnownModules)
     mdlMain::UseEthernet = false;
     sim.setRefuseConnections(true);
     open(false);
-    EXPECT_TRUE(window->mnuChoose->menuAction()->isVisible());
+    EXPECT_TRUE(menu(*window, "mnuChoose")->menuAction()->isVisible());
     EXPECT_EQ(machineCaptions(), (QStringList{"&Local Port [x]", "00-80-A3-12-34-56 - Press 4", "00-20-4A-12-AB-CD"}));
-    EXPECT_EQ(window->mnuChoMachine[1]->data().toString(), QStringLiteral("00-80-A3-12-34-56"));
+    EXPECT_EQ(action(*window, "mnuChoMachine_1")->data().toString(), QStringLiteral("00-80-A3-12-34-56"));
 }
 
 TEST_F(Menus, MachineMenuIsHiddenWithoutModules)
 {
     writeInterfaces("[00-11-22-33-44-55] Other maker\r\n");
     open();
-    EXPECT_FALSE(window->mnuChoose->menuAction()->isVisible());
-    EXPECT_FALSE(window->mnuChoMachine.front()->isChecked()) << "the link is Ethernet";
+    EXPECT_FALSE(menu(*window, "mnuChoose")->menuAction()->isVisible());
+    EXPECT_FALSE(action(*window, "mnuChoMachine_0")->isChecked()) << "the link is Ethernet";
 }
 
 TEST_F(Menus, ConnectionNamesTheCheckedModule)
 {
     writeInterfaces("[00-80-A3-12-34-56] Press 4\r\n");
     open();
-    window->mnuChoMachine[1]->setChecked(true);
+    action(*window, "mnuChoMachine_1")->setChecked(true);
     // A connection event without a software switch: the switch would rewrite the panel.
     window->mDevice_ConnectionStatusChanged();
     EXPECT_EQ(panelText("OnChip"),
@@ -105,13 +106,13 @@ TEST_F(Menus, OptionsAreSavedAndTheMachineMarksFollowTheLink)
     QFile::link(folder.file(QStringLiteral("missing")), folder.file(QStringLiteral("dosdevices/com9")));
     mdlMain::PortNumber = 9;
     open();
-    window->mnuChoMachine[1]->setChecked(true);
+    action(*window, "mnuChoMachine_1")->setChecked(true);
 
     whenShown<FOptions>([](FOptions *options) {
         options->optSerialPort->setChecked(true);
         options->cmdOk->click();
     });
-    window->mnuTooOptions->trigger();
+    action(*window, "mnuTooOptions")->trigger();
     EXPECT_FALSE(mdlMain::UseEthernet);
     EXPECT_EQ(machineCaptions(), (QStringList{"&Local Port [x]", "00-80-A3-12-34-56 - Press 4"}));
     EXPECT_EQ(mdlTools::ReadIniString(QStringLiteral("Connection Settings"), QStringLiteral("Use Ethernet"), QString()),
@@ -121,8 +122,8 @@ TEST_F(Menus, OptionsAreSavedAndTheMachineMarksFollowTheLink)
 
     whenShown<FOptions>([](FOptions *options) { options->cmdCancel->click(); });
     mdlMain::UseEthernet = true;
-    window->mnuTooOptions->trigger();
-    EXPECT_FALSE(window->mnuChoMachine.front()->isChecked());
+    action(*window, "mnuTooOptions")->trigger();
+    EXPECT_FALSE(action(*window, "mnuChoMachine_0")->isChecked());
 }
 
 TEST_F(Menus, OptionsThatCannotBeSavedAreReported)
@@ -130,7 +131,7 @@ TEST_F(Menus, OptionsThatCannotBeSavedAreReported)
     open();
     const auto pressOk = [this] {
         whenShown<FOptions>([](FOptions *options) { options->cmdOk->click(); });
-        window->mnuTooOptions->trigger();
+        action(*window, "mnuTooOptions")->trigger();
     };
     pressOk();
     EXPECT_TRUE(ui.messages.empty());
@@ -147,22 +148,23 @@ TEST_F(Menus, OptionsThatCannotBeSavedAreReported)
 TEST_F(Menus, HelpServiceAndExit)
 {
     open();
+    const QPointer<CDevice> linked = &device();
     bool aboutShown = false;
     whenShown<FAbout>([&aboutShown](FAbout *about) {
         aboutShown = about->parent() != nullptr;
         about->close();
     });
-    window->mnuHelAbout->trigger();
+    action(*window, "mnuHelAbout")->trigger();
     EXPECT_TRUE(aboutShown) << "the about box is owned by the main window";
 
-    window->mnuBrn485->trigger();
-    EXPECT_TRUE(window->mnuBrn485->isChecked());
-    window->mnuBrn485->trigger();
-    EXPECT_FALSE(window->mnuBrn485->isChecked());
+    action(*window, "mnuBrn485")->trigger();
+    EXPECT_TRUE(action(*window, "mnuBrn485")->isChecked());
+    action(*window, "mnuBrn485")->trigger();
+    EXPECT_FALSE(action(*window, "mnuBrn485")->isChecked());
 
-    window->mnuFilExit->trigger();
+    action(*window, "mnuFilExit")->trigger();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->mDevice, nullptr) << "exit runs the whole shutdown";
+    EXPECT_TRUE(linked.isNull()) << "exit runs the whole shutdown";
 }
 
 }  // namespace

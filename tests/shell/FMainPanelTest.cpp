@@ -1,5 +1,6 @@
 #include "CountingPanel.h"
 #include "FMainTestFixture.h"
+#include "NamedControls.h"
 #include "core/PanelRegistry.h"
 #include "shell/base/mdlSoftwares.h"
 
@@ -56,7 +57,7 @@ protected:
     {
         folder.write(QStringLiteral("a.vps"), content);
         ui.queueFileAnswer(folder.file(QStringLiteral("a.vps")));
-        window->mnuArcLoadFile->trigger();
+        action(*window, "mnuArcLoadFile")->trigger();
         settle();
     }
 
@@ -98,7 +99,7 @@ TEST_F(Hosting, OlderFirmwareGetsNoPanel)
     EXPECT_EQ(window->AppPanel, nullptr);
     EXPECT_EQ(created, 0);
 
-    window->mnuArcSaveFile->trigger();
+    action(*window, "mnuArcSaveFile")->trigger();
     ASSERT_EQ(ui.messageTexts().last(), QStringLiteral("Error saving settings"));
     EXPECT_EQ(ui.messages.back().icon, MsgIcon::Critical);
     EXPECT_EQ(ui.messages.back().title, QStringLiteral("Varix Configuration Console"));
@@ -129,7 +130,7 @@ TEST_F(Hosting, SavedArchiveHoldsTitleParametersAndTheDelayLast)
     open();
     folder.write(QStringLiteral("a.vps"), "; kept\r\n[Other]\r\nk=v\r\n");
     ui.queueFileAnswer(folder.file(QStringLiteral("a.vps")));
-    window->mnuArcSaveFile->trigger();
+    action(*window, "mnuArcSaveFile")->trigger();
     EXPECT_TRUE(ui.messages.empty());
     ASSERT_EQ(ui.fileDialogs.size(), 1u);
     EXPECT_EQ(ui.fileDialogs[0].kind, platform::FileDialogRequest::Kind::Save);
@@ -138,10 +139,10 @@ TEST_F(Hosting, SavedArchiveHoldsTitleParametersAndTheDelayLast)
     EXPECT_EQ(folder.read(QStringLiteral("a.vps")), "; kept\r\n[Other]\r\nk=v\r\n[" + Relay.toLatin1() + "]\r\nTitle=" +
                                                         Relay.toLatin1() + "\r\nA=1\r\nB=x y\r\nTurn Off Delay=7\r\n");
 
-    window->mnuArcSaveFile->trigger();
+    action(*window, "mnuArcSaveFile")->trigger();
     EXPECT_TRUE(ui.messages.empty()) << "a cancelled dialog saves nothing";
     ui.queueFileAnswer(folder.file(QStringLiteral("missing/a.vps")));
-    window->mnuArcSaveFile->trigger();
+    action(*window, "mnuArcSaveFile")->trigger();
     EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Error saving settings")});
 }
 
@@ -197,7 +198,7 @@ TEST_F(Hosting, ArchiveOfAnotherSoftwareProgramsItFirst)
     ui.queueFileAnswer(folder.file(QStringLiteral("b.vps")));
     QElapsedTimer waited;
     waited.start();
-    window->mnuArcLoadFile->trigger();
+    action(*window, "mnuArcLoadFile")->trigger();
     EXPECT_GE(waited.elapsed(), 250) << "the load waited for the device";
     EXPECT_EQ(mdlMain::CurrentSoftware.Index, 0);
     EXPECT_FALSE(ui.messageTexts().contains(QStringLiteral("Error loading settings")));

@@ -1,4 +1,5 @@
 #include "FMainTestFixture.h"
+#include "NamedControls.h"
 #include "device/CommPort.h"
 
 #include <QDir>
@@ -31,7 +32,7 @@ protected:
         return done();
     }
 
-    QString reason() const { return window->lblConnecting->text(); }
+    QString reason() const { return label(*window, "lblConnecting")->text(); }
 };
 
 TEST_F(SerialLink, IdentifiesTheDeviceOverThePseudoTerminal)
@@ -49,7 +50,7 @@ TEST_F(SerialLink, PulledCableIsLostAndFoundAgainWithoutBlockingTheWindow)
     ASSERT_FALSE(sim.startSerial(folder.path(), Com).isEmpty()) << sim.errorString().toStdString();
     useSerial();
     open();
-    window->tmrCheckStatus->stop();
+    timer(*window, "tmrCheckStatus")->stop();
 
     sim.pullCable();
     QElapsedTimer clock;
@@ -86,11 +87,11 @@ TEST_F(SerialLink, PortHeldByAnotherProgramLeavesItsReason)
     EXPECT_FALSE(device().Connected());
     EXPECT_TRUE(ui.messages.empty()) << "a busy port is no reason for a box";
     EXPECT_EQ(reason(), slave + QStringLiteral(": ") + CommPort::GetSystemMessage(EWOULDBLOCK));
-    EXPECT_TRUE(window->lblConnecting->toolTip().startsWith(QStringLiteral("CommOpen")))
-        << window->lblConnecting->toolTip().toStdString();
+    EXPECT_TRUE(label(*window, "lblConnecting")->toolTip().startsWith(QStringLiteral("CommOpen")))
+        << label(*window, "lblConnecting")->toolTip().toStdString();
 
     ::close(holder);
-    window->tmrCheckStatus->stop();
+    timer(*window, "tmrCheckStatus")->stop();
     ASSERT_TRUE(tickUntil([this] { return device().Connected(); })) << "once free, the port is taken";
 }
 
@@ -120,7 +121,7 @@ TEST_F(SerialLink, PortThatCannotBeOpenedNamesItsDeviceFile)
         ASSERT_TRUE(QFile::link(c.target, link));
         open(false);
         EXPECT_EQ(reason(), c.target + QStringLiteral(": ") + CommPort::GetSystemMessage(c.error) + c.advice);
-        EXPECT_EQ(window->lblConnecting->toolTip(),
+        EXPECT_EQ(label(*window, "lblConnecting")->toolTip(),
                   QStringLiteral("CommOpen (CreateFile): ") + CommPort::GetSystemMessage(c.error));
         EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: <None>"));
         window->close();

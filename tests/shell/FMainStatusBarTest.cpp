@@ -1,4 +1,5 @@
 #include "FMainTestFixture.h"
+#include "NamedControls.h"
 
 #include <QLabel>
 #include <arpa/inet.h>
@@ -17,7 +18,7 @@ TEST_F(StatusBar, ShowsTheIdentifiedDevice)
     EXPECT_EQ(panelText("FW_Version"), QStringLiteral("Ver. 17.15"));
     EXPECT_EQ(panelText("SN"), QStringLiteral("XR-S-999001"));
     EXPECT_TRUE(window->panel(QStringLiteral("SN"))->isVisibleTo(window.get()));
-    EXPECT_TRUE(window->lblConnecting->text().isEmpty());
+    EXPECT_TRUE(label(*window, "lblConnecting")->text().isEmpty());
     EXPECT_TRUE(ui.messages.empty()) << "the device runs the carried image: nothing to tell";
 
     EXPECT_EQ(window->panel(QStringLiteral("OnChip"))->toolTip(), QStringLiteral("On chip"));
@@ -63,7 +64,7 @@ TEST_F(StatusBar, AutodiagnosticErrorBlinksAndDisabledOutputsStaySteady)
 {
     sim.setStatusBit(49, false);
     open();
-    window->tmrStatusBar->stop();
+    timer(*window, "tmrStatusBar")->stop();
     StatusBarPanel *status = window->panel(QStringLiteral("Status"));
     for (int tick = 0; tick < 4; ++tick) {
         window->tmrStatusBar_Timer();
@@ -120,12 +121,12 @@ TEST_F(StatusBar, ClosedConnectionIsALostLinkThatTheWatchdogReopens)
     EXPECT_TRUE(panelText("OnChip").startsWith(QStringLiteral("On chip: <"))) << panelText("OnChip").toStdString();
     EXPECT_TRUE(panelText("SN").isEmpty());
     EXPECT_TRUE(panelText("FW_Version").isEmpty());
-    EXPECT_EQ(window->tmrCheckStatus->interval(), 1500) << "a lost device is looked for every 1.5 s";
+    EXPECT_EQ(timer(*window, "tmrCheckStatus")->interval(), 1500) << "a lost device is looked for every 1.5 s";
 
     sim.setSilent(false);
     ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 5000)) << "the watchdog reconnects";
     EXPECT_EQ(panelText("FW_Version"), QStringLiteral("Ver. 17.15"));
-    EXPECT_TRUE(QTest::qWaitFor([this] { return window->tmrCheckStatus->interval() == 500; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return timer(*window, "tmrCheckStatus")->interval() == 500; }, 2000));
 }
 
 TEST_F(StatusBar, NoDeviceBehindAnOpenLinkShowsNoneFromTheStart)
@@ -140,10 +141,10 @@ TEST_F(StatusBar, NoDeviceBehindAnOpenLinkShowsNoneFromTheStart)
             mdlMain::PortNumber = Com;
         }
         open(false);
-        window->tmrCheckStatus->stop();
+        timer(*window, "tmrCheckStatus")->stop();
         for (int tick = 0; tick < 3; ++tick) {
             EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: <None>")) << tick;
-            EXPECT_TRUE(window->lblConnecting->text().isEmpty()) << "the link itself is open";
+            EXPECT_TRUE(label(*window, "lblConnecting")->text().isEmpty()) << "the link itself is open";
             window->tmrCheckStatus_Timer();
             QTest::qWait(250);
         }
@@ -205,7 +206,7 @@ TEST_F(StatusBar, LinkThatCannotBeOpenedSaysWhereAndWhy)
         mdlMain::TCPPort = c.port;
         open(false);
         EXPECT_FALSE(device().Connected());
-        EXPECT_EQ(window->lblConnecting->text(),
+        EXPECT_EQ(label(*window, "lblConnecting")->text(),
                   QStringLiteral("127.0.0.1:%1: ").arg(c.port) + QLatin1String(c.reason));
         EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: <None>"));
         EXPECT_EQ(mdlMain::LinkErrorDescription(),

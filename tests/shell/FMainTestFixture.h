@@ -69,7 +69,7 @@ protected:
         }
     }
 
-    CDevice &device() const { return *window->mDevice; }
+    CDevice &device() const { return mdlMain::Device(); }
 
     // Waits until the stand-in has answered every request sent so far.
     void settle()

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QObject>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+// A window's controls as tests reach them: by their object names, since windows keep them to
+// themselves. A control that is not there fails the test and comes back null.
+template <typename T> T *named(const QObject &window, const char *name)
+{
+    T *control = window.findChild<T *>(QLatin1String(name));
+    if (!control)
+        ADD_FAILURE() << "no control named " << name;
+    return control;
+}
+
+inline QAction *action(const QObject &window, const char *name)
+{
+    return named<QAction>(window, name);
+}
+
+inline QMenu *menu(const QObject &window, const char *name)
+{
+    return named<QMenu>(window, name);
+}
+
+inline QTimer *timer(const QObject &window, const char *name)
+{
+    return named<QTimer>(window, name);
+}
+
+inline QLabel *label(const QObject &window, const char *name)
+{
+    return named<QLabel>(window, name);
+}
+
+// The items of a menu, in menu order.
+inline QList<QAction *> items(const QObject &window, const char *menuName)
+{
+    const QMenu *found = menu(window, menuName);
+    return found ? found->actions() : QList<QAction *>();
+}
