@@ -1,4 +1,5 @@
 #include "BenchFigures.h"
+#include "ScriptedResponder.h"
 #include "SimProcess.h"
 #include "core/PanelRegistry.h"
 #include "device/CDevice.h"
@@ -123,7 +124,7 @@ int main(int argc, char **argv)
     sim = &process;
     platform::setProgramFolderForTests(process.folder(), QStringLiteral("varix-console"));
     // Nothing is asked of a user here: every question gets its first answer.
-    platform::ScriptedResponder answers;
+    ScriptedResponder answers;
     platform::ui::setResponder(&answers);
 
     for (const bool ethernet : {false, true}) {

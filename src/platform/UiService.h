@@ -69,34 +69,4 @@ void setResponder(UiResponder *responder);
 
 }  // namespace ui
 
-// Records every question and answers from a script; when the script runs dry it answers with
-// the first button (Ok, Yes, Abort, Retry), an input box with its default, a file dialog with cancel.
-class ScriptedResponder : public UiResponder {
-public:
-    ScriptedResponder();
-    ~ScriptedResponder() override;
-
-    std::vector<MessageBoxRequest> messages;
-    std::vector<InputBoxRequest> inputs;
-    std::vector<FileDialogRequest> fileDialogs;
-
-    void queueMessageAnswer(MsgResult answer) { messageAnswers_.push_back(answer); }
-    void queueInputAnswer(std::optional<QString> answer) { inputAnswers_.push_back(std::move(answer)); }
-    void queueFileAnswer(const QString &path) { fileAnswers_.push_back(path); }
-
-    // Called for each message box before it is answered (for example to check the program's state).
-    std::function<void(const MessageBoxRequest &)> onMessage;
-
-    QStringList messageTexts() const;
-
-    MsgResult messageBox(const MessageBoxRequest &request) override;
-    std::optional<QString> inputBox(const InputBoxRequest &request) override;
-    QString fileDialog(const FileDialogRequest &request) override;
-
-private:
-    std::vector<MsgResult> messageAnswers_;
-    std::vector<std::optional<QString>> inputAnswers_;
-    std::vector<QString> fileAnswers_;
-};
-
 }  // namespace platform

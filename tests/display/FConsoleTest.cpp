@@ -1,5 +1,6 @@
 #include "display/FConsole.h"
 #include "ScopeFixture.h"
+#include "ScriptedResponder.h"
 #include "display/NumberText.h"
 #include "display/Oscilloscope.h"
 #include "display/UpDown.h"
@@ -82,7 +83,7 @@ protected:
     QString data(int i) const { return control<QLabel>(QStringLiteral("lblCurData_%1").arg(i))->text(); }
     int twips(int pixels) const { return qRound(pixels * 1440.0 / panel()->logicalDpiY()); }
 
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     ScopeFixture view{500, 300};
     Oscilloscope *scope = view.scope.get();
 };

@@ -1,5 +1,6 @@
 #include "NamedControls.h"
 #include "RunningConsole.h"
+#include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
@@ -89,7 +90,7 @@ protected:
 
     TempProgramFolder folder;
     devsim::DeviceSim sim;
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     std::unique_ptr<RunningConsole> console;
     QPointer<FMain> window;
 };

@@ -1,5 +1,6 @@
 #include "NamedControls.h"
 #include "RunningConsole.h"
+#include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "core/PanelRegistry.h"
 #include "display/Oscilloscope.h"
@@ -121,7 +122,7 @@ protected:
 
     TempProgramFolder folder;
     devsim::DeviceSim sim;
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     QByteArray ini;
     std::unique_ptr<RunningConsole> console;
 };

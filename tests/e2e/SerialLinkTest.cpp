@@ -1,4 +1,5 @@
 #include "RunningConsole.h"
+#include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"
 #include "lib/DeviceSim.h"
@@ -46,7 +47,7 @@ protected:
 
     TempProgramFolder folder;
     devsim::DeviceSim sim;
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     std::unique_ptr<RunningConsole> console;
 };
 

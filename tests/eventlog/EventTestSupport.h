@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"
 #include "lib/DeviceSim.h"
@@ -94,5 +95,5 @@ protected:
     TempProgramFolder folder;
     devsim::DeviceSim sim;
     devsim::EventLogBook book{sim};
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
 };

@@ -1,5 +1,6 @@
 #include "eventlog/FFileLogView.h"
 #include "EventTestSupport.h"
+#include "ScriptedResponder.h"
 
 #include <QFile>
 #include <QPlainTextEdit>
@@ -32,7 +33,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     FFileLogView view;
 };
 

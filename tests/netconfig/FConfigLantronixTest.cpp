@@ -1,6 +1,7 @@
 // The module setup dialog: how it loads a record's fields, what it accepts and what it hands back.
 #include "netconfig/FConfigLantronix.h"
 #include "QtPrinters.h"
+#include "ScriptedResponder.h"
 #include "platform/UiService.h"
 
 #include <QCheckBox>
@@ -42,7 +43,7 @@ protected:
         dialog.txtSubnet->setText(subnet);
     }
 
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     SetupExchange setup;
 };
 

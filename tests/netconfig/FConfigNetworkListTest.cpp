@@ -1,6 +1,7 @@
 // The network dialog's list without a network: button states, sorting and renaming. Nothing here
 // opens a socket; the searches run in NetworkDialogTest, inside test namespaces.
 #include "QtPrinters.h"
+#include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "netconfig/FConfigNetwork.h"
 #include "netconfig/ModuleList.h"
@@ -37,7 +38,7 @@ protected:
     }
 
     TempProgramFolder folder;
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     FConfigNetwork dialog;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "QtPrinters.h"
+#include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "TestNetwork.h"
 #include "netconfig/FConfigNetwork.h"
@@ -152,7 +153,7 @@ protected:
     }
 
     TempProgramFolder folder;
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     std::unique_ptr<TestNetwork> network;
     std::unique_ptr<ModuleProcess> press;
     std::unique_ptr<ModuleProcess> lathe;

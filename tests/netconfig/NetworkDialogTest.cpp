@@ -1,6 +1,7 @@
 // The network dialog against module stand-ins inside test namespaces: discovery, IP assignment,
 // the setup record, the card choice and a flood of bad datagrams.
 #include "ModuleNetwork.h"
+#include "ScriptedResponder.h"
 #include "core/mdlTools.h"
 #include "netconfig/FConfigLantronix.h"
 #include "platform/NetworkCards.h"
@@ -99,7 +100,7 @@ TEST_F(ModuleNetwork, AssignIpChecksTheAddressThenMovesTheModule)
     };
     for (const auto &c : refused) {
         SCOPED_TRACE(c.typed.value_or(QStringLiteral("(cancelled)")).toStdString());
-        platform::ScriptedResponder answers;
+        ScriptedResponder answers;
         answers.queueInputAnswer(c.typed);
         answers.queueMessageAnswer(platform::MsgResult::No);
         dialog->cmdAssignIP->click();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"
 #include "device/MBRequest.h"
@@ -125,6 +126,6 @@ protected:
 
     TempProgramFolder folder;
     devsim::DeviceSim sim;
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     std::unique_ptr<UCKVR> panel;
 };

@@ -1,3 +1,4 @@
+#include "ScriptedResponder.h"
 #include "platform/Error.h"
 #include "platform/UiService.h"
 #include "platform/WinSocket.h"
@@ -117,7 +118,7 @@ protected:
     void SetUp() override { platform::ui::setResponder(&ui); }
     void TearDown() override { platform::ui::setResponder(nullptr); }
 
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
 };
 
 TEST_P(EventGuard, ErrorEscapingAHandlerIsShownAndTheEventsGoOn)

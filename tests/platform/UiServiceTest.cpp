@@ -1,4 +1,5 @@
 #include "platform/UiService.h"
+#include "ScriptedResponder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@ namespace {
 
 TEST(UiService, ScriptedAnswersInOrderThenDefaults)
 {
-    platform::ScriptedResponder responder;
+    ScriptedResponder responder;
     responder.queueMessageAnswer(MsgResult::No);
     EXPECT_EQ(ui::msgBox("Proceed?", MsgButtons::YesNo, MsgIcon::Information), MsgResult::No);
     const struct {
@@ -44,7 +45,7 @@ TEST(UiService, ScriptedAnswersInOrderThenDefaults)
 
 TEST(UiService, RecordsEveryQuestionWithItsTitle)
 {
-    platform::ScriptedResponder responder;
+    ScriptedResponder responder;
     int seenBeforeAnswer = 0;
     responder.onMessage = [&](const platform::MessageBoxRequest &) { ++seenBeforeAnswer; };
     ui::msgBox("Invalid date", MsgButtons::Ok, MsgIcon::Exclamation);
@@ -62,14 +63,14 @@ TEST(UiService, RecordsEveryQuestionWithItsTitle)
 
 TEST(UiService, AResponderAnswersOnlyWhileItLives)
 {
-    auto outer = std::make_unique<platform::ScriptedResponder>();
+    auto outer = std::make_unique<ScriptedResponder>();
     {
-        platform::ScriptedResponder inner;
+        ScriptedResponder inner;
         ui::msgBox("to inner");
         EXPECT_EQ(inner.messages.size(), 1u);
     }
     // The inner one restored the desktop responder; a new script takes over again.
-    platform::ScriptedResponder next;
+    ScriptedResponder next;
     ui::msgBox("to next");
     EXPECT_EQ(next.messages.size(), 1u);
     EXPECT_TRUE(outer->messages.empty());

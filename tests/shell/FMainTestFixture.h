@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"
 #include "lib/DeviceSim.h"
@@ -126,7 +127,7 @@ protected:
 
     TempProgramFolder folder;
     devsim::DeviceSim sim;
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     quint16 port = 0;
     std::unique_ptr<FMain> window;
 };

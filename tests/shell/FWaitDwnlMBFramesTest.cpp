@@ -1,4 +1,5 @@
 #include "FWaitDwnlMBTest.h"
+#include "ScriptedResponder.h"
 
 #include <QThread>
 #include <algorithm>
@@ -202,7 +203,7 @@ private:
     }
 
     TempProgramFolder folder;
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     SimThread device;
 };
 

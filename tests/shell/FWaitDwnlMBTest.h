@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"
 #include "lib/BootLoaders.h"
@@ -194,7 +195,7 @@ protected:
 
     TempProgramFolder folder;
     devsim::DeviceSim sim;
-    platform::ScriptedResponder ui;
+    ScriptedResponder ui;
     quint16 tcpPort = 0;
 };
 

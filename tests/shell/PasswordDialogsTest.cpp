@@ -1,3 +1,4 @@
+#include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "platform/UiService.h"
 #include "shell/FAdminPsw.h"
@@ -15,7 +16,7 @@ namespace {
 class PasswordDialogs : public ::testing::Test {
 protected:
     TempProgramFolder folder;  // no Strings.ini: the built-in English texts
-    platform::ScriptedResponder responder;
+    ScriptedResponder responder;
 };
 
 void type(QLineEdit *box, const QString &text)
