@@ -1,6 +1,7 @@
 #include "BenchFigures.h"
 #include "SimProcess.h"
 #include "device/CDevice.h"
+#include "device/ModbusFunction.h"
 #include "eventlog/FLogView.h"
 #include "eventlog/mdlEvents.h"
 #include "platform/AtomicFile.h"
@@ -38,9 +39,9 @@ CDevice &device()
 bool fetchLogs()
 {
     for (int32_t slot = 0; slot < CDevice::LogNRows; slot += PageSize)
-        device().MBRead(4, 4096 + slot, 64);
+        device().MBRead(modbus::ReadInputRegisters, 4096 + slot, 64);
     for (int32_t slot = 0; slot < CDevice::LogVRows; slot += PageSize)
-        device().MBRead(4, 12288 + slot, 64);
+        device().MBRead(modbus::ReadInputRegisters, 12288 + slot, 64);
     return device().PendingRequests().Count() == 0 && device().LogListN(8191) != QByteArray(8, '\0');
 }
 

@@ -4,6 +4,7 @@
 #include "CommPort.h"
 #include "DeviceClock.h"
 #include "MbapFrameReader.h"
+#include "ModbusFunction.h"
 #include "PortWait.h"
 #include "RtuReplyReader.h"
 #include "SerialReplySource.h"
@@ -214,7 +215,7 @@ void CDevice::ClearData()
 
 void CDevice::CheckStatus()
 {
-    MBRead(4, 0, 21);
+    MBRead(modbus::ReadInputRegisters, 0, 21);
     ++missedReplies_;
 }
 
@@ -251,17 +252,17 @@ void CDevice::MBRead(int16_t functionCode, int32_t startAddress, int32_t quantit
 
 void CDevice::MBWriteMultipleRegisters(int32_t startAddress, int32_t quantity, const std::vector<int32_t> &data)
 {
-    request(16, startAddress, quantity, &data);
+    request(modbus::WriteMultipleRegisters, startAddress, quantity, &data);
 }
 
 void CDevice::MBWriteRegister(int32_t address, int32_t value)
 {
-    request(6, address, value);
+    request(modbus::WriteSingleRegister, address, value);
 }
 
 void CDevice::MBWriteCoil(int32_t address, bool value)
 {
-    request(5, address, value ? CoilOn : 0);
+    request(modbus::WriteSingleCoil, address, value ? CoilOn : 0);
 }
 
 void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data,
@@ -431,11 +432,11 @@ void CDevice::ProcessReply(const MBRequestPtr &request, const QByteArray &data)
     if (data.size() < 2 || !request)
         return;
     const uint8_t function = byteAt(data, 1);
-    if (function >= 128) {
+    if (modbus::isException(function)) {
         emit MBException(request, data);
         return;
     }
-    if (function != 3 && function != 4)
+    if (function != modbus::ReadHoldingRegisters && function != modbus::ReadInputRegisters)
         return;
     const int32_t start = request->StartAddress();
     const int32_t quantity = request->Quantity();
@@ -444,9 +445,9 @@ void CDevice::ProcessReply(const MBRequestPtr &request, const QByteArray &data)
     // A read of holding registers needs at least the registers asked for and stores those; a read
     // of input registers must carry exactly them.
     const int count = byteAt(data, 2);
-    if (function == 3 ? count < 2 * quantity : count != 2 * quantity)
+    if (function == modbus::ReadHoldingRegisters ? count < 2 * quantity : count != 2 * quantity)
         return;
-    if (function == 3) {
+    if (function == modbus::ReadHoldingRegisters) {
         if (start < 256)
             storeRegisters(data, start, quantity, 1);
         else if (start >= 256 && start < 384)
@@ -529,7 +530,7 @@ void CDevice::SendCommand(int32_t code)
 
 void CDevice::EnterBootLoader()
 {
-    request(6, CommandRegister, EnterBootLoaderCommand, nullptr, true);
+    request(modbus::WriteSingleRegister, CommandRegister, EnterBootLoaderCommand, nullptr, true);
 }
 
 void CDevice::WritePsw(QString &password)
@@ -573,7 +574,7 @@ void CDevice::AdminLogOff()
 {
     SendCommand(5);
     SendCommand(8);
-    MBRead(3, LogOnStateByte, 1);
+    MBRead(modbus::ReadHoldingRegisters, LogOnStateByte, 1);
 }
 
 void CDevice::SuperUserLogOn(const QString &password)
@@ -589,7 +590,7 @@ void CDevice::ChangeSuperUserPsw(QString &password)
 void CDevice::SuperUserLogOff()
 {
     SendCommand(8);
-    MBRead(3, LogOnStateByte, 1);
+    MBRead(modbus::ReadHoldingRegisters, LogOnStateByte, 1);
 }
 
 void CDevice::SetClock(const QDateTime &when)

@@ -1,13 +1,13 @@
 #include "MBRequest.h"
 
 #include "MBRequests.h"
+#include "ModbusFunction.h"
 #include "core/mdlTools.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
 
 namespace {
 
-constexpr int FunctionWriteMultiple = 16;
 constexpr int TcpHeaderLength = 6;
 
 [[noreturn]] void overflow()
@@ -84,11 +84,11 @@ QByteArray MBRequest::CommandString() const
         frame[5] = 6;
     }
     switch (function_) {
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-    case FunctionWriteMultiple:
+    case modbus::ReadHoldingRegisters:
+    case modbus::ReadInputRegisters:
+    case modbus::WriteSingleCoil:
+    case modbus::WriteSingleRegister:
+    case modbus::WriteMultipleRegisters:
         frame[p] = static_cast<char>(fieldByte(address_));
         frame[p + 1] = static_cast<char>(fieldByte(function_));
         putWord(frame, p + 2, startAddress_);
@@ -96,7 +96,7 @@ QByteArray MBRequest::CommandString() const
         break;
     default: break;
     }
-    if (function_ == FunctionWriteMultiple) {
+    if (function_ == modbus::WriteMultipleRegisters) {
         const int q = quantity_;
         // The device takes the register values straight after the quantity: no byte count.
         frame.resize(2 * q + (tcp ? 12 : 8));

@@ -1,15 +1,24 @@
 #include "RtuReplyReader.h"
 
+#include "ModbusFunction.h"
+
 #include "core/mdlTools.h"
 
 namespace {
 
+// A write is answered by an echo of its address and value or quantity, with no byte count.
+bool isWriteEcho(uint8_t function)
+{
+    return function == modbus::WriteSingleCoil || function == modbus::WriteSingleRegister ||
+           function == modbus::WriteMultipleRegisters;
+}
+
 // Bytes that follow the unit and function bytes (and the byte count, for reads).
 int tailLength(uint8_t function, const QByteArray &head)
 {
-    if (function == 5 || function == 6 || function == 16)
+    if (isWriteEcho(function))
         return 6;
-    if (function >= 128)
+    if (modbus::isException(function))
         return 3;
     return static_cast<uint8_t>(head[2]) + 2;
 }
@@ -40,7 +49,7 @@ RtuReplyReader::Result RtuReplyReader::readOne(Source &source, int expectedUnit)
         return {Outcome::Flushed, {}};
     }
     const auto function = static_cast<uint8_t>(frame[1]);
-    const bool hasByteCount = function < 128 && function != 5 && function != 6 && function != 16;
+    const bool hasByteCount = !isWriteEcho(function) && !modbus::isException(function);
     if (hasByteCount) {
         frame += source.read(1);
         if (frame.size() < 3)

@@ -2,6 +2,7 @@
 
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
+#include "device/ModbusFunction.h"
 #include "mdlEvents.h"
 #include "shell/base/mdlMainLink.h"
 
@@ -154,7 +155,7 @@ void FLogView::SetCaptions()
 
 void FLogView::RequestPointer(const Log &log)
 {
-    mDevice->MBRead(3, log.pointerRegister, 1);
+    mDevice->MBRead(modbus::ReadHoldingRegisters, log.pointerRegister, 1);
 }
 
 void FLogView::mDevice_NewRAMData(int32_t First, int32_t Count)
@@ -187,12 +188,13 @@ void FLogView::RequestPage(const Log &log)
                        QLatin1Char(' ') + QString::number(log.size / PageSize));
     log.label->adjustSize();
     if (start + PageSize <= log.size) {
-        mDevice->MBRead(4, log.firstRegister + start, PageSize * RegistersPerRecord);
+        mDevice->MBRead(modbus::ReadInputRegisters, log.firstRegister + start, PageSize * RegistersPerRecord);
     } else {
         // The page crosses the end of the ring: its older part first, then the part from slot 0.
-        mDevice->MBRead(4, log.firstRegister + start, (log.size - start) * RegistersPerRecord);
+        mDevice->MBRead(modbus::ReadInputRegisters, log.firstRegister + start, (log.size - start) * RegistersPerRecord);
         if (mDevice)
-            mDevice->MBRead(4, log.firstRegister, (start + PageSize - log.size) * RegistersPerRecord);
+            mDevice->MBRead(modbus::ReadInputRegisters, log.firstRegister,
+                            (start + PageSize - log.size) * RegistersPerRecord);
     }
 }
 

@@ -3,12 +3,12 @@
 #include "KvrDeviceMap.h"
 #include "KvrUnits.h"
 #include "core/mdlTools.h"
+#include "device/ModbusFunction.h"
 
 namespace kvr {
 namespace {
 
 constexpr int HeadBytes = 3;
-constexpr int ReadInputRegisters = 4;
 constexpr int LiveBytes = 2 * LiveCount;
 constexpr int WaveformBytes = 2 * (WaveformCount - 1);
 constexpr int CounterBytes = 2 * CountersCount;
@@ -24,7 +24,7 @@ float wordAt(const QByteArray &data, int at)
 
 std::optional<int> ReplyByteCount(const QByteArray &data)
 {
-    if (data.size() < HeadBytes || static_cast<uint8_t>(data.at(1)) != ReadInputRegisters)
+    if (data.size() < HeadBytes || static_cast<uint8_t>(data.at(1)) != modbus::ReadInputRegisters)
         return std::nullopt;
     const int count = static_cast<uint8_t>(data.at(2));
     if (count < 2 || data.size() < HeadBytes + count)

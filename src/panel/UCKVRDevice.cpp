@@ -8,6 +8,7 @@
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
+#include "device/ModbusFunction.h"
 #include "device/StatusBit.h"
 #include "platform/Runtime.h"
 
@@ -34,8 +35,8 @@ QString roundedText(double value)
 
 void UCKVR::RequestConfig()
 {
-    mDevice->MBRead(3, kvr::ConfigStart, kvr::ConfigCount);
-    mDevice->MBRead(3, kvr::TableStart, kvr::TableCount);
+    mDevice->MBRead(modbus::ReadHoldingRegisters, kvr::ConfigStart, kvr::ConfigCount);
+    mDevice->MBRead(modbus::ReadHoldingRegisters, kvr::TableStart, kvr::TableCount);
 }
 
 void UCKVR::mDevice_NewRAMData(int32_t first, int32_t count)

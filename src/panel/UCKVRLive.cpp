@@ -10,6 +10,7 @@
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
+#include "device/ModbusFunction.h"
 #include "display/Oscilloscope.h"
 #include "platform/Runtime.h"
 
@@ -83,11 +84,11 @@ void UCKVR::tmrGetData_Timer()
     switch (kvr::NextDataRead(now - LastDataRequest, ScopeChannel)) {
     case kvr::DataRead::Live:
         LastDataRequest = kvr::LiveReadSlot(LastDataRequest, now);
-        mDevice->MBRead(4, kvr::LiveStart, kvr::LiveCount);
+        mDevice->MBRead(modbus::ReadInputRegisters, kvr::LiveStart, kvr::LiveCount);
         break;
     case kvr::DataRead::Waveform:
-        mDevice->MBRead(4, kvr::WaveformStart + kvr::WaveformChannelStride * ScopeChannel + WavePage,
-                        kvr::WaveformCount);
+        mDevice->MBRead(modbus::ReadInputRegisters,
+                        kvr::WaveformStart + kvr::WaveformChannelStride * ScopeChannel + WavePage, kvr::WaveformCount);
         LastDataRequest = now;
         break;
     case kvr::DataRead::None: break;
@@ -97,9 +98,9 @@ void UCKVR::tmrGetData_Timer()
 void UCKVR::tmrGetStatus_Timer()
 {
     if (Stats->isVisible()) {
-        mDevice->MBRead(4, kvr::CountersStart, kvr::CountersCount);
+        mDevice->MBRead(modbus::ReadInputRegisters, kvr::CountersStart, kvr::CountersCount);
         if (!kvr::ShowsLiveValues(ScopeChannel))
-            mDevice->MBRead(4, kvr::DiagnosticsStart, kvr::DiagnosticsCount);
+            mDevice->MBRead(modbus::ReadInputRegisters, kvr::DiagnosticsStart, kvr::DiagnosticsCount);
     }
     // Every eleventh tick re-reads the configuration, as soon as no edit waits.
     constexpr int ConfigTicks = 10;

@@ -4,6 +4,7 @@
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
+#include "device/ModbusFunction.h"
 #include "device/StatusBit.h"
 #include "platform/DateReader.h"
 #include "platform/Runtime.h"
@@ -125,7 +126,7 @@ void FDeviceSettings::applyAccess()
 void FDeviceSettings::tmrReqClock_Timer()
 {
     if (mDevice)
-        mDevice->MBRead(3, ClockFirstByte, ClockRegisterCount);
+        mDevice->MBRead(modbus::ReadHoldingRegisters, ClockFirstByte, ClockRegisterCount);
 }
 
 void FDeviceSettings::mDevice_NewRAMData(int32_t first, int32_t count)

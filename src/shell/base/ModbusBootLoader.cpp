@@ -3,11 +3,10 @@
 #include "BootLoaderLink.h"
 #include "FirmwareImage.h"
 #include "device/MBRequest.h"
+#include "device/ModbusFunction.h"
 #include "platform/Clock.h"
 
 namespace {
-constexpr int32_t ReadInputRegisters = 4;
-constexpr int32_t WriteRegisters = 16;
 constexpr int IdentityBytes = 2 * ModbusBootLoader::IdentityRegisters;
 // Unit, function and byte count in front of the registers, the CRC behind them.
 constexpr int SerialHeader = 3;
@@ -55,7 +54,7 @@ MBRequest ModbusBootLoader::request(int32_t function, int32_t start, int32_t qua
 bool ModbusBootLoader::Identify(DeviceIdRecord &record)
 {
     link_.open();
-    const QByteArray frame = request(ReadInputRegisters, IdentityAddress, IdentityRegisters).CommandString();
+    const QByteArray frame = request(modbus::ReadInputRegisters, IdentityAddress, IdentityRegisters).CommandString();
     const int replySize = link_.ethernet() ? TcpIdentityReply : SerialIdentityReply;
     const double deadline = now() + IdentifySeconds;
     while (now() < deadline) {
@@ -82,7 +81,7 @@ bool ModbusBootLoader::takeIdentity(DeviceIdRecord &record)
     if (header.size() != headerSize)
         return false;
     const QByteArray pdu = header.right(SerialHeader);
-    if (byteAt(pdu, 0) != unit_ || byteAt(pdu, 1) != ReadInputRegisters || byteAt(pdu, 2) != IdentityBytes)
+    if (byteAt(pdu, 0) != unit_ || byteAt(pdu, 1) != modbus::ReadInputRegisters || byteAt(pdu, 2) != IdentityBytes)
         return false;
     // Fields 0 to 6 fill the registers; field 7 is whatever follows them (the CRC on serial).
     record = DeviceIdRecord::fromBlock(link_.read(-1));
@@ -101,14 +100,14 @@ bool ModbusBootLoader::StartProgram()
 
 bool ModbusBootLoader::command(int32_t address)
 {
-    MBRequest begin = request(WriteRegisters, address, 1);
+    MBRequest begin = request(modbus::WriteMultipleRegisters, address, 1);
     begin.setMBData(0, 0);
     return SendAndWait(begin);
 }
 
 bool ModbusBootLoader::WriteData(const HexRecord &record)
 {
-    MBRequest write = request(WriteRegisters, record.address, record.length);
+    MBRequest write = request(modbus::WriteMultipleRegisters, record.address, record.length);
     for (int i = 0; i < record.length; ++i)
         write.setMBData(i, static_cast<uint8_t>(record.data.at(i)));
     return SendAndWait(write);
@@ -125,6 +124,6 @@ bool ModbusBootLoader::SendAndWait(MBRequest &request)
     return link_.exchange(request.CommandString(), tcp ? 0.0 : BootLoaderLink::FrameSettle, tcp ? TcpEcho : SerialEcho,
                           tcp ? -1 : SerialEcho, [unit, unitAt](const QByteArray &reply) {
                               return reply.size() >= unitAt + 2 && byteAt(reply, unitAt) == unit &&
-                                     byteAt(reply, unitAt + 1) == WriteRegisters;
+                                     byteAt(reply, unitAt + 1) == modbus::WriteMultipleRegisters;
                           });
 }
