@@ -49,7 +49,7 @@ protected:
         console = std::make_unique<RunningConsole>();
         window = console->window;
         ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(QTest::qWaitFor([this] { return mdlMain::Device().Connected(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([] { return mdlMain::Device().Connected(); }, 5000));
     }
 
     void TearDown() override

@@ -73,7 +73,7 @@ protected:
     bool reconnectedWith(quint8 version)
     {
         return QTest::qWaitFor(
-            [this, version] { return mdlMain::Device().Connected() && mdlMain::Device().FirmwareVersion() == version; },
+            [version] { return mdlMain::Device().Connected() && mdlMain::Device().FirmwareVersion() == version; },
             5000);
     }
 

@@ -58,7 +58,7 @@ protected:
 
     bool connectedTo(const QString &address)
     {
-        return QTest::qWaitFor([this] { return mdlMain::Device().Connected(); }, 5000) &&
+        return QTest::qWaitFor([] { return mdlMain::Device().Connected(); }, 5000) &&
                mdlMain::wskEthernet().RemoteHostIP() == address;
     }
 
