@@ -178,6 +178,8 @@ int main(int argc, char **argv)
     }
 
     devsim::DeviceSim sim;
+    // Nothing reads the request log of the process: kept, it would grow for as long as it runs.
+    QObject::connect(&sim, &devsim::DeviceSim::requestReceived, &sim, &devsim::DeviceSim::clearRequests);
     if (!configureModule(parser, sim.deviceServer()))
         return 2;
     const QByteArray serialNumber = parser.isSet(QStringLiteral("serial-number"))

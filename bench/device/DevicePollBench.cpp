@@ -8,6 +8,7 @@
 #include "platform/WinSocket.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
 #include <cstdio>
 #include <modbus/modbus.h>
@@ -30,6 +31,7 @@ class ConsoleLink {
 public:
     explicit ConsoleLink(bool ethernet) : ethernet_(ethernet)
     {
+        guard_.start(250);
         device_.setPort(&port_);
         device_.setEthernetPort(&socket_);
         device_.setUseEthernet([this] { return ethernet_; });
@@ -51,15 +53,25 @@ public:
     {
         device_.CheckStatus();
         if (ethernet_)
-            EventWait::until([this] { return device_.PendingRequests().Count() == 0; },
-                             platform::clock::monotonicSeconds() + 1.0);
+            awaitReply();
         return device_.Connected();
     }
 
     CDevice &device() { return device_; }
 
 private:
+    // A TCP reply is handled where the console handles it, in the event loop, woken by its
+    // arrival. The guard timer, running all along as the console's own timers do, only bounds
+    // the wait for a reply that never comes.
+    void awaitReply()
+    {
+        const double deadline = platform::clock::monotonicSeconds() + 1.0;
+        while (device_.PendingRequests().Count() > 0 && platform::clock::monotonicSeconds() < deadline)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+
     bool ethernet_;
+    QTimer guard_;
     CommPort port_;
     platform::WinSocket socket_;
     CDevice device_;

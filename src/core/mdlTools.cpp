@@ -15,6 +15,7 @@
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
+#include <array>
 #include <cmath>
 
 namespace mdlTools {
@@ -157,9 +158,18 @@ bool RangesOverlap(float a, float b, float c, float d)
 
 void CRC16Update(uint8_t value, int32_t &crc)
 {
-    crc ^= value;
-    for (int bit = 0; bit < 8; ++bit)
-        crc = (crc & 1) ? ((crc >> 1) ^ 0xA001) : (crc >> 1);
+    // The eight shifts of one byte, done once for every byte value.
+    static constexpr auto table = [] {
+        std::array<int32_t, 256> shifted{};
+        for (int32_t byte = 0; byte < 256; ++byte) {
+            int32_t crc = byte;
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc & 1) ? ((crc >> 1) ^ 0xA001) : (crc >> 1);
+            shifted[static_cast<std::size_t>(byte)] = crc;
+        }
+        return shifted;
+    }();
+    crc = (crc >> 8) ^ table[static_cast<std::size_t>((crc ^ value) & 0xFF)];
 }
 
 QString TrimNull(const QString &text)

@@ -72,7 +72,7 @@ CDevice::CDevice(QObject *parent)
 {
     ClearData();
     tcpAgeing_.setInterval(TcpAgeingIntervalMs);
-    connect(&tcpAgeing_, &QTimer::timeout, this, &CDevice::ageOutTcpRequests);
+    connect(&tcpAgeing_, &QTimer::timeout, this, &CDevice::onAgeingTick);
 }
 
 CDevice::~CDevice() = default;
@@ -302,12 +302,6 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
     }
 }
 
-void CDevice::removeFromQueue(const MBRequestPtr &request)
-{
-    if (queue_->Contains(request->Key) && queue_->Item(request->Key) == request)
-        queue_->Remove(request->Key);
-}
-
 // ---- serial link ----
 
 void CDevice::ProcessQueue()
@@ -355,7 +349,7 @@ void CDevice::endSerialRequest(const MBRequestPtr &request)
 {
     if (!request)
         return;
-    removeFromQueue(request);
+    queue_->Remove(request);
     if (currentSerial_ == request)
         currentSerial_.reset();
 }
@@ -401,14 +395,14 @@ void CDevice::EthernetReceive()
         for (const MBRequestPtr &request : pending) {
             if (request->TransactionID() == frame->transactionId) {
                 ProcessReply(request, frame->pdu);
-                removeFromQueue(request);
+                queue_->Remove(request);
             }
         }
         ageOutTcpRequests();
     }
 }
 
-void CDevice::ageOutTcpRequests()
+bool CDevice::ageOutTcpRequests()
 {
     const double now = platform::clock::monotonicSeconds();
     const std::vector<MBRequestPtr> pending = queue_->Snapshot();
@@ -417,11 +411,17 @@ void CDevice::ageOutTcpRequests()
         if (request->MBMode() != MBRequest::ModeTCP)
             continue;
         if (now - request->SentAt() > TcpRequestLifetime)
-            removeFromQueue(request);
+            queue_->Remove(request);
         else
             waiting = true;
     }
-    if (!waiting)
+    return waiting;
+}
+
+void CDevice::onAgeingTick()
+{
+    // The timer runs on while requests come and go, and ends at the first tick that finds none.
+    if (!ageOutTcpRequests())
         tcpAgeing_.stop();
 }
 
@@ -504,11 +504,13 @@ void CDevice::decodeStatus(const QByteArray &data)
     const auto status = [&data](int k) { return byteAt(data, 3 + k); };
     firmwareVersion_ = status(0);
     softwareId_ = status(1);
-    // Data bytes 2..17, up to the first 0 byte.
-    QByteArray serial = data.mid(3 + 2, 16);
-    if (const qsizetype end = serial.indexOf('\0'); end >= 0)
-        serial.truncate(end);
-    serialNumber_ = platform::ansi::decode(serial);
+    // Data bytes 2..17, up to the first 0 byte; decoded again only when they change.
+    const QByteArrayView serial = QByteArrayView(data).sliced(3 + 2, 16);
+    if (serial != serialBytes_) {
+        serialBytes_ = serial.toByteArray();
+        const qsizetype end = serial.indexOf('\0');
+        serialNumber_ = platform::ansi::decode(serialBytes_.left(end < 0 ? serial.size() : end));
+    }
     SetConnected(true);
     ram_[LogOnStateByte] = status(18);
     setIOByte(status(19));

@@ -138,12 +138,12 @@ private:
     void ProcessQueue();
     void SerialReceive();
     void EthernetReceive();
-    // Drops TCP requests older than their lifetime: a silent device behind a live socket sends
-    // no data that would age them out otherwise.
-    void ageOutTcpRequests();
+    // Drops TCP requests older than their lifetime; true while younger ones wait. The timer ticks
+    // for a silent device behind a live socket, which sends no data that would age them out.
+    bool ageOutTcpRequests();
+    void onAgeingTick();
     void endSerialRequest(const MBRequestPtr &request);
     PortWait &portWait();
-    void removeFromQueue(const MBRequestPtr &request);
     void pEthernetPort_DataArrival();
     void StoreLogN(const QByteArray &data, int offset, int index);
     void StoreLogV(const QByteArray &data, int offset, int index);
@@ -171,6 +171,7 @@ private:
     uint8_t softwareId_ = 0;
     int32_t missedReplies_ = 100;
     QString serialNumber_;
+    QByteArray serialBytes_;
     int32_t transactionCounter_ = 0;
     bool linkLent_ = false;
 };

@@ -152,6 +152,7 @@ void CommPort::open()
     }
     ::ioctl(fd, TIOCEXCL);
     fd_ = fd;
+    input_.reset(fd_);
     baud_ = 0;
     openingFailed_ = false;
     takeErrorFlags();  // line errors from before this opening are not ours
@@ -186,6 +187,7 @@ void CommPort::failOpening(int32_t number, const QString &source)
 
 void CommPort::close()
 {
+    input_.reset(-1);
     // Exclusive use ends with our descriptor, even where another holds the device open.
     ::ioctl(fd_, TIOCNXCL);
     // Linux releases the descriptor even when close reports an error, so the port counts as
@@ -219,35 +221,28 @@ void CommPort::setDTREnable(bool value)
 
 int32_t CommPort::InBufferCount()
 {
-    int waiting = 0;
-    if (::ioctl(fd_, FIONREAD, &waiting) != 0) {
-        record(errno, QStringLiteral("CommStatus (ClearCommError)"));
+    if (fd_ < 0) {
+        record(EBADF, QStringLiteral("CommStatus (ClearCommError)"));
         return 0;
     }
-    return waiting;
+    if (const int error = input_.takeArrivals())
+        record(error, QStringLiteral("CommStatus (ClearCommError)"));
+    return input_.size();
 }
 
 QByteArray CommPort::Input_()
 {
-    int waiting = 0;
-    if (::ioctl(fd_, FIONREAD, &waiting) != 0) {
-        record(errno, QStringLiteral("CommRead (ClearCommError)"));
+    if (fd_ < 0) {
+        record(EBADF, QStringLiteral("CommRead (ClearCommError)"));
         return {};
     }
-    if (waiting <= 0 || InputLen <= 0)
+    if (InputLen <= 0)
         return {};
-    QByteArray buffer(std::min(InputLen, waiting), '\0');
-    ssize_t got = 0;
-    do {
-        got = ::read(fd_, buffer.data(), static_cast<size_t>(buffer.size()));
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) {
-        if (errno != EAGAIN)
-            recordLineError(errno, QStringLiteral("CommRead (ReadFile)"));
-        return {};
+    if (input_.size() < InputLen) {
+        if (const int error = input_.takeArrivals())
+            recordLineError(error, QStringLiteral("CommRead (ReadFile)"));
     }
-    buffer.truncate(static_cast<qsizetype>(got));
-    return buffer;
+    return input_.take(InputLen);
 }
 
 void CommPort::setOutput(const QByteArray &bytes)

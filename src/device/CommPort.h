@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SerialInput.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -31,6 +33,7 @@ public:
     void setRTSEnable(bool value);
     void setDTREnable(bool value);
 
+    // The bytes received and not yet read, with whatever the driver holds now.
     int32_t InBufferCount();
     // The waiting bytes, at most InputLen of them; never waits for more.
     QByteArray Input_();
@@ -44,9 +47,14 @@ public:
 
     const ErrorRecord &LastError() const { return lastError_; }
 
-    // For sleeping until data comes: the open descriptor (-1 when closed) and the line speed.
+    // For sleeping until data comes: the open descriptor (-1 when closed), the line speed, the
+    // bytes already taken from the driver, and the watch that wakes the event loop when more
+    // arrive (see SerialInput).
     int descriptor() const { return fd_; }
     int32_t baudRate() const { return baud_; }
+    int32_t receivedCount() const { return input_.size(); }
+    bool watchArrivals(bool on) { return input_.watch(on); }
+    bool inputStalled() const { return input_.stalled(); }
 
 private:
     void open();
@@ -62,6 +70,7 @@ private:
     int fd_ = -1;
     int32_t baud_ = 0;
     bool openingFailed_ = false;
+    SerialInput input_;
     ErrorRecord lastError_;
     struct LineErrorCounts {
         int frame = 0;

@@ -4,31 +4,52 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QTimer>
 #include <cmath>
 
 namespace EventWait {
 
-void once(double deadline)
+namespace {
+constexpr double TimerStep = 0.001;
+}  // namespace
+
+Sleeper::Sleeper()
 {
-    const double remaining = deadline - platform::clock::monotonicSeconds();
+    wake_.setSingleShot(true);
+    wake_.setTimerType(Qt::PreciseTimer);
+}
+
+void Sleeper::once(double deadline)
+{
+    const double now = platform::clock::monotonicSeconds();
+    const double remaining = deadline - now;
     if (remaining <= 0) {
         QCoreApplication::processEvents();
         return;
     }
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
-    wake.start(static_cast<int>(std::ceil(remaining * 1000.0)));
+    // The timer counts whole milliseconds, so a wake may come up to one after the deadline. One
+    // still set from an earlier pass that goes off no later than that is left running: it wakes
+    // the loop in time, and the owner, woken sooner, sleeps again. (A clock moved forward by a
+    // test finds the timer's moment passed, and sets it afresh.)
+    if (!wake_.isActive() || wakeAt_ <= now || wakeAt_ > deadline + TimerStep) {
+        const int milliseconds = static_cast<int>(std::ceil(remaining * 1000.0));
+        wake_.start(milliseconds);
+        wakeAt_ = now + milliseconds * TimerStep;
+    }
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void once(double deadline)
+{
+    Sleeper().once(deadline);
 }
 
 bool until(const std::function<bool()> &done, double deadline)
 {
+    Sleeper sleeper;
     while (!done()) {
         if (platform::clock::monotonicSeconds() >= deadline)
             return done();
-        once(deadline);
+        sleeper.once(deadline);
     }
     return true;
 }

@@ -1,12 +1,26 @@
 #pragma once
 
+#include <QTimer>
 #include <functional>
 
 // Sleeps in the Qt event loop, so timers, sockets and the GUI are served while a caller waits.
 // Deadlines are seconds on the monotonic clock (platform::clock), which tests move forward.
 namespace EventWait {
 
-// Returns after the next batch of events was handled, or at the deadline, whichever is first.
+// Wakes its owner at the deadline on one timer kept for the owner's life, not one made per pass.
+class Sleeper {
+public:
+    Sleeper();
+    // Returns after the next batch of events was handled, or at the deadline, whichever is first;
+    // possibly sooner, at the deadline of an earlier pass.
+    void once(double deadline);
+
+private:
+    QTimer wake_;
+    double wakeAt_ = 0.0;  // when wake_ goes off, in monotonic seconds
+};
+
+// Sleeper::once on a timer of its own.
 void once(double deadline);
 
 // Sleeps until done() holds or the deadline passes; returns done() as it stands at the end.

@@ -19,6 +19,8 @@ public:
     int Count() const { return items_.count(); }
     void Remove(int position) { items_.remove(position); }
     void Remove(const QString &key) { items_.remove(key); }
+    // Removes the request when it is the one held under its key.
+    void Remove(const Pointer &request) { items_.remove(request->Key, request); }
     bool Contains(const QString &key) const { return items_.contains(key); }
 
     // The requests as they stand, for walking while some are removed.

@@ -6,7 +6,10 @@
 
 int SerialReplySource::waiting()
 {
-    return port_.InBufferCount();
+    // While bytes taken from the driver wait, they start the next reply; the driver is asked
+    // only when none do. (A wait for the rest of a reply takes what arrived when it ends.)
+    const int received = port_.receivedCount();
+    return received > 0 ? received : port_.InBufferCount();
 }
 
 QByteArray SerialReplySource::read(int count)
@@ -17,10 +20,12 @@ QByteArray SerialReplySource::read(int count)
 
 bool SerialReplySource::waitFor(int count)
 {
+    // The driver is asked only when what was taken from it already falls short.
+    const auto arrived = [this, count] { return port_.receivedCount() >= count || port_.InBufferCount() >= count; };
     const double end = platform::clock::monotonicSeconds() + TailTimeout;
-    while (port_.InBufferCount() < count && port_.PortOpen() && platform::clock::monotonicSeconds() < end)
+    while (!arrived() && port_.PortOpen() && platform::clock::monotonicSeconds() < end)
         wait_.sleep(count, end);
-    return port_.InBufferCount() >= count;
+    return arrived();
 }
 
 void SerialReplySource::flush()

@@ -1,8 +1,8 @@
 #include "Clock.h"
 
 #include <QElapsedTimer>
-#include <QTime>
 #include <cmath>
+#include <ctime>
 
 namespace platform::clock {
 namespace {
@@ -17,6 +17,25 @@ const QElapsedTimer &startedTimer()
     }();
     return timer;
 }
+
+// The whole seconds since local midnight at a second of the system clock. The zone is taken as
+// the C library last read it: looking at the zone file again on every stamp would cost more than
+// the stamp (Qt's own date and time calls have it read again). Stamps come many to a second: the
+// answer is kept for the rest of the second, unless the zone read meanwhile is another.
+int localSecondOfDay(time_t second)
+{
+    thread_local time_t cachedSecond = -1;
+    thread_local long cachedZone = 0;
+    thread_local int cachedAnswer = 0;
+    if (second != cachedSecond || timezone != cachedZone) {
+        tm local{};
+        ::localtime_r(&second, &local);
+        cachedSecond = second;
+        cachedZone = timezone;
+        cachedAnswer = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+    }
+    return cachedAnswer;
+}
 }  // namespace
 
 double monotonicSeconds()
@@ -28,7 +47,9 @@ double secondsSinceMidnight()
 {
     // The offset may carry the clock past midnight, where it starts again from 0.
     constexpr double Day = 86400.0;
-    const double seconds = std::fmod(QTime::currentTime().msecsSinceStartOfDay() / 1000.0 + offset, Day);
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const double seconds = std::fmod(localSecondOfDay(now.tv_sec) + now.tv_nsec / 1e9 + offset, Day);
     return seconds < 0 ? seconds + Day : seconds;
 }
 

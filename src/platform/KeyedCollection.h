@@ -2,9 +2,11 @@
 
 #include "Error.h"
 
-#include <QHash>
 #include <QString>
+#include <algorithm>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -20,35 +22,32 @@ private:
     struct Entry {
         Pointer item;
         QString key;
+        QString folded;
     };
 
 public:
     void add(Pointer item, const QString &key = QString())
     {
-        if (!key.isEmpty()) {
-            const QString folded = fold(key);
-            if (byKey_.contains(folded))
-                throw Error(err::DuplicateKey, QStringLiteral("Collection"),
-                            QStringLiteral("This key is already associated with an element of this collection"));
-            byKey_.insert(folded, item);
-        }
-        entries_.push_back({std::move(item), key});
+        QString folded = fold(key);
+        if (!key.isEmpty() && !byKey_.try_emplace(folded, item).second)
+            throw Error(err::DuplicateKey, QStringLiteral("Collection"),
+                        QStringLiteral("This key is already associated with an element of this collection"));
+        entries_.push_back({std::move(item), key, std::move(folded)});
     }
 
     int count() const { return static_cast<int>(entries_.size()); }
     bool isEmpty() const { return entries_.empty(); }
 
-    bool contains(const QString &key) const { return !key.isEmpty() && byKey_.contains(fold(key)); }
+    bool contains(const QString &key) const { return lookup(key) != byKey_.cend(); }
 
     Pointer item(int position) const { return entries_[checkedIndex(position)].item; }
 
     Pointer item(const QString &key) const
     {
-        const auto it = key.isEmpty() ? byKey_.cend() : byKey_.constFind(fold(key));
+        const auto it = lookup(key);
         if (it == byKey_.cend())
-            throw Error(err::InvalidArgument, QStringLiteral("Collection"),
-                        QStringLiteral("Invalid procedure call or argument"));
-        return it.value();
+            unknownKey();
+        return it->second;
     }
 
     // The key an item was added under (empty when it has none).
@@ -58,20 +57,28 @@ public:
     {
         const auto index = checkedIndex(position);
         if (!entries_[index].key.isEmpty())
-            byKey_.remove(fold(entries_[index].key));
+            byKey_.erase(entries_[index].folded);
         entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
     }
 
     void remove(const QString &key)
     {
-        item(key);  // raises for an unknown key
         const QString folded = fold(key);
-        for (int position = 1; position <= count(); ++position) {
-            if (!entries_[position - 1].key.isEmpty() && fold(entries_[position - 1].key) == folded) {
-                remove(position);
-                return;
-            }
-        }
+        if (key.isEmpty() || byKey_.erase(folded) == 0)
+            unknownKey();
+        eraseEntry(folded);
+    }
+
+    // Removes item when it is the one held under key; returns whether it was.
+    bool remove(const QString &key, const Pointer &item)
+    {
+        const QString folded = fold(key);
+        const auto it = key.isEmpty() ? byKey_.end() : byKey_.find(folded);
+        if (it == byKey_.end() || it->second != item)
+            return false;
+        byKey_.erase(it);
+        eraseEntry(folded);
+        return true;
     }
 
     void clear()
@@ -101,7 +108,34 @@ public:
     const_iterator end() const { return const_iterator(entries_.cend()); }
 
 private:
+    // Keys are short: a plain byte hash of the folded text costs less than Qt's seeded one.
+    struct FoldedHash {
+        std::size_t operator()(const QString &folded) const
+        {
+            return std::hash<std::u16string_view>{}(std::u16string_view(
+                reinterpret_cast<const char16_t *>(folded.constData()), static_cast<std::size_t>(folded.size())));
+        }
+    };
+    using Index = std::unordered_map<QString, Pointer, FoldedHash>;
+
     static QString fold(const QString &key) { return key.toCaseFolded(); }
+
+    typename Index::const_iterator lookup(const QString &key) const
+    {
+        return key.isEmpty() ? byKey_.cend() : byKey_.find(fold(key));
+    }
+
+    void eraseEntry(const QString &folded)
+    {
+        const auto keyed = [&folded](const Entry &entry) { return !entry.key.isEmpty() && entry.folded == folded; };
+        entries_.erase(std::find_if(entries_.begin(), entries_.end(), keyed));
+    }
+
+    [[noreturn]] static void unknownKey()
+    {
+        throw Error(err::InvalidArgument, QStringLiteral("Collection"),
+                    QStringLiteral("Invalid procedure call or argument"));
+    }
 
     std::size_t checkedIndex(int position) const
     {
@@ -112,7 +146,7 @@ private:
     }
 
     std::vector<Entry> entries_;
-    QHash<QString, Pointer> byKey_;
+    Index byKey_;
 };
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <QTcpSocket>
 #include <QUdpSocket>
 #include <algorithm>
+#include <sys/socket.h>
 
 namespace platform {
 
@@ -115,7 +116,22 @@ void WinSocket::SendData(const QByteArray &data)
     }
     if (State() != sckConnected)
         invalidOperation("SendData");
-    tcp_->write(data);
+    sendTcp(data);
+}
+
+void WinSocket::sendTcp(const QByteArray &data)
+{
+    // The socket object hands written bytes to the connection on the event loop's next pass and
+    // switches its write watch on and off for them. With nothing queued before them, they go onto
+    // the connection at once; what the connection does not take now is queued as before.
+    qsizetype sent = 0;
+    if (tcp_->bytesToWrite() == 0) {
+        const ssize_t written = ::send(static_cast<int>(tcp_->socketDescriptor()), data.constData(),
+                                       static_cast<size_t>(data.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+        sent = std::max<ssize_t>(written, 0);
+    }
+    if (sent < data.size())
+        tcp_->write(data.constData() + sent, data.size() - sent);
 }
 
 int32_t WinSocket::LocalPort() const

@@ -70,6 +70,7 @@ signals:
     void Closed();
 
 private:
+    void sendTcp(const QByteArray &data);
     void onTcpError();
     void onTcpReadyRead();
     void onUdpReadyRead();

@@ -4,6 +4,7 @@
 
 #include "RaisedError.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 TEST(Settings, EmptyKeysTakeTheSmallestFreeNumber)

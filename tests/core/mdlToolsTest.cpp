@@ -25,6 +25,11 @@ TEST(mdlTools, Crc16OfAReadRequestAndOfTheWholeFrame)
     mdlTools::CRC16Update(0x31, crc);
     mdlTools::CRC16Update(0xC5, crc);
     EXPECT_EQ(crc, 0);
+    // The check value of this CRC over the nine digits.
+    crc = 0xFFFF;
+    for (const char digit : QByteArrayLiteral("123456789"))
+        mdlTools::CRC16Update(static_cast<uint8_t>(digit), crc);
+    EXPECT_EQ(crc, 0x4B37);
 }
 
 TEST(mdlTools, ValDotReadsADecimalComma)

@@ -327,6 +327,7 @@ TEST_F(TcpLink, OldRequestsAgeOutWhenTheNextReplyArrives)
 
     sim.setSilent(true);
     device().MBRead(3, 3, 1);
+    waitUntil([this] { return sim.requests().size() == 4; });
     platform::clock::setTestOffset(19.0);
     sim.setSilent(false);
     device().MBRead(3, 4, 1);

@@ -1,7 +1,9 @@
 #include "platform/Clock.h"
 #include "platform/Color.h"
 
+#include <QTime>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace clock_ = platform::clock;
 
@@ -37,6 +39,24 @@ TEST_F(ClockTest, TimeOfDayStaysWithinOneDay)
     clock_::setTestOffset(86400);
     const double tomorrow = clock_::secondsSinceMidnight();
     EXPECT_NEAR(std::fmod(tomorrow - today + 86400.0, 86400.0), 0.0, 1.0);
+}
+
+TEST_F(ClockTest, TimeOfDayIsTheLocalOne)
+{
+    // Half-hour zones on either side of UTC: a stamp taken in UTC misses by hours.
+    const std::optional<QByteArray> saved =
+        qEnvironmentVariableIsSet("TZ") ? std::optional(qgetenv("TZ")) : std::nullopt;
+    for (const char *zone : {"XYZ-05:30", "XYZ+09:30"}) {
+        qputenv("TZ", zone);
+        const double expected = QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+        const double seconds = clock_::secondsSinceMidnight();
+        EXPECT_NEAR(std::fmod(seconds - expected + 86400.0 + 43200.0, 86400.0), 43200.0, 1.0) << zone;
+    }
+    if (saved)
+        qputenv("TZ", *saved);
+    else
+        qunsetenv("TZ");
+    QTime::currentTime();  // the library takes the zone back
 }
 
 TEST(Color, RedIsTheLowByte)

@@ -1,6 +1,7 @@
 #include "platform/KeyedCollection.h"
 #include "RaisedError.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,0 +1,77 @@
+#include "SerialInput.h"
+
+#include <QSocketNotifier>
+#include <algorithm>
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+bool readableNow(int fd)
+{
+    pollfd ready{fd, POLLIN, 0};
+    return ::poll(&ready, 1, 0) > 0 && ready.revents != 0;
+}
+}  // namespace
+
+SerialInput::SerialInput() = default;
+
+SerialInput::~SerialInput() = default;
+
+void SerialInput::reset(int fd)
+{
+    notifier_.reset();
+    bytes_.clear();
+    stalled_ = false;
+    fd_ = fd;
+}
+
+int SerialInput::takeArrivals()
+{
+    while (fd_ >= 0 && size() < Capacity) {
+        const int held = size();
+        const int room = Capacity - held;
+        bytes_.resize(held + room);
+        ssize_t got = 0;
+        do {
+            got = ::read(fd_, bytes_.data() + held, static_cast<size_t>(room));
+        } while (got < 0 && errno == EINTR);
+        const int error = got < 0 ? errno : 0;
+        bytes_.resize(held + static_cast<int>(std::max<ssize_t>(got, 0)));
+        if (got < room)
+            return error == EAGAIN ? 0 : error;
+    }
+    return 0;
+}
+
+QByteArray SerialInput::take(int count)
+{
+    const int n = std::clamp(count, 0, size());
+    QByteArray front(bytes_.constData(), n);
+    bytes_.remove(0, n);
+    return front;
+}
+
+bool SerialInput::watch(bool on)
+{
+    if (on && stalled_)
+        stalled_ = bytes_.isEmpty() && readableNow(fd_);
+    on = on && !stalled_ && fd_ >= 0;
+    if (!notifier_ && on) {
+        notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { onReadable(); });
+    }
+    if (notifier_)
+        notifier_->setEnabled(on);
+    return on;
+}
+
+void SerialInput::onReadable()
+{
+    const int before = size();
+    takeArrivals();
+    if (size() == before && readableNow(fd_)) {
+        stalled_ = true;
+        notifier_->setEnabled(false);
+    }
+}
