@@ -137,6 +137,51 @@ TEST_F(CommPortOnPty, HungUpLineReadsNothingAndTheWaitSleeps)
     EXPECT_GE(platform::clock::monotonicSeconds() - start, 0.29);
 }
 
+TEST_F(CommPortOnPty, BytesComingBetweenWaitsAreKeptInOrderWithoutSpinning)
+{
+    // A wait leaves the port watching; the device then sends more than the port itself holds
+    // while nobody waits.
+    PortWait(port).sleep(1, platform::clock::monotonicSeconds() + 0.01);
+    QByteArray sent(SerialInput::Capacity + 1500, '\0');
+    for (int i = 0; i < sent.size(); ++i)
+        sent[i] = static_cast<char>(i % 251);
+    const double cpuBefore = threadCpuSeconds();
+    qsizetype written = 0;
+    const double deadline = platform::clock::monotonicSeconds() + 2.0;
+    while (written < sent.size() && platform::clock::monotonicSeconds() < deadline) {
+        written += std::max<ssize_t>(::write(pty.master(), sent.constData() + written, sent.size() - written), 0);
+        runEventsFor(0.01);
+    }
+    ASSERT_EQ(written, sent.size());
+    runEventsFor(0.2);
+    EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.15) << "a full port must not wake the event loop for ever";
+
+    // All of it is there, partly still with the driver.
+    QByteArray received;
+    port.InputLen = 1000;
+    for (QByteArray chunk = port.Input_(); !chunk.isEmpty(); chunk = port.Input_())
+        received += chunk;
+    EXPECT_TRUE(received == sent) << received.size();
+}
+
+TEST_F(CommPortOnPty, ClosingAWatchedPortLeavesNoWatchBehind)
+{
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+            if (type != QtDebugMsg)
+                warnings << text;
+        });
+    PortWait(port).sleep(1, platform::clock::monotonicSeconds() + 0.01);
+    port.setPortOpen(false);
+    const double cpuBefore = threadCpuSeconds();
+    runEventsFor(0.1);
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
+    EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.05);
+}
+
 // A fresh pseudo-terminal starts cooked and echoing, as a serial device node does. (It always
 // carries eight bits without parity, whatever it is asked for.)
 bool rawEightBits(int fd)

@@ -28,6 +28,7 @@ public:
     ~PtyPair() { closeMaster(); }
 
     bool valid() const { return master_ >= 0; }
+    int master() const { return master_; }
 
     void write(const QByteArray &bytes) const { (void)!::write(master_, bytes.constData(), bytes.size()); }
 

@@ -85,3 +85,40 @@ TEST(WinSocketUdp, DatagramsOneAtATime)
     EXPECT_TRUE(receiver.GetData().isEmpty());
     EXPECT_EQ(raisedError([&] { receiver.Connect(); }), 40020);
 }
+
+TEST(WinSocketTcp, DataKeepsItsOrderWhenTheConnectionFallsBehind)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    WinSocket socket;
+    socket.setRemoteHost(QStringLiteral("127.0.0.1"));
+    socket.setRemotePort(server.serverPort());
+    socket.Connect();
+    ASSERT_TRUE(waitUntil([&] { return socket.State() == WinSocket::sckConnected && server.hasPendingConnections(); }));
+    QTcpSocket *peer = server.nextPendingConnection();
+
+    // Sent without serving events, more than the connection takes at once: the first chunks go
+    // straight out, the rest queue behind them, and a chunk sent once the queue has drained goes
+    // straight out again.
+    const auto chunk = [](int n) { return QByteArray(4096, static_cast<char>(n * 7 + 1)); };
+    constexpr int Chunks = 4096;
+    QByteArray expected;
+    for (int n = 0; n < Chunks; ++n) {
+        socket.SendData(chunk(n));
+        expected += chunk(n);
+    }
+    QByteArray received;
+    const auto take = [&](qsizetype size) {
+        return waitUntil(
+            [&] {
+                received += peer->readAll();
+                return received.size() >= size;
+            },
+            10.0);
+    };
+    ASSERT_TRUE(take(expected.size()));
+    socket.SendData(chunk(Chunks));
+    expected += chunk(Chunks);
+    ASSERT_TRUE(take(expected.size()));
+    EXPECT_TRUE(received == expected);
+}

@@ -59,12 +59,15 @@ TEST(KeyedCollection, RemovingKeepsOrderAndFreesTheKey)
         c.add(text(key), key);
     c.remove("s2");
     c.remove(1);
+    EXPECT_FALSE(c.remove("s3", text("S3"))) << "another item under the key stays";
     EXPECT_EQ(contents(c), (QStringList{"S3", "S4"}));
     EXPECT_EQ(*c.item(1), "S3");
     EXPECT_FALSE(c.contains("S1"));
     EXPECT_EQ(raisedError([&] { c.item("S2"); }), platform::err::InvalidArgument);
     c.add(text("S2 again"), "S2");
     EXPECT_EQ(contents(c), (QStringList{"S3", "S4", "S2 again"}));
+    EXPECT_TRUE(c.remove("s4", c.item("S4")));
+    EXPECT_EQ(contents(c), (QStringList{"S3", "S2 again"}));
     EXPECT_EQ(*c.item("s2"), "S2 again");
     c.clear();
     EXPECT_TRUE(c.isEmpty());
