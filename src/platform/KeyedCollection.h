@@ -5,7 +5,7 @@
 #include <QString>
 #include <algorithm>
 #include <memory>
-#include <string_view>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -18,17 +18,21 @@ public:
     using Pointer = std::shared_ptr<T>;
 
 private:
+    // A key as it is compared. Keys are mostly short and plain ASCII, such as generated ones:
+    // those are folded here without the case tables, and held without a heap block.
+    using Folded = std::u16string;
+
     // Declared before the iterator that names it.
     struct Entry {
         Pointer item;
         QString key;
-        QString folded;
+        Folded folded;
     };
 
 public:
     void add(Pointer item, const QString &key = QString())
     {
-        QString folded = fold(key);
+        Folded folded = fold(key);
         if (!key.isEmpty() && !byKey_.try_emplace(folded, item).second)
             throw Error(err::DuplicateKey, QStringLiteral("Collection"),
                         QStringLiteral("This key is already associated with an element of this collection"));
@@ -63,7 +67,7 @@ public:
 
     void remove(const QString &key)
     {
-        const QString folded = fold(key);
+        const Folded folded = fold(key);
         if (key.isEmpty() || byKey_.erase(folded) == 0)
             unknownKey();
         eraseEntry(folded);
@@ -72,7 +76,7 @@ public:
     // Removes item when it is the one held under key; returns whether it was.
     bool remove(const QString &key, const Pointer &item)
     {
-        const QString folded = fold(key);
+        const Folded folded = fold(key);
         const auto it = key.isEmpty() ? byKey_.end() : byKey_.find(folded);
         if (it == byKey_.end() || it->second != item)
             return false;
@@ -108,24 +112,29 @@ public:
     const_iterator end() const { return const_iterator(entries_.cend()); }
 
 private:
-    // Keys are short: a plain byte hash of the folded text costs less than Qt's seeded one.
-    struct FoldedHash {
-        std::size_t operator()(const QString &folded) const
-        {
-            return std::hash<std::u16string_view>{}(std::u16string_view(
-                reinterpret_cast<const char16_t *>(folded.constData()), static_cast<std::size_t>(folded.size())));
-        }
-    };
-    using Index = std::unordered_map<QString, Pointer, FoldedHash>;
+    using Index = std::unordered_map<Folded, Pointer>;
 
-    static QString fold(const QString &key) { return key.toCaseFolded(); }
+    static Folded fold(const QString &key)
+    {
+        Folded folded(static_cast<std::size_t>(key.size()), u'\0');
+        for (qsizetype i = 0; i < key.size(); ++i) {
+            const char16_t c = key[i].unicode();
+            if (c >= 0x80) {
+                const QString full = key.toCaseFolded();
+                return Folded(reinterpret_cast<const char16_t *>(full.constData()),
+                              static_cast<std::size_t>(full.size()));
+            }
+            folded[static_cast<std::size_t>(i)] = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+        }
+        return folded;
+    }
 
     typename Index::const_iterator lookup(const QString &key) const
     {
         return key.isEmpty() ? byKey_.cend() : byKey_.find(fold(key));
     }
 
-    void eraseEntry(const QString &folded)
+    void eraseEntry(const Folded &folded)
     {
         const auto keyed = [&folded](const Entry &entry) { return !entry.key.isEmpty() && entry.folded == folded; };
         entries_.erase(std::find_if(entries_.begin(), entries_.end(), keyed));
