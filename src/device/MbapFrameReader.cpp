@@ -15,10 +15,11 @@ std::optional<MbapFrameReader::Frame> MbapFrameReader::next(Source &source)
         }
         if (source.available() < length + HeaderLength)
             return std::nullopt;
-        source.take(HeaderLength);
         Frame frame;
         frame.transactionId = static_cast<uint8_t>(header[0]) * 256 + static_cast<uint8_t>(header[1]);
-        frame.pdu = source.take(length);
+        // Header and data in one take; the header is then dropped in place.
+        frame.pdu = source.take(HeaderLength + length);
+        frame.pdu.remove(0, HeaderLength);
         return frame;
     }
     return std::nullopt;
