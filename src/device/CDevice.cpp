@@ -72,7 +72,7 @@ CDevice::CDevice(QObject *parent)
 {
     ClearData();
     tcpAgeing_.setInterval(TcpAgeingIntervalMs);
-    connect(&tcpAgeing_, &QTimer::timeout, this, &CDevice::onAgeingTick);
+    connect(&tcpAgeing_, &QTimer::timeout, this, &CDevice::ageOutTcpRequests);
 }
 
 CDevice::~CDevice() = default;
@@ -343,6 +343,9 @@ void CDevice::ProcessQueue()
                 SetConnected(false);
         }
     }
+    // Nothing left to wait for: the wake-up set for the last deadline would only stir the idle loop.
+    if (portWait_)
+        portWait_->finish();
 }
 
 void CDevice::endSerialRequest(const MBRequestPtr &request)
@@ -402,7 +405,7 @@ void CDevice::EthernetReceive()
     }
 }
 
-bool CDevice::ageOutTcpRequests()
+void CDevice::ageOutTcpRequests()
 {
     const double now = platform::clock::monotonicSeconds();
     const std::vector<MBRequestPtr> pending = queue_->Snapshot();
@@ -415,13 +418,7 @@ bool CDevice::ageOutTcpRequests()
         else
             waiting = true;
     }
-    return waiting;
-}
-
-void CDevice::onAgeingTick()
-{
-    // The timer runs on while requests come and go, and ends at the first tick that finds none.
-    if (!ageOutTcpRequests())
+    if (!waiting)
         tcpAgeing_.stop();
 }
 

@@ -138,10 +138,9 @@ private:
     void ProcessQueue();
     void SerialReceive();
     void EthernetReceive();
-    // Drops TCP requests older than their lifetime; true while younger ones wait. The timer ticks
-    // for a silent device behind a live socket, which sends no data that would age them out.
-    bool ageOutTcpRequests();
-    void onAgeingTick();
+    // Drops TCP requests older than their lifetime: a silent device behind a live socket sends
+    // no data that would age them out otherwise.
+    void ageOutTcpRequests();
     void endSerialRequest(const MBRequestPtr &request);
     PortWait &portWait();
     void pEthernetPort_DataArrival();

@@ -14,6 +14,8 @@ public:
     // Returns after the next batch of events was handled, or at the deadline, whichever is first;
     // possibly sooner, at the deadline of an earlier pass.
     void once(double deadline);
+    // Drops the wake-up still set, when the owner has nothing more to wait for.
+    void cancel() { wake_.stop(); }
 
 private:
     QTimer wake_;

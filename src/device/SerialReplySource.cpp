@@ -6,10 +6,10 @@
 
 int SerialReplySource::waiting()
 {
-    // While bytes taken from the driver wait, they start the next reply; the driver is asked
-    // only when none do. (A wait for the rest of a reply takes what arrived when it ends.)
-    const int received = port_.receivedCount();
-    return received > 0 ? received : port_.InBufferCount();
+    // What the port has taken from the driver: every wait serves the event loop, where the port
+    // takes arriving bytes at once, and a wait for the rest of a reply takes what came when it
+    // ends. So a receive sees what arrived up to the last wait without asking the driver again.
+    return port_.receivedCount();
 }
 
 QByteArray SerialReplySource::read(int count)

@@ -177,3 +177,18 @@ TEST_F(DeviceOnPty, ReplyWithinTwoTenthsOfASecondAndTailWithinHalfASecond)
         EXPECT_EQ(taken, c.taken) << c.name;
     }
 }
+
+TEST_F(DeviceOnPty, ReplyWhoseFirstBytesComeAloneIsTaken)
+{
+    // Too few bytes to start a reply, the rest a moment later: the wait for the rest must look
+    // at what the line brought meanwhile.
+    for (const int first : {1, RtuReplyReader::MinimumReply - 1}) {
+        const QByteArray reply = withCrc(hex("01030200") + QByteArray(1, static_cast<char>(++value)));
+        QTimer::singleShot(5, [&] { pty.write(reply.left(first)); });
+        QTimer::singleShot(30, [&] { pty.write(reply.mid(first)); });
+        device.MBRead(3, 10, 1);
+        EXPECT_EQ(device.RAM(10), value) << first;
+        device.Reset();
+        pty.readAll();
+    }
+}
