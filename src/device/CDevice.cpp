@@ -15,6 +15,7 @@
 #include "platform/WinSocket.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -42,6 +43,14 @@ bool asksTheSame(const MBRequest &a, const MBRequest &b)
 {
     return a.MBAddress() == b.MBAddress() && a.MBFunction() == b.MBFunction() && a.StartAddress() == b.StartAddress() &&
            a.Quantity() == b.Quantity();
+}
+
+// "K" and the transaction id, built in one go.
+QString requestKey(int32_t transactionId)
+{
+    char text[16] = {'K'};
+    const char *end = std::to_chars(text + 1, text + sizeof text, transactionId).ptr;
+    return QString::fromLatin1(text, end - text);
 }
 
 uint8_t byteAt(const QByteArray &data, int index)
@@ -288,7 +297,7 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
         // A request that cannot be framed is refused here: queued, it would block the serial
         // pump or linger unsent.
         const QByteArray frame = request->CommandString();
-        queue_->Add(request, QStringLiteral("K") + QString::number(request->TransactionID()));
+        queue_->Add(request, requestKey(request->TransactionID()));
         if (ethernet) {
             if (!tcpAgeing_.isActive())
                 tcpAgeing_.start();

@@ -60,18 +60,18 @@ std::shared_ptr<MBRequests> MBRequest::Requests()
 
 int32_t MBRequest::MBData(int index) const
 {
-    if (index < 0 || index >= static_cast<int>(data_.size()))
+    if (index < 0 || index >= data_.size())
         subscriptOutOfRange();
-    return data_[static_cast<std::size_t>(index)];
+    return data_[index];
 }
 
 void MBRequest::setMBData(int index, int32_t value)
 {
     if (index < 0)
         subscriptOutOfRange();
-    if (index >= static_cast<int>(data_.size()))
-        data_.resize(static_cast<std::size_t>(index) + 1, 0);
-    data_[static_cast<std::size_t>(index)] = value;
+    while (index >= data_.size())
+        data_.append(0);
+    data_[index] = value;
 }
 
 QByteArray MBRequest::CommandString() const

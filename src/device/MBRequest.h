@@ -2,9 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVarLengthArray>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 class MBRequests;
 class MBRequest;
@@ -62,7 +62,7 @@ private:
     int32_t quantity_ = 0;
     int32_t mode_ = ModeRTU;
     std::shared_ptr<MBRequests> parent_;
-    std::vector<int32_t> data_{0};
+    QVarLengthArray<int32_t, 1> data_{0};  // one value held without a heap block
     int32_t transactionId_ = 0;
     double sentAt_ = 0.0;
 };
