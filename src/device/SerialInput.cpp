@@ -28,20 +28,17 @@ void SerialInput::reset(int fd)
 
 int SerialInput::takeArrivals()
 {
-    while (fd_ >= 0 && size() < Capacity) {
-        const int held = size();
-        const int room = Capacity - held;
-        bytes_.resize(held + room);
-        ssize_t got = 0;
-        do {
-            got = ::read(fd_, bytes_.data() + held, static_cast<size_t>(room));
-        } while (got < 0 && errno == EINTR);
-        const int error = got < 0 ? errno : 0;
-        bytes_.resize(held + static_cast<int>(std::max<ssize_t>(got, 0)));
-        if (got < room)
-            return error == EAGAIN ? 0 : error;
-    }
-    return 0;
+    const int held = size();
+    if (fd_ < 0 || held >= Capacity)
+        return 0;
+    bytes_.resize(Capacity);
+    ssize_t got = 0;
+    do {
+        got = ::read(fd_, bytes_.data() + held, static_cast<size_t>(Capacity - held));
+    } while (got < 0 && errno == EINTR);
+    const int error = got < 0 && errno != EAGAIN ? errno : 0;
+    bytes_.resize(held + static_cast<int>(std::max<ssize_t>(got, 0)));
+    return error;
 }
 
 QByteArray SerialInput::take(int count)

@@ -244,11 +244,19 @@ TEST_F(DeviceReplies, ResetWhileConnectedClearsOnceAndKeepsTheIOByte)
 
 TEST(DeviceObject, TransactionIdsWrapToZero)
 {
+    CommPort closedPort;
     CDevice device;
+    device.setPort(&closedPort);
     EXPECT_EQ(device.MBTransactionID(), 1);
-    for (int i = 2; i <= 65535; ++i)
+    for (int i = 2; i <= 65534; ++i)
         device.MBTransactionID();
-    EXPECT_EQ(device.MBTransactionID(), 0);
+    // Queued requests are keyed by their transaction ids.
+    device.MBRead(3, 0, 1);
+    device.MBRead(3, 1, 1);
+    QStringList keys;
+    for (const MBRequestPtr &request : device.PendingRequests())
+        keys << request->Key;
+    EXPECT_EQ(keys, (QStringList{"K65535", "K0"}));
     EXPECT_EQ(device.MBTransactionID(), 1);
     EXPECT_EQ(device.MissedReplies(), 100);
     EXPECT_FALSE(device.Connecting());
