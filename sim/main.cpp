@@ -178,8 +178,6 @@ int main(int argc, char **argv)
     }
 
     devsim::DeviceSim sim;
-    // Nothing reads the request log of the process: kept, it would grow for as long as it runs.
-    QObject::connect(&sim, &devsim::DeviceSim::requestReceived, &sim, &devsim::DeviceSim::clearRequests);
     if (!configureModule(parser, sim.deviceServer()))
         return 2;
     const QByteArray serialNumber = parser.isSet(QStringLiteral("serial-number"))
@@ -241,8 +239,12 @@ int main(int argc, char **argv)
     }
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &sim, &devsim::DeviceSim::stop);
     std::optional<devsim::ControlChannel> control;
-    if (parser.isSet(QStringLiteral("control")))
+    if (parser.isSet(QStringLiteral("control"))) {
         control.emplace(sim, STDIN_FILENO);
+    } else {
+        // Nothing else reads the request log: kept, it would grow for as long as the process runs.
+        QObject::connect(&sim, &devsim::DeviceSim::requestReceived, &sim, &devsim::DeviceSim::clearRequests);
+    }
 
     QTextStream ready(stdout);
     ready << "READY pty=" << ptyPath << " tcp=" << port;
