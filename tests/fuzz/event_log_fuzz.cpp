@@ -5,6 +5,8 @@
 #include "eventlog/FFileLogView.h"
 #include "eventlog/mdlEvents.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 constexpr int RecordBytes = 8;
@@ -29,6 +31,14 @@ void showSavedFile(const QByteArray &input)
 }
 
 }  // namespace
+
+// Event descriptions come from the strings file beside the program, which needs the application
+// object to be found; without it every record would warn and be described from nothing.
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    static QCoreApplication application(*argc, *argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
