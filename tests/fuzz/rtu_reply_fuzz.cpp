@@ -1,5 +1,8 @@
 // The serial input after a request: replies cut out by the RTU reader go to the device object.
+// Byte 4 of the input says how the rest arrives: odd, as it stands; even, as one frame that gets
+// its CRC appended, so that mutated replies pass the CRC and reach the reply processing.
 #include "FuzzedDevice.h"
+#include "core/mdlTools.h"
 #include "device/RtuReplyReader.h"
 
 namespace {
@@ -23,15 +26,29 @@ private:
     QByteArray bytes_;
 };
 
+QByteArray withCrc(QByteArray frame)
+{
+    int32_t crc = 0xFFFF;
+    for (const char byte : frame)
+        mdlTools::CRC16Update(static_cast<uint8_t>(byte), crc);
+    frame.append(static_cast<char>(crc & 0xFF));
+    frame.append(static_cast<char>((crc >> 8) & 0xFF));
+    return frame;
+}
+
+constexpr int HeaderBytes = FuzzedDevice::RequestBytes + 1;
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray input = fuzz::bytes(data, size);
-    if (input.size() < FuzzedDevice::RequestBytes)
+    if (input.size() < HeaderBytes)
         return 0;
     FuzzedDevice device(input);
-    ArrivedBytes serial(input.mid(FuzzedDevice::RequestBytes));
+    const QByteArray stream = input.mid(HeaderBytes);
+    const bool asItStands = (static_cast<uint8_t>(input.at(FuzzedDevice::RequestBytes)) & 1) != 0;
+    ArrivedBytes serial(asItStands ? stream : withCrc(stream));
     for (;;) {
         const auto result = RtuReplyReader::readOne(serial, CDevice::UnitAddress);
         if (result.outcome == RtuReplyReader::Outcome::Idle || result.outcome == RtuReplyReader::Outcome::Flushed)
