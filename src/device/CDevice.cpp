@@ -348,7 +348,10 @@ void CDevice::ProcessQueue()
         if (currentSerial_ == request) {
             endSerialRequest(request);
             lateRequest_ = request;
-            if (++missedReplies_ == MissedRepliesToDisconnect)
+            // From the threshold on, not only at it: a status poll adds its own 1 after its
+            // time-out, so the count may pass the threshold between two time-outs, and a device
+            // gone silent would then show connected for ever and its port never be reopened.
+            if (++missedReplies_ >= MissedRepliesToDisconnect)
                 SetConnected(false);
         }
     }

@@ -73,6 +73,7 @@ TEST_F(Menus, MachineMenuListsTheKnownModules)
                     "  [00-20-4A-12-AB-CD]   \r\n"
                     "a line of notes\r\n");
     mdlMain::UseEthernet = false;
+    mdlMain::PortNumber = 200;  // no device behind it: nothing may go out on a real port
     sim.setRefuseConnections(true);
     open(false);
     EXPECT_TRUE(menu(*window, "mnuChoose")->menuAction()->isVisible());
