@@ -155,41 +155,48 @@ TEST_F(StatusBar, NoDeviceBehindAnOpenLinkShowsNoneFromTheStart)
     }
 }
 
-// A full accept queue: the listener takes nothing more, so a further connection attempt is
-// never answered.
-class SilentListener {
+// A loopback port that a socket of this test holds, so that no other program (nor a connection
+// to itself) can take it while the test runs: bound alone it refuses every connection; listening
+// with a full accept queue it never answers one.
+class HeldPort {
 public:
-    SilentListener()
+    enum class Kind { Refusing, Silent };
+
+    explicit HeldPort(Kind kind)
     {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        if (::bind(listener_, reinterpret_cast<sockaddr *>(&address), length) != 0 || ::listen(listener_, 0) != 0 ||
-            ::getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        if (::bind(socket_, reinterpret_cast<sockaddr *>(&address), length) != 0 ||
+            ::getsockname(socket_, reinterpret_cast<sockaddr *>(&address), &length) != 0)
             return;
+        if (kind == Kind::Silent) {
+            filler_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            if (::listen(socket_, 0) != 0 || ::connect(filler_, reinterpret_cast<sockaddr *>(&address), length) != 0)
+                return;
+        }
         port_ = ntohs(address.sin_port);
-        filler_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (::connect(filler_, reinterpret_cast<sockaddr *>(&address), length) != 0)
-            port_ = 0;
     }
-    ~SilentListener()
+    ~HeldPort()
     {
         ::close(filler_);
-        ::close(listener_);
+        ::close(socket_);
     }
     quint16 port() const { return port_; }
 
 private:
-    int listener_ = -1;
+    int socket_ = -1;
     int filler_ = -1;
     quint16 port_ = 0;
 };
 
 TEST_F(StatusBar, LinkThatCannotBeOpenedSaysWhereAndWhy)
 {
-    SilentListener silent;
+    const HeldPort refusing(HeldPort::Kind::Refusing);
+    const HeldPort silent(HeldPort::Kind::Silent);
+    ASSERT_NE(refusing.port(), 0);
     ASSERT_NE(silent.port(), 0);
     struct Case {
         const char *what;
@@ -197,10 +204,9 @@ TEST_F(StatusBar, LinkThatCannotBeOpenedSaysWhereAndWhy)
         const char *reason;
     };
     const Case cases[] = {
-        {"refused", port, "Connection refused"},
+        {"refused", refusing.port(), "Connection refused"},
         {"no answer", silent.port(), "No answer within 1 s"},
     };
-    sim.setRefuseConnections(true);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         mdlMain::TCPPort = c.port;
