@@ -80,6 +80,8 @@ CDevice::CDevice(QObject *parent)
     : QObject(parent), queue_(std::make_shared<MBRequests>()), logV_(LogVRows), logN_(LogNRows)
 {
     ClearData();
+    tcpAgeing_.setParent(this);
+    tcpAgeing_.setObjectName(QStringLiteral("tcpAgeing"));
     tcpAgeing_.setInterval(TcpAgeingIntervalMs);
     connect(&tcpAgeing_, &QTimer::timeout, this, &CDevice::ageOutTcpRequests);
 }
@@ -413,11 +415,19 @@ void CDevice::EthernetReceive()
                 queue_->Remove(request);
             }
         }
-        ageOutTcpRequests();
+        // The ageing timer keeps running: started and stopped for every reply of a busy link, it
+        // would cost more than handling the reply.
+        dropExpiredTcpRequests();
     }
 }
 
 void CDevice::ageOutTcpRequests()
+{
+    if (!dropExpiredTcpRequests())
+        tcpAgeing_.stop();
+}
+
+bool CDevice::dropExpiredTcpRequests()
 {
     const double now = platform::clock::monotonicSeconds();
     const std::vector<MBRequestPtr> pending = queue_->Snapshot();
@@ -430,8 +440,7 @@ void CDevice::ageOutTcpRequests()
         else
             waiting = true;
     }
-    if (!waiting)
-        tcpAgeing_.stop();
+    return waiting;
 }
 
 // ---- replies ----

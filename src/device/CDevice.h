@@ -138,9 +138,11 @@ private:
     void ProcessQueue();
     void SerialReceive();
     void EthernetReceive();
-    // Drops TCP requests older than their lifetime: a silent device behind a live socket sends
-    // no data that would age them out otherwise.
+    // The ageing timer's tick: a silent device behind a live socket sends no data that would age
+    // its requests out otherwise. The timer stops at the first tick that finds none waiting.
     void ageOutTcpRequests();
+    // Drops TCP requests older than their lifetime; true while younger ones still wait.
+    bool dropExpiredTcpRequests();
     void endSerialRequest(const MBRequestPtr &request);
     PortWait &portWait();
     void pEthernetPort_DataArrival();

@@ -2,11 +2,10 @@
 
 #include "Error.h"
 #include "EventGuard.h"
+#include "TcpConnection.h"
 
-#include <QTcpSocket>
 #include <QUdpSocket>
 #include <algorithm>
-#include <sys/socket.h>
 
 namespace platform {
 
@@ -31,8 +30,10 @@ WinSocket::~WinSocket()
 void WinSocket::dropSockets()
 {
     if (tcp_) {
+        // A handler of its notifications may close the link: the connection ends now and goes
+        // once it has returned.
         tcp_->disconnect(this);
-        tcp_->abort();
+        tcp_->close();
         tcp_.release()->deleteLater();
     }
     if (udp_) {
@@ -48,16 +49,21 @@ int16_t WinSocket::State() const
     if (udp_)
         return udp_->state() == QAbstractSocket::BoundState ? sckOpen : sckClosed;
     if (!tcp_)
-        return failed_ ? sckError : sckClosed;
-    if (peerClosed_)
-        return sckClosing;
+        return sckClosed;
     switch (tcp_->state()) {
-    case QAbstractSocket::HostLookupState: return sckResolvingHost;
-    case QAbstractSocket::ConnectingState: return sckConnecting;
-    case QAbstractSocket::ConnectedState: return sckConnected;
-    case QAbstractSocket::ClosingState: return sckClosing;
-    default: return failed_ ? sckError : sckClosed;
+    case TcpConnection::State::LookingUp: return sckResolvingHost;
+    case TcpConnection::State::Connecting: return sckConnecting;
+    case TcpConnection::State::Connected: return sckConnected;
+    case TcpConnection::State::PeerClosed: return sckClosing;
+    case TcpConnection::State::Failed: return sckError;
+    case TcpConnection::State::Unconnected: break;
     }
+    return sckClosed;
+}
+
+QString WinSocket::LastError() const
+{
+    return tcp_ ? tcp_->errorText() : QString();
 }
 
 void WinSocket::setProtocol(int16_t protocol)
@@ -73,7 +79,7 @@ qint64 WinSocket::BytesReceived() const
 {
     if (udp_)
         return datagrams_.empty() ? 0 : datagrams_.front().data.size();
-    return tcp_ ? tcp_->bytesAvailable() : 0;
+    return tcp_ ? tcp_->available() : 0;
 }
 
 QByteArray WinSocket::PeekData(qint64 maxLength)
@@ -86,7 +92,7 @@ QByteArray WinSocket::PeekData(qint64 maxLength)
     }
     if (!tcp_)
         return {};
-    return tcp_->peek(maxLength < 0 ? tcp_->bytesAvailable() : maxLength);
+    return tcp_->peek(maxLength < 0 ? tcp_->available() : maxLength);
 }
 
 QByteArray WinSocket::GetData(qint64 maxLength)
@@ -101,7 +107,7 @@ QByteArray WinSocket::GetData(qint64 maxLength)
     }
     if (!tcp_)
         return {};
-    return tcp_->read(maxLength < 0 ? tcp_->bytesAvailable() : maxLength);
+    return tcp_->read(maxLength < 0 ? tcp_->available() : maxLength);
 }
 
 void WinSocket::SendData(const QByteArray &data)
@@ -116,29 +122,14 @@ void WinSocket::SendData(const QByteArray &data)
     }
     if (State() != sckConnected)
         invalidOperation("SendData");
-    sendTcp(data);
-}
-
-void WinSocket::sendTcp(const QByteArray &data)
-{
-    // The socket object hands written bytes to the connection on the event loop's next pass and
-    // switches its write watch on and off for them. With nothing queued before them, they go onto
-    // the connection at once; what the connection does not take now is queued as before.
-    qsizetype sent = 0;
-    if (tcp_->bytesToWrite() == 0) {
-        const ssize_t written = ::send(static_cast<int>(tcp_->socketDescriptor()), data.constData(),
-                                       static_cast<size_t>(data.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
-        sent = std::max<ssize_t>(written, 0);
-    }
-    if (sent < data.size())
-        tcp_->write(data.constData() + sent, data.size() - sent);
+    tcp_->write(data);
 }
 
 int32_t WinSocket::LocalPort() const
 {
     if (udp_)
         return udp_->localPort();
-    if (tcp_ && tcp_->state() == QAbstractSocket::ConnectedState)
+    if (tcp_ && tcp_->state() == TcpConnection::State::Connected)
         return tcp_->localPort();
     return localPort_;
 }
@@ -170,43 +161,25 @@ void WinSocket::Connect()
     if (protocol_ != sckTCPProtocol)
         invalidOperation("Connect");
     dropSockets();
-    failed_ = false;
-    peerClosed_ = false;
-    lastError_.clear();
-    tcp_ = std::make_unique<QTcpSocket>();
-    connect(tcp_.get(), &QTcpSocket::readyRead, this, &WinSocket::onTcpReadyRead);
-    connect(tcp_.get(), &QTcpSocket::errorOccurred, this, &WinSocket::onTcpError);
-    tcp_->connectToHost(remoteHost_, static_cast<quint16>(remotePort_));
+    tcp_ = std::make_unique<TcpConnection>();
+    connect(tcp_.get(), &TcpConnection::readyRead, this, &WinSocket::onTcpReadyRead);
+    connect(tcp_.get(), &TcpConnection::peerClosed, this, &WinSocket::onTcpPeerClosed);
+    tcp_->connectTo(remoteHost_, static_cast<quint16>(remotePort_));
 }
 
 void WinSocket::Close()
 {
     dropSockets();
-    failed_ = false;
-    peerClosed_ = false;
-    lastError_.clear();
 }
 
-void WinSocket::onTcpError()
+void WinSocket::onTcpPeerClosed()
 {
-    if (tcp_->error() == QAbstractSocket::RemoteHostClosedError) {
-        peerClosed_ = true;
-        guard::run([this] { emit Closed(); });
-        return;
-    }
-    failed_ = true;
-    lastError_ = tcp_->errorString();
-    // A failed connection leaves no usable socket; the state reads as an error until Close.
-    if (tcp_->state() == QAbstractSocket::UnconnectedState) {
-        tcp_->disconnect(this);
-        tcp_.release()->deleteLater();
-    }
+    guard::run([this] { emit Closed(); });
 }
 
 void WinSocket::onTcpReadyRead()
 {
-    if (tcp_->bytesAvailable() > 0)
-        guard::run([this] { emit DataArrival(tcp_->bytesAvailable()); });
+    guard::run([this] { emit DataArrival(tcp_->available()); });
 }
 
 void WinSocket::onUdpReadyRead()

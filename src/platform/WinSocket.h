@@ -8,10 +8,11 @@
 #include <deque>
 #include <memory>
 
-class QTcpSocket;
 class QUdpSocket;
 
 namespace platform {
+
+class TcpConnection;
 
 // The socket control of the links and the network tools: one object, TCP client or UDP by
 // Protocol, with the state numbers and members the program uses. Its notifications are
@@ -35,7 +36,7 @@ public:
 
     int16_t State() const;
     // Why the last connection attempt failed, in the socket's own words; empty after Connect and Close.
-    QString LastError() const { return lastError_; }
+    QString LastError() const;
 
     // TCP: bytes waiting in the stream. UDP: the size of the next datagram.
     qint64 BytesReceived() const;
@@ -70,9 +71,8 @@ signals:
     void Closed();
 
 private:
-    void sendTcp(const QByteArray &data);
-    void onTcpError();
     void onTcpReadyRead();
+    void onTcpPeerClosed();
     void onUdpReadyRead();
     void dropSockets();
 
@@ -85,13 +85,10 @@ private:
     QString remoteHost_;
     int32_t remotePort_ = 0;
     int32_t localPort_ = 0;
-    bool failed_ = false;
-    bool peerClosed_ = false;
-    std::unique_ptr<QTcpSocket> tcp_;
+    std::unique_ptr<TcpConnection> tcp_;
     std::unique_ptr<QUdpSocket> udp_;
     std::deque<Datagram> datagrams_;
     QHostAddress lastSender_;
-    QString lastError_;
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "LinkFixture.h"
 
 #include <QRandomGenerator>
+#include <QTimer>
 
 TEST_P(BothLinks, StatusPollDecodedFromTheStandIn)
 {
@@ -349,6 +350,22 @@ TEST_F(TcpLink, RequestsOfASilentDeviceAgeOutWithoutData)
     EXPECT_TRUE(waitUntil([this] { return device().PendingRequests().Count() == 1; }, 3.0));
     ASSERT_EQ(device().PendingRequests().Count(), 1);
     EXPECT_EQ(device().PendingRequests().Item(1)->StartAddress(), 1) << "the request 8.6 s old stays";
+}
+
+TEST_F(TcpLink, AgeingTimerRunsOnWhileRequestsComeAndStopsWhenNoneWaits)
+{
+    ASSERT_TRUE(open(true));
+    const auto *ageing = device().findChild<QTimer *>(QStringLiteral("tcpAgeing"));
+    ASSERT_NE(ageing, nullptr);
+    EXPECT_FALSE(ageing->isActive());
+    ASSERT_TRUE(poll());
+    EXPECT_TRUE(ageing->isActive()) << "not stopped and started again for every reply";
+    EXPECT_TRUE(waitUntil([&] { return !ageing->isActive(); }, 1.5)) << "an idle link is not woken every second";
+
+    sim.setSilent(true);
+    device().MBRead(3, 0, 1);
+    runEventsFor(1.5);
+    EXPECT_TRUE(ageing->isActive()) << "a request still waits";
 }
 
 TEST_F(TcpLink, TransactionIdsAreMatchedOnBothBytes)

@@ -5,6 +5,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 using platform::WinSocket;
 
@@ -23,7 +24,9 @@ TEST(WinSocketTcp, StatesThroughRefusalConnectionAndPeerClose)
     socket.setRemotePort(closedPort);
     socket.Connect();
     EXPECT_TRUE(waitUntil([&] { return socket.State() == WinSocket::sckError; }));
+    EXPECT_EQ(socket.LastError(), QStringLiteral("Connection refused"));
     socket.Close();
+    EXPECT_TRUE(socket.LastError().isEmpty());
     EXPECT_EQ(socket.State(), WinSocket::sckClosed);
 
     QTcpServer server;
@@ -121,4 +124,81 @@ TEST(WinSocketTcp, DataKeepsItsOrderWhenTheConnectionFallsBehind)
     expected += chunk(Chunks);
     ASSERT_TRUE(take(expected.size()));
     EXPECT_TRUE(received == expected);
+}
+
+namespace {
+// A peer that ends the connection its way once the socket has its bytes.
+struct PeerEnd {
+    const char *name;
+    std::function<void(QTcpSocket &)> end;
+};
+
+void resetConnection(QTcpSocket &peer)
+{
+    const linger abortive{1, 0};
+    ::setsockopt(static_cast<int>(peer.socketDescriptor()), SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+    peer.close();
+}
+}  // namespace
+
+TEST(WinSocketTcp, WhatCameBeforeThePeerEndedStaysReadable)
+{
+    const PeerEnd ends[] = {{"orderly close", [](QTcpSocket &peer) { peer.close(); }}, {"reset", resetConnection}};
+    for (const PeerEnd &end : ends) {
+        SCOPED_TRACE(end.name);
+        QTcpServer server;
+        ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+        WinSocket socket;
+        socket.setRemoteHost(QStringLiteral("127.0.0.1"));
+        socket.setRemotePort(server.serverPort());
+        socket.Connect();
+        ASSERT_TRUE(
+            waitUntil([&] { return socket.State() == WinSocket::sckConnected && server.hasPendingConnections(); }));
+        QTcpSocket *peer = server.nextPendingConnection();
+        peer->write("last words");
+        ASSERT_TRUE(peer->waitForBytesWritten(1000));
+        ASSERT_TRUE(waitUntil([&] { return socket.BytesReceived() == 10; }));
+        QSignalSpy closes(&socket, &WinSocket::Closed);
+        end.end(*peer);
+        ASSERT_TRUE(waitUntil([&] { return closes.count() == 1; }));
+        EXPECT_EQ(socket.State(), WinSocket::sckClosing);
+        EXPECT_EQ(socket.GetData(), QByteArray("last words"));
+    }
+}
+
+TEST(WinSocketTcp, HostNameIsLookedUpBeforeConnecting)
+{
+    // Where "localhost" also names ::1, the IPv4 address is reached after it is refused there.
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    WinSocket socket;
+    socket.setRemoteHost(QStringLiteral("localhost"));
+    socket.setRemotePort(server.serverPort());
+    socket.Connect();
+    EXPECT_NE(socket.State(), WinSocket::sckConnected) << "looked up first";
+    ASSERT_TRUE(waitUntil([&] { return socket.State() == WinSocket::sckConnected && server.hasPendingConnections(); }));
+    EXPECT_EQ(socket.RemoteHostIP(), QStringLiteral("127.0.0.1"));
+}
+
+TEST(WinSocketTcp, HandlerMayCloseTheLinkItIsToldAbout)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    WinSocket socket;
+    socket.setRemoteHost(QStringLiteral("127.0.0.1"));
+    socket.setRemotePort(server.serverPort());
+    socket.Connect();
+    ASSERT_TRUE(waitUntil([&] { return socket.State() == WinSocket::sckConnected && server.hasPendingConnections(); }));
+    QTcpSocket *peer = server.nextPendingConnection();
+    int arrivals = 0;
+    QObject::connect(&socket, &WinSocket::DataArrival, [&] {
+        ++arrivals;
+        socket.Close();
+    });
+    peer->write("x");
+    ASSERT_TRUE(waitUntil([&] { return arrivals == 1; }));
+    peer->write("y");
+    waitUntil([] { return false; }, 0.1);
+    EXPECT_EQ(arrivals, 1);
+    EXPECT_EQ(socket.State(), WinSocket::sckClosed);
 }
