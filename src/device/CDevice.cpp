@@ -408,12 +408,17 @@ void CDevice::EthernetReceive()
         const auto frame = MbapFrameReader::next(source);
         if (!frame)
             return;
-        const std::vector<MBRequestPtr> pending = queue_->Snapshot();
-        for (const MBRequestPtr &request : pending) {
-            if (request->TransactionID() == frame->transactionId) {
-                ProcessReply(request, frame->pdu);
-                queue_->Remove(request);
+        // Transaction ids are the requests' keys, so at most one request matches.
+        MBRequestPtr request;
+        for (const MBRequestPtr &pending : *queue_) {
+            if (pending->TransactionID() == frame->transactionId) {
+                request = pending;
+                break;
             }
+        }
+        if (request) {
+            ProcessReply(request, frame->pdu);
+            queue_->Remove(request);
         }
         // The ageing timer keeps running: started and stopped for every reply of a busy link, it
         // would cost more than handling the reply.
@@ -430,16 +435,18 @@ void CDevice::ageOutTcpRequests()
 bool CDevice::dropExpiredTcpRequests()
 {
     const double now = platform::clock::monotonicSeconds();
-    const std::vector<MBRequestPtr> pending = queue_->Snapshot();
+    std::vector<MBRequestPtr> expired;
     bool waiting = false;
-    for (const MBRequestPtr &request : pending) {
+    for (const MBRequestPtr &request : *queue_) {
         if (request->MBMode() != MBRequest::ModeTCP)
             continue;
         if (now - request->SentAt() > TcpRequestLifetime)
-            queue_->Remove(request);
+            expired.push_back(request);
         else
             waiting = true;
     }
+    for (const MBRequestPtr &request : expired)
+        queue_->Remove(request);
     return waiting;
 }
 

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <memory>
-#include <vector>
 
 // The requests waiting for their replies, in the order they were queued.
 class MBRequests {
@@ -22,15 +21,6 @@ public:
     // Removes the request when it is the one held under its key.
     void Remove(const Pointer &request) { items_.remove(request->Key, request); }
     bool Contains(const QString &key) const { return items_.contains(key); }
-
-    // The requests as they stand, for walking while some are removed.
-    std::vector<Pointer> Snapshot() const
-    {
-        std::vector<Pointer> all;
-        for (const Pointer &request : items_)
-            all.push_back(request);
-        return all;
-    }
 
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }

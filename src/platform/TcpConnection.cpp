@@ -244,30 +244,46 @@ void TcpConnection::write(const QByteArray &data)
 {
     if (state_ != State::Connected)
         return;
-    const bool queued = !pending_.isEmpty();
-    pending_ += data;
-    if (!queued)
-        sendPending();
+    if (!pending_.isEmpty()) {
+        pending_ += data;
+        return;
+    }
+    const qsizetype sent = sendNow(data);
+    if (sent >= 0 && sent < data.size()) {
+        pending_ = data.sliced(sent);
+        watchWrites(true);
+    }
 }
 
 void TcpConnection::sendPending()
 {
-    while (!pending_.isEmpty()) {
-        const ssize_t sent =
-            ::send(fd_, pending_.constData(), static_cast<size_t>(pending_.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break;
-        if (sent < 0) {
-            const int error = errno;
-            endedByPeer(error) ? endByPeer() : fail(systemText(error));
-            return;
-        }
-        pending_.remove(0, sent);
-    }
+    const qsizetype sent = sendNow(pending_);
+    if (sent < 0)
+        return;
+    pending_.remove(0, sent);
     // What the connection did not take waits for it to take more.
     watchWrites(!pending_.isEmpty());
+}
+
+qsizetype TcpConnection::sendNow(const QByteArray &data)
+{
+    qsizetype sent = 0;
+    while (sent < data.size()) {
+        const ssize_t taken =
+            ::send(fd_, data.constData() + sent, static_cast<size_t>(data.size() - sent), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (taken >= 0) {
+            sent += taken;
+            continue;
+        }
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        if (error == EAGAIN || error == EWOULDBLOCK)
+            break;
+        endedByPeer(error) ? endByPeer() : fail(systemText(error));
+        return -1;
+    }
+    return sent;
 }
 
 quint16 TcpConnection::localPort() const

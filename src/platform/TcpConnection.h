@@ -53,6 +53,8 @@ private:
     void onReadable();
     void onWritable();
     void sendPending();
+    // As much of data as the connection takes now; -1 when it has ended.
+    qsizetype sendNow(const QByteArray &data);
     void watchWrites(bool on);
     void fail(const QString &text);
     void endByPeer();
