@@ -194,7 +194,6 @@ void TcpConnection::fail(const QString &text)
     pending_.clear();
     errorText_ = text;
     state_ = State::Failed;
-    emit failed();
 }
 
 void TcpConnection::endByPeer()

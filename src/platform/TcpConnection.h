@@ -43,7 +43,6 @@ signals:
     void readyRead();
     // The peer ended or reset the connection; what it sent before stays readable.
     void peerClosed();
-    void failed();
 
 private:
     void onLookedUp(const QHostInfo &info);
