@@ -89,16 +89,47 @@ TEST(WinSocketUdp, DatagramsOneAtATime)
     EXPECT_EQ(raisedError([&] { receiver.Connect(); }), 40020);
 }
 
+namespace {
+// A socket connected to a loopback server, and the server's end of the connection.
+struct LoopbackConnection {
+    QTcpServer server;
+    WinSocket socket;
+    QTcpSocket *peer = nullptr;
+
+    bool open()
+    {
+        if (!server.listen(QHostAddress::LocalHost))
+            return false;
+        socket.setRemoteHost(QStringLiteral("127.0.0.1"));
+        socket.setRemotePort(server.serverPort());
+        socket.Connect();
+        if (!waitUntil([&] { return socket.State() == WinSocket::sckConnected && server.hasPendingConnections(); }))
+            return false;
+        peer = server.nextPendingConnection();
+        return true;
+    }
+};
+
+// A peer that ends the connection its way once the socket has its bytes.
+struct PeerEnd {
+    const char *name;
+    std::function<void(QTcpSocket &)> end;
+};
+
+void resetConnection(QTcpSocket &peer)
+{
+    const linger abortive{1, 0};
+    ::setsockopt(static_cast<int>(peer.socketDescriptor()), SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+    peer.close();
+}
+}  // namespace
+
 TEST(WinSocketTcp, DataKeepsItsOrderWhenTheConnectionFallsBehind)
 {
-    QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    WinSocket socket;
-    socket.setRemoteHost(QStringLiteral("127.0.0.1"));
-    socket.setRemotePort(server.serverPort());
-    socket.Connect();
-    ASSERT_TRUE(waitUntil([&] { return socket.State() == WinSocket::sckConnected && server.hasPendingConnections(); }));
-    QTcpSocket *peer = server.nextPendingConnection();
+    LoopbackConnection link;
+    ASSERT_TRUE(link.open());
+    WinSocket &socket = link.socket;
+    QTcpSocket *peer = link.peer;
 
     // Sent without serving events, more than the connection takes at once: the first chunks go
     // straight out, the rest queue behind them, and a chunk sent once the queue has drained goes
@@ -126,35 +157,15 @@ TEST(WinSocketTcp, DataKeepsItsOrderWhenTheConnectionFallsBehind)
     EXPECT_TRUE(received == expected);
 }
 
-namespace {
-// A peer that ends the connection its way once the socket has its bytes.
-struct PeerEnd {
-    const char *name;
-    std::function<void(QTcpSocket &)> end;
-};
-
-void resetConnection(QTcpSocket &peer)
-{
-    const linger abortive{1, 0};
-    ::setsockopt(static_cast<int>(peer.socketDescriptor()), SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
-    peer.close();
-}
-}  // namespace
-
 TEST(WinSocketTcp, WhatCameBeforeThePeerEndedStaysReadable)
 {
     const PeerEnd ends[] = {{"orderly close", [](QTcpSocket &peer) { peer.close(); }}, {"reset", resetConnection}};
     for (const PeerEnd &end : ends) {
         SCOPED_TRACE(end.name);
-        QTcpServer server;
-        ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-        WinSocket socket;
-        socket.setRemoteHost(QStringLiteral("127.0.0.1"));
-        socket.setRemotePort(server.serverPort());
-        socket.Connect();
-        ASSERT_TRUE(
-            waitUntil([&] { return socket.State() == WinSocket::sckConnected && server.hasPendingConnections(); }));
-        QTcpSocket *peer = server.nextPendingConnection();
+        LoopbackConnection link;
+        ASSERT_TRUE(link.open());
+        WinSocket &socket = link.socket;
+        QTcpSocket *peer = link.peer;
         peer->write("last words");
         ASSERT_TRUE(peer->waitForBytesWritten(1000));
         ASSERT_TRUE(waitUntil([&] { return socket.BytesReceived() == 10; }));
@@ -182,14 +193,10 @@ TEST(WinSocketTcp, HostNameIsLookedUpBeforeConnecting)
 
 TEST(WinSocketTcp, HandlerMayCloseTheLinkItIsToldAbout)
 {
-    QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    WinSocket socket;
-    socket.setRemoteHost(QStringLiteral("127.0.0.1"));
-    socket.setRemotePort(server.serverPort());
-    socket.Connect();
-    ASSERT_TRUE(waitUntil([&] { return socket.State() == WinSocket::sckConnected && server.hasPendingConnections(); }));
-    QTcpSocket *peer = server.nextPendingConnection();
+    LoopbackConnection link;
+    ASSERT_TRUE(link.open());
+    WinSocket &socket = link.socket;
+    QTcpSocket *peer = link.peer;
     int arrivals = 0;
     QObject::connect(&socket, &WinSocket::DataArrival, [&] {
         ++arrivals;
