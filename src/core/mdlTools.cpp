@@ -156,20 +156,35 @@ bool RangesOverlap(float a, float b, float c, float d)
     return in(c, a, b) || in(d, a, b) || in(a, c, d) || in(b, c, d);
 }
 
+namespace {
+// The eight shifts of one byte, done once for every byte value.
+constexpr auto Crc16Table = [] {
+    std::array<int32_t, 256> shifted{};
+    for (int32_t byte = 0; byte < 256; ++byte) {
+        int32_t crc = byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? ((crc >> 1) ^ 0xA001) : (crc >> 1);
+        shifted[static_cast<std::size_t>(byte)] = crc;
+    }
+    return shifted;
+}();
+
+int32_t nextCrc16(int32_t crc, uint8_t value)
+{
+    return (crc >> 8) ^ Crc16Table[static_cast<std::size_t>((crc ^ value) & 0xFF)];
+}
+}  // namespace
+
 void CRC16Update(uint8_t value, int32_t &crc)
 {
-    // The eight shifts of one byte, done once for every byte value.
-    static constexpr auto table = [] {
-        std::array<int32_t, 256> shifted{};
-        for (int32_t byte = 0; byte < 256; ++byte) {
-            int32_t crc = byte;
-            for (int bit = 0; bit < 8; ++bit)
-                crc = (crc & 1) ? ((crc >> 1) ^ 0xA001) : (crc >> 1);
-            shifted[static_cast<std::size_t>(byte)] = crc;
-        }
-        return shifted;
-    }();
-    crc = (crc >> 8) ^ table[static_cast<std::size_t>((crc ^ value) & 0xFF)];
+    crc = nextCrc16(crc, value);
+}
+
+int32_t CRC16(QByteArrayView bytes, int32_t crc)
+{
+    for (const char byte : bytes)
+        crc = nextCrc16(crc, static_cast<uint8_t>(byte));
+    return crc;
 }
 
 QString TrimNull(const QString &text)

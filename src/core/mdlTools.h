@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -51,6 +52,8 @@ bool FileExists(const QString &path);
 float NiceCeil(float x);
 bool RangesOverlap(float a, float b, float c, float d);
 void CRC16Update(uint8_t value, int32_t &crc);
+// CRC16Update over every byte, from crc on.
+int32_t CRC16(QByteArrayView bytes, int32_t crc = 0xFFFF);
 QString TrimNull(const QString &text);
 double Log2(double x);
 double ArcSin(double x);

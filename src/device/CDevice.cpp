@@ -357,7 +357,8 @@ void CDevice::ProcessQueue()
                 SetConnected(false);
         }
     }
-    // Nothing left to wait for: the wake-up set for the last deadline would only stir the idle loop.
+    // Nothing left to wait for: the wake-up set for the last deadline goes once the loop idles, where
+    // it would only stir it; a request that follows at once still uses it.
     if (portWait_)
         portWait_->finish();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <cmath>
@@ -18,8 +19,28 @@ Sleeper::Sleeper()
     wake_.setTimerType(Qt::PreciseTimer);
 }
 
+void Sleeper::dropWhenIdle()
+{
+    dropPending_ = true;
+    if (watchingIdle_)
+        return;
+    auto *dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher) {
+        wake_.stop();
+        return;
+    }
+    watchingIdle_ = true;
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &wake_, [this] {
+        if (dropPending_) {
+            dropPending_ = false;
+            wake_.stop();
+        }
+    });
+}
+
 void Sleeper::once(double deadline)
 {
+    dropPending_ = false;
     const double now = platform::clock::monotonicSeconds();
     const double remaining = deadline - now;
     if (remaining <= 0) {

@@ -14,12 +14,16 @@ public:
     // Returns after the next batch of events was handled, or at the deadline, whichever is first;
     // possibly sooner, at the deadline of an earlier pass.
     void once(double deadline);
-    // Drops the wake-up still set, when the owner has nothing more to wait for.
-    void cancel() { wake_.stop(); }
+    // The owner has nothing more to wait for now. The wake-up still set is dropped when the event
+    // loop next goes to sleep, unless the owner sleeps again first: waits that follow one another
+    // (a queue of requests) then share one timer, and an idle loop is not stirred by it.
+    void dropWhenIdle();
 
 private:
     QTimer wake_;
     double wakeAt_ = 0.0;  // when wake_ goes off, in monotonic seconds
+    bool dropPending_ = false;
+    bool watchingIdle_ = false;
 };
 
 // Sleeper::once on a timer of its own.

@@ -30,7 +30,7 @@ uint8_t fieldByte(int32_t value)
 }
 
 // High and low byte of a 16-bit field.
-void putWord(QByteArray &frame, int offset, int32_t value)
+void putWord(char *frame, int offset, int32_t value)
 {
     if (value < 0 || value > 0xFFFF)
         overflow();
@@ -72,45 +72,50 @@ void MBRequest::setMBData(int index, int32_t value)
     while (index >= data_.size())
         data_.append(0);
     data_[index] = value;
+    frame_.clear();
 }
 
 QByteArray MBRequest::CommandString() const
 {
+    if (frame_.isEmpty())
+        frame_ = buildFrame();
+    return frame_;
+}
+
+QByteArray MBRequest::buildFrame() const
+{
     const bool tcp = mode_ != ModeRTU;
     const int p = tcp ? TcpHeaderLength : 0;
-    QByteArray frame(tcp ? 12 : 8, '\0');
-    if (tcp) {
-        putWord(frame, 0, transactionId_);
-        frame[5] = 6;
-    }
+    const int q = function_ == modbus::WriteMultipleRegisters ? quantity_ : 0;
+    if (q < 0 || q > 0xFFFF)
+        overflow();
+    // The device takes the register values of a multiple write straight after the quantity: no
+    // byte count.
+    QByteArray frame(2 * q + (tcp ? 12 : 8), '\0');
+    char *out = frame.data();
+    if (tcp)
+        putWord(out, 0, transactionId_);
     switch (function_) {
     case modbus::ReadHoldingRegisters:
     case modbus::ReadInputRegisters:
     case modbus::WriteSingleCoil:
     case modbus::WriteSingleRegister:
     case modbus::WriteMultipleRegisters:
-        frame[p] = static_cast<char>(fieldByte(address_));
-        frame[p + 1] = static_cast<char>(fieldByte(function_));
-        putWord(frame, p + 2, startAddress_);
-        putWord(frame, p + 4, quantity_);
+        out[p] = static_cast<char>(fieldByte(address_));
+        out[p + 1] = static_cast<char>(fieldByte(function_));
+        putWord(out, p + 2, startAddress_);
+        putWord(out, p + 4, quantity_);
         break;
     default: break;
     }
-    if (function_ == modbus::WriteMultipleRegisters) {
-        const int q = quantity_;
-        // The device takes the register values straight after the quantity: no byte count.
-        frame.resize(2 * q + (tcp ? 12 : 8));
-        for (int i = 0; i < q; ++i)
-            putWord(frame, p + 6 + 2 * i, MBData(i));
-        if (tcp)
-            frame[5] = static_cast<char>(fieldByte(2 * q + 6));
-    }
-    if (!tcp) {
-        int32_t crc = 0xFFFF;
-        for (int i = 0; i < frame.size() - 2; ++i)
-            mdlTools::CRC16Update(static_cast<uint8_t>(frame[i]), crc);
-        frame[frame.size() - 2] = static_cast<char>(crc & 0xFF);
-        frame[frame.size() - 1] = static_cast<char>((crc >> 8) & 0xFF);
+    for (int i = 0; i < q; ++i)
+        putWord(out, p + 6 + 2 * i, MBData(i));
+    if (tcp) {
+        out[5] = static_cast<char>(fieldByte(2 * q + 6));
+    } else {
+        const int32_t crc = mdlTools::CRC16(QByteArrayView(frame).chopped(2));
+        out[frame.size() - 2] = static_cast<char>(crc & 0xFF);
+        out[frame.size() - 1] = static_cast<char>((crc >> 8) & 0xFF);
     }
     return frame;
 }

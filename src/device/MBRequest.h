@@ -24,27 +24,52 @@ public:
     QString Key;
 
     int32_t TransactionID() const { return transactionId_; }
-    void setTransactionID(int32_t value) { transactionId_ = value; }
+    void setTransactionID(int32_t value)
+    {
+        transactionId_ = value;
+        frame_.clear();
+    }
 
     // The parent collection; one is created on first read when none was set.
     std::shared_ptr<MBRequests> Requests();
     void setRequests(std::shared_ptr<MBRequests> parent) { parent_ = std::move(parent); }
 
     int32_t MBMode() const { return mode_; }
-    void setMBMode(int32_t value) { mode_ = value; }
+    void setMBMode(int32_t value)
+    {
+        mode_ = value;
+        frame_.clear();
+    }
 
     // The request frame; raises overflow (6) for a field that does not fit its bytes and
-    // subscript out of range (9) when a register write lacks data.
+    // subscript out of range (9) when a register write lacks data. Built once until a field
+    // changes: the serial link asks for it when queueing and again when sending.
     QByteArray CommandString() const;
 
     int32_t Quantity() const { return quantity_; }
-    void setQuantity(int32_t value) { quantity_ = value; }
+    void setQuantity(int32_t value)
+    {
+        quantity_ = value;
+        frame_.clear();
+    }
     int32_t StartAddress() const { return startAddress_; }
-    void setStartAddress(int32_t value) { startAddress_ = value; }
+    void setStartAddress(int32_t value)
+    {
+        startAddress_ = value;
+        frame_.clear();
+    }
     int32_t MBFunction() const { return function_; }
-    void setMBFunction(int32_t value) { function_ = value; }
+    void setMBFunction(int32_t value)
+    {
+        function_ = value;
+        frame_.clear();
+    }
     int32_t MBAddress() const { return address_; }
-    void setMBAddress(int32_t value) { address_ = value; }
+    void setMBAddress(int32_t value)
+    {
+        address_ = value;
+        frame_.clear();
+    }
 
     int32_t MBData(int index) const;
     // Grows the array (new elements 0) when index lies past its end.
@@ -65,4 +90,7 @@ private:
     QVarLengthArray<int32_t, 1> data_{0};  // one value held without a heap block
     int32_t transactionId_ = 0;
     double sentAt_ = 0.0;
+    mutable QByteArray frame_;  // the frame as last built; empty until built
+
+    QByteArray buildFrame() const;
 };

@@ -15,7 +15,7 @@ public:
     // One pass: returns after events were handled, or at the deadline (monotonic seconds).
     void sleep(int needed, double deadline);
     // The owner waits no more for now.
-    void finish() { sleeper_.cancel(); }
+    void finish() { sleeper_.dropWhenIdle(); }
 
 private:
     CommPort &port_;

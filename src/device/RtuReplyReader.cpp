@@ -13,13 +13,13 @@ bool isWriteEcho(uint8_t function)
            function == modbus::WriteMultipleRegisters;
 }
 
-// Bytes that follow the unit and function bytes (and the byte count, for reads).
+// Bytes that follow the first three (unit, function, and the byte count of a read).
 int tailLength(uint8_t function, const QByteArray &head)
 {
     if (isWriteEcho(function))
-        return 6;
+        return 5;
     if (modbus::isException(function))
-        return 3;
+        return 2;
     return static_cast<uint8_t>(head[2]) + 2;
 }
 
@@ -27,10 +27,7 @@ int tailLength(uint8_t function, const QByteArray &head)
 
 bool RtuReplyReader::crcValid(const QByteArray &frame)
 {
-    int32_t crc = 0xFFFF;
-    for (const char byte : frame)
-        mdlTools::CRC16Update(static_cast<uint8_t>(byte), crc);
-    return crc == 0;
+    return mdlTools::CRC16(frame) == 0;
 }
 
 RtuReplyReader::Result RtuReplyReader::readOne(Source &source, int expectedUnit)
@@ -41,21 +38,15 @@ RtuReplyReader::Result RtuReplyReader::readOne(Source &source, int expectedUnit)
         source.flush();
         return {Outcome::Flushed, {}};
     }
-    QByteArray frame = source.read(2);
-    if (frame.size() < 2)
+    // The shortest reply is longer than three bytes, and those are waiting: one read takes them.
+    QByteArray frame = source.read(3);
+    if (frame.size() < 3)
         return {Outcome::Dropped, {}};
     if (static_cast<uint8_t>(frame[0]) != expectedUnit) {
         source.flush();
         return {Outcome::Flushed, {}};
     }
-    const auto function = static_cast<uint8_t>(frame[1]);
-    const bool hasByteCount = !isWriteEcho(function) && !modbus::isException(function);
-    if (hasByteCount) {
-        frame += source.read(1);
-        if (frame.size() < 3)
-            return {Outcome::Dropped, {}};
-    }
-    const int tail = tailLength(function, frame);
+    const int tail = tailLength(static_cast<uint8_t>(frame[1]), frame);
     if (!source.waitFor(tail))
         return {Outcome::Dropped, {}};
     const QByteArray rest = source.read(tail);

@@ -30,6 +30,12 @@ TEST(mdlTools, Crc16OfAReadRequestAndOfTheWholeFrame)
     for (const char digit : QByteArrayLiteral("123456789"))
         mdlTools::CRC16Update(static_cast<uint8_t>(digit), crc);
     EXPECT_EQ(crc, 0x4B37);
+    // The same over a whole buffer, and continued from a CRC part of the way.
+    EXPECT_EQ(mdlTools::CRC16(QByteArrayView("123456789")), 0x4B37);
+    EXPECT_EQ(mdlTools::CRC16(QByteArrayView("6789"), mdlTools::CRC16(QByteArrayView("12345"))), 0x4B37);
+    EXPECT_EQ(mdlTools::CRC16(QByteArray::fromHex("0104000000153"
+                                                  "1C5")),
+              0);
 }
 
 TEST(mdlTools, ValDotReadsADecimalComma)

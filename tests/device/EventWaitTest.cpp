@@ -1,6 +1,7 @@
 #include "device/EventWait.h"
 #include "DeviceTestSupport.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 TEST(EventWaitSleeper, EachSleepEndsByItsOwnDeadline)
@@ -27,5 +28,37 @@ TEST(EventWaitSleeper, EachSleepEndsByItsOwnDeadline)
         sleeper.once(start + 0.05);
         EXPECT_LT(platform::clock::monotonicSeconds() - start, 0.5) << c.name;
         platform::clock::setTestOffset(0);
+    }
+}
+
+TEST(EventWaitSleeper, WakeUpIsKeptForTheNextWaitAndDroppedWhenTheLoopIdles)
+{
+    // Seen from outside: how long the loop's next blocking pass lasts, when a timer of its own
+    // would end it after a second.
+    const auto nextPass = [] {
+        QTimer later;
+        later.setSingleShot(true);
+        later.start(1000);
+        const double start = platform::clock::monotonicSeconds();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return platform::clock::monotonicSeconds() - start;
+    };
+    // A wait of 0.2 s, ended at once by an event: its wake-up stays set.
+    const auto waitEndedEarly = [](EventWait::Sleeper &sleeper, double seconds) {
+        QTimer::singleShot(0, [] {});
+        sleeper.once(platform::clock::monotonicSeconds() + seconds);
+    };
+    {
+        EventWait::Sleeper sleeper;
+        waitEndedEarly(sleeper, 0.2);
+        sleeper.dropWhenIdle();
+        EXPECT_GT(nextPass(), 0.6) << "the loop went to sleep with the owner done";
+    }
+    {
+        EventWait::Sleeper sleeper;
+        waitEndedEarly(sleeper, 0.2);
+        sleeper.dropWhenIdle();
+        waitEndedEarly(sleeper, 30.0);
+        EXPECT_LT(nextPass(), 0.6) << "a wait that came before the loop idled keeps the wake-up";
     }
 }

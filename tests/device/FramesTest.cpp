@@ -71,6 +71,29 @@ TEST(MBRequestFrames, FieldsThatDoNotFitRaise)
     EXPECT_EQ(frameRequest(1, 1, 16, 0, 124, std::vector<int32_t>(124, 1))->CommandString().size(), 2 * 124 + 12);
 }
 
+TEST(MBRequestFrames, AFieldChangedAfterTheFrameWasBuiltIsInTheNextOne)
+{
+    const struct {
+        const char *name;
+        void (*change)(MBRequest &);
+        QByteArray expected;
+    } cases[] = {
+        {"mode", [](MBRequest &r) { r.setMBMode(MBRequest::ModeTCP); }, hex("000700000008 0110000A0001 0005")},
+        {"transaction id", [](MBRequest &r) { r.setTransactionID(8); }, withCrc(hex("0110000A0001 0005"))},
+        {"unit", [](MBRequest &r) { r.setMBAddress(2); }, withCrc(hex("0210000A0001 0005"))},
+        {"function", [](MBRequest &r) { r.setMBFunction(6); }, withCrc(hex("0106000A0001"))},
+        {"start", [](MBRequest &r) { r.setStartAddress(11); }, withCrc(hex("0110000B0001 0005"))},
+        {"quantity", [](MBRequest &r) { r.setQuantity(2); }, withCrc(hex("0110000A0002 00050009"))},
+        {"data", [](MBRequest &r) { r.setMBData(0, 6); }, withCrc(hex("0110000A0001 0006"))},
+    };
+    for (const auto &c : cases) {
+        const auto request = frameRequest(0, 7, 16, 10, 1, {5, 9});
+        EXPECT_EQ(request->CommandString().toHex(' '), withCrc(hex("0110000A0001 0005")).toHex(' ')) << c.name;
+        c.change(*request);
+        EXPECT_EQ(request->CommandString().toHex(' '), c.expected.toHex(' ')) << c.name;
+    }
+}
+
 TEST(MBRequestFrames, DataGrowsOnWriteAndRaisesOnReadPastTheEnd)
 {
     MBRequest request;
