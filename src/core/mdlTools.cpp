@@ -55,9 +55,14 @@ void Wait(int32_t milliseconds, bool allowEvents)
         deadline.setTimerType(Qt::PreciseTimer);
         QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
         // Whatever ran meanwhile may have moved the clock on (tests do); look again before sleeping.
-        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&loop, end] {
-            if (HiResTimer() >= end)
+        // Once only: the loop about to block may be one nested deeper, in a handler that waits
+        // longer than this wait, and every further quit would wake that one at once, all its wait.
+        bool quitting = false;
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&loop, &quitting, end] {
+            if (!quitting && HiResTimer() >= end) {
+                quitting = true;
                 loop.quit();
+            }
         });
         deadline.start(sleepMs);
         loop.exec();

@@ -129,14 +129,18 @@ TEST(mdlTools, WaitZeroReturnsAtOnce)
     EXPECT_LT(elapsed.elapsed(), 20);
 }
 
+namespace {
+double threadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+}
+}  // namespace
+
 // Both kinds of wait sleep: the thread uses next to no processor time while it waits.
 TEST(mdlTools, WaitsSleepInsteadOfSpinning)
 {
-    const auto threadSeconds = [] {
-        timespec now{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-        return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
-    };
     for (const bool allowEvents : {false, true}) {
         QElapsedTimer elapsed;
         elapsed.start();
@@ -145,6 +149,19 @@ TEST(mdlTools, WaitsSleepInsteadOfSpinning)
         EXPECT_GE(elapsed.elapsed(), 299) << allowEvents;
         EXPECT_LT(threadSeconds() - before, 0.1) << allowEvents;
     }
+}
+
+// A handler run during a wait may wait longer itself (a panel closing while a poll waits for its
+// reply): the outer wait, its time up, must not keep waking the inner one.
+TEST(mdlTools, AWaitThatIsUpLetsAWaitNestedInItSleep)
+{
+    QTimer::singleShot(10, [] { mdlTools::Wait(400, true); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const double before = threadSeconds();
+    mdlTools::Wait(50, true);
+    EXPECT_GE(elapsed.elapsed(), 399) << "the inner wait ran to its end";
+    EXPECT_LT(threadSeconds() - before, 0.1);
 }
 
 TEST(mdlTools, WaitWithEventsKeepsTimersRunning)
