@@ -28,9 +28,7 @@ private:
 
 QByteArray withCrc(QByteArray frame)
 {
-    int32_t crc = 0xFFFF;
-    for (const char byte : frame)
-        mdlTools::CRC16Update(static_cast<uint8_t>(byte), crc);
+    const int32_t crc = mdlTools::CRC16(frame);
     frame.append(static_cast<char>(crc & 0xFF));
     frame.append(static_cast<char>((crc >> 8) & 0xFF));
     return frame;
