@@ -11,4 +11,5 @@ build=build/release
 if [ "${1:-}" = "--device" ]; then
   exec "$build/src/app/varix-console"
 fi
+echo "demo device passwords: administrator \"admin\", super-user \"super\""
 exec scripts/demo "$build"
