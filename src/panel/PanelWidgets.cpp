@@ -50,6 +50,11 @@ QColor windowBackground()
     return QApplication::palette().color(QPalette::Base);
 }
 
+QColor lockedBackground()
+{
+    return QApplication::palette().color(QPalette::Disabled, QPalette::Base);
+}
+
 QColor fromBgr(uint32_t bgr)
 {
     return platform::toQColor(bgr);

@@ -27,6 +27,8 @@ QColor frameColor(const QWidget *frame);
 
 // The background a text box has by default.
 QColor windowBackground();
+// The background of a box the user may not edit: the one Qt gives a disabled box.
+QColor lockedBackground();
 
 QColor fromBgr(uint32_t bgr);
 

@@ -71,6 +71,11 @@ UCKVR::UCKVR(QWidget *parent)
     buildFilters();
     buildDisplayChoice();
     oScope->setMinimumHeight(ScopeMinimumHeight);
+    // With the display off the scope's space stays empty: the frames and option buttons stay
+    // where the user's next click expects them.
+    QSizePolicy scopePolicy = oScope->sizePolicy();
+    scopePolicy.setRetainSizeWhenHidden(true);
+    oScope->setSizePolicy(scopePolicy);
 
     auto *top = new QHBoxLayout;
     top->addWidget(fraLimits, 3);

@@ -151,10 +151,14 @@ void UCKVR::UpdateStatus()
     colourVibrationFrame();
     const bool colouring = mDevice->IO(kvr::IoLimitColouring);
     for (int i = 0; i < kvr::Limits; ++i) {
-        uint32_t colour = panelWidgets::White;
+        QLineEdit *box = txtThreValue[static_cast<std::size_t>(i)];
+        // Uncoloured, a locked box looks as locked as it is rather than white like an editable one.
+        QColor colour =
+            box->isReadOnly() ? panelWidgets::lockedBackground() : panelWidgets::fromBgr(panelWidgets::White);
         if (colouring && GetLimitFunction(i) != kvr::Disabled)
-            colour = mDevice->IO(kvr::IoFirstLimitState + i) ? panelWidgets::Red : panelWidgets::Green;
-        panelWidgets::setBoxColor(txtThreValue[static_cast<std::size_t>(i)], panelWidgets::fromBgr(colour));
+            colour = panelWidgets::fromBgr(mDevice->IO(kvr::IoFirstLimitState + i) ? panelWidgets::Red
+                                                                                   : panelWidgets::Green);
+        panelWidgets::setBoxColor(box, colour);
     }
 }
 

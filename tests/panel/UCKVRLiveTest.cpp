@@ -90,6 +90,27 @@ TEST_F(Live, WaveformViewsDrawPagesAndOnlyLabelTheLiveValues)
     EXPECT_FALSE(panel->tmrGetData->isActive());
 }
 
+TEST_F(Live, OptionButtonsStayInPlaceInEverySource)
+{
+    panel->resize(1000, 720);
+    panel->show();
+    const auto places = [this] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QString at;
+        for (const QRadioButton *option : panel->optAxisScope) {
+            const QPoint corner = option->mapTo(panel.get(), QPoint());
+            at += QStringLiteral("%1,%2 ").arg(corner.x()).arg(corner.y());
+        }
+        return at.toStdString();
+    };
+    show(kvr::SourceAll);
+    const std::string shown = places();
+    for (const int source : {kvr::SourceNone, kvr::SourceX, kvr::SourceNone, kvr::SourceRms}) {
+        show(source);
+        EXPECT_EQ(places(), shown) << "source " << source;
+    }
+}
+
 TEST_F(Live, TimerTicksThatComeALittleEarlyOrLateStillRead25LiveValuesASecond)
 {
     show(kvr::SourceAll);

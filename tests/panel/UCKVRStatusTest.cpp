@@ -48,8 +48,11 @@ TEST_F(Status, LocksFollowTheLoggedOnRole)
         state(row.admin, row.superUser, row.limit2Disabled);
         const auto bit = [](bool on) { return on ? QChar(u'1') : QChar(u'0'); };
         QString seen;
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < 3; ++i) {
             seen += bit(threshold(i)->isReadOnly());
+            EXPECT_EQ(boxColor(threshold(i)) == fromBgr(panelWidgets::White), !threshold(i)->isReadOnly())
+                << "box " << i << " looks as locked as it is";
+        }
         seen += QLatin1Char(' ');
         for (const QWidget *w : std::initializer_list<const QWidget *>{
                  panel->sldHPFilter, panel->sldLPFilter, panel->sldLPServo, panel->icbFunction[0],
@@ -82,6 +85,7 @@ TEST_F(Status, ColoursFollowTheLimitAndInputStates)
         {0x78, false, 1, {red, red, red}, white},  // input driven, input off
         {0xA8, true, 1, {green, white, green}, green},
     };
+    sim.setStatusBit(50, true);  // unlocked: the colours alone
     for (const Row &row : rows) {
         sim.setIOByte(row.io);
         sim.setRAM(46, row.limit2Disabled ? 0 : 16);
