@@ -15,6 +15,8 @@ inline constexpr double K = 8.3506622314453125;
 // Value formatters: a raw value in physical units, a blank and the unit text; the empty text where
 // a quantity has none.
 QString FrequencyText(double v);
+// The outputs' turn-off delay, counted by the device in quarter seconds.
+QString TurnOffDelayText(int raw);
 QString AccTextSqrK(double v);
 QString AccTextSqr2048(double v);
 QString AccTextX16(double v);

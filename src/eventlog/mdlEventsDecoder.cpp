@@ -403,7 +403,7 @@ QString relayEvent(const Fields &f)
     case 138: return relayFilter(425, f);
     case 139: return relayFilter(426, f);
     case 140: return relayFilter(427, f);
-    case 160: return t(428) + QLatin1Char(' ') + number(f.lo / 4.0) + QLatin1Char(' ') + t(95);
+    case 160: return t(428) + QLatin1Char(' ') + TurnOffDelayText(f.lo);
     case 161: return t((f.lo & 1) != 0 ? 164 : 429);
     case 162: return t(430);
     case 163:

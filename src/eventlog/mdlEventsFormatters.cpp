@@ -16,6 +16,7 @@ constexpr int UnitCelsius = 12;
 constexpr int UnitMicron = 283;
 constexpr int UnitHertz = 60;
 constexpr int UnitDegree = 340;
+constexpr int UnitSecond = 95;
 
 // The divisor 16 x K as the firmware's single-precision constant holds it.
 constexpr double SingleSixteenK = static_cast<float>(133.6106);
@@ -71,6 +72,11 @@ QString channelText(double v, int32_t channel)
 QString FrequencyText(double v)
 {
     return v > 0 ? rounded(9600 / v, UnitHertz) : QString();
+}
+
+QString TurnOffDelayText(int raw)
+{
+    return withUnit(platform::runtime::numberText(raw / 4.0), UnitSecond);
 }
 
 QString AccTextSqrK(double v)

@@ -6,6 +6,7 @@
 #include "device/CDevice.h"
 #include "device/ModbusFunction.h"
 #include "device/StatusBit.h"
+#include "eventlog/mdlEvents.h"
 #include "platform/DateReader.h"
 #include "platform/Runtime.h"
 #include "platform/UiService.h"
@@ -38,7 +39,8 @@ constexpr int Outputs12Command = 32;
 FDeviceSettings::FDeviceSettings(QWidget *parent)
     : QDialog(parent), lblClock(new QLabel(this)), cmdAdjustClock(new QPushButton(this)),
       cmdSync(new QPushButton(this)), chkOutputDisabled(new QCheckBox(this)), chkOut12Disabled(new QCheckBox(this)),
-      lbl(new QLabel(this)), sldTurnOffTime(new QSlider(Qt::Horizontal, this)), tmrReqClock(new QTimer(this))
+      lbl(new QLabel(this)), sldTurnOffTime(new QSlider(Qt::Horizontal, this)), lblTurnOffTime(new QLabel(this)),
+      tmrReqClock(new QTimer(this))
 {
     setObjectName(QStringLiteral("FDeviceSettings"));
     for (int i = 0; i < 2; ++i) {
@@ -59,6 +61,8 @@ FDeviceSettings::FDeviceSettings(QWidget *parent)
     sldTurnOffTime->setTickPosition(QSlider::TicksBelow);
     // One write when the user lets go, not one per pixel dragged.
     sldTurnOffTime->setTracking(false);
+    lblTurnOffTime->setObjectName(QStringLiteral("lblTurnOffTime"));
+    lblTurnOffTime->setMinimumWidth(lblTurnOffTime->fontMetrics().horizontalAdvance(mdlEvents::TurnOffDelayText(255)));
     tmrReqClock->setObjectName(QStringLiteral("tmrReqClock"));
     tmrReqClock->setInterval(ClockPollMs);
 
@@ -67,10 +71,11 @@ FDeviceSettings::FDeviceSettings(QWidget *parent)
     clock->addWidget(cmdAdjustClock);
     clock->addWidget(cmdSync);
     auto *io = new QGridLayout(fra[1]);
-    io->addWidget(chkOutputDisabled, 0, 0, 1, 2);
-    io->addWidget(chkOut12Disabled, 1, 0, 1, 2);
+    io->addWidget(chkOutputDisabled, 0, 0, 1, 3);
+    io->addWidget(chkOut12Disabled, 1, 0, 1, 3);
     io->addWidget(lbl, 2, 0);
     io->addWidget(sldTurnOffTime, 2, 1);
+    io->addWidget(lblTurnOffTime, 2, 2);
     io->setColumnStretch(1, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(fra[0]);
@@ -81,6 +86,7 @@ FDeviceSettings::FDeviceSettings(QWidget *parent)
     connect(chkOutputDisabled, &QCheckBox::toggled, this, &FDeviceSettings::chkOutputDisabled_Click);
     connect(chkOut12Disabled, &QCheckBox::toggled, this, &FDeviceSettings::chkOut12Disabled_Click);
     connect(sldTurnOffTime, &QSlider::valueChanged, this, &FDeviceSettings::sldTurnOffTime_Change);
+    connect(sldTurnOffTime, &QSlider::sliderMoved, this, &FDeviceSettings::showTurnOffTime);
     connect(cmdAdjustClock, &QPushButton::clicked, this, &FDeviceSettings::cmdAdjustClock_Click);
     connect(cmdSync, &QPushButton::clicked, this, &FDeviceSettings::cmdSync_Click);
     connect(tmrReqClock, &QTimer::timeout, this, &FDeviceSettings::tmrReqClock_Timer);
@@ -110,7 +116,7 @@ void FDeviceSettings::Form_Load()
     chkOutputDisabled->setChecked(mDevice->Bit(OutputsDisabled));
     chkOut12Disabled->setChecked(mDevice->Bit(Outputs12Disabled));
     sldTurnOffTime->setValue(mDevice->RAM(TurnOffDelayByte));
-    sldTurnOffTime->setToolTip(QString::number(sldTurnOffTime->value()));
+    showTurnOffTime(sldTurnOffTime->value());
     applyAccess();
     chkOut12Disabled->setEnabled(mDevice->Bit(SuperUserLoggedOn));
 }
@@ -175,9 +181,15 @@ void FDeviceSettings::cmdSync_Click()
         mDevice->SetClock(QDateTime::currentDateTime());
 }
 
+void FDeviceSettings::showTurnOffTime(int raw)
+{
+    sldTurnOffTime->setToolTip(QString::number(raw));
+    lblTurnOffTime->setText(mdlEvents::TurnOffDelayText(raw));
+}
+
 void FDeviceSettings::sldTurnOffTime_Change()
 {
-    sldTurnOffTime->setToolTip(QString::number(sldTurnOffTime->value()));
+    showTurnOffTime(sldTurnOffTime->value());
     if (mDevice && mDevice->RAM(TurnOffDelayByte) != sldTurnOffTime->value())
         mDevice->setRAM(TurnOffDelayByte, sldTurnOffTime->value());
 }

@@ -33,6 +33,8 @@ public:
     QCheckBox *chkOut12Disabled;
     QLabel *lbl;
     QSlider *sldTurnOffTime;
+    // The delay the slider stands at, in seconds, also while it is dragged.
+    QLabel *lblTurnOffTime;
     QTimer *tmrReqClock;
 
 private:
@@ -44,6 +46,7 @@ private:
     void cmdAdjustClock_Click();
     void cmdSync_Click();
     void sldTurnOffTime_Change();
+    void showTurnOffTime(int raw);
 
     QPointer<CDevice> mDevice;
 };

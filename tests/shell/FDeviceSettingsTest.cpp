@@ -53,6 +53,8 @@ TEST_F(DeviceSettings, OpensWithTheDeviceStateAndSendsNothing)
     EXPECT_TRUE(settings->chkOutputDisabled->isChecked());
     EXPECT_TRUE(settings->chkOut12Disabled->isChecked());
     EXPECT_EQ(settings->sldTurnOffTime->value(), 37);
+    EXPECT_EQ(settings->lblTurnOffTime->text(), QStringLiteral("9.25 sec"))
+        << "in quarter seconds, as the log shows it";
     // No administrator: the delay, the clock and the outputs are locked; outputs 1-2 follow the super user.
     for (QWidget *control : std::initializer_list<QWidget *>{settings->sldTurnOffTime, settings->cmdAdjustClock,
                                                              settings->cmdSync, settings->chkOutputDisabled})
@@ -102,9 +104,15 @@ TEST_F(DeviceSettings, SliderWritesTheTurnOffDelay)
     FDeviceSettings *settings = openSettings();
     ASSERT_NE(settings, nullptr);
     settings->sldTurnOffTime->setValue(10);
-    settings->sldTurnOffTime->setValue(40);
+    // A drag shows where the slider stands and writes once, when it is let go.
+    settings->sldTurnOffTime->setSliderDown(true);
+    settings->sldTurnOffTime->setSliderPosition(41);
+    EXPECT_EQ(settings->lblTurnOffTime->text(), QStringLiteral("10.25 sec"));
+    settings->sldTurnOffTime->setSliderPosition(40);
+    settings->sldTurnOffTime->setSliderDown(false);
     settle();
     EXPECT_EQ(writesTo(208), QList<quint16>{40});
+    EXPECT_EQ(settings->lblTurnOffTime->text(), QStringLiteral("10 sec"));
     poll();
     EXPECT_EQ(device().RAM(208), 40);
     EXPECT_EQ(sim.turnOffDelay(), 40);
