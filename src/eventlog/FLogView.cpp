@@ -87,6 +87,8 @@ FLogView::FLogView(QWidget *owner)
         log->bar->setMinimum(0);
         log->bar->setSingleStep(1);
         log->bar->setPageStep(1);
+        // A dragged thumb reads the page it is let go at, not every page it passes.
+        log->bar->setTracking(false);
         log->label->setText(t(408));
         log->label->adjustSize();
         // Room for the number and the whole time; the description takes the rest.

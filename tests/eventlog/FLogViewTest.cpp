@@ -113,6 +113,28 @@ TEST_F(LogViewTest, APageThatCrossesTheRingsEndIsReadInTwoPartsAndListedNewestFi
     EXPECT_EQ(column(viewer->lvwEventsN, 0).last(), QStringLiteral("8192"));
     EXPECT_EQ(column(viewer->lvwEventsN, 2).last(), codeText(5));
     EXPECT_EQ(viewer->lblPageN->text(), QStringLiteral("Page 512 of 512"));
+
+    // With the word at 0 the first page ends at the ring's last slot: one read, with no empty second part.
+    sim.setNewestRecord(EventLog::N, 0);
+    poll();
+    showPage(viewer->scbListN, 0);
+    EXPECT_EQ(logReads(), QList<Read>({{4096, 64}, {4096 + 8176, 64}}));
+}
+
+TEST_F(LogViewTest, ADraggedThumbReadsOnlyThePageItIsLetGoAt)
+{
+    fillLogN();
+    open();
+    logReads();
+    viewer->scbListN->setSliderDown(true);
+    for (int page = 1; page <= 6; ++page)
+        viewer->scbListN->setSliderPosition(page);
+    settle();
+    EXPECT_EQ(logReads(), QList<Read>());
+    viewer->scbListN->setSliderDown(false);
+    settle();
+    EXPECT_EQ(logReads(), QList<Read>({{4096 + 8085, 64}}));
+    EXPECT_EQ(viewer->lblPageN->text(), QStringLiteral("Page 7 of 512"));
 }
 
 TEST_F(LogViewTest, ANewEventMovesTheRowsDownByOne)
