@@ -104,6 +104,7 @@ TEST_F(Archive, AnErrorEndsTheApplyWithWhatWasDone)
     const Case cases[] = {
         {{{"LP Filter", "611 Hz"}, {"Limit1", "30"}}, {}, "201 Hz", false},
         {{{"LP Filter", "150 Hz"}, {"Monostable2", "abc"}, {"Limit1", "30"}}, {}, "150 Hz", false},
+        {{{"LP Filter", "150 Hz"}, {"HP Filter", "abc"}}, {}, "150 Hz", false},  // low-pass first
         {{{"Limit1", "30"}, {"Limit Enabled2", "6"}}, {}, "201 Hz", true},
         {{{"Limit1", "30"}, {"ReductionFactor8", "9"}}, {"ReductionFactor9"}, "201 Hz", true},
     };
