@@ -60,7 +60,8 @@ protected:
         if (offer == MsgResult::No)
             ui.queueMessageAnswer(MsgResult::Ok);
         window = FMain::Load();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return ui.messageTexts().contains(Upgrade); }, 3000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return ui.messageTexts().contains(Upgrade); }, 3000))
+            << "the upgrade was never offered";
     }
 
     // Chooses Tools > Upload firmware and confirms; returns once the download window has closed.
@@ -77,20 +78,23 @@ protected:
             5000);
     }
 
-    // Moves the clock while the download window waits out the Modbus loader or a stopped device.
-    ClockTicker waits{
-        [this] { return waitingForModbusLoader() || (openDownloadWindow() && sim.bootLoaders().halted()); }};
+    // Moves the clock while the download window waits out the Modbus loader, a stopped device or,
+    // when the stand-in runs the Modbus loader, the legacy one.
+    ClockTicker waits{[this] {
+        return waitingForModbusLoader() || (openDownloadWindow() && sim.bootLoaders().halted()) ||
+               (GetParam().kind == Kind::Modbus && waitingForLegacyLoader());
+    }};
     QPointer<FMain> window;
 };
 
 TEST_P(ConsoleDownload, ProgramsFromTheMenuAndComesBackConnectedWithTheNewVersion)
 {
-    start(MsgResult::No);
+    ASSERT_NO_FATAL_FAILURE(start(MsgResult::No));
     uploadFromMenu();
 
-    EXPECT_EQ(ui.messageTexts(), (QStringList{Upgrade, Older, Proceed, Complete}));
+    ASSERT_EQ(ui.messageTexts(), (QStringList{Upgrade, Older, Proceed, Complete}));
     EXPECT_EQ(sim.bootLoaders().programmed(), contentOf(mdlSoftwares::EmbeddedFirmwareImage(OwnApplication)).bytes);
-    ASSERT_TRUE(reconnectedWith(CarriedVersion));
+    ASSERT_TRUE(reconnectedWith(CarriedVersion)) << "no reconnection with the new version";
     EXPECT_EQ(window->panel(QStringLiteral("FW_Version"))->text(), QStringLiteral("Ver. 17.15"));
     EXPECT_EQ(mdlMain::CurrentSoftware.Index, OwnApplication) << "identified again after the download";
     EXPECT_TRUE(timer(*window, "tmrCheckStatus")->isActive());
@@ -102,16 +106,16 @@ TEST_P(ConsoleDownload, ProgramsFromTheMenuAndComesBackConnectedWithTheNewVersio
 
 TEST_P(ConsoleDownload, ProgramsTheWholeImageWhileDeviceSettingsReadsTheClock)
 {
-    start(MsgResult::No);
+    ASSERT_NO_FATAL_FAILURE(start(MsgResult::No));
     action(*window, "mnuTooDevice")->trigger();
     ASSERT_NE(window->findChild<FDeviceSettings *>(), nullptr);
     // A download long enough for the window's clock reads (every 0.5 s) to fall in it.
     sim.setReplyDelayMs(5);
     uploadFromMenu();
 
-    EXPECT_EQ(ui.messageTexts(), (QStringList{Upgrade, Older, Proceed, Complete}));
+    ASSERT_EQ(ui.messageTexts(), (QStringList{Upgrade, Older, Proceed, Complete}));
     EXPECT_EQ(sim.bootLoaders().programmed(), contentOf(mdlSoftwares::EmbeddedFirmwareImage(OwnApplication)).bytes);
-    EXPECT_TRUE(reconnectedWith(CarriedVersion));
+    EXPECT_TRUE(reconnectedWith(CarriedVersion)) << "no reconnection with the new version";
     // Between the loader's first and last request the link carried nothing else.
     const QList<devsim::SimRequest> wire = sim.requests();
     const auto isLoaderRequest = [](const devsim::SimRequest &r) {
@@ -130,10 +134,10 @@ TEST_P(ConsoleDownload, ProgramsTheWholeImageWhileDeviceSettingsReadsTheClock)
 TEST_P(ConsoleDownload, DeviceStoppingDuringTheDownloadIsReportedAndFoundAgainWhenItReturns)
 {
     sim.bootLoaders().setHaltAfterWrites(40);
-    start(MsgResult::No);
+    ASSERT_NO_FATAL_FAILURE(start(MsgResult::No));
     uploadFromMenu();
 
-    EXPECT_EQ(ui.messageTexts(),
+    ASSERT_EQ(ui.messageTexts(),
               (QStringList{Upgrade, Older, Proceed, QStringLiteral("Data tranfer error"), UnableToDownload}));
     EXPECT_FALSE(mdlMain::Device().Connected());
     EXPECT_TRUE(timer(*window, "tmrCheckStatus")->isActive()) << "the console goes on looking for the device";
@@ -141,8 +145,9 @@ TEST_P(ConsoleDownload, DeviceStoppingDuringTheDownloadIsReportedAndFoundAgainWh
     // Switched off and on, the device runs the firmware it had; the console offers the upgrade again.
     ui.queueMessageAnswer(MsgResult::No);
     sim.bootLoaders().powerCycle();
-    EXPECT_TRUE(reconnectedWith(OldVersion));
-    EXPECT_TRUE(QTest::qWaitFor([this] { return ui.messageTexts().count(Upgrade) == 2; }, 2000));
+    ASSERT_TRUE(reconnectedWith(OldVersion)) << "no reconnection after the power cycle";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return ui.messageTexts().count(Upgrade) == 2; }, 2000))
+        << "the upgrade was not offered again";
 }
 
 TEST_P(ConsoleDownload, DamagedImageIsRefusedWithoutLoaderTraffic)
@@ -150,7 +155,7 @@ TEST_P(ConsoleDownload, DamagedImageIsRefusedWithoutLoaderTraffic)
     FWaitDwnlMB::ImageSource = [](int32_t softwareId) {
         return withBadChecksum(mdlSoftwares::EmbeddedFirmwareImage(softwareId), 7);
     };
-    start(MsgResult::No);
+    ASSERT_NO_FATAL_FAILURE(start(MsgResult::No));
     uploadFromMenu();
 
     EXPECT_EQ(ui.messageTexts(), (QStringList{Upgrade, Older, Proceed, QStringLiteral("CheckSum error")}));
@@ -171,9 +176,9 @@ class ForcedDownload : public ConsoleDownload {};
 
 TEST_P(ForcedDownload, AcceptedUpgradeAtConnectionProgramsWithoutFurtherQuestions)
 {
-    start(MsgResult::Yes);
+    ASSERT_NO_FATAL_FAILURE(start(MsgResult::Yes));
 
-    ASSERT_TRUE(reconnectedWith(CarriedVersion));
+    ASSERT_TRUE(reconnectedWith(CarriedVersion)) << "no reconnection with the new version";
     EXPECT_EQ(ui.messageTexts(), QStringList{Upgrade}) << "a forced programming asks nothing and reports nothing";
     EXPECT_EQ(sim.bootLoaders().finishedDownloads(), 1);
 }

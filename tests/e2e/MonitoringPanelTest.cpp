@@ -64,7 +64,7 @@ protected:
         sim.setIdentity(version, 24, "XR-S-600001");
         folder.write(QStringLiteral("varix-console.ini"), "[Connection Settings]\r\n" + ini);
         console = std::make_unique<RunningConsole>();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return console->connected(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return console->connected(); }, 5000)) << "the console never connected";
     }
 
     UCKVR *panel() const
@@ -72,23 +72,26 @@ protected:
         return console->window->centralWidget()->findChild<UCKVR *>(QStringLiteral("UIVarixUCKVR"));
     }
 
-    // Waits until the panel shows the device's configuration and RMS table.
-    UCKVR &shownPanel()
+    // Waits until the panel shows the device's configuration and RMS table; the caller stops
+    // (ASSERT_NO_FATAL_FAILURE) when it never does.
+    void waitForPanel()
     {
-        EXPECT_TRUE(QTest::qWaitFor(
+        ASSERT_TRUE(QTest::qWaitFor(
             [this] {
                 return panel() && panel()->isVisible() && panel()->icbFunction[0]->currentIndex() >= 0 &&
                        !panel()->Stats->txtRMSLimit[8]->text().isEmpty();
             },
-            5000));
-        return *panel();
+            5000))
+            << "the panel never showed the configuration and the RMS table";
     }
 
     // Waits until no edit waits and what was sent has been answered.
     void settle()
     {
+        ASSERT_NE(panel(), nullptr) << "no panel to settle";
         ASSERT_TRUE(QTest::qWaitFor(
-            [this] { return !panel()->Hub->EditPending() && mdlMain::Device().PendingRequests().Count() == 0; }, 5000));
+            [this] { return !panel()->Hub->EditPending() && mdlMain::Device().PendingRequests().Count() == 0; }, 5000))
+            << "edits or requests still pending after 5 s";
     }
 
     QStringList writes() const
@@ -129,13 +132,15 @@ protected:
 
 TEST_P(MonitoringPanel, ShownForTheCarriedFirmwareAndReusedAfterProgramming)
 {
-    start();
-    UCKVR *first = &shownPanel();
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_NO_FATAL_FAILURE(waitForPanel());
+    UCKVR *first = panel();
     // The download window's stand-in: the device comes back running the chosen entry.
     std::pair<quint8, quint8> next;
     FirmwareDownloadHook::setImageCheck([](int32_t) { return true; });
     FirmwareDownloadHook::setRunner([this, &next](QWidget *) {
-        EXPECT_TRUE(QTest::qWaitFor([this] { return writes().contains(QStringLiteral("6/205/3")); }, 3000));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return writes().contains(QStringLiteral("6/205/3")); }, 3000))
+            << "the command that sends the device into its boot loader";
         sim.clearRequests();
         sim.setIdentity(next.first, next.second, sim.serialNumber());
         return true;
@@ -146,17 +151,19 @@ TEST_P(MonitoringPanel, ShownForTheCarriedFirmwareAndReusedAfterProgramming)
         next = identity;
         ui.queueMessageAnswer(MsgResult::Yes);
         console->window->SetOnChipSW(QLatin1String(key), false);
-        ASSERT_TRUE(QTest::qWaitFor([this] { return console->connected(); }, 5000)) << key;
-        EXPECT_TRUE(QTest::qWaitFor([this, shown = shown] { return panel()->isVisible() == shown; }, 3000)) << key;
+        ASSERT_TRUE(QTest::qWaitFor([this] { return console->connected(); }, 5000)) << "reconnection after " << key;
+        EXPECT_TRUE(QTest::qWaitFor([this, shown = shown] { return panel() && panel()->isVisible() == shown; }, 3000))
+            << "panel shown " << shown << " after " << key;
     }
-    EXPECT_EQ(&shownPanel(), first);
+    ASSERT_NO_FATAL_FAILURE(waitForPanel());
+    EXPECT_EQ(panel(), first);
     EXPECT_EQ(console->window->centralWidget()->findChildren<UCKVR *>().size(), 1);
 }
 
 TEST_P(MonitoringPanel, OtherFirmwareGetsNoPanelAndNothingToSave)
 {
     ui.queueMessageAnswer(MsgResult::No);
-    start(CarriedVersion - 1);
+    ASSERT_NO_FATAL_FAILURE(start(CarriedVersion - 1));
     QTest::qWait(300);
     EXPECT_EQ(panel(), nullptr);
     action(*console->window, "mnuArcSaveFile")->trigger();
@@ -165,9 +172,11 @@ TEST_P(MonitoringPanel, OtherFirmwareGetsNoPanelAndNothingToSave)
 
 TEST_P(MonitoringPanel, TypedThresholdAndFunctionChoiceReachTheDevice)
 {
-    start();
-    UCKVR &kvr = shownPanel();
-    ASSERT_TRUE(QTest::qWaitFor([&kvr] { return !kvr.txtThreValue[0]->isReadOnly(); }, 3000));
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_NO_FATAL_FAILURE(waitForPanel());
+    UCKVR &kvr = *panel();
+    ASSERT_TRUE(QTest::qWaitFor([&kvr] { return !kvr.txtThreValue[0]->isReadOnly(); }, 3000))
+        << "the administrator's log-on never unlocked the threshold";
     sim.clearRequests();
     kvr.txtThreValue[0]->clear();
     QTest::keyClicks(kvr.txtThreValue[0], QStringLiteral("250"));
@@ -189,8 +198,9 @@ TEST_P(MonitoringPanel, ArchiveBringsEveryParameterBack)
     sim.setStatusBit(97, true);
     sim.setStatusBit(99, true);
     sim.setTurnOffDelay(12);
-    start();
-    UCKVR &kvr = shownPanel();
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_NO_FATAL_FAILURE(waitForPanel());
+    UCKVR &kvr = *panel();
     const QByteArray saved = deviceSettings();
     const QString file = folder.file(QStringLiteral("lathe.vps"));
     ui.queueFileAnswer(file);
@@ -224,8 +234,8 @@ TEST_P(MonitoringPanel, ArchiveBringsEveryParameterBack)
 
 TEST_P(MonitoringPanel, ArchiveLoadsOnlyItsFirstSection)
 {
-    start();
-    shownPanel();
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_NO_FATAL_FAILURE(waitForPanel());
     const QString file = folder.file(QStringLiteral("two.vps"));
     ui.queueFileAnswer(file);
     action(*console->window, "mnuArcSaveFile")->trigger();
@@ -244,10 +254,12 @@ TEST_P(MonitoringPanel, ArchiveLoadsOnlyItsFirstSection)
 
 TEST_P(MonitoringPanel, StatisticsUploadSendsTheTableThenTheCommand)
 {
-    start();
-    UCKVR &kvr = shownPanel();
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_NO_FATAL_FAILURE(waitForPanel());
+    UCKVR &kvr = *panel();
     kvr.cmdShowStats->click();
-    ASSERT_TRUE(QTest::qWaitFor([&kvr] { return !kvr.Stats->txtRMSLimit[0]->isReadOnly(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&kvr] { return !kvr.Stats->txtRMSLimit[0]->isReadOnly(); }, 3000))
+        << "the administrator's log-on never unlocked the RMS table";
     kvr.Stats->txtRMSLimit[0]->setText(QStringLiteral("0.5"));
     kvr.Stats->txtReductionFactor[9]->setText(QStringLiteral("6"));
     settle();
@@ -265,8 +277,9 @@ TEST_P(MonitoringPanel, StatisticsUploadSendsTheTableThenTheCommand)
 
 TEST_P(MonitoringPanel, ScopeKeepsPaceInBothViews)
 {
-    start();
-    UCKVR &kvr = shownPanel();
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_NO_FATAL_FAILURE(waitForPanel());
+    UCKVR &kvr = *panel();
     QTest::qWait(500);
     const int live = samplesIn(10000);
     EXPECT_GE(live, 235) << "live values: 25 a second, as the time axis is drawn for";

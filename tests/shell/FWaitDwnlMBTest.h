@@ -14,6 +14,7 @@
 #include "shell/base/mdlSoftwares.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QList>
 #include <QMap>
@@ -27,6 +28,7 @@ using Kind = devsim::BootLoaders::Kind;
 
 inline const QString UnableToDownload = QStringLiteral("Unable to download software. Please check cable connections.");
 inline const QString EnteringModbus = QStringLiteral("Entering download mode...");
+inline const QString EnteringLegacy = EnteringModbus + QStringLiteral("...");
 inline constexpr quint8 OwnApplication = 24;
 inline constexpr quint8 CarriedVersion = 0xCF;
 inline constexpr quint8 OldVersion = 0xC5;
@@ -114,6 +116,48 @@ inline bool waitingForModbusLoader()
     return window && window->lblMsg->text() == EnteringModbus;
 }
 
+// Runs only while the window waits for the legacy loader although the stand-in runs the Modbus
+// one: the console has failed already, and ten real seconds are not worth waiting for it.
+inline bool waitingForLegacyLoader()
+{
+    const FWaitDwnlMB *window = openDownloadWindow();
+    return window && window->lblMsg->text() == EnteringLegacy;
+}
+
+// Bounds every download window of a test: open longer than a good run takes, it fails the test
+// with a message, silences the stand-in and moves the clock on, so that the run ends by its own
+// time-outs at once instead of holding the test for minutes.
+class DownloadBound {
+public:
+    static constexpr int BoundMs = 30000;
+
+    explicit DownloadBound(devsim::DeviceSim &sim) : sim_(sim) {}
+
+private:
+    bool overdue()
+    {
+        if (!openDownloadWindow()) {
+            open_.invalidate();
+            return false;
+        }
+        if (!open_.isValid())
+            open_.start();
+        if (open_.elapsed() < BoundMs)
+            return false;
+        if (!overran_) {
+            ADD_FAILURE() << "the download window was still open after " << BoundMs / 1000 << " s";
+            sim_.setSilent(true);
+            overran_ = true;
+        }
+        return true;
+    }
+
+    devsim::DeviceSim &sim_;
+    QElapsedTimer open_;
+    bool overran_ = false;
+    ClockTicker ticker_{[this] { return overdue(); }, 10.0};
+};
+
 // Requests that only a boot loader understands: identification, begin, end, data writes and
 // legacy frames.
 inline int loaderRequests(const devsim::DeviceSim &sim)
@@ -175,12 +219,10 @@ protected:
     }
 
     // Shows the window modally and returns its outcome; a legacy run first waits out the Modbus
-    // loader on the moved clock.
+    // loader on the moved clock, a Modbus run that falls back to the legacy loader that one.
     bool run(Kind kind)
     {
-        std::optional<ClockTicker> ticker;
-        if (kind == Kind::Legacy)
-            ticker.emplace(waitingForModbusLoader);
+        const ClockTicker ticker(kind == Kind::Legacy ? waitingForModbusLoader : waitingForLegacyLoader);
         return FWaitDwnlMB::Run(nullptr);
     }
 
@@ -197,6 +239,7 @@ protected:
     devsim::DeviceSim sim;
     ScriptedResponder ui;
     quint16 tcpPort = 0;
+    DownloadBound bound{sim};
 };
 
 }  // namespace download_test
