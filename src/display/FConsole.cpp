@@ -131,6 +131,9 @@ void FConsole::buildControls()
     tbsTracks = named(new QTabBar, QStringLiteral("tbsTracks"));
     tbsTracks->setExpanding(false);
     tbsTracks->setDrawBase(false);
+    // Every track's tab readable at once: the panel is as wide as its tabs need.
+    tbsTracks->setUsesScrollButtons(false);
+    tbsTracks->setElideMode(Qt::ElideNone);
     lblColorTrack = named(new QLabel, QStringLiteral("lblColorTrack"));
     lblColorTrack->setAutoFillBackground(true);
     lblColorTrack->setFixedSize(16, 16);

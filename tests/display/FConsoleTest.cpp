@@ -123,6 +123,20 @@ TEST_F(ConsolePanel, TabsSelectTheTrackAndItsUnit)
     EXPECT_EQ(control<QLabel>(QStringLiteral("lblColorTrack"))->palette().color(QPalette::Window), QColor(0, 255, 0));
 }
 
+TEST_F(ConsolePanel, EveryTrackTabIsWhollyShownAtTheSizeThePanelOpensWith)
+{
+    for (const char *tag : {"X", "Y", "Z", "Module", "RMS"})
+        addTrack(QLatin1String(tag));
+    open();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    auto *tabs = control<QTabBar>(QStringLiteral("tbsTracks"));
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QRect tab = tabs->tabRect(i);
+        EXPECT_TRUE(tabs->rect().contains(tab)) << "tab " << i << " ends at " << tab.right() << " of " << tabs->width();
+        EXPECT_GE(tab.width(), tabs->fontMetrics().horizontalAdvance(tabs->tabText(i))) << "tab " << i;
+    }
+}
+
 TEST_F(ConsolePanel, EditsApplyDebouncedAndBadNumbersChangeNothing)
 {
     const auto track = addTrack(QStringLiteral("X"));
