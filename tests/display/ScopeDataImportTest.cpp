@@ -1,4 +1,5 @@
 #include "ScopeFileTest.h"
+#include "SpecialFile.h"
 #include "display/Oscilloscope.h"
 
 #include <QFile>
@@ -122,6 +123,18 @@ TEST_F(ScopeImport, BadFilesShowTheMessageAndLeaveTheScopeAsItWas)
     EXPECT_EQ(scope.ImportData(dir.filePath(QStringLiteral("absent.log"))), QString());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("Error during data import\r\nCannot open ")));
+    const QString special = dir.filePath(QStringLiteral("special.log"));
+    for (const SpecialFile::Kind kind : SpecialFile::Kinds) {
+        ui.messages.clear();
+        const SpecialFile file(special, kind);
+        ASSERT_TRUE(file.made());
+        EXPECT_EQ(scope.ImportData(special), QString()) << SpecialFile::Names[kind];
+        ASSERT_EQ(ui.messages.size(), 1u) << SpecialFile::Names[kind];
+        const QString reported =
+            QStringLiteral("Cannot open ") + special + QStringLiteral(": ") + SpecialFile::Reasons[kind];
+        EXPECT_TRUE(ui.messages[0].text.contains(reported)) << ui.messages[0].text.toStdString();
+        EXPECT_FALSE(file.readerBlocked());
+    }
 
     // Still usable: a good file imports.
     EXPECT_EQ(import(Header + "5\t0\r\n"), Title);

@@ -1,6 +1,7 @@
 #include "eventlog/FFileLogView.h"
 #include "EventTestSupport.h"
 #include "ScriptedResponder.h"
+#include "SpecialFile.h"
 
 #include <QFile>
 #include <QPlainTextEdit>
@@ -132,4 +133,20 @@ TEST_F(FileLogViewTest, AFileThatCannotBeOpenedIsReported)
     EXPECT_TRUE(
         ui.messages[0].text.startsWith(QStringLiteral("Cannot open the file ") + missing + QStringLiteral(": ")));
     EXPECT_EQ(ui.messages[0].icon, platform::MsgIcon::Exclamation);
+
+    // A file chosen by mistake is refused at once, named with the reason.
+    const QString special = dir.filePath(QStringLiteral("special.log"));
+    for (const SpecialFile::Kind kind : SpecialFile::Kinds) {
+        SCOPED_TRACE(SpecialFile::Names[kind]);
+        ui.messages.clear();
+        const SpecialFile file(special, kind);
+        ASSERT_TRUE(file.made());
+        EXPECT_FALSE(view.ImportFile(special));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_TRUE(ui.messages[0].text.contains(special)) << ui.messages[0].text.toStdString();
+        EXPECT_TRUE(ui.messages[0].text.contains(
+            QLatin1String(kind == SpecialFile::Huge ? "too large" : SpecialFile::Reasons[kind])))
+            << ui.messages[0].text.toStdString();
+        EXPECT_FALSE(file.readerBlocked());
+    }
 }

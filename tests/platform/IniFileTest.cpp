@@ -1,4 +1,5 @@
 #include "platform/IniFile.h"
+#include "SpecialFile.h"
 #include "TempProgramFolder.h"
 
 #include <QFile>
@@ -74,6 +75,8 @@ TEST_F(IniFileTest, ReadsLikeTheProfileFunctions)
     EXPECT_EQ(ini::sectionNames(path), (QStringList{"Setting", "Other"}));
     EXPECT_EQ(ini::keyNames(path, "SETTING"),
               (QStringList{"Win State", "#hash", "Quoted", "Single", "HalfQuote", "NoEquals", "Empty", "Equals"}));
+    EXPECT_EQ(ini::keyNames(path, "SETTING", 999, platform::IniDocument::Repeats::Listed).mid(0, 3),
+              (QStringList{"Win State", "win state", "#hash"}));
     EXPECT_EQ(ini::readString(folder.file("absent.ini"), "Setting", "Win State", "dflt"), "dflt");
 }
 
@@ -249,6 +252,20 @@ TEST_F(IniFileTest, FailedWritesLoseNothing)
              {"", "k"}, {"A", ""}, {"A]", "k"}, {"A", "k=v"}, {"A", "[k"}, {"A", ";k"}, {"A\n", "k"}, {"A", "k\r"}})
         EXPECT_FALSE(ini::writeString(path, section, key, "x")) << section << "/" << key;
     EXPECT_EQ(bytes(), "[A]\r\nk=old\r\n");
+
+    // A file that is not what it seems reads as missing and is never replaced.
+    QFile::remove(path);
+    for (const SpecialFile::Kind kind : SpecialFile::Kinds) {
+        SCOPED_TRACE(SpecialFile::Names[kind]);
+        const SpecialFile special(path, kind);
+        ASSERT_TRUE(special.made());
+        EXPECT_EQ(read("A", "k"), "<none>");
+        EXPECT_TRUE(ini::refusal(path).startsWith(QLatin1String(SpecialFile::Reasons[kind])))
+            << ini::refusal(path).toStdString();
+        EXPECT_FALSE(ini::writeString(path, "A", "k", "new"));
+        EXPECT_TRUE(special.unchanged());
+        EXPECT_FALSE(special.readerBlocked());
+    }
 }
 
 TEST_F(IniFileTest, WritesFollowLinksAndKeepPermissions)

@@ -1,6 +1,8 @@
 #include "shell/base/MainWindowHook.h"
 #include "shell/base/mdlMain.h"
 
+#include "ScriptedResponder.h"
+#include "SpecialFile.h"
 #include "TempProgramFolder.h"
 #include "platform/IniFile.h"
 
@@ -264,6 +266,28 @@ TEST(mdlMainSettings, MainPreparesTheListAndSettingsBeforeTheWindow)
     mdlMain::LoadMainWindow = nullptr;
     mdlMain::UseEthernet = false;
     EXPECT_EQ(windowsLoaded, 1);
+}
+
+TEST(mdlMainSettings, AFileThatIsNotWhatItSeemsIsReportedAtStartAndKept)
+{
+    TempProgramFolder folder;
+    ScriptedResponder ui;
+    for (const char *name : {"varix-console.ini", "Strings.ini", "interfaces.ini"}) {
+        for (const SpecialFile::Kind kind : SpecialFile::Kinds) {
+            SCOPED_TRACE(testing::Message() << name << " as " << SpecialFile::Names[kind]);
+            ui.messages.clear();
+            const QString path = folder.file(QLatin1String(name));
+            const SpecialFile special(path, kind);
+            ASSERT_TRUE(special.made());
+            mdlMain::Main();
+            mdlMain::SaveSettings();
+            ASSERT_EQ(ui.messages.size(), 1u);
+            EXPECT_TRUE(ui.messages[0].text.startsWith(path + QStringLiteral(": ") + SpecialFile::Reasons[kind]))
+                << ui.messages[0].text.toStdString();
+            EXPECT_TRUE(special.unchanged());
+            EXPECT_FALSE(special.readerBlocked());
+        }
+    }
 }
 
 TEST(mdlMainSettings, FormattersAndPaths)
