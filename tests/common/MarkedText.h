@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
 #include <QStringEncoder>
 
 // Text as a Windows tool saves it as "Unicode" or "UTF-8": with its byte-order mark.
 inline QByteArray markedText(QStringConverter::Encoding encoding, const char *utf8)
 {
-    QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
-    return encoder.encode(QString::fromUtf8(utf8));
+    return QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(QString::fromUtf8(utf8));
 }

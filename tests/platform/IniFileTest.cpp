@@ -1,5 +1,4 @@
 #include "platform/IniFile.h"
-#include "SpecialFile.h"
 #include "TempProgramFolder.h"
 
 #include <QFile>
@@ -252,20 +251,6 @@ TEST_F(IniFileTest, FailedWritesLoseNothing)
              {"", "k"}, {"A", ""}, {"A]", "k"}, {"A", "k=v"}, {"A", "[k"}, {"A", ";k"}, {"A\n", "k"}, {"A", "k\r"}})
         EXPECT_FALSE(ini::writeString(path, section, key, "x")) << section << "/" << key;
     EXPECT_EQ(bytes(), "[A]\r\nk=old\r\n");
-
-    // A file that is not what it seems reads as missing and is never replaced.
-    QFile::remove(path);
-    for (const SpecialFile::Kind kind : SpecialFile::Kinds) {
-        SCOPED_TRACE(SpecialFile::Names[kind]);
-        const SpecialFile special(path, kind);
-        ASSERT_TRUE(special.made());
-        EXPECT_EQ(read("A", "k"), "<none>");
-        EXPECT_TRUE(ini::refusal(path).startsWith(QLatin1String(SpecialFile::Reasons[kind])))
-            << ini::refusal(path).toStdString();
-        EXPECT_FALSE(ini::writeString(path, "A", "k", "new"));
-        EXPECT_TRUE(special.unchanged());
-        EXPECT_FALSE(special.readerBlocked());
-    }
 }
 
 TEST_F(IniFileTest, WritesFollowLinksAndKeepPermissions)
