@@ -124,12 +124,10 @@ TEST_F(ScopeImport, BadFilesShowTheMessageAndLeaveTheScopeAsItWas)
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("Error during data import\r\nCannot open ")));
     const QString special = dir.filePath(QStringLiteral("special.log"));
-    forEachSpecialFile(special, [&](const QString &reason) {
+    forEachSpecialFile(special, [&] {
         ui.messages.clear();
         EXPECT_EQ(scope.ImportData(special), QString());
-        const QString text = ui.messageTexts().value(0);
-        EXPECT_TRUE(text.contains(QStringLiteral("Cannot open ") + special + QStringLiteral(": ") + reason))
-            << text.toStdString();
+        return ui.messageTexts().value(0);
     });
 
     // Still usable: a good file imports.

@@ -136,11 +136,9 @@ TEST_F(FileLogViewTest, AFileThatCannotBeOpenedIsReported)
 
     // A file chosen by mistake is refused at once, named with the reason.
     const QString special = dir.filePath(QStringLiteral("special.log"));
-    forEachSpecialFile(special, [&](const QString &reason) {
+    forEachSpecialFile(special, [&] {
         ui.messages.clear();
         EXPECT_FALSE(view.ImportFile(special));
-        const QString text = ui.messageTexts().value(0);
-        EXPECT_TRUE(text.contains(special + QStringLiteral(": ") + reason) || text.contains("too large"))
-            << text.toStdString();
+        return ui.messageTexts().value(0);
     });
 }

@@ -81,7 +81,7 @@ TEST_F(NamesFile, ReadingTakesTheFirstLineOfAMacAndTrimsTheName)
 
 TEST_F(NamesFile, AFileThatCannotBeWrittenIsLeftAsItWas)
 {
-    forEachSpecialFile(path(), [this](const QString &) {
+    forEachSpecialFile(path(), [this] {
         EXPECT_TRUE(InterfacesFile::ReadModuleLines(path()).isEmpty());
         EXPECT_FALSE(InterfacesFile::WriteDeviceName(path(), QStringLiteral("00-80-A3-01-02-03"), QStringLiteral("L")));
     });

@@ -127,8 +127,7 @@ TEST_F(Archive, AnErrorEndsTheApplyWithWhatWasDone)
         EXPECT_FALSE(panel->Stats->isVisible());
         for (const QLineEdit *box :
              {threshold(1), threshold(2), panel->Stats->txtRMSLimit[0], panel->Stats->txtReductionFactor[0]})
-            EXPECT_FALSE(box->text().contains(QStringLiteral("inf"), Qt::CaseInsensitive))
-                << box->objectName().toStdString();
+            EXPECT_FALSE(box->text().contains(QStringLiteral("inf"), Qt::CaseInsensitive)) << c.firstSlider;
     }
     EXPECT_EQ(panel->Stats->txtReductionFactor[8]->text(), QStringLiteral("9"));
 }

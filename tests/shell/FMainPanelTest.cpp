@@ -171,14 +171,11 @@ TEST_F(Hosting, LoadAppliesTheFirstSectionAndTheDelay)
     }
     // A file chosen by mistake is named with the reason it is not read.
     const QString special = folder.file(QStringLiteral("special.vps"));
-    forEachSpecialFile(special, [&](const QString &reason) {
+    forEachSpecialFile(special, [&] {
         ui.messages.clear();
         ui.queueFileAnswer(special);
         action(*window, "mnuArcLoadFile")->trigger();
-        const QString text = ui.messageTexts().value(0);
-        EXPECT_TRUE(
-            text.startsWith(QStringLiteral("Error loading settings\r\n") + special + QStringLiteral(": ") + reason))
-            << text.toStdString();
+        return ui.messageTexts().value(0);
     });
 }
 
