@@ -2,14 +2,13 @@
 
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/RegularFile.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -17,6 +16,7 @@
 #include <QTimer>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace mdlTools {
 namespace {
@@ -127,14 +127,9 @@ void SelectAllText()
 
 bool FileExists(const QString &path)
 {
-    if (path.isEmpty())
-        return false;
-    QFile file(path);
-    // A folder opens for reading on Linux but is not a file.
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        return false;
-    file.close();
-    return true;
+    // A folder, a FIFO or a device opens for reading on Linux but is not a file.
+    return !path.isEmpty() && platform::RegularFile(path, std::numeric_limits<qint64>::max()).status() ==
+                                  platform::RegularFile::Status::Ok;
 }
 
 float NiceCeil(float x)

@@ -3,16 +3,19 @@
 #include "ScopeFileWriter.h"
 #include "core/mdlStrings.h"
 #include "platform/Error.h"
+#include "platform/RegularFile.h"
 #include "platform/UiService.h"
 #include "shell/base/mdlMain.h"
 
+#include <QBuffer>
 #include <QDateTime>
-#include <QFile>
 #include <array>
 
 namespace {
 
 constexpr int32_t FileNotFound = 53;
+// Far beyond a full ring of every track written as text: a device file or a huge file is not read.
+constexpr qint64 ImportSizeLimit = 256 * 1024 * 1024;
 
 // Colours of imported tracks by position modulo 4: yellow, red, cyan, green.
 constexpr std::array<int32_t, 4> ImportColors = {0xFFFF, 0xFF, 0xFFFF00, 0xFF00};
@@ -61,10 +64,13 @@ void Oscilloscope::ExportData(const QString &fileName, bool includeHeader, const
 QString Oscilloscope::ImportData(const QString &fileName)
 {
     try {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
+        QString refusal;
+        std::optional<QByteArray> bytes = platform::readRegularFile(fileName, ImportSizeLimit, refusal);
+        if (!bytes)
             throw platform::Error(FileNotFound, QStringLiteral("ImportData"),
-                                  QStringLiteral("Cannot open %1: %2").arg(fileName, file.errorString()));
+                                  QStringLiteral("Cannot open %1: %2").arg(fileName, refusal));
+        QBuffer file(&*bytes);
+        file.open(QIODevice::ReadOnly);
         const ScopeDataFile::Contents contents = ScopeDataFile::read(file, BufferSize() + 1);
 
         while (Tracks().Count() > 0)

@@ -2,9 +2,9 @@
 
 #include "core/mdlStrings.h"
 #include "platform/AnsiText.h"
+#include "platform/RegularFile.h"
 #include "platform/UiService.h"
 
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -70,21 +70,18 @@ QString FFileLogView::TextOfFile(const QByteArray &bytes)
 
 bool FFileLogView::ImportFile(const QString &FileName)
 {
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        refuse(mdlStrings::Translate(QStringLiteral("Cannot open the file")) + QStringLiteral(" ") + FileName +
-               QStringLiteral(": ") + file.errorString());
-        return false;
-    }
-    if (file.size() > MaximumFileSize) {
+    platform::RegularFile file(FileName, MaximumFileSize);
+    if (file.status() == platform::RegularFile::Status::TooLarge) {
         refuse(FileName + QStringLiteral("\r\n") +
                mdlStrings::Translate(QStringLiteral("The file is too large to be an event log and is not shown.")));
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        refuse(mdlStrings::Translate(QStringLiteral("Cannot read the file")) + QStringLiteral(" ") + FileName +
-               QStringLiteral(": ") + file.errorString());
+    const bool opened = file.status() == platform::RegularFile::Status::Ok;
+    QByteArray bytes;
+    if (!file.readAll(bytes)) {
+        refuse(mdlStrings::Translate(opened ? QStringLiteral("Cannot read the file")
+                                            : QStringLiteral("Cannot open the file")) +
+               QStringLiteral(" ") + FileName + QStringLiteral(": ") + file.reason());
         return false;
     }
     QString shown = TextOfFile(bytes);

@@ -1,10 +1,10 @@
 #include "InterfacesFile.h"
 
-#include "core/mdlTools.h"
 #include "platform/AnsiText.h"
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
+#include "platform/UnicodeText.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
@@ -14,12 +14,14 @@ namespace InterfacesFile {
 namespace {
 
 const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+// Far beyond any names file: a device file or a huge file put in its place is not read.
+constexpr qint64 SizeLimit = 1024 * 1024;
 
 // The lines of a text whose lines end in CR LF, LF or CR; the end of the last one is optional.
 QStringList splitLines(const QByteArray &content)
 {
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
-    QStringList lines = platform::ansi::decode(content).split(lineEnd);
+    QStringList lines = platform::unicode::decode(content, platform::unicode::byteOrderMark(content)).split(lineEnd);
     if (!lines.isEmpty() && lines.back().isEmpty())
         lines.removeLast();
     return lines;
@@ -27,10 +29,8 @@ QStringList splitLines(const QByteArray &content)
 
 std::optional<QByteArray> readAll(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
+    QString refusal;
+    return platform::readRegularFile(path, SizeLimit, refusal);
 }
 
 QString moduleLine(const QString &mac, const QString &name)
@@ -54,7 +54,7 @@ std::optional<ModuleLine> ParseModuleLine(const QString &line)
 QList<ModuleLine> ReadModuleLines(const QString &path)
 {
     QList<ModuleLine> modules;
-    const std::optional<QByteArray> content = mdlTools::FileExists(path) ? readAll(path) : std::nullopt;
+    const std::optional<QByteArray> content = readAll(path);
     if (!content)
         return modules;
     for (const QString &line : splitLines(*content)) {
@@ -93,7 +93,13 @@ bool WriteDeviceName(const QString &path, const QString &mac, const QString &nam
             replaced = true;
         }
     }
-    if (replaced) {
+    // A Unicode file is written back whole in its own encoding.
+    const platform::unicode::Encoding encoding = platform::unicode::byteOrderMark(content);
+    if (encoding != platform::unicode::Encoding::None) {
+        if (!replaced)
+            lines << moduleLine(mac, name);
+        content = platform::unicode::encode(lines.join(QLatin1String(LineEnd)) + QLatin1String(LineEnd), encoding);
+    } else if (replaced) {
         content.clear();
         for (const QString &line : lines)
             content += platform::ansi::encode(line) + LineEnd;

@@ -5,7 +5,8 @@
 #include <optional>
 
 // The interface names file: one line "[MAC] name" per module, CR LF line ends, ANSI text; lines of
-// any other form may stand in it and are kept.
+// any other form may stand in it and are kept. A file with a byte-order mark is Unicode text and is
+// written back in its own encoding.
 namespace InterfacesFile {
 
 struct ModuleLine {

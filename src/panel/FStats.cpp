@@ -258,6 +258,7 @@ void FStats::cmdExport_Click()
     request.kind = platform::FileDialogRequest::Kind::Save;
     request.title = Translate(48);
     request.filter = Translate(444) + QStringLiteral(" (*.txt);;") + Translate(13) + QStringLiteral(" (*.*)");
+    request.defaultSuffix = QStringLiteral("txt");
     const QString fileName = platform::ui::fileDialog(request);
     if (fileName.isEmpty())
         return;

@@ -17,8 +17,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSlider>
 #include <QTimer>
+#include <cmath>
 
 namespace {
 
@@ -76,9 +78,14 @@ void applyCheck(QCheckBox *box, const QString &value)
     box->setChecked(state == 1);
 }
 
+// A number beyond the double range reads as infinite: it is no value, and nothing of it may reach
+// the device.
 void applyNumberText(QLineEdit *box, const QString &value)
 {
-    box->setText(shortest(mdlTools::ValDot(value)));
+    const double number = mdlTools::ValDot(value);
+    if (!std::isfinite(number))
+        refuse(box->objectName());
+    box->setText(shortest(number));
 }
 
 }  // namespace
@@ -138,6 +145,8 @@ void UCKVR::ApplySetting(Setting &setting)
                              platform::ui::DefaultTitle);
         return;
     }
+    // The table is to be checked and uploaded even when the archive's equals the one shown.
+    Stats->cmdUpload->setEnabled(true);
     platform::ui::msgBox(mdlStrings::Translate(431), MsgButtons::Ok, MsgIcon::Information);
     cmdShowStats_Click();
 }

@@ -1,6 +1,7 @@
 #include "IniDocument.h"
 
 #include "AnsiText.h"
+#include "UnicodeText.h"
 
 #include <QStringDecoder>
 
@@ -72,9 +73,15 @@ bool sameName(const QString &a, const QString &b)
 
 }  // namespace
 
-IniDocument IniDocument::parse(const QByteArray &bytes)
+IniDocument IniDocument::parse(const QByteArray &file)
 {
     IniDocument doc;
+    // UTF-16 text is worked on as UTF-8 and written back as UTF-16, so every line keeps its text.
+    const unicode::Encoding mark = unicode::byteOrderMark(file);
+    const bool wide = mark == unicode::Encoding::Utf16LE || mark == unicode::Encoding::Utf16BE;
+    const QByteArray bytes = wide ? Utf8Bom + unicode::decode(file, mark).toUtf8() : file;
+    if (wide)
+        doc.wideEncoding_ = mark;
     qsizetype pos = 0;
     if (bytes.startsWith(Utf8Bom)) {
         doc.byteOrderMark_ = Utf8Bom;
@@ -100,6 +107,8 @@ QByteArray IniDocument::serialise() const
     QByteArray out = byteOrderMark_;
     for (const Line &line : lines_)
         out += line.raw + "\r\n";
+    if (wideEncoding_)
+        return unicode::encode(unicode::decode(out, unicode::Encoding::Utf8), *wideEncoding_);
     return out;
 }
 
@@ -208,7 +217,7 @@ QStringList IniDocument::sectionNames() const
     return names;
 }
 
-QStringList IniDocument::keyNames(const QString &section) const
+QStringList IniDocument::keyNames(const QString &section, Repeats repeats) const
 {
     QStringList names;
     const int header = findSection(trimBlanks(section));
@@ -217,7 +226,7 @@ QStringList IniDocument::keyNames(const QString &section) const
     const int end = sectionEnd(header);
     for (int i = header + 1; i < end; ++i) {
         if (lines_[i].kind == Kind::Key && !lines_[i].name.isEmpty() &&
-            !names.contains(lines_[i].name, Qt::CaseInsensitive))
+            (repeats == Repeats::Listed || !names.contains(lines_[i].name, Qt::CaseInsensitive)))
             names << lines_[i].name;
     }
     return names;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "UnicodeText.h"
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -18,7 +19,8 @@ public:
     // valid UTF-8 beyond plain ASCII (as Linux editors save it), is read and written as UTF-8;
     // any other file as 8-bit text, so that no byte is lost. A change keeps the file's encoding
     // unless 8-bit text cannot hold the new text or the result would read as UTF-8; the document
-    // then becomes UTF-8 as a whole, so that every value reads back as it was written.
+    // then becomes UTF-8 as a whole, so that every value reads back as it was written. A file with
+    // a UTF-16 byte-order mark is read and written as UTF-16 in its own byte order.
     static IniDocument parse(const QByteArray &bytes);
     QByteArray serialise() const;
 
@@ -27,8 +29,10 @@ public:
     std::optional<QString> value(const QString &section, const QString &key) const;
 
     QStringList sectionNames() const;
-    // Keys of the first section of that name, in file order, each name once.
-    QStringList keyNames(const QString &section) const;
+    // Keys of the first section of that name, in file order: each name once, or as the profile
+    // functions list them, a key that stands twice twice.
+    enum class Repeats { Dropped, Listed };
+    QStringList keyNames(const QString &section, Repeats repeats = Repeats::Dropped) const;
 
     // Sets a key in the first section of that name: replaces the first line of that key, or adds
     // the key after the section's last key, or adds the section at the end of the file.
@@ -59,6 +63,7 @@ private:
     int findKey(int header, const QString &key) const;
 
     QByteArray byteOrderMark_;
+    std::optional<unicode::Encoding> wideEncoding_;
     bool utf8_ = false;
     std::vector<Line> lines_;
 };

@@ -2,14 +2,13 @@
 
 #include "AtomicFile.h"
 #include "IniDocument.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 
-#include <cerrno>
-#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,45 +47,26 @@ QHash<QString, CachedFile> cache;
 
 enum class Load { Ok, Missing, Failed };
 
-bool readAll(int fd, off_t sizeHint, QByteArray &bytes)
-{
-    bytes.clear();
-    bytes.reserve(static_cast<qsizetype>(sizeHint));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        bytes.append(buffer, got);
-    }
-}
+// Far beyond any settings file, texts file or archive the console writes.
+constexpr qint64 SizeLimit = 8 * 1024 * 1024;
 
 // Reads and parses a file, from the cache when it has not changed. The caller holds the mutex.
 Load load(const QString &file, SharedDocument &document)
 {
-    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? Load::Missing : Load::Failed;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd);
+    RegularFile opened(file, SizeLimit);
+    if (opened.status() == RegularFile::Status::Missing)
+        return Load::Missing;
+    if (opened.status() != RegularFile::Status::Ok)
         return Load::Failed;
-    }
+    const struct stat &info = opened.info();
     const FileStamp stamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
     const auto cached = cache.constFind(file);
     if (cached != cache.cend() && cached->stamp == stamp) {
-        ::close(fd);
         document = cached->document;
         return Load::Ok;
     }
     QByteArray bytes;
-    const bool ok = readAll(fd, info.st_size, bytes);
-    ::close(fd);
-    if (!ok)
+    if (!opened.readAll(bytes))
         return Load::Failed;
     document = std::make_shared<const IniDocument>(IniDocument::parse(bytes));
     if (cache.size() >= CacheLimit)
@@ -233,11 +213,19 @@ QStringList sectionNames(const QString &file, int bufferSize)
     return document ? fitBuffer(document->sectionNames(), bufferSize) : QStringList();
 }
 
-QStringList keyNames(const QString &file, const QString &section, int bufferSize)
+QStringList keyNames(const QString &file, const QString &section, int bufferSize, IniDocument::Repeats repeats)
 {
     QMutexLocker lock(&mutex);
     const auto document = loadForReading(file);
-    return document ? fitBuffer(document->keyNames(section), bufferSize) : QStringList();
+    return document ? fitBuffer(document->keyNames(section, repeats), bufferSize) : QStringList();
+}
+
+QString refusal(const QString &file)
+{
+    const RegularFile opened(file, SizeLimit);
+    return opened.status() == RegularFile::Status::Ok || opened.status() == RegularFile::Status::Missing
+               ? QString()
+               : opened.reason();
 }
 
 bool writeString(const QString &file, const QString &section, const QString &key, const QString &value)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IniDocument.h"
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -28,8 +29,14 @@ int32_t readInt(const QString &file, const QString &section, const QString &key,
 // plus its terminator, and a final terminator); a name that would be cut is left out.
 QStringList sectionNames(const QString &file, int bufferSize = 999);
 
-// Key names of the first section of that name in file order, each once, fitted like sectionNames.
-QStringList keyNames(const QString &file, const QString &section, int bufferSize = 999);
+// Key names of the first section of that name in file order, each once (or, with Repeats::Listed,
+// a key that stands twice twice, as the profile functions list them), fitted like sectionNames.
+QStringList keyNames(const QString &file, const QString &section, int bufferSize = 999,
+                     IniDocument::Repeats repeats = IniDocument::Repeats::Dropped);
+
+// Why the file is not read (not a regular file, too large, unreadable); empty when it is read or
+// missing. A refused file reads as missing and is never replaced by a write.
+QString refusal(const QString &file);
 
 // Sets a key, creating the file and section when missing. False when the file cannot be read or
 // written (a read-only file stays as it is), or when a name would not read back: an empty name, a

@@ -46,6 +46,7 @@ void FMain::mnuEveSave_Click()
     request.kind = platform::FileDialogRequest::Kind::Save;
     request.title = mdlStrings::Translate(48);
     request.filter = logFilter(213);
+    request.defaultSuffix = QStringLiteral("log");
     const QString fileName = platform::ui::fileDialog(request);
     if (fileName.isEmpty())
         return;

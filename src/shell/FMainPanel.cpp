@@ -121,8 +121,11 @@ void FMain::mnuArcLoadFile_Click()
             return;
         bool force = false;
         LoadArchive(file, force);
-    } catch (const platform::Error &) {
-        platform::ui::msgBox(Translate(159), MsgButtons::Ok, MsgIcon::Critical, platform::ui::DefaultTitle);
+    } catch (const platform::Error &error) {
+        // A file that is not read is named with the reason.
+        const QString detail =
+            error.number() == mdlMain::FileAccessError ? QStringLiteral("\r\n") + error.description() : QString();
+        platform::ui::msgBox(Translate(159) + detail, MsgButtons::Ok, MsgIcon::Critical, platform::ui::DefaultTitle);
     }
 }
 

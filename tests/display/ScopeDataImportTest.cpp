@@ -1,4 +1,5 @@
 #include "ScopeFileTest.h"
+#include "SpecialFile.h"
 #include "display/Oscilloscope.h"
 
 #include <QFile>
@@ -122,6 +123,12 @@ TEST_F(ScopeImport, BadFilesShowTheMessageAndLeaveTheScopeAsItWas)
     EXPECT_EQ(scope.ImportData(dir.filePath(QStringLiteral("absent.log"))), QString());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("Error during data import\r\nCannot open ")));
+    const QString special = dir.filePath(QStringLiteral("special.log"));
+    forEachSpecialFile(special, [&] {
+        ui.messages.clear();
+        EXPECT_EQ(scope.ImportData(special), QString());
+        return ui.messageTexts().value(0);
+    });
 
     // Still usable: a good file imports.
     EXPECT_EQ(import(Header + "5\t0\r\n"), Title);

@@ -1,6 +1,7 @@
 #include "eventlog/FFileLogView.h"
 #include "EventTestSupport.h"
 #include "ScriptedResponder.h"
+#include "SpecialFile.h"
 
 #include <QFile>
 #include <QPlainTextEdit>
@@ -132,4 +133,12 @@ TEST_F(FileLogViewTest, AFileThatCannotBeOpenedIsReported)
     EXPECT_TRUE(
         ui.messages[0].text.startsWith(QStringLiteral("Cannot open the file ") + missing + QStringLiteral(": ")));
     EXPECT_EQ(ui.messages[0].icon, platform::MsgIcon::Exclamation);
+
+    // A file chosen by mistake is refused at once, named with the reason.
+    const QString special = dir.filePath(QStringLiteral("special.log"));
+    forEachSpecialFile(special, [&] {
+        ui.messages.clear();
+        EXPECT_FALSE(view.ImportFile(special));
+        return ui.messageTexts().value(0);
+    });
 }

@@ -1,9 +1,10 @@
 // The interface names file: reading names and rewriting it in place.
 #include "netconfig/InterfacesFile.h"
+#include "MarkedText.h"
 #include "QtPrinters.h"
+#include "SpecialFile.h"
 #include "TempProgramFolder.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,6 +45,14 @@ TEST_F(NamesFile, WritingCreatesRewritesInPlaceOrAppends)
         ASSERT_TRUE(InterfacesFile::WriteDeviceName(path(), QString::fromLatin1(c.mac), QString::fromUtf8(c.name)));
         EXPECT_EQ(content(), QByteArray(c.after));
     }
+    // A names file saved as Unicode is read, and written back whole in its own encoding.
+    for (const auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE, QStringConverter::Utf8}) {
+        write(markedText(encoding, "[00-20-4A-12-AB-CD] Fräse\r\n"));
+        EXPECT_EQ(InterfacesFile::ReadDeviceName(path(), QStringLiteral("00-20-4A-12-AB-CD")),
+                  QString::fromUtf8("Fräse"));
+        ASSERT_TRUE(InterfacesFile::WriteDeviceName(path(), QStringLiteral("00-80-A3-01-02-03"), QStringLiteral("Ω")));
+        EXPECT_EQ(content(), markedText(encoding, "[00-20-4A-12-AB-CD] Fräse\r\n[00-80-A3-01-02-03] Ω\r\n"));
+    }
 }
 
 TEST_F(NamesFile, ReadingTakesTheFirstLineOfAMacAndTrimsTheName)
@@ -72,10 +81,10 @@ TEST_F(NamesFile, ReadingTakesTheFirstLineOfAMacAndTrimsTheName)
 
 TEST_F(NamesFile, AFileThatCannotBeWrittenIsLeftAsItWas)
 {
-    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("interfaces.ini")));
-    EXPECT_FALSE(InterfacesFile::WriteDeviceName(path(), QStringLiteral("00-80-A3-01-02-03"), QStringLiteral("Lathe")));
-    EXPECT_TRUE(QFileInfo(path()).isDir());
-    EXPECT_EQ(InterfacesFile::ReadDeviceName(path(), QStringLiteral("00-80-A3-01-02-03")), QString());
+    forEachSpecialFile(path(), [this] {
+        EXPECT_TRUE(InterfacesFile::ReadModuleLines(path()).isEmpty());
+        EXPECT_FALSE(InterfacesFile::WriteDeviceName(path(), QStringLiteral("00-80-A3-01-02-03"), QStringLiteral("L")));
+    });
 }
 
 }  // namespace

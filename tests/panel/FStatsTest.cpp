@@ -118,6 +118,7 @@ TEST_F(Statistics, ExportAppendsABlockPerExport)
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(ui.fileDialogs.front().title, QStringLiteral("Export data"));
     EXPECT_EQ(ui.fileDialogs.front().kind, platform::FileDialogRequest::Kind::Save);
+    EXPECT_EQ(ui.fileDialogs.front().defaultSuffix, QStringLiteral("txt"));
     const QString content = QString::fromLatin1(folder.read(QStringLiteral("table.txt")));
     ASSERT_TRUE(content.endsWith(QStringLiteral("\r\n")));
     const QStringList lines = content.chopped(2).split(QStringLiteral("\r\n"));

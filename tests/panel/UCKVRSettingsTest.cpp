@@ -70,6 +70,7 @@ TEST_F(Archive, ApplyingTheSameValuesRunsNoHandler)
     EXPECT_TRUE(writes().isEmpty());
     EXPECT_EQ(ui.messageTexts(), QStringList{"Please check and upload RMS Table Limits and Reduction Factors."});
     EXPECT_TRUE(panel->Stats->isVisible());
+    EXPECT_TRUE(panel->Stats->cmdUpload->isEnabled()) << "the table is to be checked and uploaded";
 }
 
 TEST_F(Archive, AppliedValuesAreWrittenAsEdits)
@@ -95,6 +96,7 @@ TEST_F(Archive, AppliedValuesAreWrittenAsEdits)
 
 TEST_F(Archive, AnErrorEndsTheApplyWithWhatWasDone)
 {
+    static const std::string HugeNumeral(320, '9');
     struct Case {
         QList<std::pair<const char *, const char *>> changes;
         QStringList missing;
@@ -107,6 +109,11 @@ TEST_F(Archive, AnErrorEndsTheApplyWithWhatWasDone)
         {{{"LP Filter", "150 Hz"}, {"HP Filter", "abc"}}, {}, "150 Hz", false},  // low-pass first
         {{{"Limit1", "30"}, {"Limit Enabled2", "6"}}, {}, "201 Hz", true},
         {{{"Limit1", "30"}, {"ReductionFactor8", "9"}}, {"ReductionFactor9"}, "201 Hz", true},
+        // Numbers beyond the double range are no numbers.
+        {{{"Limit1", "30"}, {"Limit2", "1e400"}}, {}, "201 Hz", true},
+        {{{"Limit1", "30"}, {"Limit3", "-1e400"}}, {}, "201 Hz", true},
+        {{{"Limit1", "30"}, {"RMSTableLimit0", HugeNumeral.c_str()}}, {}, "201 Hz", true},
+        {{{"Limit1", "30"}, {"ReductionFactor0", "1e400"}}, {}, "201 Hz", true},
     };
     for (const Case &c : cases) {
         ui.messages.clear();
@@ -119,6 +126,9 @@ TEST_F(Archive, AnErrorEndsTheApplyWithWhatWasDone)
         EXPECT_EQ(panel->lblLPFreq->text(), QLatin1String(c.firstSlider));
         EXPECT_EQ(threshold(0)->text(), c.limit1Applied ? QStringLiteral("30") : QStringLiteral("50"));
         EXPECT_FALSE(panel->Stats->isVisible());
+        for (const QLineEdit *box :
+             {threshold(1), threshold(2), panel->Stats->txtRMSLimit[0], panel->Stats->txtReductionFactor[0]})
+            EXPECT_FALSE(box->text().contains(QStringLiteral("inf"), Qt::CaseInsensitive)) << c.firstSlider;
     }
     EXPECT_EQ(panel->Stats->txtReductionFactor[8]->text(), QStringLiteral("9"));
 }

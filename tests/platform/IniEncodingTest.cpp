@@ -1,3 +1,4 @@
+#include "MarkedText.h"
 #include "TempProgramFolder.h"
 #include "platform/IniFile.h"
 
@@ -55,6 +56,8 @@ struct StartingFile {
     const char *keptValue;
 };
 
+const char *const KeptLines = "[Kept]\r\nk=Grüße °C\r\n";
+
 const StartingFile StartingFiles[] = {
     {"fresh", QByteArray(), nullptr},
     {"ASCII only", "[Kept]\r\nk=plain\r\n", "plain"},
@@ -66,6 +69,8 @@ const StartingFile StartingFiles[] = {
      "[Kept]\r\nk=Gr\xC3\xBC\xC3\x9F\x65 \xC2\xB0"
      "C\r\n",
      "Grüße °C"},
+    {"UTF-16LE", markedText(QStringConverter::Utf16LE, KeptLines), "Grüße °C"},
+    {"UTF-16BE", markedText(QStringConverter::Utf16BE, KeptLines), "Grüße °C"},
 };
 
 class IniEncoding : public ::testing::Test {

@@ -74,6 +74,8 @@ TEST_F(IniFileTest, ReadsLikeTheProfileFunctions)
     EXPECT_EQ(ini::sectionNames(path), (QStringList{"Setting", "Other"}));
     EXPECT_EQ(ini::keyNames(path, "SETTING"),
               (QStringList{"Win State", "#hash", "Quoted", "Single", "HalfQuote", "NoEquals", "Empty", "Equals"}));
+    EXPECT_EQ(ini::keyNames(path, "SETTING", 999, platform::IniDocument::Repeats::Listed).mid(0, 3),
+              (QStringList{"Win State", "win state", "#hash"}));
     EXPECT_EQ(ini::readString(folder.file("absent.ini"), "Setting", "Win State", "dflt"), "dflt");
 }
 

@@ -72,6 +72,7 @@ TEST_F(EventLogMenu, SaveToFileReportsAFailedExportAndCanBeRepeated)
     EXPECT_EQ(ui.fileDialogs[0].kind, platform::FileDialogRequest::Kind::Save);
     EXPECT_EQ(ui.fileDialogs[0].title, QStringLiteral("Export data"));
     EXPECT_EQ(ui.fileDialogs[0].filter, QStringLiteral("Log Files (*.log);;All Files (*.*)"));
+    EXPECT_EQ(ui.fileDialogs[0].defaultSuffix, QStringLiteral("log"));
     EXPECT_TRUE(ui.messages.empty());
 
     QDir(dir.path()).mkdir(QStringLiteral("taken.log"));

@@ -1,6 +1,7 @@
 #include "CountingPanel.h"
 #include "FMainTestFixture.h"
 #include "NamedControls.h"
+#include "SpecialFile.h"
 #include "core/PanelRegistry.h"
 #include "shell/base/mdlSoftwares.h"
 
@@ -160,12 +161,22 @@ TEST_F(Hosting, LoadAppliesTheFirstSectionAndTheDelay)
     EXPECT_TRUE(writesTo(208).isEmpty()) << "a delay that is no number is left out";
     EXPECT_EQ(hosted()->applied.last(), QStringLiteral("Turn Off Delay=soon"));
 
-    for (const QByteArray &content : {QByteArray("[No Such Software]\r\nA=1\r\n"), QByteArray()}) {
+    // A key that stands twice is a parameter added twice.
+    for (const QByteArray &content :
+         {QByteArray("[No Such Software]\r\nA=1\r\n"), QByteArray(), "[" + Relay.toLatin1() + "]\r\nA=1\r\na=2\r\n"}) {
         ui.messages.clear();
         load(content);
         EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Error loading settings")});
         EXPECT_EQ(ui.messages.back().icon, MsgIcon::Critical);
     }
+    // A file chosen by mistake is named with the reason it is not read.
+    const QString special = folder.file(QStringLiteral("special.vps"));
+    forEachSpecialFile(special, [&] {
+        ui.messages.clear();
+        ui.queueFileAnswer(special);
+        action(*window, "mnuArcLoadFile")->trigger();
+        return ui.messageTexts().value(0);
+    });
 }
 
 TEST_F(Hosting, ArchiveOfAnotherSoftwareProgramsItFirst)

@@ -1,6 +1,8 @@
 #include "shell/base/MainWindowHook.h"
 #include "shell/base/mdlMain.h"
 
+#include "ScriptedResponder.h"
+#include "SpecialFile.h"
 #include "TempProgramFolder.h"
 #include "platform/IniFile.h"
 
@@ -245,6 +247,18 @@ TEST(mdlMainSettings, SaveReportsAnIniItCannotWrite)
     EXPECT_TRUE(mdlMain::SaveSettings());
     mdlMain::LoadSettings();
     EXPECT_EQ(mdlMain::PortNumber, 5);
+
+    // A file that is not what it seems is reported at start-up and kept.
+    ScriptedResponder ui;
+    for (const char *name : {"varix-console.ini", "Strings.ini", "interfaces.ini"}) {
+        QFile::remove(folder.file(QLatin1String(name)));
+        forEachSpecialFile(folder.file(QLatin1String(name)), [&ui] {
+            ui.messages.clear();
+            mdlMain::Main();
+            mdlMain::SaveSettings();
+            return ui.messageTexts().value(0);
+        });
+    }
 }
 
 TEST(mdlMainSettings, MainPreparesTheListAndSettingsBeforeTheWindow)

@@ -4,6 +4,7 @@
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "platform/Error.h"
+#include "platform/IniFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Runtime.h"
 #include "platform/UiService.h"
@@ -72,11 +73,26 @@ QString flag(bool value)
     return value ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+// A settings file that is not a regular file or is far too large reads as missing and is never
+// overwritten; the user hears of it once, at start-up, with the file's name and the reason.
+void reportRefusedFiles()
+{
+    for (const QString &file : {platform::applicationIniPath(), mdlStrings::StringsIniPath(), InterfacesIniPath()}) {
+        const QString reason = platform::ini::refusal(file);
+        if (!reason.isEmpty())
+            platform::ui::msgBox(
+                QDir::toNativeSeparators(file) + QStringLiteral(": ") + reason + QStringLiteral("\r\n") +
+                    mdlStrings::Translate(QStringLiteral("The file is not used and is not overwritten.")),
+                platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
+    }
+}
+
 }  // namespace
 
 void Main()
 {
     NoEthernetSerials = BuildNoEthernetSerials();
+    reportRefusedFiles();
     LoadSettings();
     if (LoadMainWindow)
         LoadMainWindow();

@@ -11,7 +11,6 @@ namespace {
 
 // The name lists are read as through a buffer of 999 characters.
 constexpr int NameBufferSize = 999;
-constexpr int32_t FileAccessError = 75;
 
 void writeKey(const QString &section, const QString &key, const QString &value, const QString &file)
 {
@@ -32,13 +31,19 @@ void WriteSettingSection(Setting &setting, const QString &file)
 
 void ReadArchive(Setting &setting, const QString &file)
 {
+    const QString refusal = platform::ini::refusal(file);
+    if (!refusal.isEmpty())
+        throw platform::Error(FileAccessError, QStringLiteral("mdlMain.ReadArchive"),
+                              file + QStringLiteral(": ") + refusal);
     const QStringList sections = platform::ini::sectionNames(file, NameBufferSize);
     const QString section = sections.value(0);
     setting.setTitle(section);
     if (section.isEmpty())
         return;
     const auto parameters = setting.Parameters();
-    for (const QString &key : platform::ini::keyNames(file, section, NameBufferSize))
+    // A key that stands twice fails on its second Add, as a parameter added twice does.
+    const auto keys = platform::ini::keyNames(file, section, NameBufferSize, platform::IniDocument::Repeats::Listed);
+    for (const QString &key : keys)
         parameters->Add(key, mdlTools::ReadIniString(section, key, QString(QChar(0)), file));
 }
 
