@@ -110,7 +110,7 @@ TEST_F(SetupDialog, DynamicChoiceHandsBackFlagsAndNeedsOneMethod)
     EXPECT_EQ(ticks(*none), QStringLiteral("-x-"));
     none->chkDHCP->setChecked(false);
     none->cmdOk->click();
-    EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("You must select at least one option")});
+    ASSERT_EQ(ui.messageTexts(), QStringList{QStringLiteral("You must select at least one option")});
     EXPECT_EQ(ui.messages.back().icon, platform::MsgIcon::Exclamation);
     EXPECT_FALSE(setup.ApplySetup);
     EXPECT_EQ(setup.IPAddress, QStringLiteral("10.0.0.9"));
@@ -145,7 +145,7 @@ TEST_F(SetupDialog, StaticBoxesAreCheckedForFormatThenRange)
     }
 
     const auto dialog = load("10.0.0.9");
-    typeStatic(*dialog, {"0", " 0", "3", "0"}, {"0", "0", "0", "0"}, QStringLiteral("24"));
+    typeStatic(*dialog, {"0", " 0", "3", "0"}, {"0", "0", "0", "255"}, QStringLiteral("24"));
     dialog->cmdOk->click();
     EXPECT_TRUE(setup.ApplySetup);
     EXPECT_EQ(setup.IPAddress, QStringLiteral("0.0.3.0"));

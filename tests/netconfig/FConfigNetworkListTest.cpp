@@ -58,21 +58,42 @@ TEST_F(ModuleRows, OneRowPerModuleWithItsStateAndColour)
     EXPECT_EQ(column(ModuleList::ColIPAddress), (QStringList{"192.168.7.7", "192.168.0.5", ""}));
 }
 
-TEST_F(ModuleRows, SelectedRowDecidesTheButtons)
+TEST_F(ModuleRows, ClickedRowDecidesTheButtonsAndWhatTheyMayDo)
 {
+    dialog.show();
+    ModuleList &list = *dialog.lvwInterfaces;
+    // Rows picked by the mouse, then by the keyboard.
     const struct {
         int row;
+        Qt::Key key;  // Qt::Key_unknown: a click on the row
         bool assign, configure, connect;
-    } cases[] = {{0, true, true, true}, {1, true, false, false}, {2, false, false, false}, {0, true, true, true}};
+    } cases[] = {{0, Qt::Key_unknown, true, true, true},   {2, Qt::Key_unknown, false, false, false},
+                 {1, Qt::Key_unknown, true, false, false}, {0, Qt::Key_unknown, true, true, true},
+                 {1, Qt::Key_Down, true, false, false},    {2, Qt::Key_Down, false, false, false}};
     for (const auto &c : cases) {
-        dialog.lvwInterfaces->setCurrentItem(dialog.lvwInterfaces->topLevelItem(c.row));
+        SCOPED_TRACE(c.row);
+        if (c.key == Qt::Key_unknown)
+            QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                              list.visualItemRect(list.topLevelItem(c.row)).center());
+        else
+            QTest::keyClick(&list, c.key);
+        ASSERT_EQ(list.selectedItems(), QList<QTreeWidgetItem *>{list.topLevelItem(c.row)});
         EXPECT_TRUE(dialog.cmdEditDescription->isEnabled());
-        EXPECT_EQ(dialog.cmdAssignIP->isEnabled(), c.assign) << c.row;
-        EXPECT_EQ(dialog.cmdConfigure->isEnabled(), c.configure) << c.row;
-        EXPECT_EQ(dialog.cmdConnect->isEnabled(), c.connect) << c.row;
+        EXPECT_EQ(dialog.cmdAssignIP->isEnabled(), c.assign);
+        EXPECT_EQ(dialog.cmdConfigure->isEnabled(), c.configure);
+        EXPECT_EQ(dialog.cmdConnect->isEnabled(), c.connect);
     }
 
-    dialog.lvwInterfaces->removeAll();
+    // Called all the same, the actions leave an off-line row alone.
+    mdlMain::UseEthernet = false;
+    dialog.cmdConnect_Click();
+    dialog.cmdConfigure_Click();
+    dialog.cmdAssignIP_Click();
+    EXPECT_FALSE(mdlMain::UseEthernet);
+    EXPECT_TRUE(ui.messages.empty() && ui.inputs.empty());
+    EXPECT_FALSE(QFile::exists(folder.iniPath()));
+
+    list.removeAll();
     dialog.UpdateButtons();
     for (const QPushButton *button :
          {dialog.cmdEditDescription, dialog.cmdAssignIP, dialog.cmdConfigure, dialog.cmdConnect})

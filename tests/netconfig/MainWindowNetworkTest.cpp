@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -131,6 +132,20 @@ TEST_F(MainWindowOnNetwork, MachineMenuFindsAModuleByMacOnceAndKeepsTheIniAsItIs
     EXPECT_EQ(press->received(QStringLiteral("F6")).size(), 1) << "a module found once is not searched again";
     EXPECT_EQ(folder.read(QStringLiteral("varix-console.ini")), ini);
     EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MainWindowOnNetwork, MachineMenuFindsItsModuleWhetherTheNetworkDialogIsOpenOrOpens)
+{
+    // The dialog opens while the search waits; its socket on the card's address takes replies.
+    QTimer::singleShot(0, window.get(), [this] { action(*window, "mnuTooCfgNet")->trigger(); });
+    EXPECT_EQ(window->DiscoverDeviceServers(LatheMac), QStringLiteral("192.168.0.5"));
+    ASSERT_NE(window->findChild<FConfigNetwork *>(), nullptr);
+    // The dialog is open when the search starts.
+    action(*window, "mnuChoMachine_1")->trigger();
+    EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
+    ASSERT_TRUE(connectedTo(QStringLiteral("10.200.0.1")));
+    EXPECT_EQ(marks(), QStringLiteral("-x-"));
+    EXPECT_TRUE(window->findChild<FConfigNetwork *>()->isVisible());
 }
 
 TEST_F(MainWindowOnNetwork, SilentMachineIsReportedAfterFiveSecondsAndTheLinkStays)

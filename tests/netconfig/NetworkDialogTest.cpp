@@ -3,6 +3,7 @@
 #include "ModuleNetwork.h"
 #include "ScriptedResponder.h"
 #include "core/mdlTools.h"
+#include "netconfig/DeviceServerDirectory.h"
 #include "netconfig/FConfigLantronix.h"
 #include "platform/NetworkCards.h"
 
@@ -137,10 +138,20 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
 {
     openDialog();
     select(PressMac);
+    // A valid record of another sender arrives during each read and while the setup is edited.
+    QUdpSocket stranger;
+    ASSERT_TRUE(stranger.bind(QHostAddress(QStringLiteral("10.1.2.3")), 0));
+    const auto strangerSends = [&stranger] {
+        stranger.writeDatagram(QByteArray::fromHex("000000F9 0A0B0C0D 0000 10 0000000000 0A0B0C01"),
+                               QHostAddress(QStringLiteral("10.1.2.3")), 30718);
+    };
     // Each step: what the setup dialog shows, then what the user does there.
     QStringList shown;
     const auto configure = [&](std::function<void(FConfigLantronix *)> edit) {
-        whenShown<FConfigLantronix>([&shown, edit](FConfigLantronix *setup) {
+        QTimer::singleShot(0, strangerSends);
+        whenShown<FConfigLantronix>([&shown, edit, strangerSends](FConfigLantronix *setup) {
+            strangerSends();
+            QTest::qWait(100);
             QStringList ip;
             for (const QLineEdit *box : setup->txtIP)
                 ip << box->text();
@@ -162,7 +173,7 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
         setup->txtSubnet->setText(QStringLiteral("12"));
         setup->cmdOk->click();
     });
-    EXPECT_EQ(ui.messageTexts(),
+    ASSERT_EQ(ui.messageTexts(),
               QStringList{"Configuration has been changed. Wait some seconds before refreshing list."});
     EXPECT_EQ(ui.messages.back().icon, MsgIcon::Information);
     EXPECT_EQ(dialog->SetupRecord.size(), 120);
@@ -180,6 +191,25 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
     EXPECT_EQ(press->received(QStringLiteral("F8")).size(), 3);
     EXPECT_EQ(press->received(QStringLiteral("FD")), (QStringList{"10.1.2.3:30718 120", "10.1.2.3:30718 120"}));
     EXPECT_EQ(ui.messages.size(), 2u);
+}
+
+TEST_F(ModuleNetwork, ReplyFromTheBroadcastAddressIsNoModule)
+{
+    const QString mac = QStringLiteral("00-20-4A-00-00-FF");
+    const QString ns = network->addModule(QStringLiteral("10.255.255.255/32"));
+    ASSERT_FALSE(ns.isEmpty()) << network->reason().toStdString();
+    ASSERT_TRUE(network->ip(ns, QStringLiteral("route add 10.0.0.0/8 dev eth0"))) << network->reason().toStdString();
+    ModuleProcess broadcaster(ns, QStringLiteral("10.255.255.255"), mac);
+    ASSERT_TRUE(broadcaster.ready()) << "the stand-in did not start";
+    openDialog();
+    ASSERT_FALSE(broadcaster.received(QStringLiteral("F6")).isEmpty()) << "the search did not reach it";
+    EXPECT_EQ(rows().filter(mac), QStringList());
+    EXPECT_EQ(rows().filter(PressMac).size(), 1);
+    // Nor does the main window's search, once the hidden dialog leaves it the replies.
+    dialog->cmdOk->click();
+    DeviceServerDirectory directory;
+    EXPECT_EQ(directory.Discover(mac), QString());
+    EXPECT_EQ(directory.DeviceServers.value(PressMac), QStringLiteral("10.200.0.1"));
 }
 
 TEST_F(ModuleNetwork, SetupQueryWithoutAnswerEndsAfterFiveSecondsAlsoAtMidnight)

@@ -169,6 +169,8 @@ TEST(NetworkAddress, AddressTypedByTheUser)
         {"1x.2.3.4", "1.2.3.4"},
         {"a.b.c.d", "0.0.0.0"},
         {" 7. 8.9.10", "7.8.9.10"},
+        {"255.255.255.0", "255.255.255.0"},
+        {"192.168.1.256", nullptr},
         {"192.168.1.300", nullptr},
         {"192.168.1", nullptr},
         {"-1.2.3.4", nullptr},
@@ -184,6 +186,27 @@ TEST(NetworkAddress, AddressTypedByTheUser)
             EXPECT_FALSE(octets) << c.typed;
         }
     }
+}
+
+TEST(NetworkAddress, HostAddressesOnTheCardsSubnets)
+{
+    const QList<NetworkAddress::Subnet> cards{{"10.1.2.3", "255.0.0.0"},
+                                              {"192.168.7.1", "255.255.255.0"},
+                                              {"172.16.0.1", "255.255.255.254"},
+                                              {"172.17.0.1", "255.255.255.255"},
+                                              {"", ""}};
+    const struct {
+        const char *address;
+        bool host;
+    } cases[] = {
+        {"10.200.0.1", true},       {"10.255.255.254", true},  {"10.0.0.1", true},
+        {"192.168.0.255", true},    {"172.16.0.0", true},      {"172.16.0.1", true},
+        {"172.17.0.1", true},       {"10.255.255.255", false}, {"10.0.0.0", false},
+        {"192.168.7.255", false},   {"192.168.7.0", false},    {"0.0.0.0", false},
+        {"255.255.255.255", false}, {"10.1.2", false},         {"", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(NetworkAddress::IsHostAddress(QString::fromLatin1(c.address), cards), c.host) << c.address;
 }
 
 TEST(LantronixSetup, MaskShownForTheSubnetBits)
