@@ -28,23 +28,34 @@ protected:
         QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
         QFile::link(folder.file(QStringLiteral("missing")), folder.file(QStringLiteral("dosdevices/com9")));
         mdlMain::PortNumber = 9;
-        mdlMain::UseEthernet = false;
         mdlMain::TCPPort = 502;
+        openWindow();
+    }
+
+    void TearDown() override
+    {
+        closeWindow();
+        mdlMain::IPAddress = QStringLiteral("192.168.0.1");
+        mdlMain::PortNumber = 1;
+        mdlMain::CurrentSoftware = SoftwareRecord();
+        ModuleNetwork::TearDown();
+    }
+
+    // The console started anew on its serial port.
+    void openWindow()
+    {
+        mdlMain::UseEthernet = false;
         window = std::make_unique<FMain>();
         window->Form_Load();
     }
 
-    void TearDown() override
+    void closeWindow()
     {
         if (window)
             window->close();
         window.reset();
         mdlMain::ReleaseLink();
         mdlMain::UseEthernet = false;
-        mdlMain::IPAddress = QStringLiteral("192.168.0.1");
-        mdlMain::PortNumber = 1;
-        mdlMain::CurrentSoftware = SoftwareRecord();
-        ModuleNetwork::TearDown();
     }
 
     QString onChip() const { return window->panel(QStringLiteral("OnChip"))->text(); }
@@ -96,10 +107,13 @@ TEST_F(MainWindowOnNetwork, ConnectTakesTheModuleIntoTheLinkAndTheSettings)
     // without a new search of its own.
     network->cmdOk->click();
     EXPECT_FALSE(network->isVisible());
+    const qsizetype dialogSearches = press->received(QStringLiteral("F6")).size();
     action(*window, "mnuChoMachine_0")->trigger();
     action(*window, "mnuChoMachine_1")->trigger();
     EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
     EXPECT_EQ(marks(), QStringLiteral("-x-"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return press->received(QStringLiteral("F6")).size() > dialogSearches; }, 3000))
+        << "the menu took what the dialog heard for found and did not search";
     const int searches = static_cast<int>(press->received(QStringLiteral("F6")).size());
     action(*window, "mnuTooCfgNet")->trigger();
     EXPECT_EQ(window->findChild<FConfigNetwork *>(), network);
@@ -134,18 +148,25 @@ TEST_F(MainWindowOnNetwork, MachineMenuFindsAModuleByMacOnceAndKeepsTheIniAsItIs
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(MainWindowOnNetwork, MachineMenuFindsItsModuleWhetherTheNetworkDialogIsOpenOrOpens)
+TEST_F(MainWindowOnNetwork, MachineMenuFindsItsModuleWhetherTheNetworkDialogIsOpenOrOpensMeanwhile)
 {
-    // The dialog opens while the search waits; its socket on the card's address takes replies.
-    QTimer::singleShot(0, window.get(), [this] { action(*window, "mnuTooCfgNet")->trigger(); });
-    EXPECT_EQ(window->DiscoverDeviceServers(LatheMac), QStringLiteral("192.168.0.5"));
-    ASSERT_NE(window->findChild<FConfigNetwork *>(), nullptr);
-    // The dialog is open when the search starts.
-    action(*window, "mnuChoMachine_1")->trigger();
-    EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
-    ASSERT_TRUE(connectedTo(QStringLiteral("10.200.0.1")));
-    EXPECT_EQ(marks(), QStringLiteral("-x-"));
-    EXPECT_TRUE(window->findChild<FConfigNetwork *>()->isVisible());
+    // The dialog's socket, on the card's address, takes the replies to the menu's search.
+    for (const bool openFirst : {true, false}) {
+        SCOPED_TRACE(openFirst ? "dialog open before the search" : "dialog opened during the search");
+        closeWindow();
+        openWindow();
+        if (openFirst)
+            action(*window, "mnuTooCfgNet")->trigger();
+        else
+            QTimer::singleShot(0, window.get(), [this] { action(*window, "mnuTooCfgNet")->trigger(); });
+        action(*window, "mnuChoMachine_1")->trigger();
+        EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
+        ASSERT_TRUE(connectedTo(QStringLiteral("10.200.0.1")));
+        EXPECT_EQ(marks(), QStringLiteral("-x-"));
+        const auto *network = window->findChild<FConfigNetwork *>();
+        ASSERT_NE(network, nullptr);
+        EXPECT_TRUE(network->isVisible());
+    }
 }
 
 TEST_F(MainWindowOnNetwork, SilentMachineIsReportedAfterFiveSecondsAndTheLinkStays)
