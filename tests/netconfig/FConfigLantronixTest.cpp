@@ -5,6 +5,7 @@
 #include "platform/UiService.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -152,6 +153,28 @@ TEST_F(SetupDialog, StaticBoxesAreCheckedForFormatThenRange)
     EXPECT_EQ(setup.SubnetBits, QStringLiteral("24"));
     // Octets 1, 2 and 4 at 0 read back as dynamic addressing.
     EXPECT_TRUE(load("0.0.3.0")->optDynamicIP->isChecked());
+}
+
+TEST_F(SetupDialog, OctetBoxesReadAsOneAddressAndTheMaskAsAResult)
+{
+    const auto dialog = load("192.168.0.20");
+    dialog->show();
+    for (const std::array<QLineEdit *, 4> *boxes : {&dialog->txtIP, &dialog->txtGateway}) {
+        for (std::size_t i = 1; i < boxes->size(); ++i) {
+            SCOPED_TRACE((*boxes)[i]->objectName().toStdString());
+            const QRect left = (*boxes)[i - 1]->geometry();
+            const QRect right = (*boxes)[i]->geometry();
+            EXPECT_EQ(right.top(), left.top());
+            EXPECT_LT(right.left() - left.right(), left.width() / 2);
+            const auto *dot =
+                qobject_cast<QLabel *>(dialog->childAt((left.right() + right.left()) / 2, left.center().y()));
+            ASSERT_NE(dot, nullptr) << "no dot between the boxes";
+            EXPECT_EQ(dot->text(), QStringLiteral("."));
+        }
+    }
+    EXPECT_TRUE(dialog->txtSubnetMask->isReadOnly());
+    EXPECT_EQ(dialog->txtSubnetMask->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(dialog->txtSubnetMask->palette().color(QPalette::Base), dialog->palette().color(QPalette::Window));
 }
 
 TEST_F(SetupDialog, CancelAndTheCloseBoxApplyNothing)
