@@ -13,13 +13,34 @@ namespace InterfacesFile {
 
 namespace {
 
-const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+const QString LineEnd = QStringLiteral("\r\n");
+const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// The file's text as the INI files are read: UTF-8 (its byte-order mark left out) or 8-bit text.
+QString decode(const QByteArray &content)
+{
+    if (!platform::ansi::readsAsUtf8(content))
+        return platform::ansi::decode(content);
+    return QString::fromUtf8(content.startsWith(Utf8Bom) ? content.sliced(Utf8Bom.size()) : content);
+}
+
+// The file's new text in its own encoding, unless 8-bit text cannot hold it or would read back
+// as UTF-8: then the whole file becomes UTF-8, so that no name changes on its way to the file.
+QByteArray encode(const QString &text, const QByteArray &original)
+{
+    if (!platform::ansi::readsAsUtf8(original)) {
+        const QByteArray ansi = platform::ansi::encode(text);
+        if (platform::ansi::canEncode(text) && !platform::ansi::readsAsUtf8(ansi))
+            return ansi;
+    }
+    return (original.startsWith(Utf8Bom) ? Utf8Bom : QByteArray()) + text.toUtf8();
+}
 
 // The lines of a text whose lines end in CR LF, LF or CR; the end of the last one is optional.
-QStringList splitLines(const QByteArray &content)
+QStringList splitLines(const QString &text)
 {
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
-    QStringList lines = platform::ansi::decode(content).split(lineEnd);
+    QStringList lines = text.split(lineEnd);
     if (!lines.isEmpty() && lines.back().isEmpty())
         lines.removeLast();
     return lines;
@@ -57,7 +78,7 @@ QList<ModuleLine> ReadModuleLines(const QString &path)
     const std::optional<QByteArray> content = mdlTools::FileExists(path) ? readAll(path) : std::nullopt;
     if (!content)
         return modules;
-    for (const QString &line : splitLines(*content)) {
+    for (const QString &line : splitLines(decode(*content))) {
         if (std::optional<ModuleLine> module = ParseModuleLine(line))
             modules.append(std::move(*module));
     }
@@ -84,7 +105,8 @@ bool WriteDeviceName(const QString &path, const QString &mac, const QString &nam
             return false;
         content = *existing;
     }
-    QStringList lines = splitLines(content);
+    QString text = decode(content);
+    QStringList lines = splitLines(text);
     bool replaced = false;
     for (QString &line : lines) {
         const std::optional<ModuleLine> module = ParseModuleLine(line);
@@ -94,16 +116,16 @@ bool WriteDeviceName(const QString &path, const QString &mac, const QString &nam
         }
     }
     if (replaced) {
-        content.clear();
+        text.clear();
         for (const QString &line : lines)
-            content += platform::ansi::encode(line) + LineEnd;
+            text += line + LineEnd;
     } else {
         // Otherwise the new line would be joined to the last one.
-        if (!content.isEmpty() && !content.endsWith('\n') && !content.endsWith('\r'))
-            content += LineEnd;
-        content += platform::ansi::encode(moduleLine(mac, name)) + LineEnd;
+        if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')) && !text.endsWith(QLatin1Char('\r')))
+            text += LineEnd;
+        text += moduleLine(mac, name) + LineEnd;
     }
-    return platform::replaceFileAtomically(path, content);
+    return platform::replaceFileAtomically(path, encode(text, content));
 }
 
 }  // namespace InterfacesFile

@@ -4,8 +4,8 @@
 #include <QString>
 #include <optional>
 
-// The interface names file: one line "[MAC] name" per module, CR LF line ends, ANSI text; lines of
-// any other form may stand in it and are kept.
+// The interface names file: one line "[MAC] name" per module, CR LF line ends, 8-bit text or UTF-8
+// as the INI files are; lines of any other form may stand in it and are kept.
 namespace InterfacesFile {
 
 struct ModuleLine {
