@@ -19,9 +19,7 @@ const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
 // The file's text as the INI files are read: UTF-8 (its byte-order mark left out) or 8-bit text.
 QString decode(const QByteArray &content)
 {
-    if (!platform::ansi::readsAsUtf8(content))
-        return platform::ansi::decode(content);
-    return QString::fromUtf8(content.startsWith(Utf8Bom) ? content.sliced(Utf8Bom.size()) : content);
+    return platform::ansi::readsAsUtf8(content) ? QString::fromUtf8(content) : platform::ansi::decode(content);
 }
 
 // The file's new text in its own encoding, unless 8-bit text cannot hold it or would read back
