@@ -62,36 +62,26 @@ TEST_F(ModuleRows, ClickedRowDecidesTheButtonsAndWhatTheyMayDo)
 {
     dialog.show();
     ModuleList &list = *dialog.lvwInterfaces;
-    // Rows picked by the mouse, then by the keyboard.
     const struct {
         int row;
-        Qt::Key key;  // Qt::Key_unknown: a click on the row
         bool assign, configure, connect;
-    } cases[] = {{0, Qt::Key_unknown, true, true, true},   {2, Qt::Key_unknown, false, false, false},
-                 {1, Qt::Key_unknown, true, false, false}, {0, Qt::Key_unknown, true, true, true},
-                 {1, Qt::Key_Down, true, false, false},    {2, Qt::Key_Down, false, false, false}};
+    } cases[] = {{0, true, true, true}, {1, true, false, false}, {2, false, false, false}, {0, true, true, true}};
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.row);
-        if (c.key == Qt::Key_unknown)
-            QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                              list.visualItemRect(list.topLevelItem(c.row)).center());
-        else
-            QTest::keyClick(&list, c.key);
-        ASSERT_EQ(list.selectedItems(), QList<QTreeWidgetItem *>{list.topLevelItem(c.row)});
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.topLevelItem(c.row)).center());
         EXPECT_TRUE(dialog.cmdEditDescription->isEnabled());
-        EXPECT_EQ(dialog.cmdAssignIP->isEnabled(), c.assign);
-        EXPECT_EQ(dialog.cmdConfigure->isEnabled(), c.configure);
-        EXPECT_EQ(dialog.cmdConnect->isEnabled(), c.connect);
+        EXPECT_EQ(dialog.cmdAssignIP->isEnabled(), c.assign) << c.row;
+        EXPECT_EQ(dialog.cmdConfigure->isEnabled(), c.configure) << c.row;
+        EXPECT_EQ(dialog.cmdConnect->isEnabled(), c.connect) << c.row;
     }
 
     // Called all the same, the actions leave an off-line row alone.
-    mdlMain::UseEthernet = false;
-    dialog.cmdConnect_Click();
-    dialog.cmdConfigure_Click();
-    dialog.cmdAssignIP_Click();
-    EXPECT_FALSE(mdlMain::UseEthernet);
+    QTest::keyClick(&list, Qt::Key_End);
+    ASSERT_EQ(list.selectedItems(), QList<QTreeWidgetItem *>{list.topLevelItem(2)});
+    for (const auto action :
+         {&FConfigNetwork::cmdConnect_Click, &FConfigNetwork::cmdConfigure_Click, &FConfigNetwork::cmdAssignIP_Click})
+        (dialog.*action)();
+    EXPECT_FALSE(QFile::exists(folder.iniPath())) << "Connect saved the settings";
     EXPECT_TRUE(ui.messages.empty() && ui.inputs.empty());
-    EXPECT_FALSE(QFile::exists(folder.iniPath()));
 
     list.removeAll();
     dialog.UpdateButtons();

@@ -4,6 +4,7 @@
 #include "NamedControls.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
+#include "netconfig/DeviceServerDirectory.h"
 #include "shell/FMain.h"
 #include "shell/StatusBarPanel.h"
 
@@ -12,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 
@@ -28,34 +28,23 @@ protected:
         QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
         QFile::link(folder.file(QStringLiteral("missing")), folder.file(QStringLiteral("dosdevices/com9")));
         mdlMain::PortNumber = 9;
-        mdlMain::TCPPort = 502;
-        openWindow();
-    }
-
-    void TearDown() override
-    {
-        closeWindow();
-        mdlMain::IPAddress = QStringLiteral("192.168.0.1");
-        mdlMain::PortNumber = 1;
-        mdlMain::CurrentSoftware = SoftwareRecord();
-        ModuleNetwork::TearDown();
-    }
-
-    // The console started anew on its serial port.
-    void openWindow()
-    {
         mdlMain::UseEthernet = false;
+        mdlMain::TCPPort = 502;
         window = std::make_unique<FMain>();
         window->Form_Load();
     }
 
-    void closeWindow()
+    void TearDown() override
     {
         if (window)
             window->close();
         window.reset();
         mdlMain::ReleaseLink();
         mdlMain::UseEthernet = false;
+        mdlMain::IPAddress = QStringLiteral("192.168.0.1");
+        mdlMain::PortNumber = 1;
+        mdlMain::CurrentSoftware = SoftwareRecord();
+        ModuleNetwork::TearDown();
     }
 
     QString onChip() const { return window->panel(QStringLiteral("OnChip"))->text(); }
@@ -148,24 +137,18 @@ TEST_F(MainWindowOnNetwork, MachineMenuFindsAModuleByMacOnceAndKeepsTheIniAsItIs
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(MainWindowOnNetwork, MachineMenuFindsItsModuleWhetherTheNetworkDialogIsOpenOrOpensMeanwhile)
+TEST_F(MainWindowOnNetwork, MachineMenuFindsItsModuleWhenTheNetworkDialogOpensDuringTheSearchOrBefore)
 {
+    auto *directory = window->findChild<DeviceServerDirectory *>();
+    ASSERT_NE(directory, nullptr);
     // The dialog's socket, on the card's address, takes the replies to the menu's search.
-    for (const bool openFirst : {true, false}) {
-        SCOPED_TRACE(openFirst ? "dialog open before the search" : "dialog opened during the search");
-        closeWindow();
-        openWindow();
-        if (openFirst)
-            action(*window, "mnuTooCfgNet")->trigger();
-        else
-            QTimer::singleShot(0, window.get(), [this] { action(*window, "mnuTooCfgNet")->trigger(); });
+    QTimer::singleShot(0, window.get(), [this] { action(*window, "mnuTooCfgNet")->trigger(); });
+    for (const char *order : {"dialog opened during the search", "dialog open before the search"}) {
+        directory->DeviceServers.clear();
+        action(*window, "mnuChoMachine_0")->trigger();
         action(*window, "mnuChoMachine_1")->trigger();
-        EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
-        ASSERT_TRUE(connectedTo(QStringLiteral("10.200.0.1")));
-        EXPECT_EQ(marks(), QStringLiteral("-x-"));
-        const auto *network = window->findChild<FConfigNetwork *>();
-        ASSERT_NE(network, nullptr);
-        EXPECT_TRUE(network->isVisible());
+        EXPECT_TRUE(ui.messages.empty()) << order << ui.messageTexts().join(' ').toStdString();
+        ASSERT_TRUE(connectedTo(QStringLiteral("10.200.0.1"))) << order;
     }
 }
 
@@ -187,6 +170,9 @@ TEST_F(MainWindowOnNetwork, SilentMachineIsReportedAfterFiveSecondsAndTheLinkSta
     EXPECT_EQ(marks(), QStringLiteral("-x-"));
     EXPECT_EQ(mdlMain::IPAddress, QStringLiteral("10.200.0.1"));
     EXPECT_TRUE(mdlMain::Device().Connected());
+    const auto *directory = window->findChild<DeviceServerDirectory *>();
+    ASSERT_TRUE(directory && !broadcaster->received(QStringLiteral("F6")).isEmpty());
+    EXPECT_FALSE(directory->DeviceServers.contains(BroadcasterMac)) << "a reply from the broadcast address was taken";
 }
 
 }  // namespace
