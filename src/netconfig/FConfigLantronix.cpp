@@ -92,9 +92,8 @@ FConfigLantronix::FConfigLantronix(SetupExchange &setup, QWidget *parent)
     optDynamicIP->setObjectName(QStringLiteral("optDynamicIP"));
     txtSubnet->setObjectName(QStringLiteral("txtSubnet"));
     txtSubnetMask->setObjectName(QStringLiteral("txtSubnetMask"));
-    // It only shows the mask that follows from the subnet bits: no cursor, the window's colour.
+    // It only shows the mask that follows from the subnet bits, on the window's colour.
     txtSubnetMask->setReadOnly(true);
-    txtSubnetMask->setFocusPolicy(Qt::NoFocus);
     QPalette result = txtSubnetMask->palette();
     result.setColor(QPalette::Base, result.color(QPalette::Window));
     txtSubnetMask->setPalette(result);
