@@ -1,9 +1,11 @@
 #include "DeviceServerDirectory.h"
 
 #include "DeviceServerProtocol.h"
+#include "NetworkAddress.h"
 #include "device/EventWait.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/NetworkCards.h"
 
 #include <QPointer>
 
@@ -35,14 +37,35 @@ QString DeviceServerDirectory::Discover(const QString &mac)
     }
     // The window that owns the directory may be closed while the search lets events in.
     const QPointer<DeviceServerDirectory> alive(this);
+    ++searches_;
     EventWait::until([&alive, &mac] { return !alive || alive->DeviceServers.contains(mac); },
                      platform::clock::monotonicSeconds() + SearchSeconds);
-    return alive ? DeviceServers.value(mac) : QString();
+    if (!alive)
+        return {};
+    --searches_;
+    return DeviceServers.value(mac);
 }
 
 void DeviceServerDirectory::wskService_DataArrival()
 {
-    const std::optional<QString> mac = DeviceServerProtocol::DiscoveryReplyMac(wskService.GetData());
-    if (mac && !DeviceServers.contains(*mac))
-        DeviceServers.insert(*mac, wskService.RemoteHostIP());
+    if (const std::optional<QString> mac = DeviceServerProtocol::DiscoveryReplyMac(wskService.GetData()))
+        record(*mac, wskService.RemoteHostIP());
+}
+
+void DeviceServerDirectory::ReplyHeard(const QString &mac, const QString &address)
+{
+    if (searches_ > 0)
+        record(mac, address);
+}
+
+void DeviceServerDirectory::record(const QString &mac, const QString &address)
+{
+    if (DeviceServers.contains(mac))
+        return;
+    QList<NetworkAddress::Subnet> subnets;
+    for (const platform::NetworkCard &card : platform::networkCards())
+        subnets.append({card.ipAddress, card.subnetMask});
+    // A reply from a broadcast, network or unspecified address did not come from a module.
+    if (NetworkAddress::IsHostAddress(address, subnets))
+        DeviceServers.insert(mac, address);
 }

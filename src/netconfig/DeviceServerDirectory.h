@@ -19,8 +19,17 @@ public:
     QString Discover(const QString &mac);
 
     void wskService_DataArrival();
+    // A discovery reply another socket of the console took: while the network dialog is open,
+    // its socket, bound to the card's address on the same port, gets the replies to this search.
+    void ReplyHeard(const QString &mac, const QString &address);
 
     // IP address texts by MAC text; a module keeps the address it first answered from.
     QHash<QString, QString> DeviceServers;
     platform::WinSocket wskService;
+
+private:
+    void record(const QString &mac, const QString &address);
+
+    // Searches under way; replies heard elsewhere count only while one waits.
+    int searches_ = 0;
 };

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
@@ -41,6 +42,20 @@ QLineEdit *octetBox(const QString &name, QWidget *parent)
     box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
     box->setAlignment(Qt::AlignRight);
     return box;
+}
+
+// The four octet boxes of an address side by side with dots between, as the address is written.
+QHBoxLayout *addressLayout(const std::array<QLineEdit *, 4> &boxes, QWidget *parent)
+{
+    auto *row = new QHBoxLayout;
+    row->setSpacing(2);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        if (i > 0)
+            row->addWidget(new QLabel(QStringLiteral("."), parent));
+        row->addWidget(boxes[i]);
+    }
+    row->addStretch();
+    return row;
 }
 
 QString joined(const std::array<QLineEdit *, 4> &boxes)
@@ -77,7 +92,11 @@ FConfigLantronix::FConfigLantronix(SetupExchange &setup, QWidget *parent)
     optDynamicIP->setObjectName(QStringLiteral("optDynamicIP"));
     txtSubnet->setObjectName(QStringLiteral("txtSubnet"));
     txtSubnetMask->setObjectName(QStringLiteral("txtSubnetMask"));
+    // It only shows the mask that follows from the subnet bits, on the window's colour.
     txtSubnetMask->setReadOnly(true);
+    QPalette result = txtSubnetMask->palette();
+    result.setColor(QPalette::Base, result.color(QPalette::Window));
+    txtSubnetMask->setPalette(result);
     chkAutoIP->setObjectName(QStringLiteral("chkAutoIP"));
     chkDHCP->setObjectName(QStringLiteral("chkDHCP"));
     chkBootP->setObjectName(QStringLiteral("chkBootP"));
@@ -106,17 +125,15 @@ FConfigLantronix::FConfigLantronix(SetupExchange &setup, QWidget *parent)
 void FConfigLantronix::buildLayout()
 {
     auto *addresses = new QGridLayout;
-    const auto addRow = [addresses](int row, QLabel *label, const std::array<QLineEdit *, 4> &boxes) {
-        addresses->addWidget(label, row, 0);
-        for (std::size_t i = 0; i < boxes.size(); ++i)
-            addresses->addWidget(boxes[i], row, 1 + static_cast<int>(i));
-    };
-    addRow(0, lbl[0], txtIP);
-    addRow(1, lbl[1], txtGateway);
+    addresses->addWidget(lbl[0], 0, 0);
+    addresses->addLayout(addressLayout(txtIP, this), 0, 1);
+    addresses->addWidget(lbl[1], 1, 0);
+    addresses->addLayout(addressLayout(txtGateway, this), 1, 1);
     addresses->addWidget(lbl[2], 2, 0);
-    addresses->addWidget(txtSubnet, 2, 1);
+    txtSubnet->setFixedWidth(txtIP[0]->width());
+    addresses->addWidget(txtSubnet, 2, 1, Qt::AlignLeft);
     addresses->addWidget(lbl[3], 3, 0);
-    addresses->addWidget(txtSubnetMask, 3, 1, 1, 4);
+    addresses->addWidget(txtSubnetMask, 3, 1);
 
     auto *methods = new QHBoxLayout;
     for (QCheckBox *box : {chkAutoIP, chkDHCP, chkBootP})

@@ -3,7 +3,6 @@
 #include "DeviceServerProtocol.h"
 #include "InterfacesFile.h"
 #include "ModuleList.h"
-#include "NetworkAddress.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/EventWait.h"
@@ -54,6 +53,26 @@ constexpr int TextWrongValue = 355;
 QString text(int id)
 {
     return mdlStrings::Translate(id);
+}
+
+// What the user may do with the module of a row: one off-line has no address to use, one of
+// another subnet can only be given an address of the card's subnet.
+struct Actions {
+    bool assign = false;
+    bool configure = false;
+    bool connect = false;
+};
+
+Actions actionsFor(const QTreeWidgetItem *row)
+{
+    if (!row)
+        return {};
+    switch (ModuleList::StateOf(row)) {
+    case State::OnLine: return {true, true, true};
+    case State::OtherSubnet: return {true, false, false};
+    case State::OffLine: break;
+    }
+    return {};
 }
 
 QPushButton *button(const QString &name, QWidget *parent)
@@ -124,7 +143,8 @@ FConfigNetwork::FConfigNetwork(QWidget *parent)
     connect(cmdConnect, &QPushButton::clicked, this, &FConfigNetwork::cmdConnect_Click);
     connect(cmdOk, &QPushButton::clicked, this, &FConfigNetwork::cmdOk_Click);
     connect(lvwInterfaces, &ModuleList::AfterLabelEdit, this, &FConfigNetwork::lvwInterfaces_AfterLabelEdit);
-    connect(lvwInterfaces, &QTreeWidget::currentItemChanged, this, &FConfigNetwork::lvwInterfaces_ItemClick);
+    // The selection, not the current row: a mouse click moves the current row before it selects.
+    connect(lvwInterfaces, &QTreeWidget::itemSelectionChanged, this, &FConfigNetwork::lvwInterfaces_ItemClick);
     connect(&wskEnumerate, &platform::WinSocket::DataArrival, this, &FConfigNetwork::wskEnumerate_DataArrival);
 }
 
@@ -298,55 +318,47 @@ void FConfigNetwork::mergeNames()
     }
 }
 
+QList<NetworkAddress::Subnet> FConfigNetwork::cardSubnets() const
+{
+    QList<NetworkAddress::Subnet> subnets;
+    for (const NicRecord &nic : NICs)
+        subnets.append({nic.IP, nic.Mask});
+    return subnets;
+}
+
 void FConfigNetwork::wskEnumerate_DataArrival()
 {
     const QByteArray datagram = wskEnumerate.GetData();
+    const QString sender = wskEnumerate.RemoteHostIP();
     if (const std::optional<DeviceServerProtocol::SetupFields> setup =
             DeviceServerProtocol::DecodeSetupRecord(datagram)) {
+        if (setupFrom_.isEmpty() || sender != setupFrom_)
+            return;
+        setupFrom_.clear();
         IPAddress = setup->IPAddress;
         SubnetBits = setup->SubnetBits;
         Gateway = setup->Gateway;
         SetupRecord = datagram;
         SetupReceived = true;
     } else if (const std::optional<QString> mac = DeviceServerProtocol::DiscoveryReplyMac(datagram)) {
-        const QString sender = wskEnumerate.RemoteHostIP();
+        if (!NetworkAddress::IsHostAddress(sender, cardSubnets()))
+            return;
         const NicRecord nic = GetSelectedNIC();
         const QString cardSubnet = NetworkAddress::BroadcastAddress(nic.IP, nic.Mask);
         const bool sameSubnet =
             !cardSubnet.isEmpty() && NetworkAddress::BroadcastAddress(sender, nic.Mask) == cardSubnet;
         lvwInterfaces->addReply(*mac, sender, sameSubnet ? State::OnLine : State::OtherSubnet);
+        emit ModuleAnswered(*mac, sender);
     }
 }
 
 void FConfigNetwork::UpdateButtons()
 {
-    const bool rows = lvwInterfaces->topLevelItemCount() > 0;
-    cmdEditDescription->setEnabled(rows);
-    if (!rows) {
-        for (QPushButton *push : {cmdAssignIP, cmdConfigure, cmdConnect})
-            push->setEnabled(false);
-        return;
-    }
-    struct Buttons {
-        State state;
-        bool assign;
-        bool configure;
-        bool connect;
-    };
-    static constexpr Buttons ByState[] = {
-        {State::OnLine, true, true, true},
-        {State::OffLine, false, false, false},
-        {State::OtherSubnet, true, false, false},
-    };
-    const QString status = lvwInterfaces->selectedRow()->text(ModuleList::ColStatus);
-    for (const Buttons &buttons : ByState) {
-        if (status == ModuleList::StatusText(buttons.state)) {
-            cmdAssignIP->setEnabled(buttons.assign);
-            cmdConfigure->setEnabled(buttons.configure);
-            cmdConnect->setEnabled(buttons.connect);
-            return;
-        }
-    }
+    cmdEditDescription->setEnabled(lvwInterfaces->topLevelItemCount() > 0);
+    const Actions allowed = actionsFor(lvwInterfaces->selectedRow());
+    cmdAssignIP->setEnabled(allowed.assign);
+    cmdConfigure->setEnabled(allowed.configure);
+    cmdConnect->setEnabled(allowed.connect);
 }
 
 void FConfigNetwork::lvwInterfaces_ItemClick()
@@ -374,7 +386,7 @@ void FConfigNetwork::lvwInterfaces_AfterLabelEdit(QTreeWidgetItem *row, const QS
 void FConfigNetwork::cmdAssignIP_Click()
 {
     QTreeWidgetItem *row = lvwInterfaces->selectedRow();
-    if (!row)
+    if (!actionsFor(row).assign)
         return;
     const QString mac = row->text(ModuleList::ColSerialNumber);
     const QString current = row->text(ModuleList::ColIPAddress);
@@ -414,12 +426,14 @@ bool FConfigNetwork::readSetupRecord(const QString &destination)
         reportError(error.description());
         return false;
     }
+    setupFrom_ = destination;
     const Busy busy(*this, false);
     // Measured on the monotonic clock, so a query sent just before midnight ends too.
     const bool received = EventWait::until([this, &busy] { return !busy.alive() || SetupReceived; },
                                            platform::clock::monotonicSeconds() + SetupWaitSeconds);
     if (!busy.alive())
         return false;
+    setupFrom_.clear();
     if (!received)
         platform::ui::msgBox(text(TextNoConfiguration), MsgButtons::Ok, MsgIcon::Exclamation);
     return received;
@@ -446,7 +460,7 @@ void FConfigNetwork::cmdConfigure_Click()
 {
     QTreeWidgetItem *row = lvwInterfaces->selectedRow();
     // One setup read at a time: a second one would show the first one's record again.
-    if (!row || waits_ > 0)
+    if (!actionsFor(row).configure || waits_ > 0)
         return;
     const QString destination = row->text(ModuleList::ColIPAddress);
     if (!readSetupRecord(destination))
@@ -463,7 +477,7 @@ void FConfigNetwork::cmdConfigure_Click()
 void FConfigNetwork::cmdConnect_Click()
 {
     QTreeWidgetItem *row = lvwInterfaces->selectedRow();
-    if (!row)
+    if (!actionsFor(row).connect)
         return;
     mdlMain::IPAddress = row->text(ModuleList::ColIPAddress);
     mdlMain::UseEthernet = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FConfigLantronix.h"
+#include "NetworkAddress.h"
 #include "platform/WinSocket.h"
 
 #include <QByteArray>
@@ -70,6 +71,9 @@ public:
 signals:
     // The console's link now goes to the module with this MAC text.
     void ModuleConnected(const QString &mac);
+    // A module answered a discovery query from this address. The window's socket, bound to the
+    // card's address, takes the replies meant for the main window's search as well.
+    void ModuleAnswered(const QString &mac, const QString &address);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -84,6 +88,7 @@ private:
     void prepareSocket(const QString &destination);
     void sendTo(const QString &destination, const QByteArray &datagram);
     void mergeNames();
+    QList<NetworkAddress::Subnet> cardSubnets() const;
     bool readSetupRecord(const QString &destination);
     void writeSetupRecord(const QString &destination);
     void reportError(const QString &description);
@@ -91,4 +96,7 @@ private:
     // Set while a wait lets events in; a close asked for meanwhile happens when it ends.
     int waits_ = 0;
     bool closeWhenIdle_ = false;
+    // The module a setup read waits for; empty when no read waits. Records from any other
+    // address, or after the first, are not taken.
+    QString setupFrom_;
 };

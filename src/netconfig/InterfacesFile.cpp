@@ -13,15 +13,40 @@ namespace InterfacesFile {
 
 namespace {
 
-const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+const QString LineEnd = QStringLiteral("\r\n");
 // Far beyond any names file: a device file or a huge file put in its place is not read.
 constexpr qint64 SizeLimit = 1024 * 1024;
 
+// The file's text as the INI files are read: by its byte-order mark, else UTF-8 where its bytes
+// read as UTF-8, else 8-bit text.
+QString decode(const QByteArray &content)
+{
+    const platform::unicode::Encoding encoding = platform::unicode::byteOrderMark(content);
+    if (encoding != platform::unicode::Encoding::None)
+        return platform::unicode::decode(content, encoding);
+    return platform::ansi::readsAsUtf8(content) ? QString::fromUtf8(content) : platform::ansi::decode(content);
+}
+
+// The file's new text in its own encoding. Without a byte-order mark the whole file becomes UTF-8
+// where 8-bit text cannot hold it or would read back as UTF-8, so that no name changes on its way.
+QByteArray encode(const QString &text, const QByteArray &original)
+{
+    const platform::unicode::Encoding encoding = platform::unicode::byteOrderMark(original);
+    if (encoding != platform::unicode::Encoding::None)
+        return platform::unicode::encode(text, encoding);
+    if (!platform::ansi::readsAsUtf8(original)) {
+        const QByteArray ansi = platform::ansi::encode(text);
+        if (platform::ansi::canEncode(text) && !platform::ansi::readsAsUtf8(ansi))
+            return ansi;
+    }
+    return text.toUtf8();
+}
+
 // The lines of a text whose lines end in CR LF, LF or CR; the end of the last one is optional.
-QStringList splitLines(const QByteArray &content)
+QStringList splitLines(const QString &text)
 {
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
-    QStringList lines = platform::unicode::decode(content, platform::unicode::byteOrderMark(content)).split(lineEnd);
+    QStringList lines = text.split(lineEnd);
     if (!lines.isEmpty() && lines.back().isEmpty())
         lines.removeLast();
     return lines;
@@ -57,7 +82,7 @@ QList<ModuleLine> ReadModuleLines(const QString &path)
     const std::optional<QByteArray> content = readAll(path);
     if (!content)
         return modules;
-    for (const QString &line : splitLines(*content)) {
+    for (const QString &line : splitLines(decode(*content))) {
         if (std::optional<ModuleLine> module = ParseModuleLine(line))
             modules.append(std::move(*module));
     }
@@ -84,7 +109,8 @@ bool WriteDeviceName(const QString &path, const QString &mac, const QString &nam
             return false;
         content = *existing;
     }
-    QStringList lines = splitLines(content);
+    QString text = decode(content);
+    QStringList lines = splitLines(text);
     bool replaced = false;
     for (QString &line : lines) {
         const std::optional<ModuleLine> module = ParseModuleLine(line);
@@ -93,23 +119,17 @@ bool WriteDeviceName(const QString &path, const QString &mac, const QString &nam
             replaced = true;
         }
     }
-    // A Unicode file is written back whole in its own encoding.
-    const platform::unicode::Encoding encoding = platform::unicode::byteOrderMark(content);
-    if (encoding != platform::unicode::Encoding::None) {
-        if (!replaced)
-            lines << moduleLine(mac, name);
-        content = platform::unicode::encode(lines.join(QLatin1String(LineEnd)) + QLatin1String(LineEnd), encoding);
-    } else if (replaced) {
-        content.clear();
+    if (replaced) {
+        text.clear();
         for (const QString &line : lines)
-            content += platform::ansi::encode(line) + LineEnd;
+            text += line + LineEnd;
     } else {
         // Otherwise the new line would be joined to the last one.
-        if (!content.isEmpty() && !content.endsWith('\n') && !content.endsWith('\r'))
-            content += LineEnd;
-        content += platform::ansi::encode(moduleLine(mac, name)) + LineEnd;
+        if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')) && !text.endsWith(QLatin1Char('\r')))
+            text += LineEnd;
+        text += moduleLine(mac, name) + LineEnd;
     }
-    return platform::replaceFileAtomically(path, content);
+    return platform::replaceFileAtomically(path, encode(text, content));
 }
 
 }  // namespace InterfacesFile

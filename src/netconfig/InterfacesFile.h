@@ -4,9 +4,9 @@
 #include <QString>
 #include <optional>
 
-// The interface names file: one line "[MAC] name" per module, CR LF line ends, ANSI text; lines of
-// any other form may stand in it and are kept. A file with a byte-order mark is Unicode text and is
-// written back in its own encoding.
+// The interface names file: one line "[MAC] name" per module, CR LF line ends, 8-bit text or UTF-8
+// as the INI files are, or Unicode text behind a byte-order mark, written back in its own encoding;
+// lines of any other form may stand in it and are kept.
 namespace InterfacesFile {
 
 struct ModuleLine {

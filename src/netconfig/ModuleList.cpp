@@ -16,6 +16,7 @@ constexpr int TextOtherSubnet = 346;
 constexpr uint32_t Green = 0x00FF00;
 constexpr uint32_t Red = 0x0000FF;
 constexpr uint32_t Blue = 0xFF0000;
+constexpr int StateRole = Qt::UserRole;
 
 uint32_t colourOf(ModuleList::State state)
 {
@@ -87,6 +88,11 @@ QString ModuleList::StatusText(State state)
     return mdlStrings::Translate(TextOtherSubnet);
 }
 
+ModuleList::State ModuleList::StateOf(const QTreeWidgetItem *row)
+{
+    return static_cast<State>(row->data(ColStatus, StateRole).toInt());
+}
+
 QTreeWidgetItem *ModuleList::row(const QString &mac) const
 {
     return rows_.value(mac);
@@ -105,6 +111,7 @@ void ModuleList::setState(QTreeWidgetItem *item, State state)
 {
     const QColor colour = platform::toQColor(colourOf(state));
     item->setText(ColStatus, StatusText(state));
+    item->setData(ColStatus, StateRole, static_cast<int>(state));
     item->setForeground(ColStatus, colour);
     item->setIcon(ColStatus, lamp(colour));
 }

@@ -30,6 +30,8 @@ public:
     Qt::SortOrder SortOrder() const { return sortOrder_; }
 
     static QString StatusText(State state);
+    // The state a row was given; its status text alone can be ambiguous (text 346 may be empty).
+    static State StateOf(const QTreeWidgetItem *row);
 
 signals:
     // The user finished editing a row's name (not sent when the edit was cancelled).

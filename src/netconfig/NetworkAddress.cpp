@@ -9,6 +9,15 @@ namespace NetworkAddress {
 namespace {
 constexpr int OctetCount = 4;
 constexpr int MaxOctet = 255;
+
+quint32 valueOf(const Octets &octets)
+{
+    quint32 value = 0;
+    for (const uint8_t octet : octets)
+        value = (value << 8) | octet;
+    return value;
+}
+
 }  // namespace
 
 std::optional<Octets> ParseDottedQuad(const QString &text)
@@ -47,6 +56,29 @@ QString BroadcastAddress(const QString &ip, const QString &mask)
     for (std::size_t i = 0; i < broadcast.size(); ++i)
         broadcast[i] = static_cast<uint8_t>((*address)[i] | (~(*bits)[i] & 0xFF));
     return DottedText(broadcast);
+}
+
+bool IsHostAddress(const QString &address, const QList<Subnet> &subnets)
+{
+    const std::optional<Octets> octets = ParseDottedQuad(address);
+    if (!octets)
+        return false;
+    const quint32 value = valueOf(*octets);
+    if (value == 0 || value == 0xFFFFFFFF)
+        return false;
+    for (const Subnet &subnet : subnets) {
+        const std::optional<Octets> card = ParseDottedQuad(subnet.address);
+        const std::optional<Octets> mask = ParseDottedQuad(subnet.mask);
+        if (!card || !mask)
+            continue;
+        const quint32 hostBits = ~valueOf(*mask);
+        if (hostBits <= 1 || (value & ~hostBits) != (valueOf(*card) & ~hostBits))
+            continue;
+        const quint32 host = value & hostBits;
+        if (host == 0 || host == hostBits)
+            return false;
+    }
+    return true;
 }
 
 std::optional<Octets> ParseTypedAddress(const QString &text)

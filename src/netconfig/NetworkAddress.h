@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -18,6 +19,17 @@ QString DottedText(const Octets &octets);
 // The directed broadcast address of the subnet of ip under mask: each octet is the address's
 // octet with every host bit of the mask set. Empty when either text is not a dotted address.
 QString BroadcastAddress(const QString &ip, const QString &mask);
+
+// A subnet of one of the PC's cards: the card's address and mask, dotted texts.
+struct Subnet {
+    QString address;
+    QString mask;
+};
+
+// True for a dotted address a single host can send from: not 0.0.0.0 or 255.255.255.255, and
+// neither the network nor the broadcast address of one of the subnets (a /31 or /32 subnet has
+// neither).
+bool IsHostAddress(const QString &address, const QList<Subnet> &subnets);
 
 // An address typed by the user: at least four dot-separated parts, each of the first four
 // read by its leading number (none counts as 0) and lying in 0 to 255; later parts are ignored.

@@ -1,5 +1,6 @@
 #include "AnsiText.h"
 
+#include <algorithm>
 #include <array>
 
 namespace platform::ansi {
@@ -59,6 +60,13 @@ bool canEncode(QStringView text)
             return false;
     }
     return true;
+}
+
+bool readsAsUtf8(QByteArrayView bytes)
+{
+    const bool beyondAscii =
+        std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return bytes.startsWith("\xEF\xBB\xBF") || (beyondAscii && bytes.isValidUtf8());
 }
 
 }  // namespace platform::ansi

@@ -14,5 +14,8 @@ QString decode(QByteArrayView bytes);
 QByteArray encode(QStringView text);
 // True when encode() keeps every character of the text.
 bool canEncode(QStringView text);
+// True when a text file's bytes are UTF-8 rather than 8-bit text: they begin with the UTF-8
+// byte-order mark, or are valid UTF-8 beyond plain ASCII (as Linux editors save them).
+bool readsAsUtf8(QByteArrayView bytes);
 
 }  // namespace platform::ansi

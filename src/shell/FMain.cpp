@@ -928,6 +928,7 @@ void FMain::mnuTooCfgNet_Click()
     configNetwork_ = new FConfigNetwork(this);
     configNetwork_->setAttribute(Qt::WA_DeleteOnClose);
     connect(configNetwork_, &FConfigNetwork::ModuleConnected, this, &FMain::markMachine);
+    connect(configNetwork_, &FConfigNetwork::ModuleAnswered, deviceServers_, &DeviceServerDirectory::ReplyHeard);
     // Shown before it searches, so the user sees the search going on.
     configNetwork_->show();
     configNetwork_->Form_Load();

@@ -5,6 +5,7 @@
 #include "platform/UiService.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -110,7 +111,7 @@ TEST_F(SetupDialog, DynamicChoiceHandsBackFlagsAndNeedsOneMethod)
     EXPECT_EQ(ticks(*none), QStringLiteral("-x-"));
     none->chkDHCP->setChecked(false);
     none->cmdOk->click();
-    EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("You must select at least one option")});
+    ASSERT_EQ(ui.messageTexts(), QStringList{QStringLiteral("You must select at least one option")});
     EXPECT_EQ(ui.messages.back().icon, platform::MsgIcon::Exclamation);
     EXPECT_FALSE(setup.ApplySetup);
     EXPECT_EQ(setup.IPAddress, QStringLiteral("10.0.0.9"));
@@ -145,13 +146,31 @@ TEST_F(SetupDialog, StaticBoxesAreCheckedForFormatThenRange)
     }
 
     const auto dialog = load("10.0.0.9");
-    typeStatic(*dialog, {"0", " 0", "3", "0"}, {"0", "0", "0", "0"}, QStringLiteral("24"));
+    typeStatic(*dialog, {"0", " 0", "3", "0"}, {"0", "0", "0", "255"}, QStringLiteral("24"));
     dialog->cmdOk->click();
     EXPECT_TRUE(setup.ApplySetup);
     EXPECT_EQ(setup.IPAddress, QStringLiteral("0.0.3.0"));
     EXPECT_EQ(setup.SubnetBits, QStringLiteral("24"));
     // Octets 1, 2 and 4 at 0 read back as dynamic addressing.
     EXPECT_TRUE(load("0.0.3.0")->optDynamicIP->isChecked());
+}
+
+TEST_F(SetupDialog, OctetBoxesReadAsOneAddressAndTheMaskAsAResult)
+{
+    const auto dialog = load("192.168.0.20");
+    dialog->show();
+    for (const std::array<QLineEdit *, 4> *boxes : {&dialog->txtIP, &dialog->txtGateway}) {
+        for (std::size_t i = 1; i < boxes->size(); ++i) {
+            const QRect left = (*boxes)[i - 1]->geometry();
+            const QRect right = (*boxes)[i]->geometry();
+            EXPECT_LT(right.left() - left.right(), left.width() / 2) << (*boxes)[i]->objectName().toStdString();
+            const auto *dot =
+                qobject_cast<QLabel *>(dialog->childAt((left.right() + right.left()) / 2, left.center().y()));
+            EXPECT_EQ(dot ? dot->text() : QString(), QStringLiteral(".")) << (*boxes)[i]->objectName().toStdString();
+        }
+    }
+    EXPECT_TRUE(dialog->txtSubnetMask->isReadOnly());
+    EXPECT_EQ(dialog->txtSubnetMask->palette().color(QPalette::Base), dialog->palette().color(QPalette::Window));
 }
 
 TEST_F(SetupDialog, CancelAndTheCloseBoxApplyNothing)

@@ -58,21 +58,32 @@ TEST_F(ModuleRows, OneRowPerModuleWithItsStateAndColour)
     EXPECT_EQ(column(ModuleList::ColIPAddress), (QStringList{"192.168.7.7", "192.168.0.5", ""}));
 }
 
-TEST_F(ModuleRows, SelectedRowDecidesTheButtons)
+TEST_F(ModuleRows, ClickedRowDecidesTheButtonsAndWhatTheyMayDo)
 {
+    dialog.show();
+    ModuleList &list = *dialog.lvwInterfaces;
     const struct {
         int row;
         bool assign, configure, connect;
     } cases[] = {{0, true, true, true}, {1, true, false, false}, {2, false, false, false}, {0, true, true, true}};
     for (const auto &c : cases) {
-        dialog.lvwInterfaces->setCurrentItem(dialog.lvwInterfaces->topLevelItem(c.row));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.topLevelItem(c.row)).center());
         EXPECT_TRUE(dialog.cmdEditDescription->isEnabled());
         EXPECT_EQ(dialog.cmdAssignIP->isEnabled(), c.assign) << c.row;
         EXPECT_EQ(dialog.cmdConfigure->isEnabled(), c.configure) << c.row;
         EXPECT_EQ(dialog.cmdConnect->isEnabled(), c.connect) << c.row;
     }
 
-    dialog.lvwInterfaces->removeAll();
+    // Called all the same, the actions leave an off-line row alone.
+    QTest::keyClick(&list, Qt::Key_End);
+    ASSERT_EQ(list.selectedItems(), QList<QTreeWidgetItem *>{list.topLevelItem(2)});
+    for (const auto action :
+         {&FConfigNetwork::cmdConnect_Click, &FConfigNetwork::cmdConfigure_Click, &FConfigNetwork::cmdAssignIP_Click})
+        (dialog.*action)();
+    EXPECT_FALSE(QFile::exists(folder.iniPath())) << "Connect saved the settings";
+    EXPECT_TRUE(ui.messages.empty() && ui.inputs.empty());
+
+    list.removeAll();
     dialog.UpdateButtons();
     for (const QPushButton *button :
          {dialog.cmdEditDescription, dialog.cmdAssignIP, dialog.cmdConfigure, dialog.cmdConnect})

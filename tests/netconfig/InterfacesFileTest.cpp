@@ -36,6 +36,13 @@ TEST_F(NamesFile, WritingCreatesRewritesInPlaceOrAppends)
         {"# unix\n[00-80-A3-01-02-03] A\n", "00-80-A3-01-02-03", "B", "# unix\r\n[00-80-A3-01-02-03] B\r\n"},
         {"", "00-80-A3-01-02-03", "", "[00-80-A3-01-02-03] \r\n"},
         {nullptr, "00-80-A3-01-02-03", "Fr\xC3\xA4se", "[00-80-A3-01-02-03] Fr\xE4se\r\n"},
+        // A name that 8-bit text cannot hold, or whose 8-bit bytes would read as UTF-8, makes the
+        // file UTF-8; a UTF-8 file stays so, with its byte-order mark.
+        {"[00-20-4A-12-AB-CD] Fr\xE4se\n", "00-80-A3-01-02-03", "Press 1 \xCE\xA9",
+         "[00-20-4A-12-AB-CD] Fr\xC3\xA4se\n[00-80-A3-01-02-03] Press 1 \xCE\xA9\r\n"},
+        {nullptr, "00-80-A3-01-02-03", "\xC3\x83\xC2\xA4", "[00-80-A3-01-02-03] \xC3\x83\xC2\xA4\r\n"},
+        {"\xEF\xBB\xBF[00-80-A3-01-02-03] \xCE\xA9\r\n", "00-80-A3-01-02-03", "\xC3\xA4",
+         "\xEF\xBB\xBF[00-80-A3-01-02-03] \xC3\xA4\r\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.before ? c.before : "(no file)");
@@ -44,6 +51,7 @@ TEST_F(NamesFile, WritingCreatesRewritesInPlaceOrAppends)
             write(c.before);
         ASSERT_TRUE(InterfacesFile::WriteDeviceName(path(), QString::fromLatin1(c.mac), QString::fromUtf8(c.name)));
         EXPECT_EQ(content(), QByteArray(c.after));
+        EXPECT_EQ(InterfacesFile::ReadDeviceName(path(), QString::fromLatin1(c.mac)), QString::fromUtf8(c.name));
     }
     // A names file saved as Unicode is read, and written back whole in its own encoding.
     for (const auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE, QStringConverter::Utf8}) {

@@ -4,6 +4,7 @@
 #include "NamedControls.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
+#include "netconfig/DeviceServerDirectory.h"
 #include "shell/FMain.h"
 #include "shell/StatusBarPanel.h"
 
@@ -95,10 +96,13 @@ TEST_F(MainWindowOnNetwork, ConnectTakesTheModuleIntoTheLinkAndTheSettings)
     // without a new search of its own.
     network->cmdOk->click();
     EXPECT_FALSE(network->isVisible());
+    const qsizetype dialogSearches = press->received(QStringLiteral("F6")).size();
     action(*window, "mnuChoMachine_0")->trigger();
     action(*window, "mnuChoMachine_1")->trigger();
     EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
     EXPECT_EQ(marks(), QStringLiteral("-x-"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return press->received(QStringLiteral("F6")).size() > dialogSearches; }, 3000))
+        << "the menu took what the dialog heard for found and did not search";
     const int searches = static_cast<int>(press->received(QStringLiteral("F6")).size());
     action(*window, "mnuTooCfgNet")->trigger();
     EXPECT_EQ(window->findChild<FConfigNetwork *>(), network);
@@ -133,6 +137,21 @@ TEST_F(MainWindowOnNetwork, MachineMenuFindsAModuleByMacOnceAndKeepsTheIniAsItIs
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(MainWindowOnNetwork, MachineMenuFindsItsModuleWhenTheNetworkDialogOpensDuringTheSearchOrBefore)
+{
+    auto *directory = window->findChild<DeviceServerDirectory *>();
+    ASSERT_NE(directory, nullptr);
+    // The dialog's socket, on the card's address, takes the replies to the menu's search.
+    QTimer::singleShot(0, window.get(), [this] { action(*window, "mnuTooCfgNet")->trigger(); });
+    for (const char *order : {"dialog opened during the search", "dialog open before the search"}) {
+        directory->DeviceServers.clear();
+        action(*window, "mnuChoMachine_0")->trigger();
+        action(*window, "mnuChoMachine_1")->trigger();
+        EXPECT_TRUE(ui.messages.empty()) << order << ui.messageTexts().join(' ').toStdString();
+        ASSERT_TRUE(connectedTo(QStringLiteral("10.200.0.1"))) << order;
+    }
+}
+
 TEST_F(MainWindowOnNetwork, SilentMachineIsReportedAfterFiveSecondsAndTheLinkStays)
 {
     action(*window, "mnuChoMachine_1")->trigger();
@@ -151,6 +170,9 @@ TEST_F(MainWindowOnNetwork, SilentMachineIsReportedAfterFiveSecondsAndTheLinkSta
     EXPECT_EQ(marks(), QStringLiteral("-x-"));
     EXPECT_EQ(mdlMain::IPAddress, QStringLiteral("10.200.0.1"));
     EXPECT_TRUE(mdlMain::Device().Connected());
+    const auto *directory = window->findChild<DeviceServerDirectory *>();
+    ASSERT_TRUE(directory && !broadcaster->received(QStringLiteral("F6")).isEmpty());
+    EXPECT_FALSE(directory->DeviceServers.contains(BroadcasterMac)) << "a reply from the broadcast address was taken";
 }
 
 }  // namespace

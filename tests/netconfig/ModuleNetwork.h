@@ -75,12 +75,14 @@ private:
 
 // The console's card 10.1.2.3/8 on a bridge; the module of "Press 4" at 10.200.0.1 on the same
 // subnet (with 10.200.0.20 ready on its card for an assignment) and a lathe's module at
-// 192.168.0.5/24 on the same wire but another subnet. The test's thread lives in the console's
-// namespace; the names file and the INI in a temporary program folder.
+// 192.168.0.5/24 on the same wire but another subnet, and a faulty one that answers from the
+// card subnet's broadcast address. The test's thread lives in the console's namespace; the names
+// file and the INI in a temporary program folder.
 class ModuleNetwork : public ::testing::Test {
 protected:
     static inline const QString PressMac = QStringLiteral("00-20-4A-12-AB-CD");
     static inline const QString LatheMac = QStringLiteral("00-80-A3-00-00-05");
+    static inline const QString BroadcasterMac = QStringLiteral("00-20-4A-00-00-FF");
 
     void SetUp() override
     {
@@ -89,16 +91,20 @@ protected:
             GTEST_SKIP() << "no test namespaces here, so nothing may be broadcast: " << network->reason().toStdString();
         const QString pressNs = network->addModule(QStringLiteral("10.200.0.1/8"));
         const QString latheNs = network->addModule(QStringLiteral("192.168.0.5/24"));
-        ASSERT_FALSE(pressNs.isEmpty() || latheNs.isEmpty()) << network->reason().toStdString();
+        const QString broadcasterNs = network->addModule(QStringLiteral("10.255.255.255/32"));
+        ASSERT_FALSE(pressNs.isEmpty() || latheNs.isEmpty() || broadcasterNs.isEmpty())
+            << network->reason().toStdString();
         // The lathe's module takes the card's subnet broadcasts as modules do, and answers on the wire.
         ASSERT_TRUE(network->ip(pressNs, QStringLiteral("addr add 10.200.0.20/8 dev eth0")) &&
                     network->ip(latheNs, QStringLiteral("route add broadcast 10.255.255.255 dev eth0 table local "
                                                         "scope link src 192.168.0.5")) &&
-                    network->ip(latheNs, QStringLiteral("route add 10.0.0.0/8 dev eth0")))
+                    network->ip(latheNs, QStringLiteral("route add 10.0.0.0/8 dev eth0")) &&
+                    network->ip(broadcasterNs, QStringLiteral("route add 10.0.0.0/8 dev eth0")))
             << network->reason().toStdString();
         press = std::make_unique<ModuleProcess>(pressNs, QStringLiteral("10.200.0.1"), PressMac);
         lathe = std::make_unique<ModuleProcess>(latheNs, QStringLiteral("192.168.0.5"), LatheMac);
-        ASSERT_TRUE(press->ready() && lathe->ready()) << "the module stand-ins did not start";
+        broadcaster = std::make_unique<ModuleProcess>(broadcasterNs, QStringLiteral("10.255.255.255"), BroadcasterMac);
+        ASSERT_TRUE(press->ready() && lathe->ready() && broadcaster->ready()) << "the module stand-ins did not start";
         ASSERT_TRUE(network->enter()) << network->reason().toStdString();
         platform::ui::setResponder(&ui);
         folder.write(QStringLiteral("interfaces.ini"),
@@ -113,6 +119,7 @@ protected:
         platform::ui::setResponder(nullptr);
         press.reset();
         lathe.reset();
+        broadcaster.reset();
         network.reset();
     }
 
@@ -157,6 +164,7 @@ protected:
     std::unique_ptr<TestNetwork> network;
     std::unique_ptr<ModuleProcess> press;
     std::unique_ptr<ModuleProcess> lathe;
+    std::unique_ptr<ModuleProcess> broadcaster;
     std::unique_ptr<FConfigNetwork> dialog;
 };
 

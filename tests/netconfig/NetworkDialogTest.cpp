@@ -137,10 +137,20 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
 {
     openDialog();
     select(PressMac);
+    // A valid record of another sender arrives during each read and while the setup is edited.
+    QUdpSocket stranger;
+    ASSERT_TRUE(stranger.bind(QHostAddress(QStringLiteral("10.1.2.3")), 0));
+    const auto strangerSends = [&stranger] {
+        stranger.writeDatagram(QByteArray::fromHex("000000F9 0A0B0C0D 0000 10 0000000000 0A0B0C01"),
+                               QHostAddress(QStringLiteral("10.1.2.3")), 30718);
+    };
     // Each step: what the setup dialog shows, then what the user does there.
     QStringList shown;
     const auto configure = [&](std::function<void(FConfigLantronix *)> edit) {
-        whenShown<FConfigLantronix>([&shown, edit](FConfigLantronix *setup) {
+        QTimer::singleShot(0, strangerSends);
+        whenShown<FConfigLantronix>([&shown, edit, strangerSends](FConfigLantronix *setup) {
+            strangerSends();
+            QTest::qWait(100);  // for the stranger's record to come in before the user's Ok
             QStringList ip;
             for (const QLineEdit *box : setup->txtIP)
                 ip << box->text();
@@ -162,7 +172,7 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
         setup->txtSubnet->setText(QStringLiteral("12"));
         setup->cmdOk->click();
     });
-    EXPECT_EQ(ui.messageTexts(),
+    ASSERT_EQ(ui.messageTexts(),
               QStringList{"Configuration has been changed. Wait some seconds before refreshing list."});
     EXPECT_EQ(ui.messages.back().icon, MsgIcon::Information);
     EXPECT_EQ(dialog->SetupRecord.size(), 120);

@@ -169,6 +169,8 @@ TEST(NetworkAddress, AddressTypedByTheUser)
         {"1x.2.3.4", "1.2.3.4"},
         {"a.b.c.d", "0.0.0.0"},
         {" 7. 8.9.10", "7.8.9.10"},
+        {"255.255.255.0", "255.255.255.0"},
+        {"192.168.1.256", nullptr},
         {"192.168.1.300", nullptr},
         {"192.168.1", nullptr},
         {"-1.2.3.4", nullptr},
@@ -184,6 +186,15 @@ TEST(NetworkAddress, AddressTypedByTheUser)
             EXPECT_FALSE(octets) << c.typed;
         }
     }
+}
+
+TEST(NetworkAddress, HostAddressesOnTheCardsSubnets)
+{
+    const QList<NetworkAddress::Subnet> cards{{"10.1.2.3", "255.0.0.0"}, {"172.16.0.1", "255.255.255.254"}, {"", ""}};
+    for (const char *host : {"10.200.0.1", "10.255.255.254", "192.168.0.255", "172.16.0.0", "172.16.0.1"})
+        EXPECT_TRUE(NetworkAddress::IsHostAddress(QString::fromLatin1(host), cards)) << host;
+    for (const char *other : {"10.255.255.255", "10.0.0.0", "0.0.0.0", "255.255.255.255", "10.1.2"})
+        EXPECT_FALSE(NetworkAddress::IsHostAddress(QString::fromLatin1(other), cards)) << other;
 }
 
 TEST(LantronixSetup, MaskShownForTheSubnetBits)
