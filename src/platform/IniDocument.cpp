@@ -10,20 +10,6 @@ namespace {
 
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
 
-bool hasNonAscii(const QByteArray &bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return true;
-    }
-    return false;
-}
-
-bool readsAsUtf8(const QByteArray &bytes)
-{
-    return bytes.startsWith(Utf8Bom) || (hasNonAscii(bytes) && bytes.isValidUtf8());
-}
-
 bool isBlank(QChar c)
 {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
@@ -87,7 +73,7 @@ IniDocument IniDocument::parse(const QByteArray &file)
         doc.byteOrderMark_ = Utf8Bom;
         pos = Utf8Bom.size();
     }
-    doc.utf8_ = readsAsUtf8(bytes);
+    doc.utf8_ = ansi::readsAsUtf8(bytes);
     while (pos < bytes.size()) {
         qsizetype end = pos;
         while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
@@ -160,7 +146,7 @@ IniDocument::Line IniDocument::newLine(const QString &text)
 
 void IniDocument::keepReadable()
 {
-    if (!utf8_ && readsAsUtf8(serialise()))
+    if (!utf8_ && ansi::readsAsUtf8(serialise()))
         switchToUtf8();
 }
 
