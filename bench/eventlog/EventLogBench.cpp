@@ -4,11 +4,11 @@
 #include "device/ModbusFunction.h"
 #include "eventlog/FLogView.h"
 #include "eventlog/mdlEvents.h"
+#include "firmware/mdlSoftwares.h"
 #include "platform/AtomicFile.h"
 #include "platform/ProgramFolder.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
-#include "shell/base/mdlSoftwares.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <QApplication>
 #include <QDate>

@@ -9,10 +9,10 @@
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 #include "platform/UiService.h"
+#include "session/MainWindowHook.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 #include "shell/FMain.h"
-#include "shell/base/MainWindowHook.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "panel/UCKVR.h"
 #include "platform/ConsoleApplication.h"
+#include "session/MainWindowHook.h"
+#include "session/mdlMain.h"
 #include "shell/FMain.h"
-#include "shell/base/MainWindowHook.h"
-#include "shell/base/mdlMain.h"
 
 int main(int argc, char *argv[])
 {

@@ -9,7 +9,7 @@
 #include "platform/Error.h"
 #include "platform/Runtime.h"
 #include "platform/UiService.h"
-#include "shell/base/mdlMain.h"
+#include "session/mdlMain.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

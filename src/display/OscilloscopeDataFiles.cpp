@@ -5,7 +5,7 @@
 #include "platform/Error.h"
 #include "platform/RegularFile.h"
 #include "platform/UiService.h"
-#include "shell/base/mdlMain.h"
+#include "session/mdlMain.h"
 
 #include <QBuffer>
 #include <QDateTime>

@@ -4,7 +4,7 @@
 #include "device/CDevice.h"
 #include "device/ModbusFunction.h"
 #include "mdlEvents.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMainLink.h"
 
 #include <QCloseEvent>
 #include <QDate>

@@ -2,9 +2,9 @@
 
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
+#include "firmware/mdlSoftwares.h"
 #include "platform/Runtime.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlSoftwares.h"
+#include "session/mdlMain.h"
 
 #include <cmath>
 #include <initializer_list>

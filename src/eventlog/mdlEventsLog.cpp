@@ -8,8 +8,8 @@
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "platform/Runtime.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <QDate>
 #include <QDateTime>

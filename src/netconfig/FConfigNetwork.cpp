@@ -10,8 +10,8 @@
 #include "platform/Error.h"
 #include "platform/NetworkCards.h"
 #include "platform/UiService.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -9,7 +9,7 @@
 #include "platform/AnsiText.h"
 #include "platform/Runtime.h"
 #include "platform/UiService.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMainLink.h"
 
 #include <QComboBox>
 #include <QDateTime>

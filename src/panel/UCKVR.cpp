@@ -10,7 +10,7 @@
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
 #include "display/Oscilloscope.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMainLink.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlSoftwares.h"
+#include "firmware/mdlSoftwares.h"
+#include "session/mdlMain.h"
 
 #include <QCoreApplication>
 #include <QEvent>

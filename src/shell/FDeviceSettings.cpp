@@ -1,6 +1,5 @@
 #include "FDeviceSettings.h"
 
-#include "base/mdlMainLink.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
@@ -10,6 +9,7 @@
 #include "platform/DateReader.h"
 #include "platform/Runtime.h"
 #include "platform/UiService.h"
+#include "session/mdlMainLink.h"
 
 #include <QCheckBox>
 #include <QDateTime>

@@ -9,14 +9,12 @@
 #include "FirmwareDownloadHook.h"
 #include "StatusBarPanel.h"
 #include "WindowPlace.h"
-#include "base/mdlMain.h"
-#include "base/mdlMainLink.h"
-#include "base/mdlSoftwares.h"
 #include "core/IApplication.h"
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
 #include "device/EventWait.h"
 #include "device/StatusBit.h"
+#include "firmware/mdlSoftwares.h"
 #include "netconfig/DeviceServerDirectory.h"
 #include "netconfig/DeviceServerProtocol.h"
 #include "netconfig/FConfigNetwork.h"
@@ -25,6 +23,8 @@
 #include "platform/Error.h"
 #include "platform/UiService.h"
 #include "platform/WinSocket.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,18 +2,18 @@
 // archives it fills and applies.
 #include "FMain.h"
 
-#include "base/mdlMain.h"
-#include "base/mdlMainArchive.h"
-#include "base/mdlSoftwares.h"
 #include "core/IApplication.h"
 #include "core/PanelRegistry.h"
 #include "core/Setting.h"
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
 #include "device/EventWait.h"
+#include "firmware/mdlSoftwares.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
 #include "platform/UiService.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainArchive.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "core/mdlTools.h"
 #include "platform/Error.h"
 #include "platform/Runtime.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <QCheckBox>
 #include <QComboBox>

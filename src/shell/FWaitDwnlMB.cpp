@@ -1,14 +1,14 @@
 #include "FWaitDwnlMB.h"
 
-#include "base/BootLoaderLink.h"
-#include "base/FirmwareImage.h"
-#include "base/LegacyBootLoader.h"
-#include "base/ModbusBootLoader.h"
-#include "base/mdlMain.h"
-#include "base/mdlSoftwares.h"
 #include "core/mdlStrings.h"
+#include "firmware/BootLoaderLink.h"
+#include "firmware/FirmwareImage.h"
+#include "firmware/LegacyBootLoader.h"
+#include "firmware/ModbusBootLoader.h"
+#include "firmware/mdlSoftwares.h"
 #include "platform/Error.h"
 #include "platform/UiService.h"
+#include "session/mdlMain.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/BootLoader.h"
+#include "firmware/BootLoader.h"
 
 #include <QDialog>
 #include <QString>

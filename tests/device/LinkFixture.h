@@ -5,8 +5,8 @@
 #include "device/CommPort.h"
 #include "lib/DeviceSim.h"
 #include "platform/WinSocket.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <gtest/gtest.h>
 

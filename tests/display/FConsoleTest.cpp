@@ -5,7 +5,7 @@
 #include "display/Oscilloscope.h"
 #include "display/UpDown.h"
 #include "platform/UiService.h"
-#include "shell/base/mdlMain.h"
+#include "session/mdlMain.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "ScopeFileTest.h"
 #include "display/Oscilloscope.h"
-#include "shell/base/mdlMain.h"
+#include "session/mdlMain.h"
 
 #include <QFile>
 #include <QTest>

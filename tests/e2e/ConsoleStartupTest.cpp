@@ -7,12 +7,12 @@
 #include "lib/DeviceSim.h"
 #include "platform/Clock.h"
 #include "platform/UiService.h"
+#include "session/mdlMain.h"
 #include "shell/FAdminPsw.h"
 #include "shell/FChangePsw.h"
 #include "shell/FDeviceSettings.h"
 #include "shell/FMain.h"
 #include "shell/StatusBarPanel.h"
-#include "shell/base/mdlMain.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "device/CDevice.h"
+#include "session/MainWindowHook.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 #include "shell/FMain.h"
 #include "shell/StatusBarPanel.h"
-#include "shell/base/MainWindowHook.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #include "EventTestSupport.h"
 #include "GoldenEvents.h"
 #include "eventlog/mdlEvents.h"
+#include "firmware/mdlSoftwares.h"
 #include "platform/DateFormat.h"
 #include "platform/Runtime.h"
-#include "shell/base/mdlSoftwares.h"
 
 #include <QFile>
 #include <QTemporaryDir>

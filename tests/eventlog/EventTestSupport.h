@@ -6,8 +6,8 @@
 #include "lib/DeviceSim.h"
 #include "lib/EventLogBook.h"
 #include "platform/UiService.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // A firmware image file: the image reader accepts it whole, with its records as the loaders need
 // them, or refuses it whole.
 #include "FuzzSupport.h"
-#include "shell/base/FirmwareImage.h"
+#include "firmware/FirmwareImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

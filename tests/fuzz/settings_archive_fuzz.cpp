@@ -4,8 +4,8 @@
 #include "core/Parameters.h"
 #include "core/Setting.h"
 #include "platform/Error.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainArchive.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainArchive.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "netconfig/FConfigNetwork.h"
 #include "netconfig/ModuleList.h"
 #include "platform/UiService.h"
-#include "shell/base/mdlMain.h"
+#include "session/mdlMain.h"
 
 #include <QDir>
 #include <QLineEdit>

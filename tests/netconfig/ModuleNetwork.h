@@ -8,8 +8,8 @@
 #include "netconfig/ModuleList.h"
 #include "platform/Clock.h"
 #include "platform/UiService.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <QApplication>
 #include <QProcess>

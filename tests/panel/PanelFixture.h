@@ -10,8 +10,8 @@
 #include "panel/ParameterHub.h"
 #include "panel/UCKVR.h"
 #include "platform/UiService.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "FWaitDwnlMBTest.h"
-#include "shell/base/BootLoaderLink.h"
-#include "shell/base/LegacyBootLoader.h"
-#include "shell/base/ModbusBootLoader.h"
+#include "firmware/BootLoaderLink.h"
+#include "firmware/LegacyBootLoader.h"
+#include "firmware/ModbusBootLoader.h"
 
 #include <QTest>
 #include <memory>

@@ -1,9 +1,9 @@
 #include "FMainTestFixture.h"
 #include "NamedControls.h"
 #include "device/CommPort.h"
+#include "firmware/mdlSoftwares.h"
 #include "lib/BootLoaders.h"
 #include "platform/WinSocket.h"
-#include "shell/base/mdlSoftwares.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "FMainTestFixture.h"
 #include "NamedControls.h"
+#include "firmware/mdlSoftwares.h"
 #include "shell/FAdminPsw.h"
 #include "shell/FChangePsw.h"
-#include "shell/base/mdlSoftwares.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 #include "NamedControls.h"
 #include "SpecialFile.h"
 #include "core/PanelRegistry.h"
-#include "shell/base/mdlSoftwares.h"
+#include "firmware/mdlSoftwares.h"
 
 #include <QElapsedTimer>
 

@@ -6,11 +6,11 @@
 #include "lib/DeviceSim.h"
 #include "platform/Clock.h"
 #include "platform/UiService.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 #include "shell/FMain.h"
 #include "shell/FirmwareDownloadHook.h"
 #include "shell/StatusBarPanel.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
 
 #include <QAction>
 #include <QApplication>

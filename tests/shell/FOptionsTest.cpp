@@ -1,7 +1,7 @@
 #include "shell/FOptions.h"
 #include "TempProgramFolder.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,15 +3,15 @@
 #include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"
+#include "firmware/mdlSoftwares.h"
 #include "lib/BootLoaders.h"
 #include "lib/Crc16.h"
 #include "lib/DeviceSim.h"
 #include "platform/Clock.h"
 #include "platform/UiService.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 #include "shell/FWaitDwnlMB.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
-#include "shell/base/mdlSoftwares.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
-#include "shell/base/FirmwareImage.h"
-#include "shell/base/mdlSoftwares.h"
+#include "firmware/FirmwareImage.h"
+#include "firmware/mdlSoftwares.h"
 
 #include <QList>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "shell/base/mdlSoftwares.h"
+#include "firmware/mdlSoftwares.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"
 #include "lib/DeviceSim.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "shell/base/MainWindowHook.h"
-#include "shell/base/mdlMain.h"
+#include "session/MainWindowHook.h"
+#include "session/mdlMain.h"
 
 #include "ScriptedResponder.h"
 #include "SpecialFile.h"

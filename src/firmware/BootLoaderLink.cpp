@@ -4,10 +4,10 @@
 #include "device/CommPort.h"
 #include "device/EventWait.h"
 #include "device/PortWait.h"
-#include "mdlMain.h"
-#include "mdlMainLink.h"
 #include "platform/Clock.h"
 #include "platform/WinSocket.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 namespace {
 double now()

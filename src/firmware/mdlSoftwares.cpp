@@ -7,8 +7,8 @@
 #include "device/StatusBit.h"
 #include "platform/Error.h"
 #include "platform/Runtime.h"
-#include "shell/base/mdlMain.h"
-#include "shell/base/mdlMainLink.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SoftwareRecord.h"
+#include "session/SoftwareRecord.h"
 
 #include <QByteArray>
 #include <QString>
