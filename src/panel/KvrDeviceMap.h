@@ -15,7 +15,8 @@ inline constexpr int FirstThresholdByte = 48;  // words at 48, 50, 52
 inline constexpr int LowPassByte = 54;
 inline constexpr int HighPassByte = 55;
 inline constexpr int ServoByte = 56;
-inline constexpr int FirstFactorByte = 160;     // words at 160 + 2i, i = 0..9: reduction factor x 100
+inline constexpr int FirstFactorByte = 160;  // words at 160 + 2i, i = 0..9: reduction factor x 100
+inline constexpr double FactorScale = 100;
 inline constexpr int FirstBandLimitByte = 180;  // words at 180 + 2i, i = 0..8: raw RMS
 inline constexpr int LogOnByte = 38;
 

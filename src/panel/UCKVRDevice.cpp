@@ -24,7 +24,6 @@
 namespace {
 
 constexpr int32_t Decimals = 1;
-constexpr double FactorScale = 100;
 
 QString roundedText(double value)
 {
@@ -108,7 +107,7 @@ void UCKVR::decodeTable()
                 const auto raw = static_cast<float>(mDevice->RAM2(kvr::FirstBandLimitByte + 2 * i));
                 Stats->txtRMSLimit[band]->setText(roundedText(kvr::RawToUnits(raw, kvr::KindRms)));
             }
-            const double factor = mDevice->RAM2(kvr::FirstFactorByte + 2 * i) / FactorScale;
+            const double factor = mDevice->RAM2(kvr::FirstFactorByte + 2 * i) / kvr::FactorScale;
             Stats->txtReductionFactor[band]->setText(platform::runtime::numberText(factor));
         }
         ParameterChanged(0, true);

@@ -1,11 +1,9 @@
-// Live data: the oscilloscope's tracks and sources, the paced reads and their decoding, the RMS
-// statistics counters and the table upload.
+// Live data: the oscilloscope's tracks and sources, the paced reads and their decoding.
 #include "FStats.h"
 #include "KvrDeviceMap.h"
 #include "KvrUnits.h"
 #include "ParameterHub.h"
 #include "RealTimeReplies.h"
-#include "RmsStatistics.h"
 #include "UCKVR.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
@@ -15,7 +13,6 @@
 #include "platform/Runtime.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -24,10 +21,6 @@ namespace {
 constexpr float TrackScale = 5.0f;
 constexpr int TrackCount = 5;
 constexpr int RmsTrack = 5;
-constexpr double SecondsPerHour = 3600;
-constexpr double FactorScale = 100;
-constexpr int CounterBytes = 20;
-constexpr int HeadBytes = 3;
 
 }  // namespace
 
@@ -144,40 +137,4 @@ void UCKVR::mDevice_NewRTData(const MBRequestPtr &request, const QByteArray &dat
     } else if (kvr::IsBandCounters(start, data)) {
         showBandCounters(data);
     }
-}
-
-void UCKVR::showBandCounters(const QByteArray &data)
-{
-    float totalHours = 0;
-    float totalEquivalent = 0;
-    for (int i = 0; i < kvr::Bands; ++i) {
-        const auto band = static_cast<std::size_t>(i);
-        const int32_t seconds = kvr::DecodeTallyCounter(data, HeadBytes + CounterBytes * i);
-        const auto hours = static_cast<float>(seconds / SecondsPerHour);
-        const auto equivalent =
-            static_cast<float>(hours * static_cast<float>(mdlTools::ValDot(Stats->txtReductionFactor[band]->text())));
-        Stats->lblOreLavorate[band]->setText(kvr::FormatHours(hours));
-        Stats->lblOreEquiv[band]->setText(kvr::FormatHours(equivalent));
-        totalHours += hours;
-        totalEquivalent += equivalent;
-    }
-    Stats->lblTotOreLavorate->setText(kvr::FormatHours(totalHours));
-    Stats->lblTotOreEquiv->setText(kvr::FormatHours(totalEquivalent));
-}
-
-// The 19 table words, then the command that makes the device adopt them; the next configuration
-// read brings them back.
-void UCKVR::SetTable()
-{
-    constexpr int32_t AdoptTable = 128;
-    for (int i = 0; i < kvr::BandLimits; ++i) {
-        const auto value =
-            static_cast<float>(mdlTools::ValDot(Stats->txtRMSLimit[static_cast<std::size_t>(i)]->text()));
-        mDevice->setRAM2(kvr::FirstBandLimitByte + 2 * i, kvr::UnitsToRaw(value, kvr::KindRms));
-    }
-    for (int i = 0; i < kvr::Bands; ++i) {
-        const double factor = mdlTools::ValDot(Stats->txtReductionFactor[static_cast<std::size_t>(i)]->text());
-        mDevice->setRAM2(kvr::FirstFactorByte + 2 * i, kvr::SaturatedRound(factor * FactorScale));
-    }
-    mDevice->SendCommand(AdoptTable);
 }
