@@ -1,6 +1,8 @@
 // The main window's application panel: creating, reusing and sizing it, and the settings
 // archives it fills and applies.
 #include "FMain.h"
+#include "FMainShared.h"
+#include "StatusBarPanel.h"
 
 #include "core/IApplication.h"
 #include "core/PanelRegistry.h"
@@ -14,6 +16,8 @@
 #include "platform/UiService.h"
 #include "session/mdlMain.h"
 #include "session/mdlMainArchive.h"
+
+#include <QApplication>
 
 namespace {
 
@@ -163,4 +167,31 @@ void FMain::waitForPanelAfterProgramming()
 {
     EventWait::until([this] { return AppPanel != nullptr || mdlMain::CurrentSoftware.Index != 0; },
                      platform::clock::monotonicSeconds() + PanelReturnSeconds);
+}
+
+void FMain::LoadApplicationPanel()
+{
+    closeApplicationPanel();
+    StatusBarPanel *onChip = panel(QStringLiteral("OnChip"));
+    if (mdlMain::CurrentSoftware.Index == 0) {
+        onChip->setText(fmain::onChipText(fmain::noSoftware()));
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The first connection to a device loads its panel here; the machine stays named as on every other.
+    onChip->setText(fmain::onChipText(mdlMain::CurrentSoftware.Name) + machineSuffix());
+    // Only the image the program carries is known to match the panel.
+    if (mDevice->FirmwareVersion() == mdlSoftwares::EmbeddedFirmwareVersion(mDevice->FirmwareID()))
+        showApplicationPanel();
+    QApplication::restoreOverrideCursor();
+}
+
+void FMain::closeApplicationPanel()
+{
+    if (!AppPanelControl)
+        return;
+    AppPanel->Closing();
+    AppPanelControl->hide();
+    AppPanelControl.clear();
+    AppPanel = nullptr;
 }

@@ -1,0 +1,108 @@
+// Log-on and passwords: the administrator's and the super user's log-on, log-off and password changes.
+#include "FMain.h"
+#include "FMainShared.h"
+
+#include "FAdminPsw.h"
+#include "FChangePsw.h"
+#include "core/mdlStrings.h"
+#include "device/CDevice.h"
+#include "device/StatusBit.h"
+#include "platform/Clock.h"
+#include "platform/UiService.h"
+
+namespace {
+
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::MsgResult;
+
+QString text(int id)
+{
+    return mdlStrings::Translate(id);
+}
+
+}  // namespace
+
+void FMain::settleLogOn(PendingLogOn &logOn, int roleBit)
+{
+    // Settled before the box opens, so a tick that runs while it is open cannot report it again.
+    switch (logOn.settle(mDevice->Bit(roleBit), platform::clock::monotonicSeconds())) {
+    case PendingLogOn::Outcome::Succeeded:
+        platform::ui::msgBox(text(144), MsgButtons::Ok, MsgIcon::Information, fmain::ConsoleTitle());
+        break;
+    case PendingLogOn::Outcome::Failed:
+        platform::ui::msgBox(text(145), MsgButtons::Ok, MsgIcon::Exclamation, fmain::ConsoleTitle());
+        break;
+    case PendingLogOn::Outcome::None:
+    case PendingLogOn::Outcome::Waiting: break;
+    }
+}
+
+bool FMain::deviceDetected()
+{
+    if (mDevice->Connected())
+        return true;
+    platform::ui::msgBox(text(163), MsgButtons::Ok, MsgIcon::Exclamation, fmain::ConsoleTitle());
+    return false;
+}
+
+void FMain::logOn(PendingLogOn &pending, void (CDevice::*request)(const QString &))
+{
+    if (!deviceDetected())
+        return;
+    FAdminPsw dialog(this);
+    dialog.exec();
+    if (dialog.Password == PasswordCancelMarker)
+        return;
+    pending.start(platform::clock::monotonicSeconds());
+    (mDevice->*request)(dialog.Password);
+}
+
+void FMain::mnuFilAdminOn_Click()
+{
+    logOn(AdminLogOnTime, &CDevice::AdminLogOn);
+}
+
+void FMain::mnuFilSULogon_Click()
+{
+    logOn(SULogOnTime, &CDevice::SuperUserLogOn);
+}
+
+void FMain::mnuFilAdminOff_Click()
+{
+    mDevice->AdminLogOff();
+    mnuFilAdminOff->setEnabled(false);
+}
+
+void FMain::mnuFilSULogOff_Click()
+{
+    mDevice->SuperUserLogOff();
+    mnuFilSULogOff->setEnabled(false);
+}
+
+void FMain::changePassword(void (CDevice::*request)(QString &))
+{
+    // A change sent to no device would be announced as done and never happen.
+    if (!deviceDetected())
+        return;
+    FChangePsw dialog(this);
+    dialog.exec();
+    if (dialog.NewPassword == PasswordCancelMarker)
+        return;
+    QString password = dialog.NewPassword;
+    if (password.isEmpty() &&
+        platform::ui::msgBox(text(405), MsgButtons::YesNo, MsgIcon::Information) != MsgResult::Yes)
+        return;
+    (mDevice->*request)(password);
+    platform::ui::msgBox(text(166), MsgButtons::Ok, MsgIcon::Information, fmain::ConsoleTitle());
+}
+
+void FMain::mnuFilChangePsw_Click()
+{
+    changePassword(&CDevice::ChangeAdminPsw);
+}
+
+void FMain::mnuFilChangeSUPsw_Click()
+{
+    changePassword(&CDevice::ChangeSuperUserPsw);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/mdlStrings.h"
+
+#include <QAction>
+#include <QString>
+
+// What the main window's source files share: its title, the status bar's software text and the
+// tag a menu item carries.
+namespace fmain {
+
+// The watchdog's interval while a device answers.
+inline constexpr int WatchdogConnectedMs = 500;
+
+inline QString ConsoleTitle()
+{
+    return QStringLiteral("Varix Configuration Console");
+}
+
+// The "OnChip" panel's text for a software name.
+inline QString onChipText(const QString &software)
+{
+    return mdlStrings::Translate(83) + QStringLiteral(": ") + software;
+}
+
+inline QString noSoftware()
+{
+    return QLatin1Char('<') + mdlStrings::Translate(81) + QLatin1Char('>');
+}
+
+inline QString tagOf(const QAction *item)
+{
+    return item->data().toString();
+}
+
+}  // namespace fmain

@@ -1,0 +1,221 @@
+// The watchdog and the status bar: the status poll, the device's events and what the main window
+// shows of the device it found.
+#include "FMain.h"
+#include "FMainShared.h"
+
+#include "StatusBarPanel.h"
+#include "core/mdlStrings.h"
+#include "device/CDevice.h"
+#include "device/StatusBit.h"
+#include "firmware/mdlSoftwares.h"
+#include "platform/Error.h"
+#include "platform/UiService.h"
+#include "platform/WinSocket.h"
+#include "session/mdlMain.h"
+#include "session/mdlMainLink.h"
+
+#include <QLabel>
+#include <QScopedValueRollback>
+#include <QTimer>
+
+namespace {
+
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::MsgResult;
+
+constexpr int WatchdogDisconnectedMs = 1500;
+// A firmware version from this one on carries a serial number worth showing.
+constexpr int FirstVersionWithSerial = 0x80;
+// The error the serial driver raises for a port it has lost; closing lets the next tick reopen it.
+constexpr int32_t PortLostError = 8021;
+
+QString text(int id)
+{
+    return mdlStrings::Translate(id);
+}
+
+}  // namespace
+
+void FMain::tmrCheckStatus_Timer()
+{
+    if (!mDevice)
+        return;
+    try {
+        mDevice->CheckStatus();
+        // A closed socket never makes the device look lost by itself: replies just stop coming.
+        const bool socketLost = mdlMain::UseEthernet && mDevice->Connected() &&
+                                mdlMain::wskEthernet().State() != platform::WinSocket::sckConnected;
+        if (socketLost || (!mDevice->Connecting() && !mDevice->Connected())) {
+            mdlMain::OpenDevicePort();
+            showLinkError();
+        }
+        if (mDevice->Connected()) {
+            tmrCheckStatus->setInterval(fmain::WatchdogConnectedMs);
+            settleLogOn(AdminLogOnTime, AdminLoggedOn);
+            settleLogOn(SULogOnTime, SuperUserLoggedOn);
+        } else {
+            tmrCheckStatus->setInterval(WatchdogDisconnectedMs);
+        }
+    } catch (const platform::Error &error) {
+        if (error.number() == PortLostError)
+            mdlMain::ClosePort();
+        // One box at a time: a fault that lasts would otherwise stack a box on every tick.
+        if (!watchdogErrorShown_) {
+            watchdogErrorShown_ = true;
+            platform::ui::msgBox(error.description(), MsgButtons::Ok, MsgIcon::Critical);
+            watchdogErrorShown_ = false;
+        }
+    }
+}
+
+void FMain::showLinkError()
+{
+    // The reason a link cannot be opened, where the user looks for the connection state.
+    if (!mDevice || mDevice->Connected() || mDevice->Connecting())
+        return;
+    const mdlMain::LinkFailure failure = mdlMain::DescribeLinkFailure();
+    lblConnecting->setText(failure.reason);
+    lblConnecting->setToolTip(failure.detail);
+}
+
+void FMain::tmrStatusBar_Timer()
+{
+    StatusBarPanel *status = panel(QStringLiteral("Status"));
+    // Status bits not yet read from a new connection must not light an alarm.
+    const bool connected = mDevice && mDevice->Connected() && !identifying_;
+    if (connected && !mDevice->Bit(AutodiagnosticHealthy)) {
+        if (status->tag.isEmpty()) {
+            status->setPicture(imlStatusBar.value(QStringLiteral("redl")));
+            status->setText(text(218));
+            status->tag = QStringLiteral("X");
+        } else {
+            status->setPicture(QPixmap());
+            status->setText(QString());
+            status->tag.clear();
+        }
+    } else if (connected && (mDevice->Bit(OutputsDisabled) || mDevice->Bit(Outputs12Disabled))) {
+        status->setPicture(imlStatusBar.value(QStringLiteral("redl")));
+        status->setText(text(164));
+    } else {
+        status->setPicture(QPixmap());
+        status->setText(QString());
+    }
+}
+
+void FMain::mDevice_IOStatusChanged()
+{
+    const std::pair<const char *, std::pair<int, const char *>> lamps[] = {
+        {"O1", {0, "O1"}}, {"O2", {1, "O2"}}, {"O3", {2, "O3"}}, {"IN1", {3, "MA"}}, {"IN2", {7, "AI"}},
+    };
+    for (const auto &[key, lamp] : lamps)
+        panel(QLatin1String(key))->setText(mDevice->IO(lamp.first) ? QLatin1String(lamp.second) : QString());
+}
+
+void FMain::mDevice_NewRAMData()
+{
+    const bool a = mDevice->Bit(AdminLoggedOn);
+    const bool s = mDevice->Bit(SuperUserLoggedOn);
+    if (mDevice->Bit(AdminPswDisabled)) {
+        for (QAction *item : {mnuFilAdminOn, mnuFilAdminOff, mnuFilSULogon, mnuFilSULogOff, mnuFilChangeSUPsw})
+            item->setVisible(false);
+        mnuAdminPswDisabled->setVisible(true);
+        mnuFilSUPswDisabled->setVisible(true);
+    } else {
+        for (QAction *item : {mnuFilAdminOn, mnuFilAdminOff, mnuFilChangeSUPsw})
+            item->setVisible(true);
+        mnuAdminPswDisabled->setVisible(false);
+        const bool suPassword = !mDevice->Bit(SuperUserPswDisabled);
+        mnuFilSULogon->setVisible(suPassword);
+        mnuFilSULogOff->setVisible(suPassword);
+        mnuFilSUPswDisabled->setVisible(!suPassword);
+    }
+
+    StatusBarPanel *admin = panel(QStringLiteral("Admin"));
+    admin->setText(a ? QStringLiteral("A") : s ? QStringLiteral("S") : QString());
+    admin->setToolTip(text(a ? 294 : s ? 414 : 415));
+
+    mnuFilAdminOff->setEnabled(a);
+    mnuFilAdminOn->setEnabled(!a);
+    mnuFilChangePsw->setEnabled(a);
+    mnuFilSULogOff->setEnabled(s && !a);
+    mnuFilSULogon->setEnabled(!s && !a);
+    mnuFilChangeSUPsw->setEnabled(a || s);
+    mnuArcLoadFile->setEnabled(a);
+    mnuTooDevice->setEnabled(true);
+
+    // Which entries the user may program follows the administrator's log-on.
+    if (a != adminShownInMenus_)
+        BuildFirmwareMenus();
+}
+
+void FMain::mDevice_ConnectionStatusChanged()
+{
+    const QScopedValueRollback<bool> identifying(identifying_, true);
+    StatusBarPanel *onChip = panel(QStringLiteral("OnChip"));
+    StatusBarPanel *version = panel(QStringLiteral("FW_Version"));
+    StatusBarPanel *serial = panel(QStringLiteral("SN"));
+    if (!mDevice->Connected() && !mDevice->Connecting()) {
+        showNoDevice();
+        BuildFirmwareMenus();
+    } else if (!mDevice->Connected()) {
+        lblConnecting->setText(text(308));
+        lblConnecting->setToolTip(QString());
+        onChip->setText(fmain::onChipText(QLatin1Char('<') + text(308) + QLatin1Char('>')));
+        version->setText(QString());
+        serial->setText(QString());
+    } else {
+        lblConnecting->clear();
+        lblConnecting->setToolTip(QString());
+        onChip->setText(fmain::onChipText(mdlMain::CurrentSoftware.Name) + machineSuffix());
+        version->setText(text(293) + QStringLiteral(". ") + mdlMain::FormatFirmwareVersion(mDevice->FirmwareVersion()));
+        const bool hasSerial = mDevice->FirmwareVersion() >= FirstVersionWithSerial;
+        if (hasSerial)
+            serial->setText(mDevice->SerialNumber());
+        serial->setVisible(hasSerial);
+        checkFirmware();
+    }
+    if (mDevice)
+        switchSoftware();
+}
+
+void FMain::showNoDevice()
+{
+    lblConnecting->clear();
+    lblConnecting->setToolTip(QString());
+    panel(QStringLiteral("OnChip"))->setText(fmain::onChipText(fmain::noSoftware()));
+    panel(QStringLiteral("FW_Version"))->setText(QString());
+    panel(QStringLiteral("SN"))->setText(QString());
+}
+
+void FMain::checkFirmware()
+{
+    const int32_t onDevice = mDevice->FirmwareVersion();
+    const int32_t carried = mdlSoftwares::EmbeddedFirmwareVersion(mDevice->FirmwareID());
+    if (onDevice > carried) {
+        platform::ui::msgBox(text(401), MsgButtons::Ok, MsgIcon::Exclamation);
+    } else if (onDevice < carried) {
+        if (mdlMain::EthernetProgrammingRefused(mDevice->SerialNumber())) {
+            platform::ui::msgBox(mdlStrings::Translate(QStringLiteral(
+                                     "The firmware on the sensor is older than the application. Please connect via USB "
+                                     "to upload the correct software version.")),
+                                 MsgButtons::Ok, MsgIcon::Exclamation);
+        } else if (platform::ui::msgBox(text(399), MsgButtons::YesNo, MsgIcon::Information) == MsgResult::Yes) {
+            SetOnChipSW(mdlMain::MenuKey(mDevice->FirmwareID()), true);
+        } else {
+            platform::ui::msgBox(text(400), MsgButtons::Ok, MsgIcon::Exclamation);
+        }
+    }
+    BuildFirmwareMenus();
+}
+
+void FMain::switchSoftware()
+{
+    if (mDevice->FirmwareID() == mdlMain::CurrentSoftware.Index)
+        return;
+    mdlMain::CurrentSoftware = mdlSoftwares::GetSoftware(mDevice->FirmwareID());
+    if (mDevice->FirmwareID() != 0 && mDevice->FirmwareVersion() == 0)
+        platform::ui::msgBox(text(311), MsgButtons::Ok, MsgIcon::None);
+    else
+        LoadApplicationPanel();
+}
