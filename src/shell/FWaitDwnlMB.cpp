@@ -1,5 +1,7 @@
 #include "FWaitDwnlMB.h"
 
+#include "FMainShared.h"
+
 #include "core/mdlStrings.h"
 #include "firmware/BootLoaderLink.h"
 #include "firmware/FirmwareImage.h"
@@ -20,7 +22,6 @@
 
 namespace {
 
-const QString ConsoleTitle = QStringLiteral("Varix Configuration Console");
 const QString Ellipsis = QStringLiteral("...");
 
 enum Text : int32_t {
@@ -44,7 +45,7 @@ QString text(int32_t id)
 
 void warn(const QString &message)
 {
-    platform::ui::msgBox(message, platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, ConsoleTitle);
+    platform::ui::msgBox(message, platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, fmain::ConsoleTitle());
 }
 
 }  // namespace
@@ -54,7 +55,7 @@ FWaitDwnlMB::FWaitDwnlMB(QWidget *parent)
       lblSerial(new QLabel(Frame1)), pgbUpload(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("FWaitDwnlMB"));
-    setWindowTitle(ConsoleTitle);
+    setWindowTitle(fmain::ConsoleTitle());
     setModal(true);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
     Frame1->setObjectName(QStringLiteral("Frame1"));
