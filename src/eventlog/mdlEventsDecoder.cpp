@@ -1,3 +1,4 @@
+// The description of one event record: the general codes and the texts of each application's records.
 #include "mdlEvents.h"
 #include "mdlEventsFields.h"
 
