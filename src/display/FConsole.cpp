@@ -1,15 +1,9 @@
+// The oscilloscope's control panel: its life cycle, its controls and captions, and the hold state's layout.
 #include "FConsole.h"
 
-#include "CursorSpan.h"
-#include "NumberText.h"
 #include "Oscilloscope.h"
 #include "UpDown.h"
 #include "core/mdlStrings.h"
-#include "platform/Color.h"
-#include "platform/Error.h"
-#include "platform/Runtime.h"
-#include "platform/UiService.h"
-#include "session/mdlMain.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -25,8 +19,6 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <climits>
-#include <cmath>
 
 namespace {
 
@@ -38,12 +30,6 @@ constexpr int HeightLive = 2295;
 const QStringList ScaleItems = {QStringLiteral("100"),  QStringLiteral("200"),  QStringLiteral("500"),
                                 QStringLiteral("1000"), QStringLiteral("2000"), QStringLiteral("5000"),
                                 QStringLiteral("10000")};
-
-// The new zero: offsets keep two decimals.
-float roundTo2(double value)
-{
-    return static_cast<float>(platform::runtime::round(value, 2));
-}
 
 template <typename W> W *named(W *widget, const QString &name)
 {
@@ -278,151 +264,6 @@ void FConsole::TranslateCaptions()
     lbl[3]->setText(Translate(113));
 }
 
-void FConsole::ShowProperties(Oscilloscope *scope)
-{
-    const bool sameScope = scope == Scope_;
-    const QString selectedKey = CurrentTrack_ ? CurrentTrack_->Key() : QString();
-    if (!sameScope) {
-        disconnect(scopeGone_);
-        Scope_ = scope;
-        CurrentTrack_.reset();
-        if (!scope)
-            return;
-        scopeGone_ = connect(scope, &QObject::destroyed, this, [] { Unload(); });
-        // Owned by the scope's window: it stays above it and goes with it.
-        if (parentWidget() != scope->window())
-            setParent(scope->window(), Qt::Tool);
-    }
-    if (!Scope_)
-        return;
-
-    Loading_ = true;
-    cboXScale->setEditText(NumberText::ofSingle(Scope_->XScale()));
-    chkHold->setChecked(Scope_->Hold());
-
-    // A rebind to the same scope keeps the selected track, so that set zero and zoom do not
-    // switch the measurement to another track.
-    {
-        const QSignalBlocker blocker(tbsTracks);
-        while (tbsTracks->count() > 0)
-            tbsTracks->removeTab(0);
-        int selected = 0;
-        for (int32_t position = 1; position <= Scope_->Tracks().Count(); ++position) {
-            const auto track = Scope_->Tracks().Item(position);
-            const int tab = tbsTracks->addTab(track->Tag());
-            tbsTracks->setTabData(tab, track->Key());
-            if (sameScope && !selectedKey.isEmpty() && track->Key() == selectedKey)
-                selected = tab;
-        }
-        if (tbsTracks->count() > 0)
-            tbsTracks->setCurrentIndex(selected);
-        // A hidden tab bar does not report its new height to the layout by itself.
-        tbsTracks->updateGeometry();
-    }
-    tbsTracks_Click();
-
-    if (Scope_->Tracks().Count() < 2) {
-        chkSameScale->setChecked(true);
-        chkSameScale->setEnabled(false);
-    } else {
-        chkSameScale->setEnabled(true);
-    }
-    EnableControls();
-    Loading_ = false;
-}
-
-void FConsole::ShowScopeValues()
-{
-    if (!Scope_)
-        return;
-    Loading_ = true;
-    cboXScale->setEditText(NumberText::ofSingle(Scope_->XScale()));
-    chkHold->setChecked(Scope_->Hold());
-    if (CurrentTrack_) {
-        cboYScale->setEditText(NumberText::ofSingle(CurrentTrack_->YScale()));
-        txtYOffset->setText(NumberText::ofSingle(CurrentTrack_->YOffset()));
-    }
-    Loading_ = false;
-}
-
-void FConsole::tbsTracks_Click()
-{
-    CurrentTrack_.reset();
-    const int tab = tbsTracks->currentIndex();
-    if (!Scope_ || tab < 0)
-        return;
-    try {
-        CurrentTrack_ = Scope_->Tracks().Item(tbsTracks->tabData(tab).toString());
-    } catch (const platform::Error &) {
-        return;  // the track left the scope since the tabs were built
-    }
-    cboYScale->setEditText(NumberText::ofSingle(CurrentTrack_->YScale()));
-    txtYOffset->setText(NumberText::ofSingle(CurrentTrack_->YOffset()));
-    QPalette palette = lblColorTrack->palette();
-    palette.setColor(QPalette::Window, platform::toQColor(static_cast<uint32_t>(CurrentTrack_->DrawColor())));
-    lblColorTrack->setPalette(palette);
-    lblYScale->setText(CurrentTrack_->MeasureUnit() + QStringLiteral(" / ") + mdlStrings::Translate(37));
-    lblYOffset->setText(CurrentTrack_->MeasureUnit());
-    UpdateCurData();
-}
-
-// Each value is applied on its own: an unreadable or refused one leaves that property as it was.
-void FConsole::Apply(bool immediate)
-{
-    tmrApply->stop();
-    if (Loading_)
-        return;
-    if (!immediate)
-        tmrApply->start();
-    if (!Scope_)
-        return;
-
-    if (const auto scale = NumberText::readTypedSingle(cboXScale->currentText()))
-        Scope_->setXScale(*scale);
-    Scope_->setHold(chkHold->isChecked());
-    if (CurrentTrack_) {
-        if (const auto scale = NumberText::readTypedSingle(cboYScale->currentText())) {
-            try {
-                CurrentTrack_->setYScale(*scale);
-            } catch (const platform::Error &) {
-                // a scale of 0 or below is refused by the track
-            }
-        }
-        if (const auto offset = NumberText::readTypedSingle(txtYOffset->text()))
-            CurrentTrack_->setYOffset(*offset);
-    }
-    Scope_->Redraw();
-    EnableControls();
-    UpdateCurData();
-}
-
-void FConsole::ScheduleApply()
-{
-    if (Loading_)
-        return;
-    tmrApply->stop();
-    tmrApply->start();
-}
-
-void FConsole::tmrApply_Timer()
-{
-    Apply(true);
-}
-
-void FConsole::EnableControls()
-{
-    const bool held = chkHold->isChecked();
-    for (QWidget *control :
-         {static_cast<QWidget *>(cmdXAutoSet), static_cast<QWidget *>(cmdZoom), static_cast<QWidget *>(cmdMoveFirst),
-          static_cast<QWidget *>(cmdExport), static_cast<QWidget *>(lblExport)})
-        control->setEnabled(held);
-    for (QPushButton *button : cmdMove)
-        button->setEnabled(held);
-
-    const double step = std::nearbyint(NumberText::readTyped(cboYScale->currentText()).value_or(0) / 10.0);
-    updYOffset->setIncrement(step >= 1 && step <= INT32_MAX ? static_cast<int>(step) : 1);
-}
-
 void FConsole::chkHold_Click()
 {
     const bool held = chkHold->isChecked();
@@ -439,146 +280,6 @@ void FConsole::setHeightTwips(int twips)
     const int frameExtra = isVisible() ? frameGeometry().height() - height() : 0;
     layout()->activate();
     resize(width(), std::max(outer - frameExtra, minimumSizeHint().height()));
-}
-
-void FConsole::updYOffset_Change(int delta)
-{
-    const float fallback = CurrentTrack_ ? CurrentTrack_->YOffset() : 0.0f;
-    const float value = NumberText::readTypedSingle(txtYOffset->text()).value_or(fallback);
-    txtYOffset->setText(NumberText::ofSingle(value + static_cast<float>(delta)));
-    Apply(false);
-}
-
-void FConsole::cmdMoveFirst_Click()
-{
-    if (!Scope_)
-        return;
-    Scope_->setXOffset(0);
-    Apply(true);
-}
-
-void FConsole::cmdMove_Click(int index)
-{
-    if (!Scope_ || index < 0 || index > 3)
-        return;
-    const double perDivision = static_cast<double>(Scope_->XScale()) * Scope_->SamplesPerSecond() / 1000.0;
-    const double perPixel = perDivision / Scope_->XGridSpacing();
-    const std::array<double, 4> steps = {-perDivision, -perPixel, perPixel, perDivision};
-    try {
-        Scope_->setXOffset(platform::runtime::toLong(Scope_->XOffset() + steps[static_cast<std::size_t>(index)]));
-    } catch (const platform::Error &) {
-        return;  // a step beyond the 32-bit range
-    }
-    Apply(true);
-}
-
-void FConsole::cmdMove_MouseDown(int index)
-{
-    repeatIndex_ = index;
-    tmrRepeat->setInterval(100);
-    tmrRepeat->start();
-}
-
-void FConsole::cmdMove_MouseUp()
-{
-    tmrRepeat->stop();
-}
-
-void FConsole::tmrRepeat_Timer()
-{
-    // Only while the button is still held: a release that never arrived must not keep moving.
-    if (repeatIndex_ < 0 || !cmdMove[static_cast<std::size_t>(repeatIndex_)]->isDown() ||
-        !cmdMove[static_cast<std::size_t>(repeatIndex_)]->isEnabled()) {
-        tmrRepeat->stop();
-        return;
-    }
-    tmrRepeat->setInterval(25);
-    cmdMove_Click(repeatIndex_);
-}
-
-void FConsole::cmdAutoSetAll_Click()
-{
-    if (!Scope_)
-        return;
-    Scope_->AutoSet(0, chkKeepZero->isChecked(), chkSameScale->isChecked());
-    ShowScopeValues();
-}
-
-void FConsole::cmdXAutoSet_Click()
-{
-    if (!Scope_)
-        return;
-    Scope_->AutoSetX();
-    ShowScopeValues();
-}
-
-void FConsole::cmdZoom_Click()
-{
-    if (!Scope_)
-        return;
-    Scope_->Zoom();
-    ShowProperties(Scope_);
-}
-
-// The average is measured afresh: without both cursors there is no average to zero, and an
-// earlier measurement may belong to another span or track.
-void FConsole::cmdSetAsZero_Click()
-{
-    if (!Scope_ || !measure())
-        return;
-    if (chkSameScale->isChecked()) {
-        for (const auto &track : Scope_->Tracks())
-            track->setYOffset(roundTo2(track->YOffset() + LastAverage_));
-    } else if (CurrentTrack_) {
-        CurrentTrack_->setYOffset(roundTo2(CurrentTrack_->YOffset() + LastAverage_));
-    }
-    ShowProperties(Scope_);
-    Apply(true);
-}
-
-void FConsole::cmdExport_Click()
-{
-    if (!Scope_)
-        return;
-    using mdlStrings::Translate;
-    platform::FileDialogRequest request;
-    request.kind = platform::FileDialogRequest::Kind::Save;
-    request.title = Translate(48);
-    request.filter = Translate(232) + QStringLiteral(" (*.log);;") + Translate(13) + QStringLiteral(" (*.*)");
-    const QString fileName = platform::ui::fileDialog(request);
-    if (fileName.isEmpty())
-        return;
-    Scope_->ExportData(fileName, mdlMain::IncludeHeader, mdlMain::CommentChar, mdlMain::DataFormat);
-}
-
-void FConsole::UpdateCurData()
-{
-    measure();
-}
-
-bool FConsole::measure()
-{
-    if (!Scope_ || !CurrentTrack_)
-        return false;
-    const int32_t c1 = Scope_->CursorPos1();
-    const int32_t c2 = Scope_->CursorPos2();
-    if (c1 == -1 || c2 == -1)
-        return false;
-    try {
-        const Track &track = *CurrentTrack_;
-        const float offset = track.YOffset();
-        const auto span = CursorSpan::measure(c1, c2, Scope_->BufferSize(),
-                                              [&](int32_t slot) { return track.Buffer(slot) - offset; });
-        if (!span)
-            return false;
-        const auto texts = span->labels(Scope_->SamplesPerSecond());
-        LastAverage_ = span->average;
-        for (std::size_t i = 0; i < texts.size(); ++i)
-            lblCurData[i]->setText(texts[i]);
-    } catch (const platform::Error &) {
-        return false;  // the track has left its scope
-    }
-    return true;
 }
 
 void FConsole::Form_Unload()

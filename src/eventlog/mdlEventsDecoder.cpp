@@ -1,4 +1,6 @@
+// The description of one event record: the general codes and the texts of each application's records.
 #include "mdlEvents.h"
+#include "mdlEventsFields.h"
 
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
@@ -23,7 +25,6 @@ constexpr uint8_t CodeSelfTest = 244;
 // A power-off record with this application id marks the start of the log book.
 constexpr uint8_t LogBookStart = 255;
 constexpr int32_t DefaultConfiguration = 65535;
-constexpr int FirstNonAlarmCode = 64;
 constexpr int TextEventNotDescribed = 219;
 
 QString t(int id)
@@ -45,25 +46,6 @@ QString withUnit(const QString &value, int unitId)
 {
     return value + QLatin1Char(' ') + t(unitId);
 }
-
-// The fields an application record carries in its code and value bytes.
-struct Fields {
-    Fields(uint8_t code, uint8_t lo, uint8_t hi)
-        : code(code), lo(lo), hi(hi), limit((code & 6) / 2), signal((code & 56) / 8), value(mdlTools::MakeWord(lo, hi)),
-          value24(mdlTools::Make24(hi, lo, code))
-    {}
-
-    bool isAlarm() const { return code < FirstNonAlarmCode; }
-    bool oddCode() const { return (code & 1) != 0; }
-
-    int code;
-    int lo;
-    int hi;
-    int limit;
-    int signal;
-    int32_t value;
-    int32_t value24;
-};
 
 using Formatter = QString (*)(double);
 
@@ -335,82 +317,9 @@ QString relayAlarm(const Fields &f)
     return text;
 }
 
-QString relayStatistics(const Fields &f)
-{
-    switch (f.hi) {
-    case 1: return t(410) + QStringLiteral(": ") + t((f.lo & 1) != 0 ? 398 : 397);
-    case 2:
-    case 4:
-    case 8: {
-        const int output = f.hi == 2 ? 1 : f.hi == 4 ? 2 : 3;
-        const QString mode = (f.lo & f.hi) != 0 ? QStringLiteral("Monostable mode active on output")
-                                                : QStringLiteral("Monostable mode not active on output");
-        return mdlStrings::Translate(mode) + QLatin1Char(' ') + QString::number(output);
-    }
-    default: return QString();
-    }
-}
-
-QString relayLimitFunction(const Fields &f)
-{
-    QString text = t(107) + QLatin1Char(' ') + QString::number(f.code - 128);
-    switch (f.lo) {
-    case 0: return text + QLatin1Char(' ') + t(418);
-    case 1: return text + QLatin1Char(' ') + t(419);
-    case 2: return text + QLatin1Char(' ') + t(420);
-    case 4: return text + QLatin1Char(' ') + t(421);
-    case 8: return text + QLatin1Char(' ') + t(423);
-    case 16: return text + QLatin1Char(' ') + t(422);
-    default: return text;
-    }
-}
-
-// A limit value carries its kind in its top two bits: module, axis or RMS.
-QString relayLimitValue(const Fields &f)
-{
-    const int limit = (f.code - 132) / 2 + 1;
-    QString value;
-    if (f.value < 16384)
-        value = ChannelValueText0(static_cast<float>(f.value), 4);
-    else if (f.value < 49152)
-        value = ChannelValueText0(static_cast<float>(f.value), 1);
-    else
-        value = ChannelValueText0(static_cast<float>((f.value & 16383) * 4), 5);
-    return t(107) + QLatin1Char(' ') + QString::number(limit) + QLatin1Char(' ') + t(424) + QStringLiteral(": ") +
-           value;
-}
-
-QString relayFilter(int captionId, const Fields &f)
-{
-    const float frequency = mdlTools::FilterCoefToFreq(1000, f.lo, 256);
-    return t(captionId) + QLatin1Char(' ') + platform::runtime::format(frequency, QStringLiteral("0")) +
-           QLatin1Char(' ') + t(60);
-}
-
 QString relayEvent(const Fields &f)
 {
-    if (f.isAlarm())
-        return relayAlarm(f);
-    switch (f.code) {
-    case 64: return t(409);
-    case 128: return relayStatistics(f);
-    case 129:
-    case 130:
-    case 131: return relayLimitFunction(f);
-    case 132:
-    case 134:
-    case 136: return relayLimitValue(f);
-    case 138: return relayFilter(425, f);
-    case 139: return relayFilter(426, f);
-    case 140: return relayFilter(427, f);
-    case 160: return t(428) + QLatin1Char(' ') + TurnOffDelayText(f.lo);
-    case 161: return t((f.lo & 1) != 0 ? 164 : 429);
-    case 162: return t(430);
-    case 163:
-        return t(180) + QLatin1Char(' ') +
-               mdlStrings::Translate((f.hi & 8) != 0 ? QStringLiteral("On") : QStringLiteral("Off"));
-    default: return QString();
-    }
+    return f.isAlarm() ? relayAlarm(f) : RelayRecordText(f);
 }
 
 // ---- the 24-bit applications ----
