@@ -8,8 +8,10 @@ namespace txt {
 
 enum Id : int32_t {
 #define VARIX_TEXT(name, number, english) name = number,
+#define VARIX_TRANSLATED_TEXT(name, number) name = number,
 #include "core/BuiltInTexts.def"
 #undef VARIX_TEXT
+#undef VARIX_TRANSLATED_TEXT
 };
 
 }  // namespace txt

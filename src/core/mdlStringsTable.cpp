@@ -5,8 +5,10 @@ namespace mdlStrings {
 
 const std::array<BuiltInText, 405> BuiltInTexts = {{
 #define VARIX_TEXT(name, number, english) {number, english},
+#define VARIX_TRANSLATED_TEXT(name, number)
 #include "BuiltInTexts.def"
 #undef VARIX_TEXT
+#undef VARIX_TRANSLATED_TEXT
 }};
 
 }  // namespace mdlStrings

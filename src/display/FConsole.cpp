@@ -3,6 +3,7 @@
 
 #include "Oscilloscope.h"
 #include "UpDown.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 
 #include <QCheckBox>
@@ -237,31 +238,31 @@ void FConsole::buildControls()
 void FConsole::TranslateCaptions()
 {
     using mdlStrings::Translate;
-    setWindowTitle(Translate(30));
-    chkSameScale->setText(Translate(93));
-    cmdAutoSetAll->setText(Translate(15));
-    fraTrack->setTitle(Translate(117));
-    lblYOffset->setText(Translate(70));
-    lblYScale->setText(Translate(72));
-    lbl[8]->setText(Translate(132));
-    lbl[0]->setText(Translate(131));
-    chkKeepZero->setText(Translate(66));
+    setWindowTitle(Translate(txt::ControlPanel));
+    chkSameScale->setText(Translate(txt::SameYScaleForAllTracks));
+    cmdAutoSetAll->setText(Translate(txt::Autoset));
+    fraTrack->setTitle(Translate(txt::Track));
+    lblYOffset->setText(Translate(txt::MetresPerSecond2));
+    lblYScale->setText(Translate(txt::MetresPerSecond2PerDiv));
+    lbl[8]->setText(Translate(txt::YScale));
+    lbl[0]->setText(Translate(txt::YOffset));
+    chkKeepZero->setText(Translate(txt::KeepZeroInCenter));
     fraData->setTitle(QStringLiteral("   "));
-    cmdZoom->setText(Translate(138));
-    cmdXAutoSet->setText(Translate(54));
-    chkHold->setText(Translate(58));
-    lblExport->setText(Translate(49));
-    lbl[1]->setText(Translate(129));
-    lbl[2]->setText(Translate(78));
-    fraDataAnalisys->setTitle(Translate(32));
-    cmdSetAsZero->setText(Translate(99));
-    lbl[12]->setText(Translate(92));
-    lbl[11]->setText(Translate(17));
-    lbl[10]->setText(Translate(91));
-    lbl[9]->setText(Translate(73));
-    lbl[5]->setText(Translate(94));
-    lbl[4]->setText(Translate(74));
-    lbl[3]->setText(Translate(113));
+    cmdZoom->setText(Translate(txt::Zoom));
+    cmdXAutoSet->setText(Translate(txt::Fit));
+    chkHold->setText(Translate(txt::HoldData));
+    lblExport->setText(Translate(txt::ExportDataToLogFile));
+    lbl[1]->setText(Translate(txt::XScale));
+    lbl[2]->setText(Translate(txt::MillisecondsPerDiv));
+    fraDataAnalisys->setTitle(Translate(txt::DataAnalysis));
+    cmdSetAsZero->setText(Translate(txt::SetZero));
+    lbl[12]->setText(Translate(txt::Rms));
+    lbl[11]->setText(Translate(txt::Average));
+    lbl[10]->setText(Translate(txt::PeakToPeak));
+    lbl[9]->setText(Translate(txt::Max));
+    lbl[5]->setText(Translate(txt::Samples));
+    lbl[4]->setText(Translate(txt::Minutes));
+    lbl[3]->setText(Translate(txt::Time));
 }
 
 void FConsole::chkHold_Click()

@@ -3,6 +3,7 @@
 
 #include "CursorSpan.h"
 #include "Oscilloscope.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/Error.h"
 #include "platform/Runtime.h"
@@ -118,8 +119,9 @@ void FConsole::cmdExport_Click()
     using mdlStrings::Translate;
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Save;
-    request.title = Translate(48);
-    request.filter = Translate(232) + QStringLiteral(" (*.log);;") + Translate(13) + QStringLiteral(" (*.*)");
+    request.title = Translate(txt::ExportData);
+    request.filter =
+        Translate(txt::DataFiles) + QStringLiteral(" (*.log);;") + Translate(txt::AllFiles) + QStringLiteral(" (*.*)");
     const QString fileName = platform::ui::fileDialog(request);
     if (fileName.isEmpty())
         return;

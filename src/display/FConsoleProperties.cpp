@@ -4,6 +4,7 @@
 #include "NumberText.h"
 #include "Oscilloscope.h"
 #include "UpDown.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/Color.h"
 #include "platform/Error.h"
@@ -101,7 +102,7 @@ void FConsole::tbsTracks_Click()
     QPalette palette = lblColorTrack->palette();
     palette.setColor(QPalette::Window, platform::toQColor(static_cast<uint32_t>(CurrentTrack_->DrawColor())));
     lblColorTrack->setPalette(palette);
-    lblYScale->setText(CurrentTrack_->MeasureUnit() + QStringLiteral(" / ") + mdlStrings::Translate(37));
+    lblYScale->setText(CurrentTrack_->MeasureUnit() + QStringLiteral(" / ") + mdlStrings::Translate(txt::Div));
     lblYOffset->setText(CurrentTrack_->MeasureUnit());
     UpdateCurData();
 }

@@ -5,6 +5,7 @@
 #include "ScopeCursors.h"
 #include "ScopePanel.h"
 #include "ScopeSurface.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/Color.h"
 #include "platform/Error.h"
@@ -411,7 +412,7 @@ void Oscilloscope::setZeroPosition(float position)
 {
     if (!(position >= 0 && position <= 1))
         throw platform::Error(platform::err::InvalidPropertyValue, QStringLiteral("Oscilloscope"),
-                              mdlStrings::Translate(249));
+                              mdlStrings::Translate(txt::InvalidPropertyValue));
     zeroPosition_ = position;
     DrawAll();
     markChanged(KeyZeroPosition);

@@ -1,6 +1,7 @@
 #include "Oscilloscope.h"
 #include "ScopeDataFile.h"
 #include "ScopeFileWriter.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/Error.h"
 #include "platform/RegularFile.h"
@@ -54,7 +55,8 @@ void Oscilloscope::ExportData(const QString &fileName, bool includeHeader, const
         }
         out.close();
     } catch (const platform::Error &error) {
-        platform::ui::msgBox(mdlStrings::Translate(248) + QStringLiteral("\r\n") + error.description(),
+        platform::ui::msgBox(mdlStrings::Translate(txt::ErrorExportingData) + QStringLiteral("\r\n") +
+                                 error.description(),
                              platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, platform::ui::DefaultTitle);
     }
 }
@@ -77,8 +79,9 @@ QString Oscilloscope::ImportData(const QString &fileName)
             Tracks().Remove(1);
         for (std::size_t k = 0; k < contents.columns.size(); ++k) {
             const int32_t number = static_cast<int32_t>(k) + 1;
-            const auto track = Tracks().Add(mdlStrings::Translate(117) + QLatin1Char(' ') + QString::number(number),
-                                            ImportColors[static_cast<std::size_t>(number % 4)]);
+            const auto track =
+                Tracks().Add(mdlStrings::Translate(txt::Track) + QLatin1Char(' ') + QString::number(number),
+                             ImportColors[static_cast<std::size_t>(number % 4)]);
             const auto &column = contents.columns[k];
             for (std::size_t slot = 0; slot < column.size(); ++slot)
                 track->setBuffer(static_cast<int64_t>(slot), column[slot]);
@@ -90,7 +93,8 @@ QString Oscilloscope::ImportData(const QString &fileName)
         }
         return contents.title;
     } catch (const platform::Error &error) {
-        platform::ui::msgBox(mdlStrings::Translate(46) + QStringLiteral("\r\n") + error.description());
+        platform::ui::msgBox(mdlStrings::Translate(txt::ErrorDuringDataImport) + QStringLiteral("\r\n") +
+                             error.description());
         return QString();
     }
 }

@@ -5,6 +5,7 @@
 #include "ScopeCursors.h"
 #include "ScopePanel.h"
 #include "ScopeViewMath.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/Color.h"
 #include "platform/Error.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-QString caption(int32_t text, const QString &unit)
+QString caption(txt::Id text, const QString &unit)
 {
     return mdlStrings::Translate(text) + QStringLiteral(" (") + unit + QStringLiteral(")");
 }
@@ -31,19 +32,19 @@ void Oscilloscope::buildPanel()
 {
     mnuPopup_ = new QMenu(this);
     mnuPopup_->setObjectName(QStringLiteral("mnuPopup"));
-    mnuControlPanel_ = mnuPopup_->addAction(mdlStrings::Translate(30));
+    mnuControlPanel_ = mnuPopup_->addAction(mdlStrings::Translate(txt::ControlPanel));
     mnuControlPanel_->setObjectName(QStringLiteral("mnuControlPanel"));
     mnuSep1_ = mnuPopup_->addSeparator();
     mnuSep1_->setObjectName(QStringLiteral("mnuSep1"));
-    mnuAutoset_ = mnuPopup_->addAction(mdlStrings::Translate(16));
+    mnuAutoset_ = mnuPopup_->addAction(mdlStrings::Translate(txt::AutosetButton));
     mnuAutoset_->setObjectName(QStringLiteral("mnuAutoset"));
     connect(mnuControlPanel_, &QAction::triggered, this, &Oscilloscope::ShowControlPanel);
     connect(mnuAutoset_, &QAction::triggered, this, [this] { AutoSet(0, true, true); });
 
     ScopePanel &panel = *picStatusBar_;
-    panel.lbl[0]->setText(caption(132, mdlStrings::Translate(72)));
-    panel.lbl[1]->setText(caption(131, mdlStrings::Translate(70)));
-    panel.lbl[2]->setText(caption(129, mdlStrings::Translate(78)));
+    panel.lbl[0]->setText(caption(txt::YScale, mdlStrings::Translate(txt::MetresPerSecond2PerDiv)));
+    panel.lbl[1]->setText(caption(txt::YOffset, mdlStrings::Translate(txt::MetresPerSecond2)));
+    panel.lbl[2]->setText(caption(txt::XScale, mdlStrings::Translate(txt::MillisecondsPerDiv)));
     connect(panel.cmdControl, &QPushButton::clicked, this, [this] {
         const QPushButton *button = picStatusBar_->cmdControl;
         mnuPopup_->popup(button->mapToGlobal(QPoint(0, button->height())));
@@ -96,8 +97,8 @@ void Oscilloscope::UpdatePanel()
     panel.txtYScale->setText(NumberText::ofSingle(panelTrack_->YScale()));
     panel.txtYOffset->setText(platform::runtime::format(panelTrack_->YOffset(), QStringLiteral("0.00")));
     const QString &unit = panelTrack_->MeasureUnit();
-    panel.lbl[0]->setText(caption(132, unit + QStringLiteral("/") + mdlStrings::Translate(37)));
-    panel.lbl[1]->setText(caption(131, unit));
+    panel.lbl[0]->setText(caption(txt::YScale, unit + QStringLiteral("/") + mdlStrings::Translate(txt::Div)));
+    panel.lbl[1]->setText(caption(txt::YOffset, unit));
 }
 
 void Oscilloscope::stepTrack(bool next)

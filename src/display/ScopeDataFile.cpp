@@ -1,6 +1,7 @@
 #include "ScopeDataFile.h"
 
 #include "NumberText.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/AnsiText.h"
 #include "platform/Error.h"
@@ -95,12 +96,12 @@ QStringList ScopeDataFile::headerLines(const QString &commentChar, const QDateTi
     QString columns = commentChar + QLatin1Char(' ');
     for (const QString &tag : tags)
         columns += tag + Tab;
-    columns += Translate(198);
-    return {commentChar + QStringLiteral(" Varix ") + Translate(213) + QStringLiteral(" - ") +
+    columns += Translate(txt::Trigger);
+    return {commentChar + QStringLiteral(" Varix ") + Translate(txt::LogFiles) + QStringLiteral(" - ") +
                 platform::runtime::formatDate(when, QStringLiteral("dd/mm/yyyy hh.mm.ss")),
-            commentChar + QLatin1Char(' ') + Translate(245) + QStringLiteral(": ") + softwareName +
-                QStringLiteral(" - ") + Translate(246) + QStringLiteral(": ") + QString::number(samplesPerSecond) +
-                QLatin1Char(' ') + Translate(247),
+            commentChar + QLatin1Char(' ') + Translate(txt::ApplicationLabel) + QStringLiteral(": ") + softwareName +
+                QStringLiteral(" - ") + Translate(txt::SamplingRate) + QStringLiteral(": ") +
+                QString::number(samplesPerSecond) + QLatin1Char(' ') + Translate(txt::SamplesPerSecond),
             QString(), columns};
 }
 

@@ -1,6 +1,7 @@
 #include "Track.h"
 
 #include "Oscilloscope.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/Error.h"
 
@@ -22,7 +23,8 @@ float clampSample(float value)
 void Track::setYScale(float scale)
 {
     if (!(scale > 0))
-        throw platform::Error(platform::err::InvalidPropertyValue, QStringLiteral("Track"), mdlStrings::Translate(64));
+        throw platform::Error(platform::err::InvalidPropertyValue, QStringLiteral("Track"),
+                              mdlStrings::Translate(txt::InvalidYScale));
     yScale_ = scale;
 }
 

@@ -1,6 +1,7 @@
 #include "Tracks.h"
 
 #include "GeneratedKey.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 
 std::shared_ptr<Track> Tracks::Add(const QString &tag, int32_t drawColor, int32_t drawStyle, int32_t drawWidth,
@@ -15,7 +16,7 @@ std::shared_ptr<Track> Tracks::Add(const QString &tag, int32_t drawColor, int32_
     track->setYScale(yScale);
     track->setYOffset(yOffset);
     track->setVisible(visible);
-    track->setMeasureUnit(measureUnit.isEmpty() ? mdlStrings::Translate(70) : measureUnit);
+    track->setMeasureUnit(measureUnit.isEmpty() ? mdlStrings::Translate(txt::MetresPerSecond2) : measureUnit);
     track->setKey(key.isEmpty() ? GeneratedKey([this](const QString &k) { return items_.contains(k); }) : key);
     items_.add(track, track->Key());
     emit TrackAdded(track.get());

@@ -1,5 +1,6 @@
 #include "FFileLogView.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/AnsiText.h"
 #include "platform/RegularFile.h"
@@ -43,7 +44,7 @@ FFileLogView::FFileLogView(QWidget *owner) : QWidget(owner, Qt::Window), txtFile
 
 void FFileLogView::Localize()
 {
-    setWindowTitle(mdlStrings::Translate(140));
+    setWindowTitle(mdlStrings::Translate(txt::LogViewer));
 }
 
 QString FFileLogView::TextOfFile(const QByteArray &bytes)

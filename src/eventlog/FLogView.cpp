@@ -1,5 +1,6 @@
 #include "FLogView.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
 #include "device/ModbusFunction.h"
@@ -17,11 +18,12 @@
 
 namespace {
 
+using mdlStrings::Translate;
+
 constexpr int CodeByte = 5;
 constexpr int LoByte = 6;
 constexpr uint8_t CodePowerOff = 241;
 constexpr int RegistersPerRecord = 4;
-constexpr int TextLogBookStart = 338;
 
 // Design sizes in twips.
 constexpr int InnerHeight = 4575;
@@ -36,11 +38,6 @@ constexpr int LabelNLeft = 1980;
 constexpr int LabelGap = 200;
 constexpr int DesignWidth = 17460;
 constexpr int ColumnPadding = 16;  // pixels
-
-QString t(int id)
-{
-    return mdlStrings::Translate(id);
-}
 
 int32_t wrap(int32_t value, int32_t size)
 {
@@ -89,7 +86,7 @@ FLogView::FLogView(QWidget *owner)
         log->bar->setPageStep(1);
         // A dragged thumb reads the page it is let go at, not every page it passes.
         log->bar->setTracking(false);
-        log->label->setText(t(408));
+        log->label->setText(Translate(txt::Page));
         log->label->adjustSize();
         // Room for the number and the whole time; the description takes the rest.
         const QFontMetrics metrics = log->list->fontMetrics();
@@ -150,9 +147,9 @@ void FLogView::closeEvent(QCloseEvent *event)
 
 void FLogView::SetCaptions()
 {
-    setWindowTitle(t(140));
+    setWindowTitle(Translate(txt::LogViewer));
     for (QTreeWidget *list : {lvwEventsN, lvwEventsV})
-        list->setHeaderLabels({t(51), t(113), t(212)});
+        list->setHeaderLabels({Translate(txt::EventNumber), Translate(txt::Time), Translate(txt::Description)});
 }
 
 void FLogView::RequestPointer(const Log &log)
@@ -186,8 +183,8 @@ void FLogView::RequestPage(const Log &log)
     const int32_t k = log.bar->value();
     const int32_t newest = mDevice->RAM2(log.pointerByte);
     const int32_t start = wrap(newest - (k + 1) * PageSize, log.size);
-    log.label->setText(t(408) + QLatin1Char(' ') + QString::number(k + 1) + QLatin1Char(' ') + t(411) +
-                       QLatin1Char(' ') + QString::number(log.size / PageSize));
+    log.label->setText(Translate(txt::Page) + QLatin1Char(' ') + QString::number(k + 1) + QLatin1Char(' ') +
+                       Translate(txt::Of) + QLatin1Char(' ') + QString::number(log.size / PageSize));
     log.label->adjustSize();
     if (start + PageSize <= log.size) {
         mDevice->MBRead(modbus::ReadInputRegisters, log.firstRegister + start, PageSize * RegistersPerRecord);
@@ -254,7 +251,7 @@ void FLogView::AddRow(const Log &log, int32_t Position)
     auto *item = new QTreeWidgetItem(log.list);
     item->setData(0, Qt::UserRole, QStringLiteral("K") + QString::number(Position));
     item->setText(0, mdlEvents::RowNumberText(Position));
-    item->setText(1, line->description == t(TextLogBookStart) ? QString() : line->time);
+    item->setText(1, line->description == Translate(txt::LogBookStart) ? QString() : line->time);
     item->setText(2, line->description);
 }
 

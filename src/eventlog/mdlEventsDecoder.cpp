@@ -2,6 +2,7 @@
 #include "mdlEvents.h"
 #include "mdlEventsFields.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "firmware/mdlSoftwares.h"
@@ -15,6 +16,8 @@
 namespace mdlEvents {
 namespace {
 
+using mdlStrings::Translate;
+
 // General codes, the same for every application.
 constexpr uint8_t CodeInvalid = 255;
 constexpr uint8_t CodePowerOn = 240;
@@ -25,12 +28,6 @@ constexpr uint8_t CodeSelfTest = 244;
 // A power-off record with this application id marks the start of the log book.
 constexpr uint8_t LogBookStart = 255;
 constexpr int32_t DefaultConfiguration = 65535;
-constexpr int TextEventNotDescribed = 219;
-
-QString t(int id)
-{
-    return mdlStrings::Translate(id);
-}
 
 QString number(double x)
 {
@@ -42,9 +39,9 @@ QString roundedNumber(double x, int decimals)
     return number(platform::runtime::round(x, decimals));
 }
 
-QString withUnit(const QString &value, int unitId)
+QString withUnit(const QString &value, txt::Id unitId)
 {
-    return value + QLatin1Char(' ') + t(unitId);
+    return value + QLatin1Char(' ') + Translate(unitId);
 }
 
 using Formatter = QString (*)(double);
@@ -53,12 +50,12 @@ const QString Dash2 = QStringLiteral(" -  ");
 
 QString alarm()
 {
-    return t(233);
+    return Translate(txt::Alarm);
 }
 
 QString limitPart(int limit)
 {
-    return Dash2 + t(107) + QLatin1Char(' ') + QString::number(limit);
+    return Dash2 + Translate(txt::Limit) + QLatin1Char(' ') + QString::number(limit);
 }
 
 QString optionalLimit(const Fields &f)
@@ -68,12 +65,12 @@ QString optionalLimit(const Fields &f)
 
 QString signalPart(const QString &name)
 {
-    return QStringLiteral(" - ") + t(223) + QStringLiteral(": ") + name;
+    return QStringLiteral(" - ") + Translate(txt::Signal) + QStringLiteral(": ") + name;
 }
 
 QString valuePart(const QString &text)
 {
-    return QStringLiteral(" - ") + t(122) + QStringLiteral(": ") + text;
+    return QStringLiteral(" - ") + Translate(txt::Value) + QStringLiteral(": ") + text;
 }
 
 QString optionalValue(const Fields &f, Formatter format)
@@ -88,27 +85,29 @@ QString listEntry(std::initializer_list<int> ids, int index)
     if (index < 1 || index > static_cast<int>(ids.size()))
         return QString();
     const int id = *(ids.begin() + index - 1);
-    return id != 0 ? t(id) : QString();
+    return id != 0 ? Translate(id) : QString();
 }
 
 QString axes4(int index)
 {
-    return listEntry({128, 130, 134, 76}, index);
+    return listEntry({txt::XAxis, txt::YAxis, txt::ZAxis, txt::Module}, index);
 }
 
 QString axes3(int index)
 {
-    return listEntry({128, 130, 134}, index);
+    return listEntry({txt::XAxis, txt::YAxis, txt::ZAxis}, index);
 }
 
 QString axes6(int index)
 {
-    return listEntry({128, 130, 134, 76, 0, 92}, index);
+    return listEntry({txt::XAxis, txt::YAxis, txt::ZAxis, txt::Module, 0, txt::Rms}, index);
 }
 
 QString channels8(int index)
 {
-    return listEntry({186, 187, 188, 196, 189, 190, 191, 192}, index);
+    return listEntry({txt::XAcceleration, txt::YAcceleration, txt::ZAcceleration, txt::Temperature, txt::XVelocity,
+                      txt::YVelocity, txt::ZVelocity, txt::External},
+                     index);
 }
 
 // ---- application tables ----
@@ -123,7 +122,7 @@ QString axisAlarm(const Fields &f)
 
 QString axisAlarmWithReset(const Fields &f)
 {
-    return f.code == 64 ? t(342) : axisAlarm(f);
+    return f.code == 64 ? Translate(txt::UserResetAlarm) : axisAlarm(f);
 }
 
 QString balancingAlarm(const Fields &f)
@@ -132,7 +131,7 @@ QString balancingAlarm(const Fields &f)
         return QString();
     QString text = alarm();
     if (f.limit != 0)
-        text += Dash2 + t(300) + QLatin1Char(' ') + QString::number(f.limit);
+        text += Dash2 + Translate(txt::BalancingLimit) + QLatin1Char(' ') + QString::number(f.limit);
     return text + optionalValue(f, VelTextSqrB);
 }
 
@@ -172,14 +171,14 @@ QString gravityAlarm(const Fields &f)
         return QString();
     QString text = alarm();
     if (f.limit != 0)
-        text += limitPart(f.limit) + signalPart(t(f.limit == 3 ? 76 : 303));
+        text += limitPart(f.limit) + signalPart(Translate(f.limit == 3 ? txt::Module : txt::Gravity));
     return text + optionalValue(f, f.limit == 3 ? AccTextSqr256 : AccTextSqr);
 }
 
 QString tiltAlarm(const Fields &f)
 {
     if (f.code == 64)
-        return t(378);
+        return Translate(txt::ZeroSetup);
     if (!f.isAlarm())
         return QString();
     return alarm() + optionalLimit(f) + valuePart(TiltAngleText(f.value));
@@ -196,11 +195,11 @@ QString twoLimitAlarm(const Fields &f)
 {
     if (!f.isAlarm())
         return QString();
-    QString text = alarm() + limitPart(f.limit) + QStringLiteral(" - ") + t(122) + QStringLiteral(": ");
+    QString text = alarm() + limitPart(f.limit) + QStringLiteral(" - ") + Translate(txt::Value) + QStringLiteral(": ");
     if (f.limit == 1)
-        text += withUnit(roundedNumber(std::sqrt(f.value * 256.0) / K, 2), 70);
+        text += withUnit(roundedNumber(std::sqrt(f.value * 256.0) / K, 2), txt::MetresPerSecond2);
     else if (f.limit == 2 && f.value > 255)
-        text += withUnit(roundedNumber(std::sqrt(f.value - 255.0) / K, 2), 70);
+        text += withUnit(roundedNumber(std::sqrt(f.value - 255.0) / K, 2), txt::MetresPerSecond2);
     return text;
 }
 
@@ -210,10 +209,11 @@ QString onOffAlarm(const Fields &f)
         return QString();
     QString side;
     if (f.limit == 1)
-        side = t(68);
+        side = Translate(txt::Lower);
     else if (f.limit == 2)
-        side = t(343);
-    return alarm() + Dash2 + side + QLatin1Char(' ') + t(107) + QLatin1Char(' ') + t(f.oddCode() ? 221 : 220);
+        side = Translate(txt::Higher);
+    return alarm() + Dash2 + side + QLatin1Char(' ') + Translate(txt::Limit) + QLatin1Char(' ') +
+           Translate(f.oddCode() ? txt::AlarmOff : txt::AlarmOn);
 }
 
 // Vibration limits 1 and 2 with a velocity from the low byte, collision limit 3 with an acceleration.
@@ -223,20 +223,20 @@ template <int velocityScale> QString vibrationCollisionAlarm(const Fields &f)
         return QString();
     QString text = alarm();
     if (f.limit == 1 || f.limit == 2) {
-        text += Dash2 + t(312) + QLatin1Char(' ') + QString::number(f.limit);
+        text += Dash2 + Translate(txt::VibrationLimit) + QLatin1Char(' ') + QString::number(f.limit);
         if (f.lo != 0)
-            text += valuePart(withUnit(number(f.lo / 20.0 * velocityScale), 75));
+            text += valuePart(withUnit(number(f.lo / 20.0 * velocityScale), txt::MillimetresPerSecond));
     } else if (f.limit == 3) {
-        text += Dash2 + t(206);
+        text += Dash2 + Translate(txt::CollisionLimit);
         if (f.value != 0)
-            text += valuePart(withUnit(roundedNumber(std::sqrt(f.value * 256.0) / K, 1), 70));
+            text += valuePart(withUnit(roundedNumber(std::sqrt(f.value * 256.0) / K, 1), txt::MetresPerSecond2));
     }
     return text;
 }
 
 QString vibrationCollisionAlarmWithReset(const Fields &f)
 {
-    return f.code == 64 ? t(409) : vibrationCollisionAlarm<1>(f);
+    return f.code == 64 ? Translate(txt::RmsTableReset) : vibrationCollisionAlarm<1>(f);
 }
 
 QString balancingCollisionAlarm(const Fields &f)
@@ -245,13 +245,13 @@ QString balancingCollisionAlarm(const Fields &f)
         return QString();
     QString text = alarm();
     if (f.limit == 1 || f.limit == 2)
-        text += Dash2 + t(300) + QLatin1Char(' ') + QString::number(f.limit);
+        text += Dash2 + Translate(txt::BalancingLimit) + QLatin1Char(' ') + QString::number(f.limit);
     else if (f.limit == 3)
-        text += Dash2 + t(206);
+        text += Dash2 + Translate(txt::CollisionLimit);
     if (f.value == 0)
         return text;
     if (f.limit == 0)
-        return text + QStringLiteral(" - ") + t(122) + QStringLiteral(": ");
+        return text + QStringLiteral(" - ") + Translate(txt::Value) + QStringLiteral(": ");
     return text + valuePart(f.limit == 3 ? AccTextSqr256b(f.value) : VelTextSqrA(f.value));
 }
 
@@ -259,14 +259,15 @@ template <Formatter format> QString displacementAlarm(const Fields &f)
 {
     if (!f.isAlarm())
         return QString();
-    return alarm() + Dash2 + t(312) + QLatin1Char(' ') + QString::number(f.limit) + optionalValue(f, format);
+    return alarm() + Dash2 + Translate(txt::VibrationLimit) + QLatin1Char(' ') + QString::number(f.limit) +
+           optionalValue(f, format);
 }
 
 QString overloadAlarm(const Fields &f)
 {
     if (!f.isAlarm())
         return QString();
-    const QString label = listEntry({379, 380, 381}, f.limit);
+    const QString label = listEntry({txt::Bearing, txt::OverloadWarning, txt::OverloadAlarm}, f.limit);
     return alarm() + (label.isEmpty() ? QString() : Dash2 + label) + valuePart(AccText128(f.value));
 }
 
@@ -274,7 +275,7 @@ QString overloadAlarm(const Fields &f)
 QString rootVelocity78(int32_t value)
 {
     return withUnit(platform::runtime::format(std::sqrt(static_cast<double>(value)) * 16 / K, QStringLiteral("0.0")),
-                    70);
+                    txt::MetresPerSecond2);
 }
 
 QString rootVelocity79(int32_t value)
@@ -282,7 +283,8 @@ QString rootVelocity79(int32_t value)
     // Below 765 the reading has no square root; the value part is left out.
     if (value < 765)
         return QString();
-    return withUnit(platform::runtime::format(std::sqrt(value - 765.0) / 5, QStringLiteral("0.0")), 75);
+    return withUnit(platform::runtime::format(std::sqrt(value - 765.0) / 5, QStringLiteral("0.0")),
+                    txt::MillimetresPerSecond);
 }
 
 template <QString (*limitValue)(int32_t)> QString rootAlarm(const Fields &f)
@@ -291,14 +293,15 @@ template <QString (*limitValue)(int32_t)> QString rootAlarm(const Fields &f)
         return QString();
     QString text = alarm();
     if (f.limit == 1 || f.limit == 2) {
-        text += Dash2 + t(312) + QLatin1Char(' ') + QString::number(f.limit);
+        text += Dash2 + Translate(txt::VibrationLimit) + QLatin1Char(' ') + QString::number(f.limit);
         const QString value = f.value != 0 ? limitValue(f.value) : QString();
         if (!value.isEmpty())
             text += valuePart(value);
     } else if (f.limit == 3) {
-        text += Dash2 + t(206);
+        text += Dash2 + Translate(txt::CollisionLimit);
         if (f.value != 0)
-            text += valuePart(withUnit(roundedNumber(std::sqrt(static_cast<double>(f.value)) * 4 / K, 1), 70));
+            text += valuePart(
+                withUnit(roundedNumber(std::sqrt(static_cast<double>(f.value)) * 4 / K, 1), txt::MetresPerSecond2));
     }
     return text;
 }
@@ -328,19 +331,21 @@ QString relayEvent(const Fields &f)
 // as those of every other application.
 QString frequencyLimit(const Fields &f, double scale)
 {
-    return t(107) + QLatin1Char(' ') + QString::number(f.code & 15) + QLatin1Char(' ') + t(278) + QLatin1Char(' ') +
-           roundedNumber(f.value / 256.0 * scale, 1);
+    return Translate(txt::Limit) + QLatin1Char(' ') + QString::number(f.code & 15) + QLatin1Char(' ') +
+           Translate(txt::FrequencyHzShort) + QLatin1Char(' ') + roundedNumber(f.value / 256.0 * scale, 1);
 }
 
 QString measurementValue(double value)
 {
-    return t(122) + QStringLiteral(" (") + t(70) + QStringLiteral("): ") + number(value);
+    return Translate(txt::Value) + QStringLiteral(" (") + Translate(txt::MetresPerSecond2) + QStringLiteral("): ") +
+           number(value);
 }
 
 QString collisionMeter(const Fields &f)
 {
     if (f.code == 215)
-        return t(377) + platform::runtime::numberText(AccFromSquare(static_cast<float>(f.value)));
+        return Translate(txt::CollisionEventValue) +
+               platform::runtime::numberText(AccFromSquare(static_cast<float>(f.value)));
     if (f.code <= 207)
         return measurementValue(ScaleSqrtClamped(65536.0 * f.value24));
     if (f.code <= 223)
@@ -396,10 +401,10 @@ const std::unordered_map<int32_t, Describer> &applications()
     return table;
 }
 
-QString powerText(int captionId, uint8_t softwareRow, uint8_t version)
+QString powerText(txt::Id captionId, uint8_t softwareRow, uint8_t version)
 {
-    return t(captionId) + QStringLiteral(" - ") + mdlSoftwares::GetSoftware(softwareRow).Name + QLatin1Char(' ') +
-           t(293) + QStringLiteral(". ") + mdlMain::FormatFirmwareVersion(version);
+    return Translate(captionId) + QStringLiteral(" - ") + mdlSoftwares::GetSoftware(softwareRow).Name +
+           QLatin1Char(' ') + Translate(txt::VerShort) + QStringLiteral(". ") + mdlMain::FormatFirmwareVersion(version);
 }
 
 }  // namespace
@@ -407,30 +412,33 @@ QString powerText(int captionId, uint8_t softwareRow, uint8_t version)
 QString GetEventDescription(uint8_t Code, uint8_t Lo, uint8_t Hi, int32_t &AppID)
 {
     switch (Code) {
-    case CodeInvalid: return t(214);
+    case CodeInvalid: return Translate(txt::InvalidEntry);
     case CodePowerOn: {
-        const QString text = powerText(215, Lo, Hi);
+        const QString text = powerText(txt::DevicePowerOn, Lo, Hi);
         AppID = 0;
         return text;
     }
-    case CodeClockSet: return t(310) + QString::number(Lo + 2000);
-    case CodePowerOff: AppID = Lo; return Lo == LogBookStart ? t(338) : powerText(216, Lo, Hi);
+    case CodeClockSet: return Translate(txt::ClockSetCurrentYear) + QString::number(Lo + 2000);
+    case CodePowerOff:
+        AppID = Lo;
+        return Lo == LogBookStart ? Translate(txt::LogBookStart) : powerText(txt::DevicePowerOff, Lo, Hi);
     case CodeConfigSaved: {
         const int32_t value = mdlTools::MakeWord(Lo, Hi);
-        QString text = t(217);
+        QString text = Translate(txt::ConfigurationSaved);
         if (value != 0)
             text += QLatin1Char(':');
         if (value == DefaultConfiguration)
-            text += QStringLiteral("- ") + t(236);
+            text += QStringLiteral("- ") + Translate(txt::DefaultConfigurationLoaded);
         return text;
     }
     case CodeSelfTest:
-        return t(218) + QStringLiteral(" (") + t(225) + QLatin1Char(' ') + mdlTools::HexPad(Lo, 2) + QLatin1Char(')');
+        return Translate(txt::AutodiagnosticError) + QStringLiteral(" (") + Translate(txt::Code) + QLatin1Char(' ') +
+               mdlTools::HexPad(Lo, 2) + QLatin1Char(')');
     default: break;
     }
     const auto found = applications().find(AppID);
     if (found == applications().end())
-        return t(TextEventNotDescribed);
+        return Translate(txt::EventNotDescribed);
     return found->second(Fields(Code, Lo, Hi));
 }
 

@@ -1,5 +1,6 @@
 #include "mdlEvents.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "platform/Runtime.h"
@@ -9,38 +10,38 @@
 namespace mdlEvents {
 namespace {
 
-constexpr int UnitAcceleration = 70;
-constexpr int UnitVelocity = 75;
-constexpr int UnitMillivolt = 79;
-constexpr int UnitCelsius = 12;
-constexpr int UnitMicron = 283;
-constexpr int UnitHertz = 60;
-constexpr int UnitDegree = 340;
-constexpr int UnitSecond = 95;
+constexpr txt::Id UnitAcceleration = txt::MetresPerSecond2;
+constexpr txt::Id UnitVelocity = txt::MillimetresPerSecond;
+constexpr txt::Id UnitMillivolt = txt::Millivolts;
+constexpr txt::Id UnitCelsius = txt::DegreesCelsius;
+constexpr txt::Id UnitMicron = txt::Micron;
+constexpr txt::Id UnitHertz = txt::Hz;
+constexpr txt::Id UnitDegree = txt::Degrees;
+constexpr txt::Id UnitSecond = txt::Seconds;
 
 // The divisor 16 x K as the firmware's single-precision constant holds it.
 constexpr double SingleSixteenK = static_cast<float>(133.6106);
 constexpr double ClampLimit = 1000;
 
-QString withUnit(const QString &number, int unitId)
+QString withUnit(const QString &number, txt::Id unitId)
 {
     return number + QLatin1Char(' ') + mdlStrings::Translate(unitId);
 }
 
 // Rounded to two decimals, halves to even, written without trailing zeros.
-QString rounded(double x, int unitId)
+QString rounded(double x, txt::Id unitId)
 {
     return withUnit(platform::runtime::numberText(platform::runtime::round(x, 2)), unitId);
 }
 
 // The same for a quantity the firmware holds in single precision.
-QString roundedSingle(double x, int unitId)
+QString roundedSingle(double x, txt::Id unitId)
 {
     return rounded(static_cast<float>(x), unitId);
 }
 
 // Exactly one decimal.
-QString oneDecimal(double x, int unitId)
+QString oneDecimal(double x, txt::Id unitId)
 {
     return withUnit(platform::runtime::format(x, QStringLiteral("0.0")), unitId);
 }

@@ -1,5 +1,6 @@
 #include "mdlEvents.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
@@ -83,10 +84,11 @@ void SaveLogToFile(const QString &FileName)
     const CDevice &device = mdlMain::Device();
     const int currentYear = QDate::currentDate().year();
     QStringList lines;
-    lines << mdlStrings::Translate(213) + QStringLiteral(" - ") +
+    lines << mdlStrings::Translate(txt::LogFiles) + QStringLiteral(" - ") +
                  platform::runtime::formatDate(QDateTime::currentDateTime(), QStringLiteral("dd/mm/yyyy hh.mm.ss"));
     lines << QString();
-    lines << mdlStrings::Translate(51) + Tab + mdlStrings::Translate(113) + Tab + mdlStrings::Translate(212);
+    lines << mdlStrings::Translate(txt::EventNumber) + Tab + mdlStrings::Translate(txt::Time) + Tab +
+                 mdlStrings::Translate(txt::Description);
     appendLog(lines, device.MostRecentEventV(), CDevice::LogVRows, &CDevice::LogListV, device, currentYear);
     lines << QString();
     appendLog(lines, device.MostRecentEventN(), CDevice::LogNRows, &CDevice::LogListN, device, currentYear);

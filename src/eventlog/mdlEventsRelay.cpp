@@ -2,6 +2,7 @@
 #include "mdlEvents.h"
 #include "mdlEventsFields.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/Runtime.h"
 
@@ -13,7 +14,9 @@ using mdlStrings::Translate;
 QString relayStatistics(const Fields &f)
 {
     switch (f.hi) {
-    case 1: return Translate(410) + QStringLiteral(": ") + Translate((f.lo & 1) != 0 ? 398 : 397);
+    case 1:
+        return Translate(txt::StatisticTableSetTo) + QStringLiteral(": ") +
+               Translate((f.lo & 1) != 0 ? txt::InputDriven : txt::AlwaysEnabled);
     case 2:
     case 4:
     case 8: {
@@ -28,14 +31,14 @@ QString relayStatistics(const Fields &f)
 
 QString relayLimitFunction(const Fields &f)
 {
-    QString text = Translate(107) + QLatin1Char(' ') + QString::number(f.code - 128);
+    QString text = Translate(txt::Limit) + QLatin1Char(' ') + QString::number(f.code - 128);
     switch (f.lo) {
-    case 0: return text + QLatin1Char(' ') + Translate(418);
-    case 1: return text + QLatin1Char(' ') + Translate(419);
-    case 2: return text + QLatin1Char(' ') + Translate(420);
-    case 4: return text + QLatin1Char(' ') + Translate(421);
-    case 8: return text + QLatin1Char(' ') + Translate(423);
-    case 16: return text + QLatin1Char(' ') + Translate(422);
+    case 0: return text + QLatin1Char(' ') + Translate(txt::Disabled);
+    case 1: return text + QLatin1Char(' ') + Translate(txt::EnabledOnXAxis);
+    case 2: return text + QLatin1Char(' ') + Translate(txt::EnabledOnYAxis);
+    case 4: return text + QLatin1Char(' ') + Translate(txt::EnabledOnZAxis);
+    case 8: return text + QLatin1Char(' ') + Translate(txt::EnabledOnModule);
+    case 16: return text + QLatin1Char(' ') + Translate(txt::EnabledOnRms);
     default: return text;
     }
 }
@@ -51,15 +54,15 @@ QString relayLimitValue(const Fields &f)
         value = ChannelValueText0(static_cast<float>(f.value), 1);
     else
         value = ChannelValueText0(static_cast<float>((f.value & 16383) * 4), 5);
-    return Translate(107) + QLatin1Char(' ') + QString::number(limit) + QLatin1Char(' ') + Translate(424) +
-           QStringLiteral(": ") + value;
+    return Translate(txt::Limit) + QLatin1Char(' ') + QString::number(limit) + QLatin1Char(' ') +
+           Translate(txt::Modified) + QStringLiteral(": ") + value;
 }
 
-QString relayFilter(int captionId, const Fields &f)
+QString relayFilter(txt::Id captionId, const Fields &f)
 {
     const float frequency = mdlTools::FilterCoefToFreq(1000, f.lo, 256);
     return Translate(captionId) + QLatin1Char(' ') + platform::runtime::format(frequency, QStringLiteral("0")) +
-           QLatin1Char(' ') + Translate(60);
+           QLatin1Char(' ') + Translate(txt::Hz);
 }
 
 }  // namespace
@@ -67,7 +70,7 @@ QString relayFilter(int captionId, const Fields &f)
 QString RelayRecordText(const Fields &f)
 {
     switch (f.code) {
-    case 64: return Translate(409);
+    case 64: return Translate(txt::RmsTableReset);
     case 128: return relayStatistics(f);
     case 129:
     case 130:
@@ -75,14 +78,14 @@ QString RelayRecordText(const Fields &f)
     case 132:
     case 134:
     case 136: return relayLimitValue(f);
-    case 138: return relayFilter(425, f);
-    case 139: return relayFilter(426, f);
-    case 140: return relayFilter(427, f);
-    case 160: return Translate(428) + QLatin1Char(' ') + TurnOffDelayText(f.lo);
-    case 161: return Translate((f.lo & 1) != 0 ? 164 : 429);
-    case 162: return Translate(430);
+    case 138: return relayFilter(txt::LowPassFilterSetTo, f);
+    case 139: return relayFilter(txt::HighPassFilterSetTo, f);
+    case 140: return relayFilter(txt::MonoaxialLowPassFilterSetTo, f);
+    case 160: return Translate(txt::OutputTimeDelaySetTo) + QLatin1Char(' ') + TurnOffDelayText(f.lo);
+    case 161: return Translate((f.lo & 1) != 0 ? txt::OutputDisabled : txt::OutputEnabled);
+    case 162: return Translate(txt::RmsTableDataModified);
     case 163:
-        return Translate(180) + QLatin1Char(' ') +
+        return Translate(txt::MaInput) + QLatin1Char(' ') +
                Translate((f.hi & 8) != 0 ? QStringLiteral("On") : QStringLiteral("Off"));
     default: return QString();
     }

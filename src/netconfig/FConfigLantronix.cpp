@@ -1,6 +1,7 @@
 #include "FConfigLantronix.h"
 
 #include "LantronixSetup.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "platform/UiService.h"
@@ -20,19 +21,13 @@
 
 namespace {
 
+using mdlStrings::Translate;
+
 using platform::MsgButtons;
 using platform::MsgIcon;
 
-constexpr int TextSelectOption = 353;
-constexpr int TextWrongFormat = 354;
-constexpr int TextWrongValue = 355;
 constexpr int MaxOctet = 255;
 constexpr int MaxSubnetBits = 24;
-
-QString text(int id)
-{
-    return mdlStrings::Translate(id);
-}
 
 QLineEdit *octetBox(const QString &name, QWidget *parent)
 {
@@ -156,16 +151,16 @@ void FConfigLantronix::buildLayout()
 void FConfigLantronix::SetCaptions()
 {
     setWindowTitle(QStringLiteral("ZEM-E Network configuration"));
-    optStaticIP->setText(text(363));
-    optDynamicIP->setText(text(364));
-    const int labels[] = {357, 365, 366, 367};
+    optStaticIP->setText(Translate(txt::StaticIp));
+    optDynamicIP->setText(Translate(txt::DynamicIp));
+    const int labels[] = {txt::IpAddress, txt::Gateway, txt::SubnetBits, txt::ResultingMask};
     for (std::size_t i = 0; i < lbl.size(); ++i)
-        lbl[i]->setText(text(labels[i]));
-    chkAutoIP->setText(text(368));
-    chkBootP->setText(text(369));
-    chkDHCP->setText(text(370));
-    cmdOk->setText(text(82));
-    cmdCancel->setText(text(26));
+        lbl[i]->setText(Translate(labels[i]));
+    chkAutoIP->setText(Translate(txt::AutoIp));
+    chkBootP->setText(Translate(txt::BootP));
+    chkDHCP->setText(Translate(txt::Dhcp));
+    cmdOk->setText(Translate(txt::Ok));
+    cmdCancel->setText(Translate(txt::Cancel));
 }
 
 void FConfigLantronix::Form_Load()
@@ -236,11 +231,11 @@ bool FConfigLantronix::staticSetupValid()
         numbers = check(txtGateway[i], MaxOctet) && numbers;
     }
     if (!numbers) {
-        platform::ui::msgBox(text(TextWrongFormat), MsgButtons::Ok, MsgIcon::Exclamation);
+        platform::ui::msgBox(Translate(txt::WrongDataFormat), MsgButtons::Ok, MsgIcon::Exclamation);
         return false;
     }
     if (!inRange) {
-        platform::ui::msgBox(text(TextWrongValue), MsgButtons::Ok, MsgIcon::Exclamation);
+        platform::ui::msgBox(Translate(txt::WrongDataValue), MsgButtons::Ok, MsgIcon::Exclamation);
         return false;
     }
     return true;
@@ -252,7 +247,7 @@ void FConfigLantronix::cmdOk_Click()
         const LantronixSetup::DynamicMethods methods{chkAutoIP->isChecked(), chkDHCP->isChecked(),
                                                      chkBootP->isChecked()};
         if (!methods.autoIP && !methods.dhcp && !methods.bootP) {
-            platform::ui::msgBox(text(TextSelectOption), MsgButtons::Ok, MsgIcon::Exclamation);
+            platform::ui::msgBox(Translate(txt::SelectAtLeastOneOption), MsgButtons::Ok, MsgIcon::Exclamation);
             return;
         }
         setup_.IPAddress = LantronixSetup::DynamicAddress(methods);

@@ -3,6 +3,7 @@
 #include "DeviceServerProtocol.h"
 #include "InterfacesFile.h"
 #include "ModuleList.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/EventWait.h"
@@ -26,6 +27,8 @@
 
 namespace {
 
+using mdlStrings::Translate;
+
 using platform::MsgButtons;
 using platform::MsgDefault;
 using platform::MsgIcon;
@@ -39,21 +42,6 @@ constexpr int NoAddressError = 10049;
 const QString LimitedBroadcast = QStringLiteral("255.255.255.255");
 const QString SettingSection = QStringLiteral("Setting");
 const QString NicIndexKey = QStringLiteral("NIC Index");
-
-constexpr int TextNoConfiguration = 25;
-constexpr int TextNotSaved = 160;
-constexpr int TextNewAddress = 347;
-constexpr int TextUnchanged = 348;
-constexpr int TextUnreachable = 349;
-constexpr int TextAddressChanged = 350;
-constexpr int TextBadAddress = 351;
-constexpr int TextSetupChanged = 352;
-constexpr int TextWrongValue = 355;
-
-QString text(int id)
-{
-    return mdlStrings::Translate(id);
-}
 
 // What the user may do with the module of a row: one off-line has no address to use, one of
 // another subnet can only be given an address of the card's subnet.
@@ -177,15 +165,16 @@ void FConfigNetwork::buildLayout()
 
 void FConfigNetwork::SetCaptions()
 {
-    setWindowTitle(text(371));
-    lbl->setText(text(360));
-    cmdEditDescription->setText(text(362));
-    cmdAssignIP->setText(text(359));
-    cmdConfigure->setText(text(358));
+    setWindowTitle(Translate(txt::ConfigureNetwork));
+    lbl->setText(Translate(txt::LocalNic));
+    cmdEditDescription->setText(Translate(txt::EditName));
+    cmdAssignIP->setText(Translate(txt::AssignIp));
+    cmdConfigure->setText(Translate(txt::Configure));
     cmdRefreshList->setText(QStringLiteral("Refresh List"));
     cmdConnect->setText(QStringLiteral("Connect"));
-    cmdOk->setText(text(82));
-    lvwInterfaces->setHeaderLabels({text(356), text(315), text(357), text(295)});
+    cmdOk->setText(Translate(txt::Ok));
+    lvwInterfaces->setHeaderLabels(
+        {Translate(txt::Name), Translate(txt::SerialNumber), Translate(txt::IpAddress), Translate(txt::Status)});
     lvwInterfaces->header()->resizeSection(ModuleList::ColName, 150);
     lvwInterfaces->header()->resizeSection(ModuleList::ColSerialNumber, 140);
     lvwInterfaces->header()->resizeSection(ModuleList::ColIPAddress, 120);
@@ -380,7 +369,7 @@ void FConfigNetwork::lvwInterfaces_AfterLabelEdit(QTreeWidgetItem *row, const QS
     if (newString == InterfacesFile::ReadDeviceName(path, mac))
         return;
     if (!InterfacesFile::WriteDeviceName(path, mac, newString))
-        reportError(text(TextNotSaved) + QStringLiteral("\r\n") + QDir::toNativeSeparators(path));
+        reportError(Translate(txt::ErrorSavingSettings) + QStringLiteral("\r\n") + QDir::toNativeSeparators(path));
 }
 
 void FConfigNetwork::cmdAssignIP_Click()
@@ -390,23 +379,23 @@ void FConfigNetwork::cmdAssignIP_Click()
         return;
     const QString mac = row->text(ModuleList::ColSerialNumber);
     const QString current = row->text(ModuleList::ColIPAddress);
-    const std::optional<QString> answer = platform::ui::inputBox(text(TextNewAddress), QString(), current);
+    const std::optional<QString> answer = platform::ui::inputBox(Translate(txt::NewIpAddress), QString(), current);
     if (!answer || answer->isEmpty())
         return;
     const std::optional<NetworkAddress::Octets> octets = NetworkAddress::ParseTypedAddress(*answer);
     if (!octets) {
-        platform::ui::msgBox(text(TextBadAddress), MsgButtons::Ok, MsgIcon::Exclamation);
+        platform::ui::msgBox(Translate(txt::IpFormatNotCorrect), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
     const QString address = NetworkAddress::DottedText(*octets);
     if (address == current) {
-        platform::ui::msgBox(text(TextUnchanged), MsgButtons::Ok, MsgIcon::Information);
+        platform::ui::msgBox(Translate(txt::IpNotChanged), MsgButtons::Ok, MsgIcon::Information);
         return;
     }
     const NicRecord nic = GetSelectedNIC();
     if (NetworkAddress::BroadcastAddress(address, nic.Mask) != NetworkAddress::BroadcastAddress(nic.IP, nic.Mask) &&
-        platform::ui::msgBox(text(TextUnreachable) + QStringLiteral("\r\n") + address, MsgButtons::YesNo,
-                             MsgIcon::Exclamation, QString(), MsgDefault::Second) != MsgResult::Yes)
+        platform::ui::msgBox(Translate(txt::DeviceWillBeUnreachable) + QStringLiteral("\r\n") + address,
+                             MsgButtons::YesNo, MsgIcon::Exclamation, QString(), MsgDefault::Second) != MsgResult::Yes)
         return;
     try {
         sendTo(LimitedBroadcast, DeviceServerProtocol::EncodeIpAssignment(mac, address).value());
@@ -414,7 +403,7 @@ void FConfigNetwork::cmdAssignIP_Click()
         reportError(error.description());
         return;
     }
-    platform::ui::msgBox(text(TextAddressChanged), MsgButtons::Ok, MsgIcon::Information);
+    platform::ui::msgBox(Translate(txt::IpChangedWait), MsgButtons::Ok, MsgIcon::Information);
 }
 
 bool FConfigNetwork::readSetupRecord(const QString &destination)
@@ -435,7 +424,7 @@ bool FConfigNetwork::readSetupRecord(const QString &destination)
         return false;
     setupFrom_.clear();
     if (!received)
-        platform::ui::msgBox(text(TextNoConfiguration), MsgButtons::Ok, MsgIcon::Exclamation);
+        platform::ui::msgBox(Translate(txt::CanNotGetConfiguration), MsgButtons::Ok, MsgIcon::Exclamation);
     return received;
 }
 
@@ -443,7 +432,7 @@ void FConfigNetwork::writeSetupRecord(const QString &destination)
 {
     const std::optional<QByteArray> write = DeviceServerProtocol::EncodeSetupWrite(SetupRecord, *this);
     if (!write) {
-        platform::ui::msgBox(text(TextWrongValue), MsgButtons::Ok, MsgIcon::Exclamation);
+        platform::ui::msgBox(Translate(txt::WrongDataValue), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
     try {
@@ -453,7 +442,7 @@ void FConfigNetwork::writeSetupRecord(const QString &destination)
         reportError(error.description());
         return;
     }
-    platform::ui::msgBox(text(TextSetupChanged), MsgButtons::Ok, MsgIcon::Information);
+    platform::ui::msgBox(Translate(txt::ConfigurationChangedWait), MsgButtons::Ok, MsgIcon::Information);
 }
 
 void FConfigNetwork::cmdConfigure_Click()

@@ -1,5 +1,6 @@
 #include "ModuleList.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/Color.h"
 
@@ -10,9 +11,6 @@
 
 namespace {
 
-constexpr int TextOnLine = 344;
-constexpr int TextOffLine = 345;
-constexpr int TextOtherSubnet = 346;
 constexpr uint32_t Green = 0x00FF00;
 constexpr uint32_t Red = 0x0000FF;
 constexpr uint32_t Blue = 0xFF0000;
@@ -81,11 +79,11 @@ ModuleList::ModuleList(QWidget *parent) : QTreeWidget(parent)
 QString ModuleList::StatusText(State state)
 {
     switch (state) {
-    case State::OnLine: return mdlStrings::Translate(TextOnLine);
-    case State::OffLine: return mdlStrings::Translate(TextOffLine);
+    case State::OnLine: return mdlStrings::Translate(txt::OnLine);
+    case State::OffLine: return mdlStrings::Translate(txt::OffLine);
     case State::OtherSubnet: break;
     }
-    return mdlStrings::Translate(TextOtherSubnet);
+    return mdlStrings::Translate(txt::OtherSubnet);
 }
 
 ModuleList::State ModuleList::StateOf(const QTreeWidgetItem *row)

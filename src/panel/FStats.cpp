@@ -3,6 +3,7 @@
 #include "IStatsOwner.h"
 #include "PanelWidgets.h"
 #include "RmsStatistics.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
@@ -178,9 +179,9 @@ void FStats::txtRMSLimit_Change(int index)
         cmdUpload->setEnabled(true);
     const QString value = platform::runtime::numberText(limit(index));
     if (index == Limits - 1)
-        lblRMSLimit->setText(Translate(92) + QStringLiteral(" > ") + value);
+        lblRMSLimit->setText(Translate(txt::Rms) + QStringLiteral(" > ") + value);
     else
-        lblLoweLimit[static_cast<std::size_t>(index) + 1]->setText(value + QStringLiteral(" < ") + Translate(92) +
+        lblLoweLimit[static_cast<std::size_t>(index) + 1]->setText(value + QStringLiteral(" < ") + Translate(txt::Rms) +
                                                                    QStringLiteral(" <"));
     QLineEdit *box = txtRMSLimit[static_cast<std::size_t>(index)];
     panelWidgets::setBoxColor(box, panelWidgets::windowBackground());
@@ -211,12 +212,13 @@ void FStats::cmdUpload_Click()
 {
     for (const QLineEdit *box : txtRMSLimit) {
         if (isInvalid(box)) {
-            platform::ui::msgBox(Translate(404), MsgButtons::Ok, MsgIcon::Exclamation, platform::ui::DefaultTitle);
+            platform::ui::msgBox(Translate(txt::RmsLimitsNotCorrect), MsgButtons::Ok, MsgIcon::Exclamation,
+                                 platform::ui::DefaultTitle);
             return;
         }
     }
-    if (platform::ui::msgBox(Translate(403), MsgButtons::YesNo, MsgIcon::Exclamation, platform::ui::DefaultTitle) !=
-        MsgResult::Yes)
+    if (platform::ui::msgBox(Translate(txt::UploadAndResetQuestion), MsgButtons::YesNo, MsgIcon::Exclamation,
+                             platform::ui::DefaultTitle) != MsgResult::Yes)
         return;
     if (Owner)
         Owner->SetTable();
@@ -225,7 +227,7 @@ void FStats::cmdUpload_Click()
 
 QString FStats::bandText(int band) const
 {
-    const QString rms = Translate(92);
+    const QString rms = Translate(txt::Rms);
     if (band == 0)
         return rms + QStringLiteral(" < ") + txtRMSLimit[0]->text();
     if (band == Limits)
@@ -240,7 +242,8 @@ QStringList FStats::exportLines() const
     QStringList lines;
     lines << platform::ui::DefaultTitle + QStringLiteral(" - S/N ") + mdlMain::Device().SerialNumber();
     lines << platform::runtime::formatDate(QDateTime::currentDateTime(), QStringLiteral("DD MMM YYYY hh:mm:ss"));
-    lines << QStringList{Translate(387), QStringLiteral("VRMS [mm/s]"), Translate(389), Translate(393), Translate(394)}
+    lines << QStringList{Translate(txt::TheoreticalLength), QStringLiteral("VRMS [mm/s]"),
+                         Translate(txt::ReductionFactor), Translate(txt::RealHours), Translate(txt::WorkingHours)}
                  .join(tab);
     for (int i = 0; i < Bands; ++i) {
         const auto band = static_cast<std::size_t>(i);
@@ -256,8 +259,9 @@ void FStats::cmdExport_Click()
 {
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Save;
-    request.title = Translate(48);
-    request.filter = Translate(444) + QStringLiteral(" (*.txt);;") + Translate(13) + QStringLiteral(" (*.*)");
+    request.title = Translate(txt::ExportData);
+    request.filter = Translate(txt::StatisticsFileType) + QStringLiteral(" (*.txt);;") + Translate(txt::AllFiles) +
+                     QStringLiteral(" (*.*)");
     request.defaultSuffix = QStringLiteral("txt");
     const QString fileName = platform::ui::fileDialog(request);
     if (fileName.isEmpty())
@@ -266,8 +270,8 @@ void FStats::cmdExport_Click()
     const QByteArray block =
         platform::ansi::encode(exportLines().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(block) != block.size() || !file.flush()) {
-        platform::ui::msgBox(Translate(119) + QStringLiteral("\r\n") + file.errorString(), MsgButtons::Ok,
-                             MsgIcon::Exclamation, platform::ui::DefaultTitle);
+        platform::ui::msgBox(Translate(txt::UnableToExportData) + QStringLiteral("\r\n") + file.errorString(),
+                             MsgButtons::Ok, MsgIcon::Exclamation, platform::ui::DefaultTitle);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "PanelWidgets.h"
 #include "ParameterHub.h"
 #include "core/PanelRegistry.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
@@ -29,16 +30,13 @@
 
 namespace {
 
+using mdlStrings::Translate;
+
 using panelWidgets::arrayName;
 
 constexpr int StatusIntervalMs = 1000;
 constexpr int DataIntervalMs = 10;
 constexpr int ScopeMinimumHeight = 260;
-
-QString text(int id)
-{
-    return mdlStrings::Translate(id);
-}
 
 template <typename Widget> Widget *named(Widget *widget, const QString &name)
 {
@@ -231,42 +229,44 @@ void UCKVR::LoadCaptions()
         int text;
         const char *image;
     };
-    const Item items[] = {{"N", 418, nullptr}, {"X", 128, "yellow"}, {"Y", 130, "green"},
-                          {"Z", 134, "red"},   {"M", 76, "magenta"}, {"R", 92, "cyan"}};
+    const Item items[] = {{"N", txt::Disabled, nullptr}, {"X", txt::XAxis, "yellow"},   {"Y", txt::YAxis, "green"},
+                          {"Z", txt::ZAxis, "red"},      {"M", txt::Module, "magenta"}, {"R", txt::Rms, "cyan"}};
     for (QComboBox *combo : icbFunction) {
         for (const Item &item : items) {
             const QIcon icon = item.image ? imlColors.value(QLatin1String(item.image)) : QIcon();
-            combo->addItem(icon, text(item.text), QLatin1String(item.key));
+            combo->addItem(icon, Translate(item.text), QLatin1String(item.key));
         }
         // Nothing is chosen until the first configuration reply chooses.
         combo->setCurrentIndex(-1);
     }
-    const QString units = QStringLiteral(" (") + text(75) + QLatin1Char(')');
-    lbl[1]->setText(text(332) + units);
-    lbl[4]->setText(text(57));
-    lbl[3]->setText(text(69));
-    lbl[8]->setText(text(136));
-    cmdShowStats->setText(text(402));
-    fraLimits->setTitle(text(286));
-    fraFilters->setTitle(text(185));
-    chkCollisionEn->setText(text(199) + QStringLiteral(" (") + text(76) + QLatin1Char(')'));
-    lbl[10]->setText(text(107) + QStringLiteral(" 2"));
-    lbl[11]->setText(text(107) + QStringLiteral(" 1"));
-    const int sources[] = {175, 176, 177, 76, 439, 81, 92};
+    const QString units = QStringLiteral(" (") + Translate(txt::MillimetresPerSecond) + QLatin1Char(')');
+    lbl[1]->setText(Translate(txt::Vibration) + units);
+    lbl[4]->setText(Translate(txt::HighPass));
+    lbl[3]->setText(Translate(txt::LowPass));
+    lbl[8]->setText(Translate(txt::MonoaxialLowPassFilter));
+    cmdShowStats->setText(Translate(txt::RmsTable));
+    fraLimits->setTitle(Translate(txt::Limits));
+    fraFilters->setTitle(Translate(txt::Filter));
+    chkCollisionEn->setText(Translate(txt::Collision) + QStringLiteral(" (") + Translate(txt::Module) +
+                            QLatin1Char(')'));
+    lbl[10]->setText(Translate(txt::Limit) + QStringLiteral(" 2"));
+    lbl[11]->setText(Translate(txt::Limit) + QStringLiteral(" 1"));
+    const int sources[] = {txt::AxisX, txt::AxisY, txt::AxisZ, txt::Module, txt::All, txt::None, txt::Rms};
     for (int i = 0; i < kvr::ScopeSources; ++i)
-        optAxisScope[i]->setText(text(sources[i]));
+        optAxisScope[i]->setText(Translate(sources[i]));
     lbl[0]->setText(mdlStrings::Translate(QStringLiteral("Collision limit (module)")));
     lbl[2]->setText(mdlStrings::Translate(QStringLiteral("Monostable")));
 
-    Stats->setWindowTitle(text(402));
+    Stats->setWindowTitle(Translate(txt::RmsTable));
     for (const auto &[index, id] :
-         {std::pair{0, 387}, std::pair{2, 388}, std::pair{5, 389}, std::pair{6, 393}, std::pair{7, 394}})
-        Stats->lbl[index]->setText(text(id));
-    Stats->lblLoweLimit[0]->setText(text(92) + QStringLiteral(" <"));
-    Stats->cmdExport->setText(text(395));
-    Stats->cmdUpload->setText(text(396));
-    Stats->cboRMSEnable->setItemText(0, text(397));
-    Stats->cboRMSEnable->setItemText(1, text(398));
+         {std::pair{0, txt::TheoreticalLength}, std::pair{2, txt::VibrationRmsMmPerSecond},
+          std::pair{5, txt::ReductionFactor}, std::pair{6, txt::RealHours}, std::pair{7, txt::WorkingHours}})
+        Stats->lbl[index]->setText(Translate(id));
+    Stats->lblLoweLimit[0]->setText(Translate(txt::Rms) + QStringLiteral(" <"));
+    Stats->cmdExport->setText(Translate(txt::Export));
+    Stats->cmdUpload->setText(Translate(txt::Upload));
+    Stats->cboRMSEnable->setItemText(0, Translate(txt::AlwaysEnabled));
+    Stats->cboRMSEnable->setItemText(1, Translate(txt::InputDriven));
     Stats->cmdHide->setText(mdlStrings::Translate(QStringLiteral("Hide")));
 }
 

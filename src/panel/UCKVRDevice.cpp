@@ -5,6 +5,7 @@
 #include "PanelWidgets.h"
 #include "ParameterHub.h"
 #include "UCKVR.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
@@ -88,7 +89,7 @@ void UCKVR::decodeConfig()
     sldLPServo->setValue(kvr::SliderFrequency(mDevice->RAM(kvr::ServoByte)));
     for (const auto &[slider, caption] :
          {std::pair{sldHPFilter, lblHPFreq}, std::pair{sldLPFilter, lblLPFreq}, std::pair{sldLPServo, lblServo}})
-        caption->setText(QString::number(slider->value()) + QLatin1Char(' ') + mdlStrings::Translate(60));
+        caption->setText(QString::number(slider->value()) + QLatin1Char(' ') + mdlStrings::Translate(txt::Hz));
     for (int i = 0; i < kvr::Limits; ++i)
         chkMonostableOut[static_cast<std::size_t>(i)]->setChecked(mDevice->Bit(kvr::FirstMonostableBit + i));
     Stats->cboRMSEnable->setCurrentIndex(mDevice->Bit(kvr::RmsInputDrivenBit) ? 1 : 0);

@@ -5,6 +5,7 @@
 #include "ParameterHub.h"
 #include "RealTimeReplies.h"
 #include "UCKVR.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
@@ -35,11 +36,11 @@ void UCKVR::InitScope()
         const char *key;
         int unit;
     };
-    const TrackLayout tracks[TrackCount] = {{175, 0xFFFF, "X", 0},
-                                            {176, 0xFF00, "Y", 0},
-                                            {177, 0xFF, "Z", 0},
-                                            {76, 0xFF00FF, "Module", 0},
-                                            {92, 0xFFFF00, "RMS", 75}};
+    const TrackLayout tracks[TrackCount] = {{txt::AxisX, 0xFFFF, "X", 0},
+                                            {txt::AxisY, 0xFF00, "Y", 0},
+                                            {txt::AxisZ, 0xFF, "Z", 0},
+                                            {txt::Module, 0xFF00FF, "Module", 0},
+                                            {txt::Rms, 0xFFFF00, "RMS", txt::MillimetresPerSecond}};
     for (const TrackLayout &track : tracks) {
         oScope->Tracks().Add(mdlStrings::Translate(track.tag), track.colour, 0, 1, TrackScale, 0, true,
                              QLatin1String(track.key), track.unit ? mdlStrings::Translate(track.unit) : QString());

@@ -5,6 +5,7 @@
 #include "PanelWidgets.h"
 #include "ParameterHub.h"
 #include "UCKVR.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
@@ -87,7 +88,7 @@ void UCKVR::ApplyParameter(int32_t id, bool final)
 void UCKVR::applyFilterCaption(int32_t id, bool final)
 {
     const int frequency = filterSlider(id)->value();
-    filterCaption(id)->setText(QString::number(frequency) + QLatin1Char(' ') + mdlStrings::Translate(60));
+    filterCaption(id)->setText(QString::number(frequency) + QLatin1Char(' ') + mdlStrings::Translate(txt::Hz));
     if (final)
         WriteParameter(id, kvr::FilterCoefficient(frequency));
 }

@@ -6,6 +6,7 @@
 #include "ParameterHub.h"
 #include "UCKVR.h"
 #include "core/Setting.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "display/Oscilloscope.h"
@@ -141,13 +142,13 @@ void UCKVR::ApplySetting(Setting &setting)
                             value(numbered("ReductionFactor", i)));
         }
     } catch (const platform::Error &) {
-        platform::ui::msgBox(mdlStrings::Translate(47), MsgButtons::Ok, MsgIcon::Exclamation,
+        platform::ui::msgBox(mdlStrings::Translate(txt::ErrorInConfigurationFile), MsgButtons::Ok, MsgIcon::Exclamation,
                              platform::ui::DefaultTitle);
         return;
     }
     // The table is to be checked and uploaded even when the archive's equals the one shown.
     Stats->cmdUpload->setEnabled(true);
-    platform::ui::msgBox(mdlStrings::Translate(431), MsgButtons::Ok, MsgIcon::Information);
+    platform::ui::msgBox(mdlStrings::Translate(txt::CheckAndUploadRmsTable), MsgButtons::Ok, MsgIcon::Information);
     cmdShowStats_Click();
 }
 

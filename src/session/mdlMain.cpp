@@ -1,6 +1,7 @@
 #include "mdlMain.h"
 
 #include "MainWindowHook.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "platform/Error.h"
@@ -16,7 +17,6 @@ namespace {
 
 const QString ConnectionSection = QStringLiteral("Connection Settings");
 const QString ExportSection = QStringLiteral("Data Export");
-constexpr int TextSettingsNotSaved = 160;
 
 // Devices whose Ethernet module cannot carry a firmware download.
 const char *const NoEthernetPieces[] = {
@@ -132,7 +132,7 @@ bool SaveSettings()
 void SaveSettingsOrReport()
 {
     if (!SaveSettings()) {
-        platform::ui::msgBox(mdlStrings::Translate(TextSettingsNotSaved) + QStringLiteral("\r\n") +
+        platform::ui::msgBox(mdlStrings::Translate(txt::ErrorSavingSettings) + QStringLiteral("\r\n") +
                                  QDir::toNativeSeparators(platform::applicationIniPath()),
                              platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
     }

@@ -1,5 +1,6 @@
 #include "mdlMainLink.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
 #include "device/CommPort.h"
@@ -19,7 +20,6 @@ namespace mdlMain {
 namespace {
 
 constexpr double ConnectTimeout = 1.0;
-constexpr int TextCannotOpenPort = 27;
 
 std::unique_ptr<platform::WinSocket> socket;
 std::unique_ptr<CommPort> port;
@@ -147,7 +147,7 @@ bool OpenPort(int32_t Baud, const QString &Parity)
         openFailure = error.description();
     }
     if (!result)
-        linkError = mdlStrings::Translate(TextCannotOpenPort);
+        linkError = mdlStrings::Translate(txt::CannotOpenComPort);
     return result;
 }
 

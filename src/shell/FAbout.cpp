@@ -1,5 +1,6 @@
 #include "FAbout.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "firmware/mdlSoftwares.h"
@@ -115,7 +116,7 @@ FAbout::FAbout(QWidget *parent)
     Image1->setObjectName(QStringLiteral("Image1"));
     imgLogoBrindle->setObjectName(QStringLiteral("imgLogoBrindle"));
     lblDistributor->setObjectName(QStringLiteral("lblDistributor"));
-    lblDistributor->setText(mdlStrings::Translate(412));
+    lblDistributor->setText(mdlStrings::Translate(txt::DistributedInGermanyBy));
     lblInfo->setTextFormat(Qt::PlainText);
     lblInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imlDevice.insert(QStringLiteral("VARIX"), drawProduct());
@@ -156,7 +157,7 @@ void FAbout::Form_Load()
     QStringList lines = MakerBlock;
     lines << QString() << QString();
     lines << QStringLiteral("Varix Configuration Console");
-    lines << mdlStrings::Translate(125) + QStringLiteral(": ") + ConsoleVersion();
+    lines << mdlStrings::Translate(txt::Version) + QStringLiteral(": ") + ConsoleVersion();
     lines << mdlStrings::Translate(QStringLiteral("Firmware version")) + QStringLiteral(": ") +
                  mdlMain::FormatFirmwareVersion(firmware) + QStringLiteral(" (") +
                  mdlTools::HexPad(firmware, 2).toUpper() + QLatin1Char(')');

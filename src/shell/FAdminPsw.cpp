@@ -1,5 +1,6 @@
 #include "FAdminPsw.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 
 #include <QFormLayout>
@@ -26,10 +27,10 @@ FAdminPsw::FAdminPsw(QWidget *parent)
 
 void FAdminPsw::Localize()
 {
-    setWindowTitle(mdlStrings::Translate(169));
-    cmdOk->setText(mdlStrings::Translate(82));
-    cmdCancel->setText(mdlStrings::Translate(26));
-    lblLabels[1]->setText(mdlStrings::Translate(9));
+    setWindowTitle(mdlStrings::Translate(txt::AdministratorPassword));
+    cmdOk->setText(mdlStrings::Translate(txt::Ok));
+    cmdCancel->setText(mdlStrings::Translate(txt::Cancel));
+    lblLabels[1]->setText(mdlStrings::Translate(txt::Password));
 }
 
 QLineEdit *FAdminPsw::makePasswordBox(const QString &name, QWidget *parent)

@@ -1,6 +1,7 @@
 #include "FChangePsw.h"
 
 #include "FAdminPsw.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/UiService.h"
 
@@ -32,11 +33,11 @@ FChangePsw::FChangePsw(QWidget *parent)
 
 void FChangePsw::Localize()
 {
-    setWindowTitle(mdlStrings::Translate(142));
-    cmdOk->setText(mdlStrings::Translate(82));
-    cmdCancel->setText(mdlStrings::Translate(26));
-    lblLabels[0]->setText(mdlStrings::Translate(182));
-    lblLabels[2]->setText(mdlStrings::Translate(183));
+    setWindowTitle(mdlStrings::Translate(txt::ChangePassword));
+    cmdOk->setText(mdlStrings::Translate(txt::Ok));
+    cmdCancel->setText(mdlStrings::Translate(txt::Cancel));
+    lblLabels[0]->setText(mdlStrings::Translate(txt::NewPasswordMax8));
+    lblLabels[2]->setText(mdlStrings::Translate(txt::RetypeNewPassword));
 }
 
 void FChangePsw::reject()
@@ -48,8 +49,8 @@ void FChangePsw::reject()
 void FChangePsw::cmdOk_Click()
 {
     if (txtNewPsw1->text() != txtNewPsw2->text()) {
-        platform::ui::msgBox(mdlStrings::Translate(165), platform::MsgButtons::Ok, platform::MsgIcon::Exclamation,
-                             platform::ui::DefaultTitle);
+        platform::ui::msgBox(mdlStrings::Translate(txt::PasswordsDoNotMatch), platform::MsgButtons::Ok,
+                             platform::MsgIcon::Exclamation, platform::ui::DefaultTitle);
         return;
     }
     NewPassword = txtNewPsw1->text();

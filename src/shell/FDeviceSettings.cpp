@@ -1,5 +1,6 @@
 #include "FDeviceSettings.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/CDevice.h"
@@ -97,14 +98,14 @@ FDeviceSettings::~FDeviceSettings() = default;
 
 void FDeviceSettings::Localize()
 {
-    setWindowTitle(mdlStrings::Translate(168));
-    fra[0]->setTitle(mdlStrings::Translate(208));
-    fra[1]->setTitle(mdlStrings::Translate(210));
-    chkOutputDisabled->setText(mdlStrings::Translate(164));
+    setWindowTitle(mdlStrings::Translate(txt::DeviceSettings));
+    fra[0]->setTitle(mdlStrings::Translate(txt::DeviceClock));
+    fra[1]->setTitle(mdlStrings::Translate(txt::IoConfiguration));
+    chkOutputDisabled->setText(mdlStrings::Translate(txt::OutputDisabled));
     chkOut12Disabled->setText(mdlStrings::Translate(QStringLiteral("Ouput 1-2 Disabled")));
-    cmdAdjustClock->setText(mdlStrings::Translate(209));
-    cmdSync->setText(mdlStrings::Translate(105));
-    lbl->setText(mdlStrings::Translate(309));
+    cmdAdjustClock->setText(mdlStrings::Translate(txt::Adjust));
+    cmdSync->setText(mdlStrings::Translate(txt::SynchroniseWithPc));
+    lbl->setText(mdlStrings::Translate(txt::TurnOffDelay));
 }
 
 void FDeviceSettings::Form_Load()
@@ -162,14 +163,15 @@ void FDeviceSettings::chkOut12Disabled_Click()
 void FDeviceSettings::cmdAdjustClock_Click()
 {
     const std::optional<QString> answer = platform::ui::inputBox(
-        mdlStrings::Translate(230) + QLatin1Char('/') + mdlStrings::Translate(113), mdlStrings::Translate(208),
+        mdlStrings::Translate(txt::Date) + QLatin1Char('/') + mdlStrings::Translate(txt::Time),
+        mdlStrings::Translate(txt::DeviceClock),
         platform::runtime::formatDate(QDateTime::currentDateTime(), QStringLiteral("General Date")));
     if (!answer || answer->isEmpty() || !mDevice)
         return;
     const std::optional<QDateTime> when = platform::DateReader::read(*answer, QLocale::system());
     if (!when) {
-        platform::ui::msgBox(mdlStrings::Translate(231), platform::MsgButtons::Ok, platform::MsgIcon::Exclamation,
-                             platform::ui::DefaultTitle);
+        platform::ui::msgBox(mdlStrings::Translate(txt::InvalidDate), platform::MsgButtons::Ok,
+                             platform::MsgIcon::Exclamation, platform::ui::DefaultTitle);
         return;
     }
     mDevice->SetClock(*when);

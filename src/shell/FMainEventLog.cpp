@@ -1,6 +1,7 @@
 // The Tools > Event Log items of the main window.
 #include "FMain.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "eventlog/FFileLogView.h"
 #include "eventlog/FLogView.h"
@@ -11,9 +12,9 @@
 namespace {
 
 // "Name (*.log);;All Files (*.*)", the log filter of both file dialogs.
-QString logFilter(int nameId)
+QString logFilter(txt::Id nameId)
 {
-    return mdlStrings::Translate(nameId) + QStringLiteral(" (*.log);;") + mdlStrings::Translate(13) +
+    return mdlStrings::Translate(nameId) + QStringLiteral(" (*.log);;") + mdlStrings::Translate(txt::AllFiles) +
            QStringLiteral(" (*.*)");
 }
 
@@ -30,7 +31,7 @@ void FMain::mnuEveFile_Click()
 {
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
-    request.filter = logFilter(161);
+    request.filter = logFilter(txt::DeviceLogFile);
     const QString fileName = platform::ui::fileDialog(request);
     if (fileName.isEmpty())
         return;
@@ -44,8 +45,8 @@ void FMain::mnuEveSave_Click()
 {
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Save;
-    request.title = mdlStrings::Translate(48);
-    request.filter = logFilter(213);
+    request.title = mdlStrings::Translate(txt::ExportData);
+    request.filter = logFilter(txt::LogFiles);
     request.defaultSuffix = QStringLiteral("log");
     const QString fileName = platform::ui::fileDialog(request);
     if (fileName.isEmpty())
@@ -53,7 +54,8 @@ void FMain::mnuEveSave_Click()
     try {
         mdlEvents::SaveLogToFile(fileName);
     } catch (const platform::Error &error) {
-        platform::ui::msgBox(mdlStrings::Translate(119) + QStringLiteral("\r\n") + error.description(),
+        platform::ui::msgBox(mdlStrings::Translate(txt::UnableToExportData) + QStringLiteral("\r\n") +
+                                 error.description(),
                              platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, platform::ui::DefaultTitle);
     }
 }

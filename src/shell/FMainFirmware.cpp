@@ -3,6 +3,7 @@
 #include "FMainShared.h"
 
 #include "FirmwareDownloadHook.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
 #include "device/StatusBit.h"
@@ -17,16 +18,13 @@
 
 namespace {
 
+using mdlStrings::Translate;
+
 using platform::MsgButtons;
 using platform::MsgIcon;
 using platform::MsgResult;
 
 constexpr int DefaultDownloadBaud = 115200;
-
-QString text(int id)
-{
-    return mdlStrings::Translate(id);
-}
 
 }  // namespace
 
@@ -113,12 +111,13 @@ void FMain::SetOnChipSW(const QString &key, bool force)
                              MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
-    if (platform::ui::msgBox(text(157), MsgButtons::YesNo, MsgIcon::Information, fmain::ConsoleTitle()) !=
-        MsgResult::Yes)
+    if (platform::ui::msgBox(Translate(txt::DownloadApplicationQuestion), MsgButtons::YesNo, MsgIcon::Information,
+                             fmain::ConsoleTitle()) != MsgResult::Yes)
         return;
     // The download window reports its own failures; completion is announced only when it succeeded.
     if (DownloadFirmware(k))
-        platform::ui::msgBox(text(39), MsgButtons::Ok, MsgIcon::Information, fmain::ConsoleTitle());
+        platform::ui::msgBox(Translate(txt::DownloadComplete), MsgButtons::Ok, MsgIcon::Information,
+                             fmain::ConsoleTitle());
     BuildFirmwareMenus();
 }
 
@@ -126,7 +125,8 @@ bool FMain::DownloadFirmware(int32_t k)
 {
     // Without a download window the device must not be sent into its boot loader.
     if (!FirmwareDownloadHook::isInstalled()) {
-        platform::ui::msgBox(text(118), MsgButtons::Ok, MsgIcon::Exclamation, fmain::ConsoleTitle());
+        platform::ui::msgBox(Translate(txt::UnableToDownloadSoftware), MsgButtons::Ok, MsgIcon::Exclamation,
+                             fmain::ConsoleTitle());
         return false;
     }
     // Entering the boot loader erases the device: a damaged image must be found out before.

@@ -4,6 +4,7 @@
 
 #include "FAdminPsw.h"
 #include "FChangePsw.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
 #include "device/StatusBit.h"
@@ -12,14 +13,11 @@
 
 namespace {
 
+using mdlStrings::Translate;
+
 using platform::MsgButtons;
 using platform::MsgIcon;
 using platform::MsgResult;
-
-QString text(int id)
-{
-    return mdlStrings::Translate(id);
-}
 
 }  // namespace
 
@@ -28,10 +26,12 @@ void FMain::settleLogOn(PendingLogOn &logOn, int roleBit)
     // Settled before the box opens, so a tick that runs while it is open cannot report it again.
     switch (logOn.settle(mDevice->Bit(roleBit), platform::clock::monotonicSeconds())) {
     case PendingLogOn::Outcome::Succeeded:
-        platform::ui::msgBox(text(144), MsgButtons::Ok, MsgIcon::Information, fmain::ConsoleTitle());
+        platform::ui::msgBox(Translate(txt::LoginSucceeded), MsgButtons::Ok, MsgIcon::Information,
+                             fmain::ConsoleTitle());
         break;
     case PendingLogOn::Outcome::Failed:
-        platform::ui::msgBox(text(145), MsgButtons::Ok, MsgIcon::Exclamation, fmain::ConsoleTitle());
+        platform::ui::msgBox(Translate(txt::InvalidPassword), MsgButtons::Ok, MsgIcon::Exclamation,
+                             fmain::ConsoleTitle());
         break;
     case PendingLogOn::Outcome::None:
     case PendingLogOn::Outcome::Waiting: break;
@@ -42,7 +42,8 @@ bool FMain::deviceDetected()
 {
     if (mDevice->Connected())
         return true;
-    platform::ui::msgBox(text(163), MsgButtons::Ok, MsgIcon::Exclamation, fmain::ConsoleTitle());
+    platform::ui::msgBox(Translate(txt::DeviceNotDetected), MsgButtons::Ok, MsgIcon::Exclamation,
+                         fmain::ConsoleTitle());
     return false;
 }
 
@@ -90,11 +91,11 @@ void FMain::changePassword(void (CDevice::*request)(QString &))
     if (dialog.NewPassword == PasswordCancelMarker)
         return;
     QString password = dialog.NewPassword;
-    if (password.isEmpty() &&
-        platform::ui::msgBox(text(405), MsgButtons::YesNo, MsgIcon::Information) != MsgResult::Yes)
+    if (password.isEmpty() && platform::ui::msgBox(Translate(txt::SwitchOffPasswordQuestion), MsgButtons::YesNo,
+                                                   MsgIcon::Information) != MsgResult::Yes)
         return;
     (mDevice->*request)(password);
-    platform::ui::msgBox(text(166), MsgButtons::Ok, MsgIcon::Information, fmain::ConsoleTitle());
+    platform::ui::msgBox(Translate(txt::PasswordChanged), MsgButtons::Ok, MsgIcon::Information, fmain::ConsoleTitle());
 }
 
 void FMain::mnuFilChangePsw_Click()

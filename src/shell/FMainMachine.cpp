@@ -2,6 +2,7 @@
 #include "FMain.h"
 #include "FMainShared.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "netconfig/DeviceServerDirectory.h"
 #include "netconfig/DeviceServerProtocol.h"
@@ -16,13 +17,10 @@
 
 namespace {
 
+using mdlStrings::Translate;
+
 using platform::MsgButtons;
 using platform::MsgIcon;
-
-QString text(int id)
-{
-    return mdlStrings::Translate(id);
-}
 
 }  // namespace
 
@@ -72,8 +70,8 @@ void FMain::mnuChoMachine_Click(int index)
         if (!alive)
             return;
         if (ip.isEmpty()) {
-            platform::ui::msgBox(text(372) + fmain::tagOf(item), MsgButtons::Ok, MsgIcon::Exclamation,
-                                 fmain::ConsoleTitle());
+            platform::ui::msgBox(Translate(txt::CannotConnectToZem) + fmain::tagOf(item), MsgButtons::Ok,
+                                 MsgIcon::Exclamation, fmain::ConsoleTitle());
             return;
         }
         mdlMain::IPAddress = ip;

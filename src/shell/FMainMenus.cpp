@@ -6,6 +6,7 @@
 #include "FDeviceSettings.h"
 #include "FOptions.h"
 #include "StatusBarPanel.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "session/mdlMain.h"
 
@@ -13,10 +14,7 @@
 
 namespace {
 
-QString text(int id)
-{
-    return mdlStrings::Translate(id);
-}
+using mdlStrings::Translate;
 
 }  // namespace
 
@@ -126,42 +124,49 @@ void FMain::ApplyCaptions()
 {
     setWindowTitle(fmain::ConsoleTitle());
     const QString more = QStringLiteral("...");
-    mnuFile->setTitle(text(5));
-    mnuFilExit->setText(text(4));
-    mnuTools->setTitle(text(11));
-    mnuTooOptions->setText(text(8) + more);
-    mnuTooDevice->setText(text(168) + more);
-    mnuHelp->setTitle(text(7));
-    mnuHelAbout->setText(text(1) + more);
-    mnuChoose->setTitle(text(374));
-    mnuTooCfgNet->setText(text(376));
-    mnuChoMachine[0]->setText(text(375));
-    mnuArcLoadFile->setText(text(146));
-    mnuEveFile->setText(text(146));
-    mnuArcSaveFile->setText(text(147));
-    mnuEveSave->setText(text(147));
-    mnuEveVarix->setText(text(148));
-    mnuFilAdminOff->setText(text(149));
-    mnuFilAdminOn->setText(text(150));
-    mnuAdminPswDisabled->setText(text(413));
-    mnuFilChangePsw->setText(text(151));
-    mnuFilSULogOff->setText(text(432));
-    mnuFilSULogon->setText(text(433));
-    mnuFilSUPswDisabled->setText(text(434));
-    mnuFilChangeSUPsw->setText(text(435));
-    mnuFirmware->setTitle(text(152));
-    mnuFirApplication->setTitle(text(153));
-    mnuFirAuxiliary->setTitle(text(154));
-    mnuTooArcRest->setTitle(text(155));
-    mnuTooLog->setTitle(text(156));
-    mnuTooUplFW->setText(text(436));
+    mnuFile->setTitle(Translate(txt::MenuFile));
+    mnuFilExit->setText(Translate(txt::MenuExit));
+    mnuTools->setTitle(Translate(txt::MenuTools));
+    mnuTooOptions->setText(Translate(txt::MenuOptions) + more);
+    mnuTooDevice->setText(Translate(txt::DeviceSettings) + more);
+    mnuHelp->setTitle(Translate(txt::MenuHelp));
+    mnuHelAbout->setText(Translate(txt::MenuAbout) + more);
+    mnuChoose->setTitle(Translate(txt::MenuMachine));
+    mnuTooCfgNet->setText(Translate(txt::MenuConfigureNetwork));
+    mnuChoMachine[0]->setText(Translate(txt::MenuLocalPort));
+    mnuArcLoadFile->setText(Translate(txt::LoadFromFile));
+    mnuEveFile->setText(Translate(txt::LoadFromFile));
+    mnuArcSaveFile->setText(Translate(txt::SaveToFile));
+    mnuEveSave->setText(Translate(txt::SaveToFile));
+    mnuEveVarix->setText(Translate(txt::OnDevice));
+    mnuFilAdminOff->setText(Translate(txt::AdministratorLogOff));
+    mnuFilAdminOn->setText(Translate(txt::AdministratorLogOn));
+    mnuAdminPswDisabled->setText(Translate(txt::AdminPasswordDisabled));
+    mnuFilChangePsw->setText(Translate(txt::ChangeAdministratorPassword));
+    mnuFilSULogOff->setText(Translate(txt::SuperUserLogOff));
+    mnuFilSULogon->setText(Translate(txt::SuperUserLogOn));
+    mnuFilSUPswDisabled->setText(Translate(txt::SuperUserPasswordDisabled));
+    mnuFilChangeSUPsw->setText(Translate(txt::ChangeSuperUserPassword));
+    mnuFirmware->setTitle(Translate(txt::MenuFirmware));
+    mnuFirApplication->setTitle(Translate(txt::Application));
+    mnuFirAuxiliary->setTitle(Translate(txt::Auxiliary));
+    mnuTooArcRest->setTitle(Translate(txt::ArchiveRestore));
+    mnuTooLog->setTitle(Translate(txt::EventLog));
+    mnuTooUplFW->setText(Translate(txt::UploadFirmware));
 
     const std::pair<const char *, int> tooltips[] = {
-        {"OnChip", 83}, {"Admin", 294}, {"Status", 295}, {"O1", 86},  {"O2", 87},
-        {"O3", 88},     {"IN1", 180},   {"IN2", 181},    {"SN", 391},
+        {"OnChip", txt::OnChip},
+        {"Admin", txt::Administrator},
+        {"Status", txt::Status},
+        {"O1", txt::Out1},
+        {"O2", txt::Out2},
+        {"O3", txt::Out3},
+        {"IN1", txt::MaInput},
+        {"IN2", txt::AuxInput},
+        {"SN", txt::DeviceSerialNumber},
     };
     for (const auto &[key, id] : tooltips)
-        panel(QLatin1String(key))->setToolTip(text(id));
+        panel(QLatin1String(key))->setToolTip(Translate(id));
 }
 
 void FMain::mnuHelAbout_Click()

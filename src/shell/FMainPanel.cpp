@@ -7,6 +7,7 @@
 #include "core/IApplication.h"
 #include "core/PanelRegistry.h"
 #include "core/Setting.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
 #include "device/EventWait.h"
@@ -93,7 +94,8 @@ platform::FileDialogRequest FMain::archiveDialog(bool save) const
 {
     platform::FileDialogRequest request;
     request.kind = save ? platform::FileDialogRequest::Kind::Save : platform::FileDialogRequest::Kind::Open;
-    request.filter = Translate(158) + QStringLiteral(" (*.vps);;") + Translate(13) + QStringLiteral(" (*.*)");
+    request.filter = Translate(txt::VarixSettingsFile) + QStringLiteral(" (*.vps);;") + Translate(txt::AllFiles) +
+                     QStringLiteral(" (*.*)");
     if (save)
         request.defaultSuffix = QStringLiteral("vps");
     return request;
@@ -113,7 +115,8 @@ void FMain::mnuArcSaveFile_Click()
         if (!file.isEmpty())
             mdlMain::WriteSettingSection(setting, file);
     } catch (const platform::Error &) {
-        platform::ui::msgBox(Translate(160), MsgButtons::Ok, MsgIcon::Critical, platform::ui::DefaultTitle);
+        platform::ui::msgBox(Translate(txt::ErrorSavingSettings), MsgButtons::Ok, MsgIcon::Critical,
+                             platform::ui::DefaultTitle);
     }
 }
 
@@ -129,7 +132,8 @@ void FMain::mnuArcLoadFile_Click()
         // A file that is not read is named with the reason.
         const QString detail =
             error.number() == mdlMain::FileAccessError ? QStringLiteral("\r\n") + error.description() : QString();
-        platform::ui::msgBox(Translate(159) + detail, MsgButtons::Ok, MsgIcon::Critical, platform::ui::DefaultTitle);
+        platform::ui::msgBox(Translate(txt::ErrorLoadingSettings) + detail, MsgButtons::Ok, MsgIcon::Critical,
+                             platform::ui::DefaultTitle);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 
 #include <QAction>
@@ -20,12 +21,12 @@ inline QString ConsoleTitle()
 // The "OnChip" panel's text for a software name.
 inline QString onChipText(const QString &software)
 {
-    return mdlStrings::Translate(83) + QStringLiteral(": ") + software;
+    return mdlStrings::Translate(txt::OnChip) + QStringLiteral(": ") + software;
 }
 
 inline QString noSoftware()
 {
-    return QLatin1Char('<') + mdlStrings::Translate(81) + QLatin1Char('>');
+    return QLatin1Char('<') + mdlStrings::Translate(txt::None) + QLatin1Char('>');
 }
 
 inline QString tagOf(const QAction *item)

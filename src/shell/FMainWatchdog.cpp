@@ -4,6 +4,7 @@
 #include "FMainShared.h"
 
 #include "StatusBarPanel.h"
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
 #include "device/StatusBit.h"
@@ -20,6 +21,8 @@
 
 namespace {
 
+using mdlStrings::Translate;
+
 using platform::MsgButtons;
 using platform::MsgIcon;
 using platform::MsgResult;
@@ -29,11 +32,6 @@ constexpr int WatchdogDisconnectedMs = 1500;
 constexpr int FirstVersionWithSerial = 0x80;
 // The error the serial driver raises for a port it has lost; closing lets the next tick reopen it.
 constexpr int32_t PortLostError = 8021;
-
-QString text(int id)
-{
-    return mdlStrings::Translate(id);
-}
 
 }  // namespace
 
@@ -87,7 +85,7 @@ void FMain::tmrStatusBar_Timer()
     if (connected && !mDevice->Bit(AutodiagnosticHealthy)) {
         if (status->tag.isEmpty()) {
             status->setPicture(imlStatusBar.value(QStringLiteral("redl")));
-            status->setText(text(218));
+            status->setText(Translate(txt::AutodiagnosticError));
             status->tag = QStringLiteral("X");
         } else {
             status->setPicture(QPixmap());
@@ -96,7 +94,7 @@ void FMain::tmrStatusBar_Timer()
         }
     } else if (connected && (mDevice->Bit(OutputsDisabled) || mDevice->Bit(Outputs12Disabled))) {
         status->setPicture(imlStatusBar.value(QStringLiteral("redl")));
-        status->setText(text(164));
+        status->setText(Translate(txt::OutputDisabled));
     } else {
         status->setPicture(QPixmap());
         status->setText(QString());
@@ -133,7 +131,7 @@ void FMain::mDevice_NewRAMData()
 
     StatusBarPanel *admin = panel(QStringLiteral("Admin"));
     admin->setText(a ? QStringLiteral("A") : s ? QStringLiteral("S") : QString());
-    admin->setToolTip(text(a ? 294 : s ? 414 : 415));
+    admin->setToolTip(Translate(a ? txt::Administrator : s ? txt::SuperUser : txt::BasicUser));
 
     mnuFilAdminOff->setEnabled(a);
     mnuFilAdminOn->setEnabled(!a);
@@ -159,16 +157,17 @@ void FMain::mDevice_ConnectionStatusChanged()
         showNoDevice();
         BuildFirmwareMenus();
     } else if (!mDevice->Connected()) {
-        lblConnecting->setText(text(308));
+        lblConnecting->setText(Translate(txt::IdentifyingDevice));
         lblConnecting->setToolTip(QString());
-        onChip->setText(fmain::onChipText(QLatin1Char('<') + text(308) + QLatin1Char('>')));
+        onChip->setText(fmain::onChipText(QLatin1Char('<') + Translate(txt::IdentifyingDevice) + QLatin1Char('>')));
         version->setText(QString());
         serial->setText(QString());
     } else {
         lblConnecting->clear();
         lblConnecting->setToolTip(QString());
         onChip->setText(fmain::onChipText(mdlMain::CurrentSoftware.Name) + machineSuffix());
-        version->setText(text(293) + QStringLiteral(". ") + mdlMain::FormatFirmwareVersion(mDevice->FirmwareVersion()));
+        version->setText(Translate(txt::VerShort) + QStringLiteral(". ") +
+                         mdlMain::FormatFirmwareVersion(mDevice->FirmwareVersion()));
         const bool hasSerial = mDevice->FirmwareVersion() >= FirstVersionWithSerial;
         if (hasSerial)
             serial->setText(mDevice->SerialNumber());
@@ -193,17 +192,18 @@ void FMain::checkFirmware()
     const int32_t onDevice = mDevice->FirmwareVersion();
     const int32_t carried = mdlSoftwares::EmbeddedFirmwareVersion(mDevice->FirmwareID());
     if (onDevice > carried) {
-        platform::ui::msgBox(text(401), MsgButtons::Ok, MsgIcon::Exclamation);
+        platform::ui::msgBox(Translate(txt::FirmwareNewerThanApp), MsgButtons::Ok, MsgIcon::Exclamation);
     } else if (onDevice < carried) {
         if (mdlMain::EthernetProgrammingRefused(mDevice->SerialNumber())) {
             platform::ui::msgBox(mdlStrings::Translate(QStringLiteral(
                                      "The firmware on the sensor is older than the application. Please connect via USB "
                                      "to upload the correct software version.")),
                                  MsgButtons::Ok, MsgIcon::Exclamation);
-        } else if (platform::ui::msgBox(text(399), MsgButtons::YesNo, MsgIcon::Information) == MsgResult::Yes) {
+        } else if (platform::ui::msgBox(Translate(txt::FirmwareNeedsUpgrade), MsgButtons::YesNo,
+                                        MsgIcon::Information) == MsgResult::Yes) {
             SetOnChipSW(mdlMain::MenuKey(mDevice->FirmwareID()), true);
         } else {
-            platform::ui::msgBox(text(400), MsgButtons::Ok, MsgIcon::Exclamation);
+            platform::ui::msgBox(Translate(txt::FirmwareOlderThanApp), MsgButtons::Ok, MsgIcon::Exclamation);
         }
     }
     BuildFirmwareMenus();
@@ -215,7 +215,7 @@ void FMain::switchSoftware()
         return;
     mdlMain::CurrentSoftware = mdlSoftwares::GetSoftware(mDevice->FirmwareID());
     if (mDevice->FirmwareID() != 0 && mDevice->FirmwareVersion() == 0)
-        platform::ui::msgBox(text(311), MsgButtons::Ok, MsgIcon::None);
+        platform::ui::msgBox(Translate(txt::VarixV4NotSupported), MsgButtons::Ok, MsgIcon::None);
     else
         LoadApplicationPanel();
 }

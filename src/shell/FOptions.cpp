@@ -1,5 +1,6 @@
 #include "FOptions.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "platform/Error.h"
@@ -125,16 +126,16 @@ void FOptions::buildLayout()
 
 void FOptions::Localize()
 {
-    setWindowTitle(mdlStrings::Translate(85));
-    chkHeader->setText(mdlStrings::Translate(63));
-    lbl[0]->setText(mdlStrings::Translate(3));
-    lbl[1]->setText(mdlStrings::Translate(6));
-    optSerialPort->setText(mdlStrings::Translate(97));
-    optEthernet->setText(mdlStrings::Translate(319));
-    cmdCancel->setText(mdlStrings::Translate(26));
-    cmdOk->setText(mdlStrings::Translate(82));
-    fra[0]->setTitle(mdlStrings::Translate(320));
-    fra[1]->setTitle(mdlStrings::Translate(33));
+    setWindowTitle(mdlStrings::Translate(txt::Options));
+    chkHeader->setText(mdlStrings::Translate(txt::IncludeHeader));
+    lbl[0]->setText(mdlStrings::Translate(txt::CommentCharacter));
+    lbl[1]->setText(mdlStrings::Translate(txt::MenuFormat));
+    optSerialPort->setText(mdlStrings::Translate(txt::SerialPort));
+    optEthernet->setText(mdlStrings::Translate(txt::Ethernet));
+    cmdCancel->setText(mdlStrings::Translate(txt::Cancel));
+    cmdOk->setText(mdlStrings::Translate(txt::Ok));
+    fra[0]->setTitle(mdlStrings::Translate(txt::Connection));
+    fra[1]->setTitle(mdlStrings::Translate(txt::DataExport));
 }
 
 void FOptions::UpdateControls()

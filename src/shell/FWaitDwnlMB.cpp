@@ -2,6 +2,7 @@
 
 #include "FMainShared.h"
 
+#include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "firmware/BootLoaderLink.h"
 #include "firmware/FirmwareImage.h"
@@ -22,26 +23,9 @@
 
 namespace {
 
+using mdlStrings::Translate;
+
 const QString Ellipsis = QStringLiteral("...");
-
-enum Text : int32_t {
-    CheckSumError = 29,
-    DataTransferError = 34,
-    DownloadComplete = 39,
-    ErrorStartingProgram = 45,
-    UnableToDownload = 118,
-    CannotEnterDownloadMode = 313,
-    ProductId = 314,
-    SerialNumber = 315,
-    ProductRefused = 316,
-    UploadingFirmware = 317,
-    EnteringDownloadMode = 318,
-};
-
-QString text(int32_t id)
-{
-    return mdlStrings::Translate(id);
-}
 
 void warn(const QString &message)
 {
@@ -89,11 +73,11 @@ bool FWaitDwnlMB::ImageReady(int32_t softwareId)
 {
     const QByteArray hexText = findImage(softwareId);
     if (hexText.isEmpty()) {
-        warn(text(UnableToDownload));
+        warn(Translate(txt::UnableToDownloadSoftware));
         return false;
     }
     if (!FirmwareImage(hexText).isValid()) {
-        warn(text(CheckSumError));
+        warn(Translate(txt::CheckSumError));
         return false;
     }
     return true;
@@ -125,12 +109,12 @@ void FWaitDwnlMB::Form_Activate()
         return;
     RunOnce = false;
     running_ = true;
-    lblMsg->setText(text(EnteringDownloadMode) + Ellipsis);
+    lblMsg->setText(Translate(txt::EnteringDownloadMode) + Ellipsis);
     DownloadResult = DownloadProgID(10 * mdlMain::CurrentSoftware.Index);
     if (DownloadResult)
-        lblMsg->setText(text(DownloadComplete));
+        lblMsg->setText(Translate(txt::DownloadComplete));
     else
-        warn(text(UnableToDownload));
+        warn(Translate(txt::UnableToDownloadSoftware));
     running_ = false;
     done(DownloadResult ? Accepted : Rejected);
 }
@@ -170,7 +154,7 @@ bool FWaitDwnlMB::DownloadProgID(int32_t ProgID)
             return false;
         const FirmwareImage image(hexText);
         if (!image.isValid()) {
-            warn(text(CheckSumError));
+            warn(Translate(txt::CheckSumError));
             return false;
         }
 
@@ -179,20 +163,21 @@ bool FWaitDwnlMB::DownloadProgID(int32_t ProgID)
         LegacyBootLoader legacy(*link);
         BootLoader *loader = &modbus;
         if (!modbus.Identify(DeviceId)) {
-            lblMsg->setText(text(EnteringDownloadMode) + Ellipsis + Ellipsis);
+            lblMsg->setText(Translate(txt::EnteringDownloadMode) + Ellipsis + Ellipsis);
             if (!legacy.Enter(DeviceId)) {
-                warn(text(CannotEnterDownloadMode));
+                warn(Translate(txt::CannotEnterDownloadMode));
                 return false;
             }
             loader = &legacy;
         }
-        lblProduct->setText(text(ProductId) + QStringLiteral(": ") + DeviceId.ProductName() + QStringLiteral("\r\n"));
-        lblSerial->setText(text(SerialNumber) + QStringLiteral(": ") + DeviceId.SerialNumber());
+        lblProduct->setText(Translate(txt::ProductId) + QStringLiteral(": ") + DeviceId.ProductName() +
+                            QStringLiteral("\r\n"));
+        lblSerial->setText(Translate(txt::SerialNumber) + QStringLiteral(": ") + DeviceId.SerialNumber());
         if (!DeviceId.ProductName().startsWith(ProductPrefix)) {
-            warn(text(ProductRefused));
+            warn(Translate(txt::CannotUploadIntoProduct));
             return false;
         }
-        lblMsg->setText(text(UploadingFirmware) + Ellipsis);
+        lblMsg->setText(Translate(txt::UploadingFirmware) + Ellipsis);
         return upload(image, *loader);
     } catch (const std::exception &error) {
         // Every failure ends the run here: escaping, it would leave the window open for good,
@@ -212,14 +197,14 @@ bool FWaitDwnlMB::upload(const FirmwareImage &image, BootLoader &loader)
         const HexRecord &record = records[i];
         if (record.type == HexRecord::TypeData) {
             if (!loader.WriteData(record)) {
-                warn(text(DataTransferError));
+                warn(Translate(txt::DataTransferError));
                 return false;
             }
         } else if (record.type == HexRecord::TypeEnd) {
             // The image is all written: a start the loader does not acknowledge is reported and
             // the run still counts as done.
             if (!loader.StartProgram())
-                warn(text(ErrorStartingProgram));
+                warn(Translate(txt::ErrorInStartingProgram));
         }
     }
     return true;
