@@ -39,11 +39,6 @@ QString roundedNumber(double x, int decimals)
     return number(platform::runtime::round(x, decimals));
 }
 
-QString withUnit(const QString &value, txt::Id unitId)
-{
-    return value + QLatin1Char(' ') + Translate(unitId);
-}
-
 using Formatter = QString (*)(double);
 
 const QString Dash2 = QStringLiteral(" -  ");

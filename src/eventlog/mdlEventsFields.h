@@ -1,6 +1,7 @@
 #pragma once
 
 // The fields of an application record, shared by the decoder and the relay's records; for this folder only.
+#include "core/TextId.h"
 #include "core/mdlTools.h"
 
 #include <QString>
@@ -29,6 +30,9 @@ struct Fields {
     int32_t value;
     int32_t value24;
 };
+
+// A number and its unit's text, a blank between them.
+QString withUnit(const QString &number, txt::Id unitId);
 
 // The text of a relay record that is no alarm: its reset, statistics and changed settings; empty
 // for a code it does not use.

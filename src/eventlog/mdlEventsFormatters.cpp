@@ -1,4 +1,5 @@
 #include "mdlEvents.h"
+#include "mdlEventsFields.h"
 
 #include "core/TextId.h"
 #include "core/mdlStrings.h"
@@ -22,11 +23,6 @@ constexpr txt::Id UnitSecond = txt::Seconds;
 // The divisor 16 x K as the firmware's single-precision constant holds it.
 constexpr double SingleSixteenK = static_cast<float>(133.6106);
 constexpr double ClampLimit = 1000;
-
-QString withUnit(const QString &number, txt::Id unitId)
-{
-    return number + QLatin1Char(' ') + mdlStrings::Translate(unitId);
-}
 
 // Rounded to two decimals, halves to even, written without trailing zeros.
 QString rounded(double x, txt::Id unitId)
@@ -69,6 +65,11 @@ QString channelText(double v, int32_t channel)
 }
 
 }  // namespace
+
+QString withUnit(const QString &number, txt::Id unitId)
+{
+    return number + QLatin1Char(' ') + mdlStrings::Translate(unitId);
+}
 
 QString FrequencyText(double v)
 {
