@@ -28,6 +28,7 @@ public:
     int size() const { return static_cast<int>(bytes_.size()); }
     // Up to count bytes from the front.
     QByteArray take(int count);
+    QByteArray peek(int count) const { return bytes_.left(count); }
 
     // Switches the watch; a stalled descriptor is looked at again first and, still stalled, stays
     // unwatched. Returns whether it is watched.

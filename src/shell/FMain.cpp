@@ -393,7 +393,12 @@ void FMain::tmrCheckStatus_Timer()
     if (!mDevice)
         return;
     try {
-        mDevice->CheckStatus();
+        // A connected device's poll takes its turn on the line while the tick returns; while the
+        // device is being found, what this tick decides rests on the poll's reply.
+        if (mDevice->Connected())
+            mDevice->QueueStatusPoll();
+        else
+            mDevice->CheckStatus();
         // A closed socket never makes the device look lost by itself: replies just stop coming.
         const bool socketLost = mdlMain::UseEthernet && mDevice->Connected() &&
                                 mdlMain::wskEthernet().State() != platform::WinSocket::sckConnected;
@@ -402,11 +407,11 @@ void FMain::tmrCheckStatus_Timer()
             showLinkError();
         }
         if (mDevice->Connected()) {
-            tmrCheckStatus->setInterval(WatchdogConnectedMs);
+            setWatchdogInterval(WatchdogConnectedMs);
             settleLogOn(AdminLogOnTime, AdminLoggedOn);
             settleLogOn(SULogOnTime, SuperUserLoggedOn);
         } else {
-            tmrCheckStatus->setInterval(WatchdogDisconnectedMs);
+            setWatchdogInterval(WatchdogDisconnectedMs);
         }
     } catch (const platform::Error &error) {
         if (error.number() == PortLostError)
@@ -418,6 +423,14 @@ void FMain::tmrCheckStatus_Timer()
             watchdogErrorShown_ = false;
         }
     }
+}
+
+void FMain::setWatchdogInterval(int ms)
+{
+    // Setting an interval restarts a running timer: set on every tick, the time a tick took would
+    // be added to every gap between polls.
+    if (tmrCheckStatus->interval() != ms)
+        tmrCheckStatus->setInterval(ms);
 }
 
 void FMain::settleLogOn(PendingLogOn &logOn, int roleBit)

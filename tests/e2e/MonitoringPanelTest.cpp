@@ -19,7 +19,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -110,6 +114,28 @@ protected:
         for (int i = 160; i < 198; ++i)
             bytes.append(static_cast<char>(sim.RAM(i)));
         return bytes.append(static_cast<char>(sim.turnOffDelay()));
+    }
+
+    // The longest time in `ms` without a status poll reaching the stand-in, in seconds; the
+    // window's start and end count as polls.
+    double longestPollGap(int ms)
+    {
+        const auto steadyUs = [] {
+            return std::chrono::duration_cast<std::chrono::microseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+        sim.clearRequests();
+        qint64 last = steadyUs();
+        QTest::qWait(ms);
+        qint64 longest = 0;
+        for (const devsim::SimRequest &r : sim.requests()) {
+            if (r.function == 4 && r.address == 0 && r.quantity == 21) {
+                longest = std::max(longest, r.receivedUs - last);
+                last = r.receivedUs;
+            }
+        }
+        return static_cast<double>(std::max(longest, steadyUs() - last)) / 1e6;
     }
 
     // Samples the oscilloscope takes in the given time.
@@ -279,6 +305,52 @@ TEST_P(MonitoringPanel, ScopeKeepsPaceInBothViews)
     EXPECT_LE(waveform, 5400);
     RecordProperty("live_samples_per_second", live / 10);
     RecordProperty("waveform_samples_per_second", waveform / 10);
+}
+
+TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
+{
+    // Replies late or in two pieces, yet within the reply windows: the panel's live reads share
+    // the line with the watchdog's poll instead of shutting it out.
+    const struct {
+        int delayMs;
+        int splitMs;
+    } cases[] = {{60, 0}, {120, 0}, {180, 0}, {0, 150}};
+    start();
+    shownPanel();
+    for (const auto &c : cases) {
+        sim.setReplyDelayMs(c.delayMs);
+        sim.setSplitReplyMs(c.splitMs);
+        QTest::qWait(300);
+        const int32_t samplesBefore = panel()->oScope->BufferPtr();
+        const double gap = longestPollGap(2500);
+        RecordProperty(QStringLiteral("gap_%1_%2").arg(c.delayMs).arg(c.splitMs).toStdString(),
+                       QString::number(gap).toStdString());
+        EXPECT_LE(gap, 0.75) << "reply delay " << c.delayMs << " ms, split " << c.splitMs << " ms";
+        EXPECT_GT(panel()->oScope->BufferPtr(), samplesBefore) << "live values still arrive";
+        EXPECT_TRUE(console->connected());
+    }
+}
+
+TEST_P(MonitoringPanel, StatusPollKeepsItsPaceWithTheLogViewerFollowingTheDevice)
+{
+    start();
+    shownPanel();
+    action(*console->window, "mnuEveVarix")->trigger();
+    sim.setSplitReplyMs(150);
+    int row = 0;
+    QTimer logging;
+    QObject::connect(&logging, &QTimer::timeout, [this, &row] {
+        ++row;
+        sim.setLogRecord(devsim::EventLog::N, row, QByteArray(8, static_cast<char>(row)));
+        sim.setNewestRecord(devsim::EventLog::N, row);
+    });
+    logging.start(300);
+    QTest::qWait(300);
+    const double gap = longestPollGap(3000);
+    RecordProperty("gap", QString::number(gap).toStdString());
+    EXPECT_LE(gap, 0.75);
+    EXPECT_GT(row, 5);
+    EXPECT_TRUE(console->connected());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLinks, MonitoringPanel, ::testing::Values(Link::Serial, Link::Tcp),
