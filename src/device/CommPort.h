@@ -61,6 +61,7 @@ public:
 private:
     void open();
     void close();
+    void closeIfGone(int error);
     void setModemLine(int line, bool value, const char *source);
     void record(int32_t number, const QString &source, const QString &description = QString());
     // A step of the opening failed: the port stays open as it is.

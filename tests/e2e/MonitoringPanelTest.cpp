@@ -309,12 +309,14 @@ TEST_P(MonitoringPanel, ScopeKeepsPaceInBothViews)
 
 TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
 {
-    // Replies late or in two pieces, yet within the reply windows: the panel's live reads share
-    // the line with the watchdog's poll instead of shutting it out.
+    // Replies late or in two pieces: the panel's live reads share the line with the watchdog's
+    // poll instead of shutting it out. Within the reply windows the poll keeps its pace; a device
+    // slower than them is answered one request behind and still polled.
     const struct {
         int delayMs;
         int splitMs;
-    } cases[] = {{60, 0}, {120, 0}, {180, 0}, {0, 150}};
+        double longestGap;
+    } cases[] = {{60, 0, 0.75}, {120, 0, 0.75}, {180, 0, 0.75}, {0, 150, 0.75}, {300, 0, 1.6}};
     start();
     shownPanel();
     for (const auto &c : cases) {
@@ -322,10 +324,10 @@ TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
         sim.setSplitReplyMs(c.splitMs);
         QTest::qWait(300);
         const int32_t samplesBefore = panel()->oScope->BufferPtr();
-        const double gap = longestPollGap(2500);
+        const double gap = longestPollGap(2000);
         RecordProperty(QStringLiteral("gap_%1_%2").arg(c.delayMs).arg(c.splitMs).toStdString(),
                        QString::number(gap).toStdString());
-        EXPECT_LE(gap, 0.75) << "reply delay " << c.delayMs << " ms, split " << c.splitMs << " ms";
+        EXPECT_LE(gap, c.longestGap) << "reply delay " << c.delayMs << " ms, split " << c.splitMs << " ms";
         EXPECT_GT(panel()->oScope->BufferPtr(), samplesBefore) << "live values still arrive";
         EXPECT_TRUE(console->connected());
     }

@@ -5,6 +5,7 @@
 #include "lib/DeviceSim.h"
 #include "platform/UiService.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -63,6 +64,28 @@ TEST_F(SerialConsole, SlowDeviceConnectsAndStaysConnected)
     QTest::qWait(5000);
     EXPECT_EQ(losses, 0) << "the device was lost and found again";
     EXPECT_EQ(console->panel("OnChip"), OnChip);
+}
+
+TEST_F(SerialConsole, VanishedPortIsReopenedAsSoonAsTheDeviceIsBack)
+{
+    // The adapter pulled while replies come in two pieces: the dead port is given up at once, and
+    // the device that comes back under the same name is found at the watchdog's next tick.
+    sim.setSplitReplyMs(150);
+    start(115200);
+    ASSERT_TRUE(showsTheDevice(5000));
+    for (int pull = 1; pull <= 2; ++pull) {
+        sim.pullCable();
+        QElapsedTimer lost;
+        lost.start();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !console->connected(); }, 1000)) << "pull " << pull;
+        RecordProperty("seconds_to_loss_" + std::to_string(pull), std::to_string(lost.elapsed() / 1000.0));
+        QTest::qWait(1000);
+        ASSERT_TRUE(sim.plugCable()) << sim.errorString().toStdString();
+        QElapsedTimer back;
+        back.start();
+        EXPECT_TRUE(showsTheDevice(2000)) << "pull " << pull;
+        RecordProperty("seconds_to_reconnect_" + std::to_string(pull), std::to_string(back.elapsed() / 1000.0));
+    }
 }
 
 class SerialRate : public SerialConsole, public ::testing::WithParamInterface<int> {};
