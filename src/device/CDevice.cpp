@@ -253,7 +253,17 @@ void CDevice::countPoll()
 void CDevice::Reset()
 {
     SetConnected(false);
+    // Requests sent over TCP wait only for their reply, which may still be on its way (a slow
+    // device behind a gateway takes longer than a watchdog tick): they stay until it comes or they
+    // age out.
+    std::vector<MBRequestPtr> sent;
+    for (const MBRequestPtr &request : *queue_) {
+        if (request->MBMode() == MBRequest::ModeTCP)
+            sent.push_back(request);
+    }
     dropRequests();
+    for (const MBRequestPtr &request : sent)
+        queue_->Add(request, request->Key);
 }
 
 void CDevice::dropRequests()

@@ -333,6 +333,43 @@ TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
     }
 }
 
+TEST_P(MonitoringPanel, SilentDeviceIsShownLostAndIdentifiedWhenItAnswersAgain)
+{
+    start();
+    shownPanel();
+    sim.setSilent(true);
+    QElapsedTimer silence;
+    silence.start();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !console->connected(); }, 6000)) << "eight unanswered polls";
+    EXPECT_GE(silence.elapsed(), GetParam() == Link::Tcp ? 3500 : 0) << "not before the eighth poll";
+    EXPECT_EQ(console->panel("OnChip"), QStringLiteral("On chip: <None>"));
+    EXPECT_EQ(console->panel("SN"), QString());
+    EXPECT_TRUE(panel() == nullptr || !panel()->isVisible()) << "the panel goes with the device";
+    sim.setSilent(false);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return console->connected(); }, 3000));
+    EXPECT_EQ(console->panel("SN"), QStringLiteral("XR-S-600001"));
+}
+
+TEST(MonitoringPanelTcp, ReplyLaterThanAWatchdogTickIsTakenWithinTheRequestsLifetime)
+{
+    // Every reply comes after the next reconnection attempt has been made: it is still taken.
+    ScriptedResponder ui;
+    platform::ui::setResponder(&ui);
+    TempProgramFolder folder;
+    devsim::DeviceSim sim;
+    sim.setIdentity(CarriedVersion, 24, "XR-S-600001");
+    sim.setReplyDelayMs(1700);
+    const quint16 port = sim.startTcp(0);
+    ASSERT_NE(port, 0) << sim.errorString().toStdString();
+    folder.write(QStringLiteral("varix-console.ini"), "[Connection Settings]\r\nIP Address=127.0.0.1\r\nPort=" +
+                                                          QByteArray::number(port) + "\r\nUse Ethernet=1\r\n");
+    {
+        RunningConsole console;
+        EXPECT_TRUE(QTest::qWaitFor([&console] { return console.connected(); }, 4000));
+    }
+    platform::ui::setResponder(nullptr);
+}
+
 TEST_P(MonitoringPanel, StatusPollKeepsItsPaceWithTheLogViewerFollowingTheDevice)
 {
     start();
