@@ -6,6 +6,7 @@
 #include "platform/UiService.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -86,6 +87,22 @@ TEST_F(SerialConsole, VanishedPortIsReopenedAsSoonAsTheDeviceIsBack)
         EXPECT_TRUE(showsTheDevice(2000)) << "pull " << pull;
         RecordProperty("seconds_to_reconnect_" + std::to_string(pull), std::to_string(back.elapsed() / 1000.0));
     }
+}
+
+TEST_F(SerialConsole, SerialNumberWithMarkupIsShownAsItCame)
+{
+    sim.setIdentity(0xCF, 24, "<h1>PWN</h1>");
+    start(115200);
+    ASSERT_TRUE(showsTheDevice(5000));
+    const QLabel *shown = nullptr;
+    for (const QLabel *label : console->window->panel(QStringLiteral("SN"))->findChildren<QLabel *>()) {
+        if (label->text() == QStringLiteral("<h1>PWN</h1>"))
+            shown = label;
+    }
+    ASSERT_NE(shown, nullptr) << "the serial number as it came";
+    QLabel plain(QStringLiteral("<h1>PWN</h1>"));
+    plain.setTextFormat(Qt::PlainText);
+    EXPECT_EQ(shown->sizeHint().height(), plain.sizeHint().height()) << "drawn as text, not as a heading";
 }
 
 class SerialRate : public SerialConsole, public ::testing::WithParamInterface<int> {};
