@@ -105,6 +105,25 @@ TEST_F(SerialConsole, SerialNumberWithMarkupIsShownAsItCame)
     EXPECT_EQ(shown->sizeHint().height(), plain.sizeHint().height()) << "drawn as text, not as a heading";
 }
 
+TEST_F(SerialConsole, WatchdogPollsWhileABoxOfTheIdentificationIsOpen)
+{
+    // Newer firmware than the console carries: identifying it opens a box, held for 5 s.
+    sim.setIdentity(0xD0, 24, "XR-S-777001");
+    int pollsUnderTheBox = -1;
+    ui.onMessage = [this, &pollsUnderTheBox](const platform::MessageBoxRequest &) {
+        if (pollsUnderTheBox >= 0)
+            return;
+        sim.clearRequests();
+        QTest::qWait(5000);
+        pollsUnderTheBox = 0;
+        for (const devsim::SimRequest &r : sim.requests())
+            pollsUnderTheBox += r.function == 4 && r.address == 0 && r.quantity == 21;
+    };
+    start(115200);
+    ASSERT_TRUE(QTest::qWaitFor([&pollsUnderTheBox] { return pollsUnderTheBox >= 0; }, 8000)) << "the box";
+    EXPECT_GE(pollsUnderTheBox, 9) << "a poll every 0.5 s under the box";
+}
+
 class SerialRate : public SerialConsole, public ::testing::WithParamInterface<int> {};
 
 TEST_P(SerialRate, ConnectsToADeviceAtThatSpeed)
