@@ -379,19 +379,7 @@ void CDevice::serveNextTurn()
     if (queue_->Count() == 0 || !commPort_ || !commPort_->PortOpen() || usingEthernet() || linkLent_)
         return;
     // One request per turn: a turn taken inside another caller's wait holds that caller no longer.
-    ProcessQueue(currentSerial_ ? currentSerial_ : nextToSend());
-}
-
-MBRequestPtr CDevice::nextToSend() const
-{
-    // The status poll goes next, behind only the request in flight: the watchdog's view of the
-    // device must not wait for whatever other windows have queued.
-    for (const MBRequestPtr &request : *queue_) {
-        if (request->MBFunction() == modbus::ReadInputRegisters && request->StartAddress() == 0 &&
-            request->Quantity() == StatusRegisters)
-            return request;
-    }
-    return queue_->Item(1);
+    ProcessQueue(currentSerial_ ? currentSerial_ : queue_->Item(1));
 }
 
 bool CDevice::isQueued(const MBRequestPtr &request) const
@@ -401,7 +389,7 @@ bool CDevice::isQueued(const MBRequestPtr &request) const
 
 void CDevice::sendNext()
 {
-    const MBRequestPtr request = nextToSend();
+    const MBRequestPtr request = queue_->Item(1);
     currentSerial_ = request;
     tailDeadline_ = 0.0;
     QByteArray frame;

@@ -140,7 +140,6 @@ private:
     void countPoll();
     // The event loop's turn of the serial line: one request for which no caller waits.
     void serveNextTurn();
-    MBRequestPtr nextToSend() const;
     // Drops what is queued or in flight.
     void dropRequests();
     // Serves the serial queue in order until `own` has had its turn.
