@@ -409,11 +409,11 @@ void FMain::tmrCheckStatus_Timer()
             showLinkError();
         }
         if (mDevice->Connected()) {
-            setWatchdogInterval(WatchdogConnectedMs);
+            tmrCheckStatus->setInterval(WatchdogConnectedMs);
             settleLogOn(AdminLogOnTime, AdminLoggedOn);
             settleLogOn(SULogOnTime, SuperUserLoggedOn);
         } else {
-            setWatchdogInterval(WatchdogDisconnectedMs);
+            tmrCheckStatus->setInterval(WatchdogDisconnectedMs);
         }
     } catch (const platform::Error &error) {
         if (error.number() == PortLostError)
@@ -425,14 +425,6 @@ void FMain::tmrCheckStatus_Timer()
             watchdogErrorShown_ = false;
         }
     }
-}
-
-void FMain::setWatchdogInterval(int ms)
-{
-    // Setting an interval restarts a running timer: set on every tick, the time a tick took would
-    // be added to every gap between polls.
-    if (tmrCheckStatus->interval() != ms)
-        tmrCheckStatus->setInterval(ms);
 }
 
 void FMain::settleLogOn(PendingLogOn &logOn, int roleBit)

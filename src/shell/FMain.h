@@ -102,7 +102,6 @@ private:
     void Form_QueryUnload();
     void Form_Unload();
     void Form_Resize();
-    void setWatchdogInterval(int ms);
     void settleLogOn(PendingLogOn &logOn, int roleBit);
     void checkFirmware();
     void switchSoftware();
