@@ -29,6 +29,7 @@ constexpr int32_t LogVFirstRegister = 12288;
 constexpr int32_t LogLastRegister = 16383;
 constexpr int RecordLength = 8;
 constexpr int StatusBytes = 25;  // data bytes 0..24 of the status poll
+constexpr int32_t StatusRegisters = 21;
 constexpr int32_t CoilOn = 0xFF00;
 // How often unanswered TCP requests are looked at for their age.
 constexpr int TcpAgeingIntervalMs = 1000;
@@ -84,6 +85,10 @@ CDevice::CDevice(QObject *parent)
     tcpAgeing_.setObjectName(QStringLiteral("tcpAgeing"));
     tcpAgeing_.setInterval(TcpAgeingIntervalMs);
     connect(&tcpAgeing_, &QTimer::timeout, this, &CDevice::ageOutTcpRequests);
+    lineTurn_.setParent(this);
+    lineTurn_.setSingleShot(true);
+    lineTurn_.setInterval(0);
+    connect(&lineTurn_, &QTimer::timeout, this, &CDevice::serveNextTurn);
 }
 
 CDevice::~CDevice() = default;
@@ -226,20 +231,46 @@ void CDevice::ClearData()
 
 void CDevice::CheckStatus()
 {
-    MBRead(modbus::ReadInputRegisters, 0, 21);
+    MBRead(modbus::ReadInputRegisters, 0, StatusRegisters);
+    countPoll();
+}
+
+void CDevice::QueueStatusPoll()
+{
+    request(modbus::ReadInputRegisters, 0, StatusRegisters, nullptr, false, false);
+    countPoll();
+}
+
+void CDevice::countPoll()
+{
     ++missedReplies_;
+    // A device silent behind a live socket ends none of its requests: as many unanswered polls as
+    // the serial link tolerates mark it lost there too.
+    if (usingEthernet() && missedReplies_ >= MissedRepliesToDisconnect)
+        SetConnected(false);
 }
 
 void CDevice::Reset()
 {
     SetConnected(false);
+    // Requests sent over TCP wait only for their reply, which may still be on its way (a slow
+    // device behind a gateway takes longer than a watchdog tick): they stay until it comes or they
+    // age out.
+    std::vector<MBRequestPtr> sent;
+    for (const MBRequestPtr &request : *queue_) {
+        if (request->MBMode() == MBRequest::ModeTCP)
+            sent.push_back(request);
+    }
     dropRequests();
+    for (const MBRequestPtr &request : sent)
+        queue_->Add(request, request->Key);
 }
 
 void CDevice::dropRequests()
 {
     queue_ = std::make_shared<MBRequests>();
     currentSerial_.reset();
+    tailDeadline_ = 0.0;
     lateRequest_.reset();
 }
 
@@ -277,7 +308,7 @@ void CDevice::MBWriteCoil(int32_t address, bool value)
 }
 
 void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data,
-                      bool whileLent)
+                      bool whileLent, bool waitForReply)
 {
     const bool ethernet = usingEthernet();
     if ((ethernet ? !ethernetPort_ : !commPort_) || (linkLent_ && !whileLent))
@@ -306,7 +337,10 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
             if (ethernetPort_->State() == platform::WinSocket::sckConnected)
                 ethernetPort_->SendData(frame);
         } else if (commPort_->PortOpen()) {
-            ProcessQueue();
+            if (waitForReply)
+                ProcessQueue(request);
+            else
+                lineTurn_.start();
         }
     } catch (const platform::Error &) {
         // The request methods end silently; a lost request shows as a missed reply.
@@ -315,52 +349,100 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
 
 // ---- serial link ----
 
-void CDevice::ProcessQueue()
+void CDevice::ProcessQueue(const MBRequestPtr &own)
 {
-    if (currentSerial_)
-        return;
-    while (commPort_ && commPort_->PortOpen() && queue_->Count() > 0 && !currentSerial_) {
-        const MBRequestPtr request = queue_->Item(1);
-        currentSerial_ = request;
-        QByteArray frame;
-        try {
-            frame = request->CommandString();
-        } catch (const platform::Error &) {
-            endSerialRequest(request);
-            continue;
-        }
-        // Whatever is waiting now came before this request: the late reply of the request that
-        // went unanswered last, or noise. Only a request that asks the same may take it; a slow
-        // device is then answered one request behind. Anything else is discarded.
-        const bool takeLateReply =
-            lateRequest_ && asksTheSame(*lateRequest_, *request) && commPort_->InBufferCount() > 0;
-        if (!takeLateReply)
-            SerialReplySource(*commPort_, portWait()).flush();
-        // Answered by the reply of the request before it, this one's own reply is still to come.
-        lateRequest_ = takeLateReply ? request : nullptr;
-        request->markSent();
-        commPort_->setOutput(frame);
-        const double deadline = request->SentAt() + SerialReplyTimeout;
-        while (currentSerial_ == request && platform::clock::monotonicSeconds() <= deadline) {
-            SerialReceive();
-            if (currentSerial_ != request || !commPort_)
-                break;
-            portWait().sleep(RtuReplyReader::MinimumReply, deadline);
-        }
-        if (currentSerial_ == request) {
-            endSerialRequest(request);
-            lateRequest_ = request;
-            // From the threshold on, not only at it: a status poll adds its own 1 after its
-            // time-out, so the count may pass the threshold between two time-outs, and a device
-            // gone silent would then show connected for ever and its port never be reopened.
-            if (++missedReplies_ >= MissedRepliesToDisconnect)
-                SetConnected(false);
-        }
+    // The line serves the queue in order; a caller waits for its own request alone and returns as
+    // soon as that one is done. A caller that comes in from an event of another caller's wait (a
+    // timer, a box) takes the line over where it stands: the state of the request in flight lives
+    // here, not on a caller's stack, so no request waits for a caller lower on the stack.
+    const bool wasOpen = commPort_ && commPort_->PortOpen();
+    while (isQueued(own) && commPort_ && commPort_->PortOpen()) {
+        if (currentSerial_)
+            serveCurrent();
+        else
+            sendNext();
     }
+    if (wasOpen && commPort_ && !commPort_->PortOpen())
+        portLost();
+    // Requests whose callers did not wait, or were served no further by a caller that has its
+    // reply, get their turn from the event loop.
+    if (queue_->Count() > 0)
+        lineTurn_.start();
     // Nothing left to wait for: the wake-up set for the last deadline goes once the loop idles, where
     // it would only stir it; a request that follows at once still uses it.
     if (portWait_)
         portWait_->finish();
+}
+
+void CDevice::serveNextTurn()
+{
+    if (queue_->Count() == 0 || !commPort_ || !commPort_->PortOpen() || usingEthernet() || linkLent_)
+        return;
+    // One request per turn: a turn taken inside another caller's wait holds that caller no longer.
+    ProcessQueue(currentSerial_ ? currentSerial_ : queue_->Item(1));
+}
+
+bool CDevice::isQueued(const MBRequestPtr &request) const
+{
+    return queue_->Contains(request->Key) && queue_->Item(request->Key) == request;
+}
+
+void CDevice::sendNext()
+{
+    const MBRequestPtr request = queue_->Item(1);
+    currentSerial_ = request;
+    tailDeadline_ = 0.0;
+    QByteArray frame;
+    try {
+        frame = request->CommandString();
+    } catch (const platform::Error &) {
+        endSerialRequest(request);
+        return;
+    }
+    // Whatever is waiting now came before this request: the late reply of the request that
+    // went unanswered last, or noise. Only a request that asks the same may take it; a slow
+    // device is then answered one request behind. Anything else is discarded.
+    const bool takeLateReply = lateRequest_ && asksTheSame(*lateRequest_, *request) && commPort_->InBufferCount() > 0;
+    if (!takeLateReply)
+        SerialReplySource(*commPort_).flush();
+    // Answered by the reply of the request before it, this one's own reply is still to come.
+    lateRequest_ = takeLateReply ? request : nullptr;
+    request->markSent();
+    commPort_->setOutput(frame);
+}
+
+void CDevice::serveCurrent()
+{
+    const MBRequestPtr request = currentSerial_;
+    SerialReceive();
+    if (currentSerial_ != request || !commPort_->PortOpen())
+        return;
+    // A reply has 0.2 s to start; once started, its tail has 0.5 s to come.
+    const bool started = tailDeadline_ > 0.0;
+    const double deadline = started ? tailDeadline_ : request->SentAt() + SerialReplyTimeout;
+    if (platform::clock::monotonicSeconds() <= deadline) {
+        portWait().sleep(started ? replyLength_ : RtuReplyReader::MinimumReply, deadline);
+        return;
+    }
+    endSerialRequest(request);
+    // A tail that never came counts as answered, as a wrong CRC does.
+    if (started)
+        return;
+    lateRequest_ = request;
+    // From the threshold on, not only at it: a status poll adds its own 1 after its time-out, so
+    // the count may pass the threshold between two time-outs, and a device gone silent would then
+    // show connected for ever and its port never be reopened.
+    if (++missedReplies_ >= MissedRepliesToDisconnect)
+        SetConnected(false);
+}
+
+void CDevice::portLost()
+{
+    // The port closed itself because its device went away: the device is lost at once, so the
+    // watchdog's next tick reopens the port rather than writing to a dead one.
+    dropRequests();
+    missedReplies_ = std::max(missedReplies_, MissedRepliesToDisconnect);
+    SetConnected(false);
 }
 
 void CDevice::endSerialRequest(const MBRequestPtr &request)
@@ -368,23 +450,37 @@ void CDevice::endSerialRequest(const MBRequestPtr &request)
     if (!request)
         return;
     queue_->Remove(request);
-    if (currentSerial_ == request)
+    if (currentSerial_ == request) {
         currentSerial_.reset();
+        tailDeadline_ = 0.0;
+    }
 }
 
 void CDevice::SerialReceive()
 {
     while (commPort_) {
-        SerialReplySource source(*commPort_, portWait());
+        SerialReplySource source(*commPort_);
         const MBRequestPtr request = currentSerial_;
         const auto result = RtuReplyReader::readOne(source, request ? request->MBAddress() : -1);
-        if (result.outcome == RtuReplyReader::Outcome::Idle || result.outcome == RtuReplyReader::Outcome::Flushed)
+        switch (result.outcome) {
+        case RtuReplyReader::Outcome::Idle:
+        case RtuReplyReader::Outcome::Flushed: return;
+        case RtuReplyReader::Outcome::Incomplete:
+            if (tailDeadline_ <= 0.0)
+                tailDeadline_ = platform::clock::monotonicSeconds() + SerialReplySource::TailTimeout;
+            replyLength_ = result.length;
             return;
-        if (result.outcome == RtuReplyReader::Outcome::Reply)
+        case RtuReplyReader::Outcome::Reply:
+            // Done before its events: a request made from one of them goes out at once.
+            endSerialRequest(request);
             ProcessReply(request, result.frame);
-        else if (!request)
-            return;
-        endSerialRequest(request);
+            break;
+        case RtuReplyReader::Outcome::Dropped:
+            if (!request)
+                return;
+            endSerialRequest(request);
+            break;
+        }
     }
 }
 

@@ -81,6 +81,9 @@ public:
     uint8_t PacketSize() const { return RAM(11); }
     bool Connected() const { return connected_; }
     void CheckStatus();
+    // The watchdog's status poll: on the serial link it is queued without waiting for its reply,
+    // as on TCP, so the watchdog's tick returns whatever other windows read.
+    void QueueStatusPoll();
     void Reset();
     bool Connecting() const { return missedReplies_ == 0; }
     QString SerialNumber() const { return serialNumber_; }
@@ -131,11 +134,22 @@ protected:
 private:
     void SetConnected(bool value);
     void ClearData();
+    // On the serial link the caller waits for its reply unless told otherwise.
     void request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data = nullptr,
-                 bool whileLent = false);
+                 bool whileLent = false, bool waitForReply = true);
+    void countPoll();
+    // The event loop's turn of the serial line: one request for which no caller waits.
+    void serveNextTurn();
     // Drops what is queued or in flight.
     void dropRequests();
-    void ProcessQueue();
+    // Serves the serial queue in order until `own` has had its turn.
+    void ProcessQueue(const MBRequestPtr &own);
+    bool isQueued(const MBRequestPtr &request) const;
+    // Sends the oldest queued request.
+    void sendNext();
+    // One look at the request in flight: its reply, its time-out, or a sleep until either.
+    void serveCurrent();
+    void portLost();
     void SerialReceive();
     void EthernetReceive();
     // The ageing timer's tick: a silent device behind a live socket sends no data that would age
@@ -160,9 +174,13 @@ private:
     std::function<bool()> useEthernet_;
     std::shared_ptr<MBRequests> queue_;
     MBRequestPtr currentSerial_;
+    // The request in flight's reply once started: when its tail is due, and its whole length.
+    double tailDeadline_ = 0.0;
+    int replyLength_ = 0;
     // The serial request whose reply may still come after its time-out.
     MBRequestPtr lateRequest_;
     QTimer tcpAgeing_;
+    QTimer lineTurn_;
     uint8_t ioByte_ = 0;
     std::array<uint8_t, ImageSize> ram_{};
     bool connected_ = false;

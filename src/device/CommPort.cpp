@@ -17,6 +17,13 @@
 
 namespace {
 
+// The errors of a port whose device went away (a USB adapter pulled, the other side of a
+// pseudo-terminal closed).
+bool deviceGone(int error)
+{
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
+
 // The line format; a default-built one is 8 data bits, no parity, one stop bit.
 struct LineSettings {
     int32_t baud = 0;
@@ -197,6 +204,14 @@ void CommPort::close()
     fd_ = -1;
 }
 
+void CommPort::closeIfGone(int error)
+{
+    // Written to or read from, a vanished device fails every time: closed at once, the port is
+    // opened afresh by the next attempt to connect, on the device that came back under its name.
+    if (deviceGone(error) && fd_ >= 0)
+        close();
+}
+
 void CommPort::setModemLine(int line, bool value, const char *source)
 {
     // A closed port has no lines to set.
@@ -225,8 +240,10 @@ int32_t CommPort::InBufferCount()
         record(EBADF, QStringLiteral("CommStatus (ClearCommError)"));
         return 0;
     }
-    if (const int error = input_.takeArrivals())
+    if (const int error = input_.takeArrivals()) {
         record(error, QStringLiteral("CommStatus (ClearCommError)"));
+        closeIfGone(error);
+    }
     return input_.size();
 }
 
@@ -239,8 +256,10 @@ QByteArray CommPort::Input_()
     if (InputLen <= 0)
         return {};
     if (input_.size() < InputLen) {
-        if (const int error = input_.takeArrivals())
+        if (const int error = input_.takeArrivals()) {
             recordLineError(error, QStringLiteral("CommRead (ReadFile)"));
+            closeIfGone(error);
+        }
     }
     return input_.take(InputLen);
 }
@@ -266,7 +285,9 @@ void CommPort::setOutput(const QByteArray &bytes)
         if (written < 0 && errno == EINTR)
             continue;
         if (written < 0 && errno != EAGAIN) {
-            recordLineError(errno, QStringLiteral("CommWrite (WriteFile)"));
+            const int error = errno;
+            recordLineError(error, QStringLiteral("CommWrite (WriteFile)"));
+            closeIfGone(error);
             return;
         }
         pollfd pfd{fd_, POLLOUT, 0};
@@ -281,6 +302,7 @@ void CommPort::setOutput(const QByteArray &bytes)
         }
         if (ready > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL))) {
             recordLineError(EIO, QStringLiteral("CommWrite (WriteFile)"));
+            closeIfGone(EIO);
             return;
         }
     }

@@ -53,12 +53,15 @@ public:
     int descriptor() const { return fd_; }
     int32_t baudRate() const { return baud_; }
     int32_t receivedCount() const { return input_.size(); }
+    // The first count bytes already taken from the driver, left in place.
+    QByteArray peekInput(int count) const { return input_.peek(count); }
     bool watchArrivals(bool on) { return input_.watch(on); }
     bool inputStalled() const { return input_.stalled(); }
 
 private:
     void open();
     void close();
+    void closeIfGone(int error);
     void setModemLine(int line, bool value, const char *source);
     void record(int32_t number, const QString &source, const QString &description = QString());
     // A step of the opening failed: the port stays open as it is.

@@ -38,22 +38,19 @@ RtuReplyReader::Result RtuReplyReader::readOne(Source &source, int expectedUnit)
         source.flush();
         return {Outcome::Flushed, {}};
     }
-    // The shortest reply is longer than three bytes, and those are waiting: one read takes them.
-    QByteArray frame = source.read(3);
-    if (frame.size() < 3)
+    // The shortest reply is longer than three bytes, and those are waiting.
+    const QByteArray head = source.peek(3);
+    if (head.size() < 3)
         return {Outcome::Dropped, {}};
-    if (static_cast<uint8_t>(frame[0]) != expectedUnit) {
+    if (static_cast<uint8_t>(head[0]) != expectedUnit) {
         source.flush();
         return {Outcome::Flushed, {}};
     }
-    const int tail = tailLength(static_cast<uint8_t>(frame[1]), frame);
-    if (!source.waitFor(tail))
-        return {Outcome::Dropped, {}};
-    const QByteArray rest = source.read(tail);
-    if (rest.size() < tail)
-        return {Outcome::Dropped, {}};
-    frame += rest;
-    if (!crcValid(frame))
+    const int length = 3 + tailLength(static_cast<uint8_t>(head[1]), head);
+    if (source.waiting() < length)
+        return {Outcome::Incomplete, {}, length};
+    const QByteArray frame = source.read(length);
+    if (frame.size() < length || !crcValid(frame))
         return {Outcome::Dropped, {}};
     return {Outcome::Reply, frame};
 }

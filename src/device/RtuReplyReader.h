@@ -11,31 +11,34 @@ public:
     public:
         virtual ~Source() = default;
         virtual int waiting() = 0;
+        // The first count bytes waiting (fewer when fewer wait), left where they are.
+        virtual QByteArray peek(int count) = 0;
         // Reads at most count bytes that are already waiting.
         virtual QByteArray read(int count) = 0;
-        // Gives the line time to bring count bytes; true when they are there.
-        virtual bool waitFor(int count) = 0;
         // Discards everything waiting.
         virtual void flush() = 0;
     };
 
     enum class Outcome {
-        Idle,     // too few bytes waiting to start a reply
-        Flushed,  // no request in flight, or a foreign unit address
-        Reply,    // a whole frame with a good CRC
-        Dropped,  // a wrong CRC or a tail that never came
+        Idle,        // too few bytes waiting to start a reply
+        Flushed,     // no request in flight, or a foreign unit address
+        Reply,       // a whole frame with a good CRC
+        Dropped,     // a wrong CRC
+        Incomplete,  // a reply has started and its tail is still to come; nothing was read
     };
 
     struct Result {
         Outcome outcome = Outcome::Idle;
         QByteArray frame;  // the reply with its CRC, for Reply
+        int length = 0;    // the whole reply's length, for Incomplete
     };
 
     // The fewest bytes that can start a reply (an exception reply is 5 bytes long).
     static constexpr int MinimumReply = 5;
 
     // Reads at most one reply for a request to expectedUnit; expectedUnit < 0 means no request
-    // is in flight.
+    // is in flight. A reply is read only once it is whole, so a caller may wait for its tail in the
+    // event loop while another looks at the line meanwhile.
     static Result readOne(Source &source, int expectedUnit);
 
     // True when the CRC over the whole frame, its own two CRC bytes included, comes out 0.

@@ -12,6 +12,12 @@ bool readableNow(int fd)
     pollfd ready{fd, POLLIN, 0};
     return ::poll(&ready, 1, 0) > 0 && ready.revents != 0;
 }
+
+bool hungUp(int fd)
+{
+    pollfd state{fd, POLLIN, 0};
+    return ::poll(&state, 1, 0) > 0 && (state.revents & POLLHUP) != 0;
+}
 }  // namespace
 
 SerialInput::SerialInput() = default;
@@ -36,7 +42,8 @@ int SerialInput::takeArrivals()
     do {
         got = ::read(fd_, bytes_.data() + held, static_cast<size_t>(Capacity - held));
     } while (got < 0 && errno == EINTR);
-    const int error = got < 0 && errno != EAGAIN ? errno : 0;
+    // A raw terminal reads nothing when nothing came; hung up, its device has gone.
+    const int error = got < 0 ? (errno != EAGAIN ? errno : 0) : (got == 0 && hungUp(fd_) ? EIO : 0);
     bytes_.resize(held + static_cast<int>(std::max<ssize_t>(got, 0)));
     return error;
 }

@@ -23,11 +23,12 @@ public:
     // Starts over on a new descriptor (-1 when closed): what was held and watched is dropped.
     void reset(int fd);
 
-    // Takes what the driver holds. Returns 0, or the error number of the read.
+    // Takes what the driver holds. Returns 0, or the error number of the read (EIO for a hang-up).
     int takeArrivals();
     int size() const { return static_cast<int>(bytes_.size()); }
     // Up to count bytes from the front.
     QByteArray take(int count);
+    QByteArray peek(int count) const { return bytes_.left(count); }
 
     // Switches the watch; a stalled descriptor is looked at again first and, still stalled, stays
     // unwatched. Returns whether it is watched.

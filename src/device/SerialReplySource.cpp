@@ -1,8 +1,6 @@
 #include "SerialReplySource.h"
 
 #include "CommPort.h"
-#include "PortWait.h"
-#include "platform/Clock.h"
 
 int SerialReplySource::waiting()
 {
@@ -12,20 +10,15 @@ int SerialReplySource::waiting()
     return port_.receivedCount();
 }
 
+QByteArray SerialReplySource::peek(int count)
+{
+    return port_.peekInput(count);
+}
+
 QByteArray SerialReplySource::read(int count)
 {
     port_.InputLen = count;
     return port_.Input_();
-}
-
-bool SerialReplySource::waitFor(int count)
-{
-    // The driver is asked only when what was taken from it already falls short.
-    const auto arrived = [this, count] { return port_.receivedCount() >= count || port_.InBufferCount() >= count; };
-    const double end = platform::clock::monotonicSeconds() + TailTimeout;
-    while (!arrived() && port_.PortOpen() && platform::clock::monotonicSeconds() < end)
-        wait_.sleep(count, end);
-    return arrived();
 }
 
 void SerialReplySource::flush()

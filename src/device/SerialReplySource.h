@@ -3,21 +3,20 @@
 #include "RtuReplyReader.h"
 
 class CommPort;
-class PortWait;
 
-// The serial port as the RTU reply reader sees it; waits for a reply's tail up to 0.5 s.
+// The serial port as the RTU reply reader sees it.
 class SerialReplySource : public RtuReplyReader::Source {
 public:
-    SerialReplySource(CommPort &port, PortWait &wait) : port_(port), wait_(wait) {}
+    explicit SerialReplySource(CommPort &port) : port_(port) {}
 
     int waiting() override;
+    QByteArray peek(int count) override;
     QByteArray read(int count) override;
-    bool waitFor(int count) override;
     void flush() override;
 
+    // How long a started reply's tail may take.
     static constexpr double TailTimeout = 0.5;
 
 private:
     CommPort &port_;
-    PortWait &wait_;
 };

@@ -14,6 +14,8 @@ public:
     {
         QMessageBox box(iconOf(request.icon), request.title, request.text, buttonsOf(request.buttons),
                         QApplication::activeWindow());
+        // Boxes carry file names and error descriptions from outside: never markup.
+        box.setTextFormat(Qt::PlainText);
         const QList<QMessageBox::StandardButton> named = namedButtons(request.buttons);
         const auto position = static_cast<qsizetype>(request.defaultButton);
         if (position < named.size())

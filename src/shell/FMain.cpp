@@ -95,6 +95,8 @@ void FMain::buildStatusBar()
     stbMain->setObjectName(QStringLiteral("stbMain"));
     setStatusBar(stbMain);
     lblConnecting->setObjectName(QStringLiteral("lblConnecting"));
+    // Device files and error descriptions: never markup.
+    lblConnecting->setTextFormat(Qt::PlainText);
     stbMain->addWidget(lblConnecting, 1);
     for (const char *key : {"OnChip", "Admin", "Status", "O1", "O2", "O3", "IN1", "IN2", "SN", "FW_Version"})
         stbMain->addPermanentWidget(new StatusBarPanel(QLatin1String(key), stbMain));
@@ -194,18 +196,6 @@ void FMain::Form_Unload()
             window->close();
     }
 }
-
-// ---- link watchdog and status bar ----
-
-// ---- device events ----
-
-// ---- application panel ----
-
-// ---- firmware ----
-
-// ---- machine menu ----
-
-// ---- file, tools and help menus ----
 
 void FMain::mnuFilExit_Click()
 {

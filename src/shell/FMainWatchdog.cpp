@@ -40,7 +40,12 @@ void FMain::tmrCheckStatus_Timer()
     if (!mDevice)
         return;
     try {
-        mDevice->CheckStatus();
+        // A connected device's poll takes its turn on the line while the tick returns; while the
+        // device is being found, what this tick decides rests on the poll's reply.
+        if (mDevice->Connected())
+            mDevice->QueueStatusPoll();
+        else
+            mDevice->CheckStatus();
         // A closed socket never makes the device look lost by itself: replies just stop coming.
         const bool socketLost = mdlMain::UseEthernet && mDevice->Connected() &&
                                 mdlMain::wskEthernet().State() != platform::WinSocket::sckConnected;

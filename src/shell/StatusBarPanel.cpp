@@ -10,6 +10,8 @@ StatusBarPanel::StatusBarPanel(const QString &key, QWidget *parent)
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     // Wide enough for the short marks ("A", "O1", "MA"), so that the bar does not jump as they come and go.
     setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("MMM")) + 8);
+    // The device's serial number and names from the network and the user's files: never markup.
+    text_->setTextFormat(Qt::PlainText);
     picture_->hide();
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 0);

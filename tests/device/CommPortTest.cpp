@@ -118,13 +118,13 @@ TEST_F(CommPortOnPty, CloseAndReopen)
     EXPECT_TRUE(port.PortOpen());
 }
 
-TEST_F(CommPortOnPty, HungUpLineReadsNothingAndTheWaitSleeps)
+TEST_F(CommPortOnPty, HungUpLineReadsNothingClosesAndTheWaitSleeps)
 {
     pty.closeMaster();
     port.InputLen = 10;
     EXPECT_TRUE(port.Input_().isEmpty());
-    port.setOutput("gone");
-    EXPECT_TRUE(port.PortOpen());
+    EXPECT_FALSE(port.PortOpen()) << "a port whose device went away closes at once";
+    EXPECT_EQ(port.LastError().number, EIO);
 
     // A hung-up descriptor reports itself readable for ever: the wait must not spin on it.
     PortWait wait(port);

@@ -7,7 +7,7 @@
 
 namespace {
 
-// Serial input held in memory; bytes "arrive" in chunks whenever the reader waits.
+// Serial input held in memory; bytes arrive in chunks whenever the reader finds a reply incomplete.
 class ScriptedLine : public RtuReplyReader::Source {
 public:
     explicit ScriptedLine(QList<QByteArray> chunks) : later_(std::move(chunks))
@@ -17,22 +17,28 @@ public:
     }
 
     int waiting() override { return static_cast<int>(waiting_.size()); }
+    QByteArray peek(int count) override { return waiting_.left(count); }
     QByteArray read(int count) override
     {
         const QByteArray taken = waiting_.left(count);
         waiting_.remove(0, taken.size());
         return taken;
     }
-    bool waitFor(int count) override
-    {
-        while (waiting_.size() < count && !later_.isEmpty())
-            waiting_ += later_.takeFirst();
-        return waiting_.size() >= count;
-    }
     void flush() override
     {
         ++flushes;
         waiting_.clear();
+    }
+
+    // Reads as the serial link does: an incomplete reply is looked at again when more came.
+    RtuReplyReader::Result readOne(int unit)
+    {
+        auto result = RtuReplyReader::readOne(*this, unit);
+        while (result.outcome == RtuReplyReader::Outcome::Incomplete && !later_.isEmpty()) {
+            waiting_ += later_.takeFirst();
+            result = RtuReplyReader::readOne(*this, unit);
+        }
+        return result;
     }
 
     int flushes = 0;
@@ -86,13 +92,13 @@ TEST(RtuReplyReader, CutsRepliesByFunction)
         {"exception reply", {exception}, 1, Outcome::Reply, 5, 0},
         {"fewer than five bytes wait", {exception.left(4)}, 1, Outcome::Idle, 0, 0},
         {"wrong CRC dropped", {badCrc}, 1, Outcome::Dropped, 0, 0},
-        {"tail never comes", {statusReply.left(20)}, 1, Outcome::Dropped, 0, 0},
+        {"tail not yet come", {statusReply.left(20)}, 1, Outcome::Incomplete, 0, 0},
         {"foreign unit flushes", {withCrc(hex("020600CD0004"))}, 1, Outcome::Flushed, 0, 1},
         {"nothing in flight flushes", {statusReply}, -1, Outcome::Flushed, 0, 1},
     };
     for (const Case &c : cases) {
         ScriptedLine line(c.chunks);
-        const auto result = RtuReplyReader::readOne(line, c.unit);
+        const auto result = line.readOne(c.unit);
         EXPECT_EQ(result.outcome, c.outcome) << c.name;
         EXPECT_EQ(result.frame.size(), c.frameSize) << c.name;
         EXPECT_EQ(line.flushes, c.flushes) << c.name;
@@ -101,11 +107,14 @@ TEST(RtuReplyReader, CutsRepliesByFunction)
 
 TEST(RtuReplyReader, ByteCountLargerThanTheDataWaitsThenDrops)
 {
-    // The count byte promises 10 bytes, only 4 and the CRC follow: the reader must not read on.
+    // The count byte promises 10 bytes, only 4 and the CRC follow: the reader takes nothing yet.
     ScriptedLine line({withCrc(hex("01030A 00010002"))});
-    EXPECT_EQ(RtuReplyReader::readOne(line, 1).outcome, Outcome::Dropped);
+    const auto waiting = line.readOne(1);
+    EXPECT_EQ(waiting.outcome, Outcome::Incomplete);
+    EXPECT_EQ(waiting.length, 15);
+    EXPECT_EQ(line.waiting(), 9) << "an incomplete reply stays on the line";
     ScriptedLine shorter({withCrc(hex("010302 00010002"))});
-    EXPECT_EQ(RtuReplyReader::readOne(shorter, 1).outcome, Outcome::Dropped);
+    EXPECT_EQ(shorter.readOne(1).outcome, Outcome::Dropped);
 }
 
 TEST(MbapFrameReader, FramesFromTheStream)
@@ -199,7 +208,7 @@ TEST(ReceiverFuzz, RandomAndTruncatedReplies)
             at += size;
         }
         ScriptedLine line(pieces);
-        const auto result = RtuReplyReader::readOne(line, random.bounded(2) ? 1 : -1);
+        const auto result = line.readOne(random.bounded(2) ? 1 : -1);
         if (result.outcome == Outcome::Reply)
             device.ProcessReply(randomRequest(), result.frame);
 

@@ -19,7 +19,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -113,6 +117,28 @@ protected:
         for (int i = 160; i < 198; ++i)
             bytes.append(static_cast<char>(sim.RAM(i)));
         return bytes.append(static_cast<char>(sim.turnOffDelay()));
+    }
+
+    // The longest time in `ms` without a status poll reaching the stand-in, in seconds; the
+    // window's start and end count as polls.
+    double longestPollGap(int ms)
+    {
+        const auto steadyUs = [] {
+            return std::chrono::duration_cast<std::chrono::microseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+        sim.clearRequests();
+        qint64 last = steadyUs();
+        QTest::qWait(ms);
+        qint64 longest = 0;
+        for (const devsim::SimRequest &r : sim.requests()) {
+            if (r.function == 4 && r.address == 0 && r.quantity == 21) {
+                longest = std::max(longest, r.receivedUs - last);
+                last = r.receivedUs;
+            }
+        }
+        return static_cast<double>(std::max(longest, steadyUs() - last)) / 1e6;
     }
 
     // Samples the oscilloscope takes in the given time.
@@ -292,6 +318,63 @@ TEST_P(MonitoringPanel, ScopeKeepsPaceInBothViews)
     EXPECT_LE(waveform, 5400);
     RecordProperty("live_samples_per_second", live / 10);
     RecordProperty("waveform_samples_per_second", waveform / 10);
+}
+
+TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
+{
+    // Replies late or in two pieces: the panel's live reads share the line with the watchdog's
+    // poll instead of shutting it out. Within the reply windows the poll keeps its pace; a device
+    // slower than them is answered one request behind and still polled.
+    const struct {
+        int delayMs;
+        int splitMs;
+        double longestGap;
+    } cases[] = {{60, 0, 0.75}, {120, 0, 0.75}, {180, 0, 0.75}, {0, 150, 0.75}, {300, 0, 1.6}};
+    start();
+    ASSERT_NO_FATAL_FAILURE(waitForPanel());
+    for (const auto &c : cases) {
+        sim.setReplyDelayMs(c.delayMs);
+        sim.setSplitReplyMs(c.splitMs);
+        QTest::qWait(300);
+        const int32_t samplesBefore = panel()->oScope->BufferPtr();
+        const double gap = longestPollGap(2000);
+        RecordProperty(QStringLiteral("gap_%1_%2").arg(c.delayMs).arg(c.splitMs).toStdString(),
+                       QString::number(gap).toStdString());
+        EXPECT_LE(gap, c.longestGap) << "reply delay " << c.delayMs << " ms, split " << c.splitMs << " ms";
+        EXPECT_GT(panel()->oScope->BufferPtr(), samplesBefore) << "live values still arrive";
+        EXPECT_TRUE(console->connected());
+    }
+    // The log viewer open and following a device that logs an event every 0.3 s.
+    sim.setReplyDelayMs(0);
+    sim.setSplitReplyMs(150);
+    action(*console->window, "mnuEveVarix")->trigger();
+    QTimer logging;
+    QObject::connect(&logging, &QTimer::timeout, [this] {
+        const int row = sim.newestRecord(devsim::EventLog::N) + 1;
+        sim.setLogRecord(devsim::EventLog::N, row, QByteArray(8, static_cast<char>(row)));
+        sim.setNewestRecord(devsim::EventLog::N, row);
+    });
+    logging.start(300);
+    EXPECT_LE(longestPollGap(2500), 0.75) << "with the log viewer";
+}
+
+TEST_P(MonitoringPanel, SilentDeviceIsShownLostAndIdentifiedWhenItAnswersAgain)
+{
+    start();
+    ASSERT_NO_FATAL_FAILURE(waitForPanel());
+    sim.setSilent(true);
+    QElapsedTimer silence;
+    silence.start();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !console->connected(); }, 6000)) << "eight unanswered polls";
+    EXPECT_GE(silence.elapsed(), GetParam() == Link::Tcp ? 3500 : 0) << "not before the eighth poll";
+    EXPECT_EQ(console->panel("OnChip"), QStringLiteral("On chip: <None>"));
+    EXPECT_EQ(console->panel("SN"), QString());
+    EXPECT_TRUE(panel() == nullptr || !panel()->isVisible()) << "the panel goes with the device";
+    // Back, and over TCP answering later than the next reconnection attempt: still taken.
+    sim.setReplyDelayMs(GetParam() == Link::Tcp ? 1700 : 0);
+    sim.setSilent(false);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return console->connected(); }, 4000));
+    EXPECT_EQ(console->panel("SN"), QStringLiteral("XR-S-600001"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLinks, MonitoringPanel, ::testing::Values(Link::Serial, Link::Tcp),

@@ -5,6 +5,8 @@
 #include "lib/DeviceSim.h"
 #include "platform/UiService.h"
 
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -63,6 +65,54 @@ TEST_F(SerialConsole, SlowDeviceConnectsAndStaysConnected)
     QTest::qWait(5000);
     EXPECT_EQ(losses, 0) << "the device was lost and found again";
     EXPECT_EQ(console->panel("OnChip"), OnChip);
+}
+
+TEST_F(SerialConsole, VanishedPortIsReopenedAsSoonAsTheDeviceIsBack)
+{
+    // The adapter pulled while replies come in two pieces: the dead port is given up at once, and
+    // the device that comes back under the same name is found at the watchdog's next tick.
+    sim.setSplitReplyMs(150);
+    start(115200);
+    ASSERT_TRUE(showsTheDevice(5000));
+    for (int pull = 1; pull <= 2; ++pull) {
+        sim.pullCable();
+        QElapsedTimer lost;
+        lost.start();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !console->connected(); }, 1000)) << "pull " << pull;
+        RecordProperty("seconds_to_loss_" + std::to_string(pull), std::to_string(lost.elapsed() / 1000.0));
+        QTest::qWait(1000);
+        ASSERT_TRUE(sim.plugCable()) << sim.errorString().toStdString();
+        QElapsedTimer back;
+        back.start();
+        EXPECT_TRUE(showsTheDevice(2000)) << "pull " << pull;
+        RecordProperty("seconds_to_reconnect_" + std::to_string(pull), std::to_string(back.elapsed() / 1000.0));
+    }
+}
+
+TEST_F(SerialConsole, WatchdogPollsWhileABoxOfTheIdentificationIsOpen)
+{
+    // Newer firmware than the console carries: identifying it opens a box, held for 5 s. Its
+    // serial number carries markup, shown as it came.
+    sim.setIdentity(0xD0, 24, "<h1>PWN</h1>");
+    int pollsUnderTheBox = -1;
+    ui.onMessage = [this, &pollsUnderTheBox](const platform::MessageBoxRequest &) {
+        if (pollsUnderTheBox >= 0)
+            return;
+        sim.clearRequests();
+        QTest::qWait(5000);
+        pollsUnderTheBox = 0;
+        for (const devsim::SimRequest &r : sim.requests())
+            pollsUnderTheBox += r.function == 4 && r.address == 0 && r.quantity == 21;
+    };
+    start(115200);
+    ASSERT_TRUE(QTest::qWaitFor([&pollsUnderTheBox] { return pollsUnderTheBox >= 0; }, 8000)) << "the box";
+    EXPECT_GE(pollsUnderTheBox, 9) << "a poll every 0.5 s under the box";
+    const QList<QLabel *> shown = console->window->panel(QStringLiteral("SN"))->findChildren<QLabel *>();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1]->text(), QStringLiteral("<h1>PWN</h1>"));
+    QLabel plain(shown[1]->text());
+    plain.setTextFormat(Qt::PlainText);
+    EXPECT_EQ(shown[1]->sizeHint().height(), plain.sizeHint().height()) << "drawn as text, not as a heading";
 }
 
 class SerialRate : public SerialConsole, public ::testing::WithParamInterface<int> {};

@@ -13,13 +13,13 @@ public:
     explicit ArrivedBytes(QByteArray bytes) : bytes_(std::move(bytes)) {}
 
     int waiting() override { return static_cast<int>(bytes_.size()); }
+    QByteArray peek(int count) override { return bytes_.left(count); }
     QByteArray read(int count) override
     {
         const QByteArray head = bytes_.left(count);
         bytes_.remove(0, head.size());
         return head;
     }
-    bool waitFor(int count) override { return bytes_.size() >= count; }
     void flush() override { bytes_.clear(); }
 
 private:
@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ArrivedBytes serial(asItStands ? stream : withCrc(stream));
     for (;;) {
         const auto result = RtuReplyReader::readOne(serial, CDevice::UnitAddress);
-        if (result.outcome == RtuReplyReader::Outcome::Idle || result.outcome == RtuReplyReader::Outcome::Flushed)
+        if (result.outcome == RtuReplyReader::Outcome::Idle || result.outcome == RtuReplyReader::Outcome::Flushed ||
+            result.outcome == RtuReplyReader::Outcome::Incomplete)
             break;
         if (result.outcome == RtuReplyReader::Outcome::Reply) {
             fuzz::check(result.frame.size() >= RtuReplyReader::MinimumReply &&
