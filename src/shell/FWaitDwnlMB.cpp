@@ -45,6 +45,9 @@ FWaitDwnlMB::FWaitDwnlMB(QWidget *parent)
     Frame1->setObjectName(QStringLiteral("Frame1"));
     lblProduct->setObjectName(QStringLiteral("lblProduct"));
     lblSerial->setObjectName(QStringLiteral("lblSerial"));
+    // The boot loader's product name and serial number, and error descriptions: never markup.
+    for (QLabel *label : {lblMsg, lblProduct, lblSerial})
+        label->setTextFormat(Qt::PlainText);
     pgbUpload->setObjectName(QStringLiteral("pgbUpload"));
     pgbUpload->setVisible(false);
     pgbUpload->setTextVisible(false);
