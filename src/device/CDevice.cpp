@@ -11,11 +11,11 @@
 #include <algorithm>
 #include <charconv>
 
+using cdevice::StatusRegisters;
 using cdevice::subscriptOutOfRange;
 
 namespace {
 
-constexpr int32_t StatusRegisters = 21;
 constexpr int32_t CoilOn = 0xFF00;
 // How often unanswered TCP requests are looked at for their age.
 constexpr int TcpAgeingIntervalMs = 1000;
@@ -224,7 +224,7 @@ void CDevice::dropRequests()
     queue_ = std::make_shared<MBRequests>();
     currentSerial_.reset();
     tailDeadline_ = 0.0;
-    lateRequest_.reset();
+    lateRequests_.clear();
 }
 
 CDevice::LinkLoan::LinkLoan(CDevice &device) : device_(device)

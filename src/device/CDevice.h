@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -151,6 +152,11 @@ private:
     void serveCurrent();
     void portLost();
     void SerialReceive();
+    // Takes a reply for the oldest request that went unanswered and is answered by it; requests
+    // passed over were never answered. False when no such request is left.
+    bool takeLateReply(const QByteArray &frame);
+    // The queued request the line sends next.
+    MBRequestPtr nextToSend() const;
     void EthernetReceive();
     // The ageing timer's tick: a silent device behind a live socket sends no data that would age
     // its requests out otherwise. The timer stops at the first tick that finds none waiting.
@@ -177,8 +183,8 @@ private:
     // The request in flight's reply once started: when its tail is due, and its whole length.
     double tailDeadline_ = 0.0;
     int replyLength_ = 0;
-    // The serial request whose reply may still come after its time-out.
-    MBRequestPtr lateRequest_;
+    // Serial requests whose replies may still come after their time-out, oldest first.
+    std::deque<MBRequestPtr> lateRequests_;
     QTimer tcpAgeing_;
     QTimer lineTurn_;
     uint8_t ioByte_ = 0;

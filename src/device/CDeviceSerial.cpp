@@ -1,7 +1,9 @@
 // The serial line: serving the queue in order, one request in flight, its reply or its time-out.
 #include "CDevice.h"
+#include "CDeviceShared.h"
 
 #include "CommPort.h"
+#include "ModbusFunction.h"
 #include "PortWait.h"
 #include "RtuReplyReader.h"
 #include "SerialReplySource.h"
@@ -12,10 +14,26 @@
 
 namespace {
 
-bool asksTheSame(const MBRequest &a, const MBRequest &b)
+// Whether a whole reply is the answer to the request: the same function or its exception, for a
+// read the bytes of the registers asked, for a write the echo of its address. A device answers in
+// order, so a reply that does not fit answers an earlier request that timed out.
+bool answers(const MBRequest &request, const QByteArray &frame)
 {
-    return a.MBAddress() == b.MBAddress() && a.MBFunction() == b.MBFunction() && a.StartAddress() == b.StartAddress() &&
-           a.Quantity() == b.Quantity();
+    const auto function = static_cast<uint8_t>(frame.at(1));
+    if (modbus::isException(function))
+        return (function & ~modbus::ExceptionFlag) == request.MBFunction();
+    if (function != request.MBFunction())
+        return false;
+    const auto byteCount = static_cast<uint8_t>(frame.at(2));
+    switch (function) {
+    case modbus::ReadHoldingRegisters: return byteCount >= 2 * request.Quantity();
+    case modbus::ReadInputRegisters: return byteCount == 2 * request.Quantity();
+    case modbus::WriteSingleCoil:
+    case modbus::WriteSingleRegister:
+    case modbus::WriteMultipleRegisters:
+        return (byteCount << 8 | static_cast<uint8_t>(frame.at(3))) == request.StartAddress();
+    default: return true;
+    }
 }
 
 }  // namespace
@@ -50,7 +68,7 @@ void CDevice::serveNextTurn()
     if (queue_->Count() == 0 || !commPort_ || !commPort_->PortOpen() || usingEthernet() || linkLent_)
         return;
     // One request per turn: a turn taken inside another caller's wait holds that caller no longer.
-    ProcessQueue(currentSerial_ ? currentSerial_ : queue_->Item(1));
+    ProcessQueue(currentSerial_ ? currentSerial_ : nextToSend());
 }
 
 bool CDevice::isQueued(const MBRequestPtr &request) const
@@ -60,7 +78,7 @@ bool CDevice::isQueued(const MBRequestPtr &request) const
 
 void CDevice::sendNext()
 {
-    const MBRequestPtr request = queue_->Item(1);
+    const MBRequestPtr request = nextToSend();
     currentSerial_ = request;
     tailDeadline_ = 0.0;
     QByteArray frame;
@@ -70,14 +88,10 @@ void CDevice::sendNext()
         endSerialRequest(request);
         return;
     }
-    // Whatever is waiting now came before this request: the late reply of the request that
-    // went unanswered last, or noise. Only a request that asks the same may take it; a slow
-    // device is then answered one request behind. Anything else is discarded.
-    const bool takeLateReply = lateRequest_ && asksTheSame(*lateRequest_, *request) && commPort_->InBufferCount() > 0;
-    if (!takeLateReply)
+    // Whatever is waiting now came before this request: the late reply of a request that went
+    // unanswered, which is taken below for the request it answers, or noise, which is discarded.
+    if (lateRequests_.empty())
         SerialReplySource(*commPort_).flush();
-    // Answered by the reply of the request before it, this one's own reply is still to come.
-    lateRequest_ = takeLateReply ? request : nullptr;
     request->markSent();
     commPort_->setOutput(frame);
 }
@@ -99,7 +113,11 @@ void CDevice::serveCurrent()
     // A tail that never came counts as answered, as a wrong CRC does.
     if (started)
         return;
-    lateRequest_ = request;
+    // Its reply may still come while later requests are in flight; the oldest few are remembered.
+    constexpr std::size_t LateRequestsKept = 8;
+    lateRequests_.push_back(request);
+    if (lateRequests_.size() > LateRequestsKept)
+        lateRequests_.pop_front();
     // From the threshold on, not only at it: a status poll adds its own 1 after its time-out, so
     // the count may pass the threshold between two time-outs, and a device gone silent would then
     // show connected for ever and its port never be reopened.
@@ -142,6 +160,10 @@ void CDevice::SerialReceive()
             replyLength_ = result.length;
             return;
         case RtuReplyReader::Outcome::Reply:
+            // The device answers in order: a request that went unanswered before this one is
+            // answered first, if at all.
+            if (takeLateReply(result.frame) || !answers(*request, result.frame))
+                break;
             // Done before its events: a request made from one of them goes out at once.
             endSerialRequest(request);
             ProcessReply(request, result.frame);
@@ -153,4 +175,32 @@ void CDevice::SerialReceive()
             break;
         }
     }
+}
+
+MBRequestPtr CDevice::nextToSend() const
+{
+    // The watchdog's status poll goes next, behind only the request in flight: what the console
+    // shows of the device must not wait for every read the other windows have queued.
+    for (const MBRequestPtr &request : *queue_) {
+        if (request->MBFunction() == modbus::ReadInputRegisters && request->StartAddress() == 0 &&
+            request->Quantity() == cdevice::StatusRegisters)
+            return request;
+    }
+    return queue_->Item(1);
+}
+
+bool CDevice::takeLateReply(const QByteArray &frame)
+{
+    while (!lateRequests_.empty()) {
+        const MBRequestPtr late = lateRequests_.front();
+        lateRequests_.pop_front();
+        if (answers(*late, frame)) {
+            // The request in flight waits on for its own reply, with its own reply window again.
+            tailDeadline_ = 0.0;
+            ProcessReply(late, frame);
+            return true;
+        }
+        // Not its answer: the device never answered that one.
+    }
+    return false;
 }

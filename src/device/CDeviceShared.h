@@ -10,6 +10,8 @@ namespace cdevice {
 
 inline constexpr int32_t LogOnStateByte = 38;
 inline constexpr int RecordLength = 8;
+// The watchdog's status poll reads this many input registers from register 0.
+inline constexpr int32_t StatusRegisters = 21;
 
 [[noreturn]] inline void subscriptOutOfRange(const char *member)
 {

@@ -55,8 +55,10 @@ void FMain::logOn(PendingLogOn &pending, void (CDevice::*request)(const QString 
     dialog.exec();
     if (dialog.Password == PasswordCancelMarker)
         return;
-    pending.start(platform::clock::monotonicSeconds());
     (mDevice->*request)(dialog.Password);
+    // The device's answer is awaited from when the log-on has gone out: on a slow serial line its
+    // nine writes wait their turns behind the other windows' reads, which is no time of the device's.
+    pending.start(platform::clock::monotonicSeconds());
 }
 
 void FMain::mnuFilAdminOn_Click()

@@ -72,6 +72,10 @@ void FMain::showApplicationPanel()
         AppPanel = panelRegistry::applicationOf(AppPanelControl);
         AppPanel->Reopening();
     }
+    // Creating or reopening the panel reads from the device: a device lost meanwhile has closed
+    // the panel again.
+    if (!AppPanelControl)
+        return;
     if (isMinimized())
         showNormal();
     fitApplicationPanel();

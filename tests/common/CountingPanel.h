@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
 // An application panel that only counts what the shell asks of it; its setting is two parameters.
 class CountingPanel : public QWidget, public IApplication {
@@ -23,10 +24,16 @@ public:
     }
     void GetFocus() override {}
     void Closing() override { ++closings; }
-    void Reopening() override { ++reopenings; }
+    void Reopening() override
+    {
+        ++reopenings;
+        if (onReopening)
+            onReopening();
+    }
     QSize sizeHint() const override { return hint; }
     QSize hint{640, 420};
     int closings = 0;
     int reopenings = 0;
+    std::function<void()> onReopening;
     QStringList applied;
 };

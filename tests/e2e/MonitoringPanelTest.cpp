@@ -3,6 +3,7 @@
 #include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "core/PanelRegistry.h"
+#include "device/StatusBit.h"
 #include "display/Oscilloscope.h"
 #include "lib/DeviceSim.h"
 #include "lib/VibrationApplication.h"
@@ -11,8 +12,10 @@
 #include "panel/ParameterHub.h"
 #include "panel/UCKVR.h"
 #include "platform/UiService.h"
+#include "shell/FAdminPsw.h"
 #include "shell/FirmwareDownloadHook.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -335,6 +338,8 @@ TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
     for (const auto &c : cases) {
         sim.setReplyDelayMs(c.delayMs);
         sim.setSplitReplyMs(c.splitMs);
+        const bool admin = (&c - cases) % 2 == 0;
+        sim.setStatusBit(AdminLoggedOn, admin);
         QTest::qWait(300);
         const int32_t samplesBefore = panel()->oScope->BufferPtr();
         const double gap = longestPollGap(2000);
@@ -343,7 +348,26 @@ TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
         EXPECT_LE(gap, c.longestGap) << "reply delay " << c.delayMs << " ms, split " << c.splitMs << " ms";
         EXPECT_GT(panel()->oScope->BufferPtr(), samplesBefore) << "live values still arrive";
         EXPECT_TRUE(console->connected());
+        EXPECT_EQ(console->panel("Admin"), admin ? QStringLiteral("A") : QString())
+            << "the log-on state is the device's";
     }
+    // A log-on's verdict, which rests on the status poll, still comes on a slow line.
+    sim.setReplyDelayMs(180);
+    sim.setStatusBit(AdminLoggedOn, false);
+    QAction *logOn = action(*console->window, "mnuFilAdminOn");
+    ASSERT_TRUE(QTest::qWaitFor([logOn] { return logOn->isEnabled(); }, 3000)) << "the administrator logged off";
+    QTimer password;
+    QObject::connect(&password, &QTimer::timeout, [&password] {
+        if (auto *dialog = qobject_cast<FAdminPsw *>(QApplication::activeModalWidget())) {
+            password.stop();
+            dialog->txtPassword->setText(QStringLiteral("admin"));
+            dialog->cmdOk->click();
+        }
+    });
+    password.start(5);
+    logOn->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return ui.messageTexts().contains(QStringLiteral("Login succeded")); }, 5000))
+        << "the log-on's verdict: " << ui.messageTexts().join(QStringLiteral(" | ")).toStdString();
     // The log viewer open and following a device that logs an event every 0.3 s.
     sim.setReplyDelayMs(0);
     sim.setSplitReplyMs(150);

@@ -91,6 +91,26 @@ TEST_F(Hosting, PanelOnlyForTheCarriedFirmwareAndReusedAfterProgramming)
     EXPECT_EQ(window->centralWidget()->findChildren<CountingPanel *>().size(), 1);
 }
 
+TEST_F(Hosting, DeviceLostWhileThePanelReopensLeavesNoPanelBehind)
+{
+    sim.setStatusBit(50, true);
+    open();
+    QPointer<CountingPanel> first = hosted();
+    ASSERT_FALSE(first.isNull());
+    programmingGives(0x10, 26);
+    program("K26");
+    bool lost = false;
+    first->onReopening = [this, &lost] {
+        if (!std::exchange(lost, true))
+            device().Reset();
+    };
+    programmingGives(CarriedVersion, OwnApplication);
+    program("K24");
+    ASSERT_FALSE(first.isNull());
+    EXPECT_GE(first->reopenings, 1);
+    EXPECT_EQ(window->AppPanel == nullptr, window->AppPanelControl.isNull()) << "panel and its interface go together";
+}
+
 TEST_F(Hosting, OlderFirmwareGetsNoPanel)
 {
     sim.setIdentity(CarriedVersion - 1, OwnApplication, "XR-S-999001");
