@@ -1,5 +1,5 @@
 #include "ScopeFileTest.h"
-#include "SpecialFile.h"
+#include "NonRegularFile.h"
 #include "display/Oscilloscope.h"
 
 #include <QFile>

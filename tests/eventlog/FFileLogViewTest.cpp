@@ -1,7 +1,7 @@
 #include "eventlog/FFileLogView.h"
 #include "EventTestSupport.h"
 #include "ScriptedResponder.h"
-#include "SpecialFile.h"
+#include "NonRegularFile.h"
 
 #include <QFile>
 #include <QPlainTextEdit>

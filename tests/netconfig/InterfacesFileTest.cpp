@@ -2,7 +2,7 @@
 #include "netconfig/InterfacesFile.h"
 #include "MarkedText.h"
 #include "QtPrinters.h"
-#include "SpecialFile.h"
+#include "NonRegularFile.h"
 #include "TempProgramFolder.h"
 
 #include <gtest/gtest.h>

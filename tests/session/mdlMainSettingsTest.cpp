@@ -2,7 +2,7 @@
 #include "session/mdlMain.h"
 
 #include "ScriptedResponder.h"
-#include "SpecialFile.h"
+#include "NonRegularFile.h"
 #include "TempProgramFolder.h"
 #include "platform/IniFile.h"
 

@@ -1,7 +1,7 @@
 #include "CountingPanel.h"
 #include "FMainTestFixture.h"
 #include "NamedControls.h"
-#include "SpecialFile.h"
+#include "NonRegularFile.h"
 #include "core/PanelRegistry.h"
 #include "firmware/mdlSoftwares.h"
 
