@@ -348,7 +348,8 @@ TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
         EXPECT_LE(gap, c.longestGap) << "reply delay " << c.delayMs << " ms, split " << c.splitMs << " ms";
         EXPECT_GT(panel()->oScope->BufferPtr(), samplesBefore) << "live values still arrive";
         EXPECT_TRUE(console->connected());
-        EXPECT_EQ(console->panel("Admin"), admin ? QStringLiteral("A") : QString())
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return console->panel("Admin") == (admin ? QStringLiteral("A") : QString()); }, 1000))
             << "the log-on state is the device's";
     }
     // A log-on's verdict, which rests on the status poll, still comes on a slow line.
