@@ -42,7 +42,7 @@ MD5Hash &hasher()
 
 QString StringsIniPath()
 {
-    return platform::programFolder() + QStringLiteral("/Strings.ini");
+    return platform::readOnlyProgramFile(QStringLiteral("Strings.ini"));
 }
 
 QString Translate(int32_t id)
