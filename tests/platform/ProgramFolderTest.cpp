@@ -10,84 +10,59 @@
 
 namespace {
 
-// Sets environment variables for one test and gives the old values back afterwards.
-class EnvironmentGuard {
+// HOME and XDG_CONFIG_HOME as a test sets them, given back afterwards.
+class ConfigEnvironment {
 public:
-    ~EnvironmentGuard()
+    ~ConfigEnvironment() { set(home_, xdg_); }
+    static void set(const std::optional<QByteArray> &home, const std::optional<QByteArray> &xdg)
     {
-        for (const auto &[name, value] : saved_) {
-            if (value)
-                qputenv(name, *value);
-            else
-                qunsetenv(name);
-        }
-    }
-    void set(const char *name, const std::optional<QByteArray> &value)
-    {
-        saved_.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
-        if (value)
-            qputenv(name, *value);
-        else
-            qunsetenv(name);
+        home ? qputenv("HOME", *home) : qunsetenv("HOME");
+        xdg ? qputenv("XDG_CONFIG_HOME", *xdg) : qunsetenv("XDG_CONFIG_HOME");
     }
 
 private:
-    std::vector<std::pair<const char *, std::optional<QByteArray>>> saved_;
+    static std::optional<QByteArray> saved(const char *name)
+    {
+        return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+    }
+    const std::optional<QByteArray> home_ = saved("HOME");
+    const std::optional<QByteArray> xdg_ = saved("XDG_CONFIG_HOME");
 };
-
-void touch(const QString &path)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-}
 
 }  // namespace
 
-TEST(ProgramFolder, AWritableExecutableFolderKeepsTheFiles)
+TEST(ProgramFolder, TheExecutablesFolderWhenWritableElseTheUsersConfigFolderMadeOnFirstUse)
 {
     QTemporaryDir root;
-    EnvironmentGuard environment;
-    environment.set("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
+    ConfigEnvironment environment;
+    const QByteArray home = root.filePath(QStringLiteral("home")).toUtf8();
+    const QString homeConfig = root.filePath(QStringLiteral("home/.config/varix-console"));
+    const QString xdgConfig = root.filePath(QStringLiteral("xdg/config/varix-console"));
+    ConfigEnvironment::set(home, root.filePath(QStringLiteral("xdg/config")).toUtf8());
     EXPECT_EQ(platform::programFolderFor(root.path()), root.path());
-    EXPECT_FALSE(QFileInfo::exists(root.filePath(QStringLiteral("config"))));
-}
+    EXPECT_FALSE(QFileInfo::exists(xdgConfig));
 
-TEST(ProgramFolder, AnExecutableFolderTheUserCannotWriteSendsTheFilesToTheConfigFolder)
-{
-    QTemporaryDir root;
-    const QString home = root.filePath(QStringLiteral("home"));
-    const QString homeConfig = home + QStringLiteral("/.config/varix-console");
     const struct {
-        std::optional<QByteArray> configHome;
+        std::optional<QByteArray> xdg;
         QString expected;
     } cases[] = {
-        {root.filePath(QStringLiteral("xdg/config")).toUtf8(),
-         root.filePath(QStringLiteral("xdg/config/varix-console"))},
-        {root.filePath(QStringLiteral("xdg//config/")).toUtf8(),
-         root.filePath(QStringLiteral("xdg/config/varix-console"))},
+        {root.filePath(QStringLiteral("xdg/config")).toUtf8(), xdgConfig},
         {std::nullopt, homeConfig},
         {QByteArray(), homeConfig},
-        // A relative XDG_CONFIG_HOME is ignored, as the XDG rules say.
-        {QByteArray("relative/config"), homeConfig},
+        {QByteArray("relative/config"), homeConfig},  // ignored, as the XDG rules say
     };
     QStringList unwritable = {root.filePath(QStringLiteral("usr/bin"))};  // missing
-    if (geteuid() != 0) {
-        // Root may write anywhere; for other users a folder without write permission counts too.
-        const QString readOnly = root.filePath(QStringLiteral("opt/bin"));
-        QDir().mkpath(readOnly);
-        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
-        unwritable.append(readOnly);
+    if (geteuid() != 0) {                                                 // root may write anywhere
+        unwritable.append(root.filePath(QStringLiteral("opt/bin")));
+        QDir().mkpath(unwritable.back());
+        QFile::setPermissions(unwritable.back(), QFile::ReadOwner | QFile::ExeOwner);
     }
     for (const QString &executableFolder : unwritable) {
         for (const auto &c : cases) {
-            EnvironmentGuard environment;
-            environment.set("HOME", home.toUtf8());
-            environment.set("XDG_CONFIG_HOME", c.configHome);
+            ConfigEnvironment::set(home, c.xdg);
             QDir(c.expected).removeRecursively();
-            EXPECT_EQ(platform::programFolderFor(executableFolder), c.expected)
-                << executableFolder.toStdString() << " " << c.configHome.value_or("(unset)").toStdString();
-            EXPECT_TRUE(QFileInfo(c.expected).isDir()) << "made on first use: " << c.expected.toStdString();
+            EXPECT_EQ(platform::programFolderFor(executableFolder), c.expected) << c.xdg.value_or("(unset)").data();
+            EXPECT_TRUE(QFileInfo(c.expected).isDir()) << qPrintable(c.expected);
         }
     }
 }
@@ -100,14 +75,12 @@ TEST(ProgramFolder, AReadOnlyFileIsTheUsersElseTheInstalledOne)
     const QString own = user + QStringLiteral("/Strings.ini");
     const QString shared = root.filePath(QStringLiteral("usr/share/varix-console/Strings.ini"));
     const QString beside = bin + QStringLiteral("/Strings.ini");
-    QDir().mkpath(bin);
     const auto chosen = [&] { return platform::readOnlyProgramFileFor(user, bin, QStringLiteral("Strings.ini")); };
 
     EXPECT_EQ(chosen(), own) << "none anywhere: the user's path, which reads as missing";
-    touch(shared);
-    EXPECT_EQ(chosen(), shared);
-    touch(beside);
-    EXPECT_EQ(chosen(), beside);
-    touch(own);
-    EXPECT_EQ(chosen(), own);
+    for (const QString &file : {shared, beside, own}) {
+        QDir().mkpath(QFileInfo(file).path());
+        ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly)) << qPrintable(file);
+        EXPECT_EQ(chosen(), file) << "the user's before the one beside the executable before the shared one";
+    }
 }
