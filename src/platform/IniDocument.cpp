@@ -5,6 +5,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -52,9 +54,10 @@ QString storedValue(QString value)
     return needsQuotes ? QLatin1Char('"') + value + QLatin1Char('"') : value;
 }
 
-bool sameName(const QString &a, const QString &b)
+// Names that compare equal without case fold to the same text.
+QString folded(const QString &name)
 {
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+    return name.toCaseFolded();
 }
 
 }  // namespace
@@ -85,6 +88,7 @@ IniDocument IniDocument::parse(const QByteArray &file)
         if (pos < bytes.size() && bytes[pos] == '\n' && (pos == end || bytes[pos - 1] == '\r'))
             ++pos;
     }
+    doc.reindex();
     return doc;
 }
 
@@ -157,13 +161,32 @@ void IniDocument::switchToUtf8()
     utf8_ = true;
 }
 
+void IniDocument::reindex()
+{
+    firstHeader_.clear();
+    firstKey_.clear();
+    int header = -1;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        Line &line = lines_[i];
+        const int index = static_cast<int>(i);
+        if (line.kind == Kind::Section) {
+            header = index;
+            const QString name = folded(line.name);
+            line.first = !firstHeader_.contains(name);
+            if (line.first)
+                firstHeader_.insert(name, index);
+        } else if (line.kind == Kind::Key) {
+            const std::pair<int, QString> key{header, folded(line.name)};
+            line.first = !firstKey_.contains(key);
+            if (line.first)
+                firstKey_.insert(key, index);
+        }
+    }
+}
+
 int IniDocument::findSection(const QString &section) const
 {
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].kind == Kind::Section && sameName(lines_[i].name, section))
-            return static_cast<int>(i);
-    }
-    return -1;
+    return firstHeader_.value(folded(section), -1);
 }
 
 int IniDocument::sectionEnd(int header) const
@@ -176,12 +199,7 @@ int IniDocument::sectionEnd(int header) const
 
 int IniDocument::findKey(int header, const QString &key) const
 {
-    const int end = sectionEnd(header);
-    for (int i = header + 1; i < end; ++i) {
-        if (lines_[i].kind == Kind::Key && sameName(lines_[i].name, key))
-            return i;
-    }
-    return -1;
+    return firstKey_.value({header, folded(key)}, -1);
 }
 
 std::optional<QString> IniDocument::value(const QString &section, const QString &key) const
@@ -197,7 +215,7 @@ QStringList IniDocument::sectionNames() const
 {
     QStringList names;
     for (const Line &line : lines_) {
-        if (line.kind == Kind::Section && !names.contains(line.name, Qt::CaseInsensitive))
+        if (line.kind == Kind::Section && line.first)
             names << line.name;
     }
     return names;
@@ -211,9 +229,9 @@ QStringList IniDocument::keyNames(const QString &section, Repeats repeats) const
         return names;
     const int end = sectionEnd(header);
     for (int i = header + 1; i < end; ++i) {
-        if (lines_[i].kind == Kind::Key && !lines_[i].name.isEmpty() &&
-            (repeats == Repeats::Listed || !names.contains(lines_[i].name, Qt::CaseInsensitive)))
-            names << lines_[i].name;
+        const Line &line = lines_[static_cast<std::size_t>(i)];
+        if (line.kind == Kind::Key && !line.name.isEmpty() && (repeats == Repeats::Listed || line.first))
+            names << line.name;
     }
     return names;
 }
@@ -242,6 +260,7 @@ void IniDocument::setValue(const QString &section, const QString &key, const QSt
         }
         lines_.insert(lines_.begin() + insertAt, std::move(line));
     }
+    reindex();
     keepReadable();
 }
 
@@ -250,23 +269,37 @@ bool IniDocument::removeKey(const QString &section, const QString &key)
     const int header = findSection(trimBlanks(section));
     if (header < 0)
         return false;
-    bool removed = false;
-    for (int line = findKey(header, trimBlanks(key)); line >= 0; line = findKey(header, trimBlanks(key))) {
-        lines_.erase(lines_.begin() + line);
-        removed = true;
-    }
+    const QString name = folded(trimBlanks(key));
+    const auto begin = lines_.begin() + header + 1;
+    const auto end = lines_.begin() + sectionEnd(header);
+    const auto kept = std::remove_if(
+        begin, end, [&name](const Line &line) { return line.kind == Kind::Key && folded(line.name) == name; });
+    if (kept == end)
+        return false;
+    lines_.erase(kept, end);
+    reindex();
     keepReadable();
-    return removed;
+    return true;
 }
 
 bool IniDocument::removeSection(const QString &section)
 {
-    bool removed = false;
-    for (int header = findSection(trimBlanks(section)); header >= 0; header = findSection(trimBlanks(section))) {
-        lines_.erase(lines_.begin() + header, lines_.begin() + sectionEnd(header));
-        removed = true;
+    const QString name = folded(trimBlanks(section));
+    std::vector<Line> kept;
+    kept.reserve(lines_.size());
+    bool inRemoved = false;
+    for (Line &line : lines_) {
+        if (line.kind == Kind::Section)
+            inRemoved = folded(line.name) == name;
+        if (!inRemoved)
+            kept.push_back(std::move(line));
     }
-    keepReadable();
+    const bool removed = kept.size() < lines_.size();
+    lines_ = std::move(kept);
+    if (removed) {
+        reindex();
+        keepReadable();
+    }
     return removed;
 }
 

@@ -2,6 +2,7 @@
 
 #include "UnicodeText.h"
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -12,7 +13,8 @@ namespace platform {
 // The lines of one INI file. Section headers and key lines are understood; every other line
 // (comments, blank lines, garbage) is kept as it came. Lookups follow the profile rules: names
 // compared without case, the first of duplicate sections and keys wins. Untouched lines are
-// written back byte for byte, each ended with CR LF.
+// written back byte for byte, each ended with CR LF. Names are looked up through an index, so that
+// a file of hundreds of thousands of sections or keys costs no more than its size.
 class IniDocument {
 public:
     // Lines may end with CR LF, LF or CR. A file with a UTF-8 byte-order mark, or whose bytes are
@@ -49,6 +51,8 @@ private:
         Kind kind = Kind::Other;
         QString name;
         std::optional<QString> value;
+        // The first header of its name, or the first line of its key in its section.
+        bool first = false;
     };
 
     Line makeLine(const QByteArray &raw) const;
@@ -57,6 +61,8 @@ private:
     Line newLine(const QString &text);
     void keepReadable();
     void switchToUtf8();
+    // Rebuilds the index of names after the lines changed.
+    void reindex();
     // Index of the first header of the section, or -1; the section's lines end before sectionEnd.
     int findSection(const QString &section) const;
     int sectionEnd(int header) const;
@@ -66,6 +72,10 @@ private:
     std::optional<unicode::Encoding> wideEncoding_;
     bool utf8_ = false;
     std::vector<Line> lines_;
+    // Names folded to one case: the first header of a section name, and the first line of a key
+    // under the header of its section.
+    QHash<QString, int> firstHeader_;
+    QHash<std::pair<int, QString>, int> firstKey_;
 };
 
 }  // namespace platform

@@ -265,6 +265,14 @@ TEST_F(IniFileTest, WritesFollowLinksAndKeepPermissions)
     ASSERT_EQ(::stat(QFile::encodeName(folder.file("real.ini")).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
+
+    // A chain of links ending nowhere is followed to its end, where the file is created.
+    ASSERT_EQ(::symlink("second.ini", QFile::encodeName(folder.file("first.ini")).constData()), 0);
+    ASSERT_EQ(::symlink("sub/../end.ini", QFile::encodeName(folder.file("second.ini")).constData()), 0);
+    ASSERT_TRUE(QDir(folder.path()).mkdir("sub"));
+    ASSERT_TRUE(ini::writeString(folder.file("first.ini"), "A", "k", "3"));
+    EXPECT_TRUE(QFileInfo(folder.file("first.ini")).isSymLink() && QFileInfo(folder.file("second.ini")).isSymLink());
+    EXPECT_EQ(folder.read("end.ini"), "[A]\r\nk=3\r\n");
 }
 
 TEST_F(IniFileTest, DeletesKeysAndSections)
