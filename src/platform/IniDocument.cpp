@@ -6,6 +6,8 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <functional>
+#include <string_view>
 
 namespace platform {
 namespace {
@@ -54,10 +56,22 @@ QString storedValue(QString value)
     return needsQuotes ? QLatin1Char('"') + value + QLatin1Char('"') : value;
 }
 
-// Names that compare equal without case fold to the same text.
-QString folded(const QString &name)
+bool sameName(const QString &a, const QString &b)
 {
-    return name.toCaseFolded();
+    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+}
+
+// Names that compare equal without case have the same hash.
+std::size_t nameHash(const QString &name)
+{
+    const QString folded = name.toCaseFolded();
+    return std::hash<std::u16string_view>{}(
+        std::u16string_view(reinterpret_cast<const char16_t *>(folded.constData()), folded.size()));
+}
+
+std::size_t keyHash(int header, const QString &key)
+{
+    return nameHash(key) ^ (static_cast<std::size_t>(header + 1) * 0x9E3779B97F4A7C15ULL);
 }
 
 }  // namespace
@@ -163,30 +177,31 @@ void IniDocument::switchToUtf8()
 
 void IniDocument::reindex()
 {
-    firstHeader_.clear();
-    firstKey_.clear();
+    const auto count = [this](Kind kind) {
+        return std::count_if(lines_.cbegin(), lines_.cend(), [kind](const Line &line) { return line.kind == kind; });
+    };
+    firstHeader_.reset(static_cast<std::size_t>(count(Kind::Section)));
+    firstKey_.reset(static_cast<std::size_t>(count(Kind::Key)));
     int header = -1;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         Line &line = lines_[i];
         const int index = static_cast<int>(i);
         if (line.kind == Kind::Section) {
             header = index;
-            const QString name = folded(line.name);
-            line.first = !firstHeader_.contains(name);
-            if (line.first)
-                firstHeader_.insert(name, index);
+            line.first = firstHeader_.insert(nameHash(line.name), index,
+                                             [&](int other) { return sameName(lines_[other].name, line.name); });
         } else if (line.kind == Kind::Key) {
-            const std::pair<int, QString> key{header, folded(line.name)};
-            line.first = !firstKey_.contains(key);
-            if (line.first)
-                firstKey_.insert(key, index);
+            line.header = header;
+            line.first = firstKey_.insert(keyHash(header, line.name), index, [&](int other) {
+                return lines_[other].header == header && sameName(lines_[other].name, line.name);
+            });
         }
     }
 }
 
 int IniDocument::findSection(const QString &section) const
 {
-    return firstHeader_.value(folded(section), -1);
+    return firstHeader_.find(nameHash(section), [&](int line) { return sameName(lines_[line].name, section); });
 }
 
 int IniDocument::sectionEnd(int header) const
@@ -199,7 +214,8 @@ int IniDocument::sectionEnd(int header) const
 
 int IniDocument::findKey(int header, const QString &key) const
 {
-    return firstKey_.value({header, folded(key)}, -1);
+    return firstKey_.find(keyHash(header, key),
+                          [&](int line) { return lines_[line].header == header && sameName(lines_[line].name, key); });
 }
 
 std::optional<QString> IniDocument::value(const QString &section, const QString &key) const
@@ -269,11 +285,11 @@ bool IniDocument::removeKey(const QString &section, const QString &key)
     const int header = findSection(trimBlanks(section));
     if (header < 0)
         return false;
-    const QString name = folded(trimBlanks(key));
+    const QString name = trimBlanks(key);
     const auto begin = lines_.begin() + header + 1;
     const auto end = lines_.begin() + sectionEnd(header);
     const auto kept = std::remove_if(
-        begin, end, [&name](const Line &line) { return line.kind == Kind::Key && folded(line.name) == name; });
+        begin, end, [&name](const Line &line) { return line.kind == Kind::Key && sameName(line.name, name); });
     if (kept == end)
         return false;
     lines_.erase(kept, end);
@@ -284,13 +300,13 @@ bool IniDocument::removeKey(const QString &section, const QString &key)
 
 bool IniDocument::removeSection(const QString &section)
 {
-    const QString name = folded(trimBlanks(section));
+    const QString name = trimBlanks(section);
     std::vector<Line> kept;
     kept.reserve(lines_.size());
     bool inRemoved = false;
     for (Line &line : lines_) {
         if (line.kind == Kind::Section)
-            inRemoved = folded(line.name) == name;
+            inRemoved = sameName(line.name, name);
         if (!inRemoved)
             kept.push_back(std::move(line));
     }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "LineIndex.h"
 #include "UnicodeText.h"
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -53,6 +53,8 @@ private:
         std::optional<QString> value;
         // The first header of its name, or the first line of its key in its section.
         bool first = false;
+        // A key's section header, -1 before the first.
+        int header = -1;
     };
 
     Line makeLine(const QByteArray &raw) const;
@@ -72,10 +74,9 @@ private:
     std::optional<unicode::Encoding> wideEncoding_;
     bool utf8_ = false;
     std::vector<Line> lines_;
-    // Names folded to one case: the first header of a section name, and the first line of a key
-    // under the header of its section.
-    QHash<QString, int> firstHeader_;
-    QHash<std::pair<int, QString>, int> firstKey_;
+    // The first header of each section name, the first line of each key under its header.
+    LineIndex firstHeader_;
+    LineIndex firstKey_;
 };
 
 }  // namespace platform

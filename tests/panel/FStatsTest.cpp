@@ -161,7 +161,9 @@ TEST_F(Statistics, AFailedExportLeavesTheFileAsItWas)
         stats().cmdExport->click();
         return ui.messageTexts().value(0);
     };
-    forEachSpecialFile(folder.file(QStringLiteral("special.txt")), exportTo, SpecialFileUse::Write);
+    const QString special = folder.file(QStringLiteral("special.txt"));
+    forEachSpecialFile(
+        special, [&] { return exportTo(special); }, SpecialFileUse::Write);
 
     const long page = ::sysconf(_SC_PAGESIZE);
     SmallFilesystem small(folder.file(QStringLiteral("small")), 2 * page);

@@ -116,12 +116,17 @@ TEST_F(Archive, AnErrorEndsTheApplyWithWhatWasDone)
         {{{"Limit1", "30"}, {"RMSTableLimit0", HugeNumeral.c_str()}}, {}, "201 Hz", true},
         {{{"Limit1", "30"}, {"ReductionFactor0", "1e400"}}, {}, "201 Hz", true},
     };
-    // Nor are "nan" and "inf" in any spelling, wherever a value is taken as a number.
-    for (const char *notANumber : {"nan", "NaN", "-nan", "inf", "+Inf", "-INF", "infinity", "-Infinity"}) {
-        for (const char *tag : {"Monostable1", "Monostable3", "Limit Enabled1"})
-            cases.push_back({{{tag, notANumber}, {"Limit1", "30"}}, {}, "201 Hz", false});
-        for (const char *tag : {"Limit Enabled2", "Limit Enabled3"})
-            cases.push_back({{{"Limit1", "30"}, {tag, notANumber}}, {}, "201 Hz", true});
+    // Nor are "nan" and "inf" in any case and sign, wherever a value is taken as a number: each
+    // such field with a spelling of each.
+    const char *const notNumbers[] = {"nan", "-NaN", "NAN", "inf", "+Infinity", "-INF"};
+    const char *const numberFields[] = {"Monostable1",    "Monostable2",    "Monostable3",
+                                        "Limit Enabled1", "Limit Enabled2", "Limit Enabled3"};
+    for (std::size_t i = 0; i < std::size(numberFields); ++i) {
+        for (const char *value : {notNumbers[i % 3], notNumbers[i % 3 + 3]}) {
+            // Limit 1 is applied before the second and third enable switch only.
+            const bool afterLimit1 = i >= 4;
+            cases.push_back({{{"Limit1", "30"}, {numberFields[i], value}}, {}, "201 Hz", afterLimit1});
+        }
     }
     for (const Case &c : cases) {
         ui.messages.clear();
