@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 
 #include "RegularFile.h"
+#include "WritableFile.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -18,22 +19,6 @@ namespace {
 
 // As many links in a row as the system itself follows.
 constexpr int MaxLinkHops = 40;
-
-bool writeAll(int fd, const QByteArray &content)
-{
-    const char *data = content.constData();
-    qsizetype left = content.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        left -= written;
-    }
-    return true;
-}
 
 QByteArray folderOf(const QByteArray &path)
 {

@@ -78,20 +78,10 @@ bool WritableFile::write(QByteArrayView bytes)
 {
     if (fd_ < 0)
         return false;
-    const char *data = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd_, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            fail(written < 0 ? errno : ENOSPC);
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
+    if (writeAll(fd_, bytes))
+        return true;
+    fail(errno);
+    return false;
 }
 
 bool WritableFile::finish()
@@ -121,6 +111,25 @@ void WritableFile::restore()
     } else {
         ::truncate(QFile::encodeName(path_).constData(), sizeAtOpen_);
     }
+}
+
+bool writeAll(int fd, QByteArrayView bytes)
+{
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
 }
 
 bool appendToFile(const QString &path, QByteArrayView bytes, QString &reason)

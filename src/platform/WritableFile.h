@@ -40,6 +40,9 @@ private:
     QString reason_;
 };
 
+// Writes every byte to an open file, however many writes it takes; false with errno set when one fails.
+bool writeAll(int fd, QByteArrayView bytes);
+
 // Appends the bytes to the file as one block: when any of it cannot be written, the file is left
 // as it was and reason says why.
 bool appendToFile(const QString &path, QByteArrayView bytes, QString &reason);
