@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -30,11 +31,14 @@ public:
     // section or key is missing or the key line has no "=".
     std::optional<QString> value(const QString &section, const QString &key) const;
 
-    QStringList sectionNames() const;
+    // Section names in file order, each once, as far as they fit in bufferSize characters (each
+    // name with its terminator, and a final terminator); a name that would be cut is left out.
+    QStringList sectionNames(int bufferSize = std::numeric_limits<int>::max()) const;
     // Keys of the first section of that name, in file order: each name once, or as the profile
-    // functions list them, a key that stands twice twice.
+    // functions list them, a key that stands twice twice; fitted like the section names.
     enum class Repeats { Dropped, Listed };
-    QStringList keyNames(const QString &section, Repeats repeats = Repeats::Dropped) const;
+    QStringList keyNames(const QString &section, Repeats repeats = Repeats::Dropped,
+                         int bufferSize = std::numeric_limits<int>::max()) const;
 
     // Sets a key in the first section of that name: replaces the first line of that key, or adds
     // the key after the section's last key, or adds the section at the end of the file.

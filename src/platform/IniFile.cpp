@@ -132,21 +132,6 @@ bool validKey(const QString &key)
            !name.startsWith(QLatin1Char('[')) && !name.startsWith(QLatin1Char(';'));
 }
 
-// The names fit a buffer of bufferSize characters: each name with its terminator, and one more
-// terminator at the end. A name that would be cut is left out.
-QStringList fitBuffer(const QStringList &names, int bufferSize)
-{
-    QStringList fitted;
-    qsizetype used = 1;
-    for (const QString &name : names) {
-        used += name.size() + 1;
-        if (used > bufferSize)
-            break;
-        fitted << name;
-    }
-    return fitted;
-}
-
 }  // namespace
 
 QString readString(const QString &file, const QString &section, const QString &key, const QString &defaultValue,
@@ -199,14 +184,14 @@ QStringList sectionNames(const QString &file, int bufferSize)
 {
     QMutexLocker lock(&mutex);
     const auto document = loadForReading(file);
-    return document ? fitBuffer(document->sectionNames(), bufferSize) : QStringList();
+    return document ? document->sectionNames(bufferSize) : QStringList();
 }
 
 QStringList keyNames(const QString &file, const QString &section, int bufferSize, IniDocument::Repeats repeats)
 {
     QMutexLocker lock(&mutex);
     const auto document = loadForReading(file);
-    return document ? fitBuffer(document->keyNames(section, repeats), bufferSize) : QStringList();
+    return document ? document->keyNames(section, repeats, bufferSize) : QStringList();
 }
 
 QString refusal(const QString &file)
