@@ -6,8 +6,6 @@
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <functional>
-#include <string_view>
 
 namespace platform {
 namespace {
