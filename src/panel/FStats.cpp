@@ -10,12 +10,13 @@
 #include "platform/AnsiText.h"
 #include "platform/Runtime.h"
 #include "platform/UiService.h"
+#include "platform/WritableFile.h"
 #include "session/mdlMainLink.h"
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -254,7 +255,8 @@ QStringList FStats::exportLines() const
     return lines;
 }
 
-// Appends one block to the chosen file; a file that cannot be written is reported with the reason.
+// Appends one block to the chosen file; a file that cannot be written is reported with the reason
+// and keeps what it held.
 void FStats::cmdExport_Click()
 {
     platform::FileDialogRequest request;
@@ -266,11 +268,12 @@ void FStats::cmdExport_Click()
     const QString fileName = platform::ui::fileDialog(request);
     if (fileName.isEmpty())
         return;
-    QFile file(fileName);
     const QByteArray block =
         platform::ansi::encode(exportLines().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(block) != block.size() || !file.flush()) {
-        platform::ui::msgBox(Translate(txt::UnableToExportData) + QStringLiteral("\r\n") + file.errorString(),
+    QString reason;
+    if (!platform::appendToFile(fileName, block, reason)) {
+        platform::ui::msgBox(Translate(txt::UnableToExportData) + QStringLiteral("\r\n") +
+                                 QDir::toNativeSeparators(fileName) + QStringLiteral(": ") + reason,
                              MsgButtons::Ok, MsgIcon::Exclamation, platform::ui::DefaultTitle);
     }
 }
