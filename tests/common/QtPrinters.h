@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <ostream>
 
@@ -7,4 +8,9 @@
 inline void PrintTo(const QString &text, std::ostream *out)
 {
     *out << '"' << text.toStdString() << '"';
+}
+
+inline std::ostream &operator<<(std::ostream &out, const QRect &rect)
+{
+    return out << rect.x() << ',' << rect.y() << ' ' << rect.width() << 'x' << rect.height();
 }

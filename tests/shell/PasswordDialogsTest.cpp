@@ -4,6 +4,7 @@
 #include "shell/FAdminPsw.h"
 #include "shell/FChangePsw.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -148,6 +149,22 @@ TEST_F(PasswordDialogs, CaptionsAndMaskedBoxes)
         EXPECT_EQ(box->echoMode(), QLineEdit::Password);
         EXPECT_EQ(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box), '*');
         EXPECT_EQ(box->maxLength(), 32767) << "no box limits what is typed";
+    }
+}
+
+TEST_F(PasswordDialogs, ShortDialogsAreWideEnoughForTheirTitles)
+{
+    FAdminPsw logOn;
+    FChangePsw change;
+    for (QDialog *dialog : std::initializer_list<QDialog *>{&logOn, &change}) {
+        SCOPED_TRACE(dialog->windowTitle().toStdString());
+        dialog->show();
+        QFont bold = dialog->font();
+        bold.setBold(true);
+        // The title in bold beside at least a close and a minimise button.
+        const QFontMetrics title(bold);
+        EXPECT_GE(dialog->width(), title.horizontalAdvance(dialog->windowTitle()) + 2 * title.height());
+        dialog->close();
     }
 }
 
