@@ -93,7 +93,7 @@ void spreadAddress(const std::array<QLineEdit *, 4> &boxes, std::size_t from)
         boxes[last]->setText(parts[k].trimmed().left(OctetDigits));
     }
     if (last != from)
-        boxes[last]->setFocus();
+        boxes[last]->setFocus(Qt::TabFocusReason);
 }
 
 }  // namespace
@@ -341,7 +341,7 @@ bool FConfigLantronix::eventFilter(QObject *watched, QEvent *event)
             const int position = positionOf(*address, watched);
             if (position >= 0) {
                 if (position + 1 < static_cast<int>(address->size()))
-                    (*address)[static_cast<std::size_t>(position) + 1]->setFocus();
+                    (*address)[static_cast<std::size_t>(position) + 1]->setFocus(Qt::TabFocusReason);
                 return true;
             }
         }

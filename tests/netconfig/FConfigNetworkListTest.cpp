@@ -48,8 +48,13 @@ TEST_F(ModuleRows, OneRowPerModuleWithItsStateAndColour)
     EXPECT_EQ(column(ModuleList::ColIPAddress), (QStringList{"10.0.0.7", "192.168.0.5", ""}));
     EXPECT_EQ(column(ModuleList::ColStatus), (QStringList{"On-line", "", "Off-line"}));
     const QColor colours[] = {QColor(0, 255, 0), QColor(255, 0, 0), QColor(0, 0, 255)};
-    for (int i = 0; i < 3; ++i)
+    // Another subnet's lamp says why the module cannot be configured or connected.
+    const QString hints[] = {QString(), ModuleList::OtherSubnetHint(), QString()};
+    for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(dialog.lvwInterfaces->topLevelItem(i)->foreground(ModuleList::ColStatus).color(), colours[i]) << i;
+        EXPECT_EQ(dialog.lvwInterfaces->topLevelItem(i)->toolTip(ModuleList::ColStatus), hints[i]) << i;
+    }
+    EXPECT_TRUE(hints[1].contains(QStringLiteral("another subnet than the network card")));
 
     // A second reply of a module brings its row up to date and keeps its name.
     dialog.lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-00-01"), QStringLiteral("192.168.7.7"),
@@ -90,13 +95,50 @@ TEST_F(ModuleRows, ClickedRowDecidesTheButtonsAndWhatTheyMayDo)
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
 }
 
-TEST_F(ModuleRows, RowsWithoutASelectionActOnTheFirst)
+TEST_F(ModuleRows, NoRowIsPickedForTheUser)
 {
-    dialog.lvwInterfaces->clearSelection();
-    dialog.lvwInterfaces->setCurrentItem(nullptr);
+    dialog.show();
+    ModuleList &list = *dialog.lvwInterfaces;
     dialog.UpdateButtons();
-    EXPECT_EQ(dialog.lvwInterfaces->selectedItems().size(), 1);
+    EXPECT_TRUE(list.selectedItems().isEmpty());
+    EXPECT_FALSE(dialog.cmdConnect->isEnabled());
+
+    // A click on the empty part of the list below the rows takes the selection away.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.topLevelItem(0)).center());
     EXPECT_TRUE(dialog.cmdConnect->isEnabled());
+    const QRect last = list.visualItemRect(list.topLevelItem(2));
+    ASSERT_LT(last.bottom() + 10, list.viewport()->height());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(last.center().x(), last.bottom() + 10));
+    EXPECT_TRUE(list.selectedItems().isEmpty());
+    for (const QPushButton *button : {dialog.cmdAssignIP, dialog.cmdConfigure, dialog.cmdConnect})
+        EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
+    dialog.cmdConnect_Click();
+    EXPECT_FALSE(QFile::exists(folder.iniPath())) << "Connect acted on a row nobody picked";
+}
+
+TEST_F(ModuleRows, ButtonsFollowTheSelectedRowsState)
+{
+    dialog.show();
+    ModuleList &list = *dialog.lvwInterfaces;
+    const QString drill = QStringLiteral("00-80-A3-00-00-03");
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.row(drill)).center());
+    ASSERT_EQ(list.selectedMac(), drill);
+    const struct {
+        const char *mac;
+        State state;
+        bool assign, configure, connect;
+    } replies[] = {
+        {"00-80-A3-00-00-03", State::OnLine, true, true, true},         // off-line, then heard by a search
+        {"00-20-4A-00-00-01", State::OtherSubnet, true, true, true},    // another row changes nothing
+        {"00-80-A3-00-00-03", State::OtherSubnet, true, false, false},  // moved away from the card's subnet
+    };
+    for (const auto &reply : replies) {
+        SCOPED_TRACE(reply.mac);
+        list.addReply(QLatin1String(reply.mac), QStringLiteral("10.0.0.9"), reply.state);
+        EXPECT_EQ(dialog.cmdAssignIP->isEnabled(), reply.assign);
+        EXPECT_EQ(dialog.cmdConfigure->isEnabled(), reply.configure);
+        EXPECT_EQ(dialog.cmdConnect->isEnabled(), reply.connect);
+    }
 }
 
 TEST_F(ModuleRows, ColumnClicksSortAsTexts)

@@ -111,6 +111,8 @@ TEST_F(SerialLink, PortThatCannotBeOpenedNamesItsDeviceFile)
     const Case cases[] = {
         {forbidden, EACCES, QStringLiteral(". The user needs to be a member of the dialout group.")},
         {missing, ENOENT, QString()},
+        // A file name is shown as it is written, never as markup.
+        {folder.file(QStringLiteral("<h1>port")), ENOENT, QString()},
     };
     useSerial();
     QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
@@ -121,6 +123,10 @@ TEST_F(SerialLink, PortThatCannotBeOpenedNamesItsDeviceFile)
         ASSERT_TRUE(QFile::link(c.target, link));
         open(false);
         EXPECT_EQ(reason(), c.target + QStringLiteral(": ") + CommPort::GetSystemMessage(c.error) + c.advice);
+        QLabel plain(reason());
+        plain.setTextFormat(Qt::PlainText);
+        plain.setFont(label(*window, "lblConnecting")->font());
+        EXPECT_EQ(label(*window, "lblConnecting")->sizeHint().height(), plain.sizeHint().height());
         EXPECT_EQ(label(*window, "lblConnecting")->toolTip(),
                   QStringLiteral("CommOpen (CreateFile): ") + CommPort::GetSystemMessage(c.error));
         EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: <None>"));
