@@ -205,6 +205,12 @@ TEST_F(SetupDialog, DotsAndPastedAddressesFillTheFollowingBoxes)
     QTest::keyClick(dialog->txtIP[3], '.');
     EXPECT_EQ(QApplication::focusWidget(), dialog->txtIP[3]) << "the last box keeps the focus";
     EXPECT_EQ(dialog->txtIP[3]->text(), QStringLiteral("3"));
+    // A dot in a box whose number is selected moves on and keeps the number.
+    dialog->txtIP[1]->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(dialog->txtIP[1]->hasSelectedText());
+    QTest::keyClick(dialog->txtIP[1], '.');
+    EXPECT_EQ(texts(dialog->txtIP), QStringLiteral("10|1|2|3"));
+    EXPECT_EQ(QApplication::focusWidget(), dialog->txtIP[2]);
 
     const struct {
         QLineEdit *box;

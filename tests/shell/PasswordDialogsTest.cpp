@@ -161,9 +161,9 @@ TEST_F(PasswordDialogs, ShortDialogsAreWideEnoughForTheirTitles)
         dialog->show();
         QFont bold = dialog->font();
         bold.setBold(true);
-        // The title in bold beside at least a close and a minimise button.
+        // The title in bold beside the window's icon and its minimise, maximise and close buttons.
         const QFontMetrics title(bold);
-        EXPECT_GE(dialog->width(), title.horizontalAdvance(dialog->windowTitle()) + 2 * title.height());
+        EXPECT_GE(dialog->width(), title.horizontalAdvance(dialog->windowTitle()) + 4 * title.height());
         dialog->close();
     }
 }
