@@ -14,7 +14,7 @@ public:
     using QObject::QObject;
 
     // The width a window needs for its title: the title in the bold face title bars use, with
-    // room for an icon and three buttons of the title bar's height.
+    // room for an icon, three buttons of the title bar's height and the margins between them.
     static int widthFor(const QWidget *window);
 
 protected:

@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
@@ -156,7 +157,9 @@ TEST_F(PasswordDialogs, ShortDialogsAreWideEnoughForTheirTitles)
 {
     FAdminPsw logOn;
     FChangePsw change;
-    for (QDialog *dialog : std::initializer_list<QDialog *>{&logOn, &change}) {
+    // A message box fixes its own size as it shows.
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Varix Configuration Console"), QStringLiteral("Ok"));
+    for (QDialog *dialog : std::initializer_list<QDialog *>{&logOn, &change, &box}) {
         SCOPED_TRACE(dialog->windowTitle().toStdString());
         dialog->show();
         QFont bold = dialog->font();
