@@ -3,6 +3,9 @@
 #include <QDialog>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QGridLayout>
+#include <QMessageBox>
+#include <QSpacerItem>
 #include <algorithm>
 
 namespace platform {
@@ -12,6 +15,7 @@ namespace {
 constexpr int TitleBarButtons = 4;
 constexpr int TitleBarMargins = 2;
 constexpr int ButtonPadding = 8;
+const char *const RoomReserved = "titleRoomReserved";
 }  // namespace
 
 int DialogTitleRoom::widthFor(const QWidget *window)
@@ -25,16 +29,32 @@ int DialogTitleRoom::widthFor(const QWidget *window)
 
 bool DialogTitleRoom::eventFilter(QObject *watched, QEvent *event)
 {
-    // After the dialog's own show handling, which may fix its size (a message box does).
-    if (event->type() == QEvent::ShowToParent) {
+    if (event->type() == QEvent::Show) {
         auto *dialog = qobject_cast<QDialog *>(watched);
-        const int needed = dialog && dialog->isWindow() ? widthFor(dialog) : 0;
-        if (dialog && dialog->width() < needed) {
-            dialog->setMaximumWidth(std::max(needed, dialog->maximumWidth()));
-            dialog->resize(needed, dialog->height());
-        }
+        if (dialog && dialog->isWindow())
+            widen(dialog);
     }
     return QObject::eventFilter(watched, event);
+}
+
+void DialogTitleRoom::widen(QDialog *dialog)
+{
+    const int needed = widthFor(dialog);
+    // A message box fixes its size from its layout whenever it lays itself out: the room goes there.
+    auto *grid = qobject_cast<QMessageBox *>(dialog) ? qobject_cast<QGridLayout *>(dialog->layout()) : nullptr;
+    if (grid) {
+        if (dialog->property(RoomReserved).toBool())
+            return;
+        dialog->setProperty(RoomReserved, true);
+        const QMargins margins = grid->contentsMargins();
+        grid->addItem(new QSpacerItem(needed - margins.left() - margins.right(), 0, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+        return;
+    }
+    if (dialog->width() < needed) {
+        dialog->setMaximumWidth(std::max(needed, dialog->maximumWidth()));
+        dialog->resize(needed, dialog->height());
+    }
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class QDialog;
 class QWidget;
 
 namespace platform {
@@ -19,6 +20,9 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    static void widen(QDialog *dialog);
 };
 
 }  // namespace platform

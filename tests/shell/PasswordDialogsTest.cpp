@@ -162,6 +162,7 @@ TEST_F(PasswordDialogs, ShortDialogsAreWideEnoughForTheirTitles)
     for (QDialog *dialog : std::initializer_list<QDialog *>{&logOn, &change, &box}) {
         SCOPED_TRACE(dialog->windowTitle().toStdString());
         dialog->show();
+        QTest::qWait(300);  // a message box lays itself out again once shown
         QFont bold = dialog->font();
         bold.setBold(true);
         // The title in bold beside the window's icon and its minimise, maximise and close buttons.
