@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QRect>
 #include <QString>
 #include <ostream>
 
@@ -8,9 +7,4 @@
 inline void PrintTo(const QString &text, std::ostream *out)
 {
     *out << '"' << text.toStdString() << '"';
-}
-
-inline std::ostream &operator<<(std::ostream &out, const QRect &rect)
-{
-    return out << rect.x() << ',' << rect.y() << ' ' << rect.width() << 'x' << rect.height();
 }

@@ -1,8 +1,8 @@
 // The interface names file: reading names and rewriting it in place.
 #include "netconfig/InterfacesFile.h"
 #include "MarkedText.h"
-#include "NonRegularFile.h"
 #include "QtPrinters.h"
+#include "NonRegularFile.h"
 #include "TempProgramFolder.h"
 
 #include <gtest/gtest.h>

@@ -157,18 +157,16 @@ TEST_F(PasswordDialogs, ShortDialogsAreWideEnoughForTheirTitles)
 {
     FAdminPsw logOn;
     FChangePsw change;
-    // A message box fixes its own size as it shows.
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Varix Configuration Console"), QStringLiteral("Ok"));
     for (QDialog *dialog : std::initializer_list<QDialog *>{&logOn, &change, &box}) {
-        SCOPED_TRACE(dialog->windowTitle().toStdString());
         dialog->show();
         QTest::qWait(300);  // a message box lays itself out again once shown
         QFont bold = dialog->font();
         bold.setBold(true);
         // The title in bold beside the window's icon and its minimise, maximise and close buttons.
         const QFontMetrics title(bold);
-        EXPECT_GE(dialog->width(), title.horizontalAdvance(dialog->windowTitle()) + 4 * title.height());
-        dialog->close();
+        EXPECT_GE(dialog->width(), title.horizontalAdvance(dialog->windowTitle()) + 4 * title.height())
+            << dialog->windowTitle().toStdString();
     }
 }
 
