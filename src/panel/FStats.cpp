@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <vector>
 
 namespace {
 
@@ -166,6 +167,18 @@ bool FStats::isInvalid(const QLineEdit *box) const
     return panelWidgets::boxColor(box) == panelWidgets::fromBgr(panelWidgets::Red);
 }
 
+void FStats::setLocked(bool locked)
+{
+    std::vector<QLineEdit *> boxes(txtRMSLimit.begin(), txtRMSLimit.end());
+    boxes.insert(boxes.end(), txtReductionFactor.begin(), txtReductionFactor.end());
+    for (QLineEdit *box : boxes) {
+        box->setReadOnly(locked);
+        // Red tells of a wrong limit to whoever looks; any other box shows whether it can be edited.
+        if (!isInvalid(box))
+            panelWidgets::setBoxColor(box, panelWidgets::plainBackground(box));
+    }
+}
+
 void FStats::cboRMSEnable_Click()
 {
     if (Owner)
@@ -185,12 +198,12 @@ void FStats::txtRMSLimit_Change(int index)
         lblLoweLimit[static_cast<std::size_t>(index) + 1]->setText(value + QStringLiteral(" < ") + Translate(txt::Rms) +
                                                                    QStringLiteral(" <"));
     QLineEdit *box = txtRMSLimit[static_cast<std::size_t>(index)];
-    panelWidgets::setBoxColor(box, panelWidgets::windowBackground());
+    panelWidgets::setBoxColor(box, panelWidgets::plainBackground(box));
     for (const int neighbour : {index - 1, index + 1}) {
         if (neighbour < 0 || neighbour >= Limits)
             continue;
         QLineEdit *other = txtRMSLimit[static_cast<std::size_t>(neighbour)];
-        panelWidgets::setBoxColor(other, panelWidgets::windowBackground());
+        panelWidgets::setBoxColor(other, panelWidgets::plainBackground(other));
         const bool lower = neighbour < index;
         if (lower ? limit(neighbour) >= limit(index) : limit(neighbour) <= limit(index)) {
             markInvalid(box);
