@@ -7,6 +7,7 @@
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
 #include "device/EventWait.h"
+#include "platform/PumpingWait.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
 #include "platform/NetworkCards.h"
@@ -457,6 +458,7 @@ void FConfigNetwork::cmdConfigure_Click()
     QPointer<FConfigNetwork> alive(this);
     {
         FConfigLantronix setup(*this, this);
+        const platform::pumping::Scope modal;
         setup.exec();
     }
     if (alive && ApplySetup)

@@ -168,6 +168,10 @@ void FMain::mDevice_ConnectionStatusChanged()
         version->setText(QString());
         serial->setText(QString());
     } else {
+        // A device that answers late is found after the tick that polled it has set the pace of
+        // a device not found: polled at that pace, the other requests' time-outs would lose it again.
+        if (tmrCheckStatus->interval() != fmain::WatchdogConnectedMs)
+            tmrCheckStatus->setInterval(fmain::WatchdogConnectedMs);
         lblConnecting->clear();
         lblConnecting->setToolTip(QString());
         onChip->setText(fmain::onChipText(mdlMain::CurrentSoftware.Name) + machineSuffix());
@@ -194,6 +198,10 @@ void FMain::showNoDevice()
 
 void FMain::checkFirmware()
 {
+    // One box at a time: a device lost and found again while it is open is not asked about again.
+    if (identificationBoxOpen_)
+        return;
+    const QScopedValueRollback<bool> boxOpen(identificationBoxOpen_, true);
     const int32_t onDevice = mDevice->FirmwareVersion();
     const int32_t carried = mdlSoftwares::EmbeddedFirmwareVersion(mDevice->FirmwareID());
     if (onDevice > carried) {
@@ -219,8 +227,12 @@ void FMain::switchSoftware()
     if (mDevice->FirmwareID() == mdlMain::CurrentSoftware.Index)
         return;
     mdlMain::CurrentSoftware = mdlSoftwares::GetSoftware(mDevice->FirmwareID());
-    if (mDevice->FirmwareID() != 0 && mDevice->FirmwareVersion() == 0)
+    if (mDevice->FirmwareID() != 0 && mDevice->FirmwareVersion() == 0) {
+        if (identificationBoxOpen_)
+            return;
+        const QScopedValueRollback<bool> boxOpen(identificationBoxOpen_, true);
         platform::ui::msgBox(Translate(txt::VarixV4NotSupported), MsgButtons::Ok, MsgIcon::None);
-    else
-        LoadApplicationPanel();
+    } else {
+        requestApplicationPanel();
+    }
 }

@@ -9,6 +9,7 @@
 #include "firmware/LegacyBootLoader.h"
 #include "firmware/ModbusBootLoader.h"
 #include "firmware/mdlSoftwares.h"
+#include "platform/PumpingWait.h"
 #include "platform/Error.h"
 #include "platform/UiService.h"
 #include "session/mdlMain.h"
@@ -68,6 +69,7 @@ FWaitDwnlMB::~FWaitDwnlMB() = default;
 bool FWaitDwnlMB::Run(QWidget *owner)
 {
     FWaitDwnlMB window(owner);
+    const platform::pumping::Scope modal;
     window.exec();
     return window.DownloadResult;
 }

@@ -255,12 +255,18 @@ TEST_F(SerialLink, CablePulledAndPluggedAgain)
 {
     ASSERT_TRUE(open(false));
     ASSERT_TRUE(poll());
+    // The loss is told as a device gone, not one being identified.
+    bool identifyingWhenLost = false;
+    const QObject listening;
+    QObject::connect(&device(), &CDevice::ConnectionStatusChanged, &listening,
+                     [this, &identifyingWhenLost] { identifyingWhenLost |= device().Connecting(); });
     sim.pullCable();
     const double start = platform::clock::monotonicSeconds();
     for (int i = 0; i < 4; ++i)
         device().CheckStatus();
     EXPECT_FALSE(device().Connected());
     EXPECT_LT(platform::clock::monotonicSeconds() - start, 2.0) << "each request ends at its time-out";
+    EXPECT_FALSE(identifyingWhenLost);
     ASSERT_TRUE(sim.plugCable());
     EXPECT_TRUE(mdlMain::OpenDevicePort());
     EXPECT_TRUE(device().Connected());
