@@ -109,6 +109,7 @@ private:
     // Asks for LoadApplicationPanel from the event loop.
     void requestApplicationPanel();
     void loadPanelForCurrentSoftware();
+    void showSoftwareOnChip();
     void showApplicationPanel();
     void fitApplicationPanel();
     void waitForPanelAfterProgramming();

@@ -220,17 +220,22 @@ void FMain::LoadApplicationPanel()
     } while (loadAgain_ && !closing_);
 }
 
+// The first connection to a device names its software here; the machine stays named as on every other.
+void FMain::showSoftwareOnChip()
+{
+    const bool none = mdlMain::CurrentSoftware.Index == 0;
+    panel(QStringLiteral("OnChip"))
+        ->setText(none ? fmain::onChipText(fmain::noSoftware())
+                       : fmain::onChipText(mdlMain::CurrentSoftware.Name) + machineSuffix());
+}
+
 void FMain::loadPanelForCurrentSoftware()
 {
     closeApplicationPanel();
-    StatusBarPanel *onChip = panel(QStringLiteral("OnChip"));
-    if (mdlMain::CurrentSoftware.Index == 0) {
-        onChip->setText(fmain::onChipText(fmain::noSoftware()));
+    showSoftwareOnChip();
+    if (mdlMain::CurrentSoftware.Index == 0)
         return;
-    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The first connection to a device loads its panel here; the machine stays named as on every other.
-    onChip->setText(fmain::onChipText(mdlMain::CurrentSoftware.Name) + machineSuffix());
     // Only the image the program carries is known to match the panel.
     if (mDevice->FirmwareVersion() == mdlSoftwares::EmbeddedFirmwareVersion(mDevice->FirmwareID()))
         showApplicationPanel();

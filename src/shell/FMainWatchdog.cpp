@@ -233,6 +233,7 @@ void FMain::switchSoftware()
         const QScopedValueRollback<bool> boxOpen(identificationBoxOpen_, true);
         platform::ui::msgBox(Translate(txt::VarixV4NotSupported), MsgButtons::Ok, MsgIcon::None);
     } else {
+        showSoftwareOnChip();
         requestApplicationPanel();
     }
 }

@@ -432,7 +432,8 @@ TEST_P(MonitoringPanel, SilentDeviceIsShownLostAndIdentifiedWhenItAnswersAgain)
     EXPECT_GE(silence.elapsed(), GetParam() == Link::Tcp ? 3500 : 0) << "not before the eighth poll";
     EXPECT_EQ(console->panel("OnChip"), QStringLiteral("On chip: <None>"));
     EXPECT_EQ(console->panel("SN"), QString());
-    EXPECT_TRUE(panel() == nullptr || !panel()->isVisible()) << "the panel goes with the device";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return panel() == nullptr || !panel()->isVisible(); }, 1000))
+        << "the panel goes with the device, from the event loop";
     // Back, and over TCP answering later than the next reconnection attempt: still taken.
     sim.setReplyDelayMs(GetParam() == Link::Tcp ? 1700 : 0);
     sim.setSilent(false);
