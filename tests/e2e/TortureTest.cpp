@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <random>
 #include <thread>
 
@@ -264,13 +265,21 @@ protected:
             const quint32 argument = random();
             const int at = static_cast<int>(random() % 400);
             // From a timer, so that it lands wherever the console is, inside its waits too.
-            QTimer::singleShot(at, console->window, [&step, argument] { step.run(argument); });
+            QTimer::singleShot(at, console->window, [this, &step, argument] {
+                ++taken_[step.name];
+                step.run(argument);
+            });
             QTest::qWait(at + static_cast<int>(random() % 300));
             ASSERT_NE(console->window, nullptr) << "the window went away after " << step.name;
             checkOnePanel();
         }
+        QElapsedTimer closing;
+        closing.start();
         QTimer::singleShot(static_cast<int>(random() % 200), console->window, [this] { window().close(); });
         EXPECT_TRUE(QTest::qWaitFor([this] { return console->window == nullptr; }, 10000)) << "the window never closed";
+        for (const auto &[name, count] : taken_)
+            std::printf("  %-20s %d\n", name.c_str(), count);
+        std::printf("  closed in %lld ms\n", static_cast<long long>(closing.elapsed()));
         dialogs.stop();
         console.reset();
     }
@@ -282,6 +291,7 @@ protected:
 
 private:
     bool pulled_ = false;
+    std::map<std::string, int> taken_;
     QPointer<UCKVR> firstPanel_;
 };
 
