@@ -213,6 +213,8 @@ void FMain::LoadApplicationPanel()
     }
     if (closing_)
         return;
+    // Hosting waits for the device: the window does not close under it.
+    const platform::pumping::Scope hosting;
     const QScopedValueRollback<bool> loading(loadingPanel_, true);
     do {
         loadAgain_ = false;

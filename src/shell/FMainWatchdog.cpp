@@ -168,10 +168,6 @@ void FMain::mDevice_ConnectionStatusChanged()
         version->setText(QString());
         serial->setText(QString());
     } else {
-        // A device that answers late is found after the tick that polled it has set the pace of
-        // a device not found: polled at that pace, the other requests' time-outs would lose it again.
-        if (tmrCheckStatus->interval() != fmain::WatchdogConnectedMs)
-            tmrCheckStatus->setInterval(fmain::WatchdogConnectedMs);
         lblConnecting->clear();
         lblConnecting->setToolTip(QString());
         onChip->setText(fmain::onChipText(mdlMain::CurrentSoftware.Name) + machineSuffix());

@@ -278,6 +278,19 @@ TEST_F(SerialLink, CablePulledAndPluggedAgain)
     EXPECT_TRUE(device().Connected());
 }
 
+TEST_F(SerialLink, ReleasedFromAnEventOfItsOwnWait)
+{
+    // The window closed while a request waits for its reply: the link goes once that wait returns.
+    ASSERT_TRUE(open(false));
+    sim.setReplyDelayMs(100);
+    const QPointer<CDevice> released = &device();
+    QTimer::singleShot(20, [] { mdlMain::ReleaseLink(); });
+    released->MBRead(3, 10, 1);
+    ASSERT_FALSE(released.isNull()) << "released under its own wait";
+    EXPECT_EQ(released->PendingRequests().Count(), 0) << "the request still had its turn";
+    EXPECT_TRUE(QTest::qWaitFor([&released] { return released.isNull(); }, 1000)) << "released once no wait runs";
+}
+
 using TcpLink = LinkFixture;
 
 TEST_F(TcpLink, RefusedConnectionFailsAtOnceAndRecovers)
