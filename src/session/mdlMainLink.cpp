@@ -100,8 +100,8 @@ void ReleaseLink()
     // A wait that pumps events may be serving the link on the stack below: its objects go once
     // no such wait runs.
     if (platform::pumping::active()) {
-        auto retired = std::make_shared<std::tuple<std::unique_ptr<CDevice>, std::unique_ptr<CommPort>,
-                                                   std::unique_ptr<platform::WinSocket>>>(
+        auto retired = std::make_shared<
+            std::tuple<std::unique_ptr<CDevice>, std::unique_ptr<CommPort>, std::unique_ptr<platform::WinSocket>>>(
             std::move(device), std::move(port), std::move(socket));
         platform::pumping::whenIdle(nullptr, [retired] { *retired = {}; });
     }

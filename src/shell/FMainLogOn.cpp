@@ -8,8 +8,8 @@
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
 #include "device/StatusBit.h"
-#include "platform/PumpingWait.h"
 #include "platform/Clock.h"
+#include "platform/PumpingWait.h"
 #include "platform/UiService.h"
 
 namespace {

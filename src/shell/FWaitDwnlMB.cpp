@@ -9,8 +9,8 @@
 #include "firmware/LegacyBootLoader.h"
 #include "firmware/ModbusBootLoader.h"
 #include "firmware/mdlSoftwares.h"
-#include "platform/PumpingWait.h"
 #include "platform/Error.h"
+#include "platform/PumpingWait.h"
 #include "platform/UiService.h"
 #include "session/mdlMain.h"
 

@@ -35,7 +35,7 @@ TEST_F(SlowSerialDevice, LateReplyServesTheRequestItAnswers)
         const char *name;
         Read first;  // a function of 0: nothing timed out, a stray reply waits instead
         Read second;
-        const char *events;  // while the second request is in flight: the first one's late answer
+        const char *events;                   // while the second request is in flight: the first one's late answer
         const char *strayInFlight = nullptr;  // a reply that comes while the second is in flight
     };
     const char *const status = "ConnectionStatusChanged NewRAMData(231,2) NewRAMData(241,2) NewRTData(47)";

@@ -393,7 +393,8 @@ TEST_P(MonitoringPanel, LateDeviceIsConnectedFromTheStartWithOnePanelAndStays)
     ASSERT_NO_FATAL_FAILURE(waitForPanel());
     int losses = 0;
     CDevice &device = mdlMain::Device();
-    QObject::connect(&device, &CDevice::ConnectionStatusChanged, console->window,
+    const QObject listening;
+    QObject::connect(&device, &CDevice::ConnectionStatusChanged, &listening,
                      [&losses, &device] { losses += !device.Connected(); });
     const int32_t samplesBefore = panel()->oScope->BufferPtr();
     QTest::qWait(6000);

@@ -64,7 +64,9 @@ TEST_F(SerialConsole, SlowDeviceConnectsAndStaysConnected)
     ASSERT_TRUE(showsTheDevice(10000));
     int losses = 0;
     CDevice &device = mdlMain::Device();
-    QObject::connect(&device, &CDevice::ConnectionStatusChanged, [&losses, &device] { losses += !device.Connected(); });
+    const QObject listening;
+    QObject::connect(&device, &CDevice::ConnectionStatusChanged, &listening,
+                     [&losses, &device] { losses += !device.Connected(); });
     QTest::qWait(5000);
     EXPECT_EQ(losses, 0) << "the device was lost and found again";
     EXPECT_EQ(console->panel("OnChip"), OnChip);

@@ -37,7 +37,7 @@ using devsim::Link;
 
 constexpr quint8 CarriedVersion = 0xCF;
 constexpr int Com = 7;
-constexpr int DefaultSeconds = 30;
+constexpr int DefaultSeconds = 25;
 // Without a turn of the event loop for this long the console is hung.
 constexpr auto HangLimit = std::chrono::seconds(5);
 
