@@ -226,7 +226,8 @@ void DeviceSim::sendReply(Link link, QTcpSocket *client, const QByteArray &frame
 void DeviceSim::deliverInTurn(Link link, const QPointer<QTcpSocket> &client, const QByteArray &frame, int split)
 {
     // A line or a stream carries one reply after the other: a reply due while another one's second
-    // piece is still on its way follows that piece.
+    // piece is still on its way follows that piece at once, whole, so that the pieces hold up no more
+    // replies than they would without the split.
     const auto stream = std::make_pair(link, static_cast<const QTcpSocket *>(client.data()));
     if (const auto busy = splitting_.find(stream); busy != splitting_.end()) {
         busy->second.append(frame);
@@ -243,7 +244,7 @@ void DeviceSim::deliverInTurn(Link link, const QPointer<QTcpSocket> &client, con
         deliver(link, client, rest);
         const QList<QByteArray> held = splitting_.extract(stream).mapped();
         for (const QByteArray &next : held)
-            deliverInTurn(link, client, next, split);
+            deliver(link, client, next);
     });
 }
 

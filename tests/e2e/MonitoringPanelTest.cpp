@@ -350,7 +350,8 @@ TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
         EXPECT_TRUE(console->connected());
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return console->panel("Admin") == (admin ? QStringLiteral("A") : QString()); }, 1000))
-            << "the log-on state is the device's";
+            << "the log-on state is the device's; reply delay " << c.delayMs << " ms, split " << c.splitMs << " ms, "
+            << mdlMain::Device().PendingRequests().Count() << " requests outstanding";
     }
     // A log-on's verdict, which rests on the status poll, still comes on a slow line.
     sim.setReplyDelayMs(180);
