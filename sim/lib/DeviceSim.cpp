@@ -240,7 +240,7 @@ void DeviceSim::deliverInTurn(Link link, const QPointer<QTcpSocket> &client, con
     const qsizetype half = frame.size() / 2;
     deliver(link, client, frame.left(half));
     splitting_[stream];
-    QTimer::singleShot(split, this, [this, link, client, stream, rest = frame.mid(half), split] {
+    QTimer::singleShot(split, this, [this, link, client, stream, rest = frame.mid(half)] {
         deliver(link, client, rest);
         const QList<QByteArray> held = splitting_.extract(stream).mapped();
         for (const QByteArray &next : held)
