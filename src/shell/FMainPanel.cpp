@@ -235,7 +235,8 @@ void FMain::loadPanelForCurrentSoftware()
 {
     closeApplicationPanel();
     showSoftwareOnChip();
-    if (mdlMain::CurrentSoftware.Index == 0)
+    // The panel's closing waits: the link may have been released meanwhile.
+    if (mdlMain::CurrentSoftware.Index == 0 || !mDevice)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // Only the image the program carries is known to match the panel.
