@@ -207,25 +207,45 @@ void DeviceSim::sendReply(Link link, QTcpSocket *client, const QByteArray &frame
     const bool cut = link == Link::Tcp && std::exchange(resetMidway_, false);
     const int split = splitReplyMs_;
     auto send = [this, link, target, frame, cut, split] {
-        if (!cut && split <= 0) {
-            deliver(link, target, frame);
+        if (!cut) {
+            deliverInTurn(link, target, frame, split);
             return;
         }
-        const qsizetype half = frame.size() / 2;
-        deliver(link, target, frame.left(half));
-        if (cut) {
-            QTimer::singleShot(ResetAfterPartialMs, this, [this, target] {
-                if (target && tcp_)
-                    tcp_->reset(target);
-            });
-            return;
-        }
-        QTimer::singleShot(split, this, [this, link, target, rest = frame.mid(half)] { deliver(link, target, rest); });
+        deliver(link, target, frame.left(frame.size() / 2));
+        QTimer::singleShot(ResetAfterPartialMs, this, [this, target] {
+            if (target && tcp_)
+                tcp_->reset(target);
+        });
     };
     if (replyDelayMs_ > 0)
         QTimer::singleShot(replyDelayMs_, this, send);
     else
         send();
+}
+
+void DeviceSim::deliverInTurn(Link link, const QPointer<QTcpSocket> &client, const QByteArray &frame, int split)
+{
+    // A line or a stream carries one reply after the other: a reply due while another one's second
+    // piece is still on its way follows that piece at once, whole, so that the pieces hold up no more
+    // replies than they would without the split.
+    const auto stream = std::make_pair(link, static_cast<const QTcpSocket *>(client.data()));
+    if (const auto busy = splitting_.find(stream); busy != splitting_.end()) {
+        busy->second.append(frame);
+        return;
+    }
+    if (split <= 0) {
+        deliver(link, client, frame);
+        return;
+    }
+    const qsizetype half = frame.size() / 2;
+    deliver(link, client, frame.left(half));
+    splitting_[stream];
+    QTimer::singleShot(split, this, [this, link, client, stream, rest = frame.mid(half)] {
+        deliver(link, client, rest);
+        const QList<QByteArray> held = splitting_.extract(stream).mapped();
+        for (const QByteArray &next : held)
+            deliver(link, client, next);
+    });
 }
 
 void DeviceSim::deliver(Link link, const QPointer<QTcpSocket> &client, const QByteArray &bytes)

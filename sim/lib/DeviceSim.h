@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <map>
 #include <memory>
 
 class QTcpSocket;
@@ -121,6 +122,9 @@ private:
     quint8 replyUnit() const;
     void sendReply(Link link, QTcpSocket *client, const QByteArray &frame);
     void deliver(Link link, const QPointer<QTcpSocket> &client, const QByteArray &bytes);
+    // Delivers a reply, in two pieces `split` ms apart when split, after any reply whose second
+    // piece is still due.
+    void deliverInTurn(Link link, const QPointer<QTcpSocket> &client, const QByteArray &frame, int split);
 
     std::unique_ptr<DeviceMemory> memory_;
     std::unique_ptr<VibrationApplication> application_;
@@ -138,6 +142,8 @@ private:
     bool foreignUnit_ = false;
     int lineSpeed_ = 0;
     bool resetMidway_ = false;
+    // Replies held behind one whose second piece is still due, per line or TCP stream.
+    std::map<std::pair<Link, const QTcpSocket *>, QList<QByteArray>> splitting_;
 };
 
 }  // namespace devsim

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/PumpingWait.h"
 #include "platform/RegularFile.h"
 
 #include <QAbstractEventDispatcher>
@@ -49,6 +50,7 @@ void Wait(int32_t milliseconds, bool allowEvents)
             QThread::msleep(static_cast<unsigned long>(sleepMs));
             continue;
         }
+        const platform::pumping::Scope pumping;
         QEventLoop loop;
         QTimer deadline;
         deadline.setSingleShot(true);

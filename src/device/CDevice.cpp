@@ -165,14 +165,16 @@ void CDevice::setIOByte(uint8_t value)
 
 void CDevice::SetConnected(bool value)
 {
+    // The answer counts before its event runs: what the event's handlers send may time out, and
+    // must not find the count of a device that had not answered.
+    if (value)
+        missedReplies_ = 0;
     if (value != connected_) {
         if (!value)
             ClearData();
         connected_ = value;
         emit ConnectionStatusChanged();
     }
-    if (connected_)
-        missedReplies_ = 0;
 }
 
 void CDevice::ClearData()

@@ -106,14 +106,15 @@ void CDevice::decodeStatus(const QByteArray &data)
         const qsizetype end = serial.indexOf('\0');
         serialNumber_ = platform::ansi::decode(serialBytes_.left(end < 0 ? serial.size() : end));
     }
-    SetConnected(true);
+    // The whole block is stored before the first event it raises, whose handlers read it.
     ram_[LogOnStateByte] = status(18);
-    setIOByte(status(19));
     ram_[231] = status(20);
     ram_[232] = status(21);
     ram_[241] = status(22);
     ram_[242] = status(23);
+    ram_[208] = status(24);
+    SetConnected(true);
+    setIOByte(status(19));
     emit NewRAMData(231, 2);
     emit NewRAMData(241, 2);
-    ram_[208] = status(24);
 }

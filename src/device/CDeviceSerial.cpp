@@ -9,6 +9,7 @@
 #include "SerialReplySource.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/PumpingWait.h"
 
 #include <algorithm>
 
@@ -44,6 +45,7 @@ void CDevice::ProcessQueue(const MBRequestPtr &own)
     // soon as that one is done. A caller that comes in from an event of another caller's wait (a
     // timer, a box) takes the line over where it stands: the state of the request in flight lives
     // here, not on a caller's stack, so no request waits for a caller lower on the stack.
+    const platform::pumping::Scope pumping;
     const bool wasOpen = commPort_ && commPort_->PortOpen();
     while (isQueued(own) && commPort_ && commPort_->PortOpen()) {
         if (currentSerial_)

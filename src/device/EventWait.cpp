@@ -1,6 +1,7 @@
 #include "EventWait.h"
 
 #include "platform/Clock.h"
+#include "platform/PumpingWait.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -43,6 +44,7 @@ void Sleeper::once(double deadline)
     dropPending_ = false;
     const double now = platform::clock::monotonicSeconds();
     const double remaining = deadline - now;
+    const platform::pumping::Scope pumping;
     if (remaining <= 0) {
         QCoreApplication::processEvents();
         return;

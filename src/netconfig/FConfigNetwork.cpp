@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/Error.h"
 #include "platform/NetworkCards.h"
+#include "platform/PumpingWait.h"
 #include "platform/UiService.h"
 #include "session/mdlMain.h"
 #include "session/mdlMainLink.h"
@@ -475,6 +476,7 @@ void FConfigNetwork::cmdConfigure_Click()
     {
         FConfigLantronix setup(*this, this);
         setup.setModule(mac, name);
+        const platform::pumping::Scope modal;
         setup.exec();
     }
     if (alive && ApplySetup)

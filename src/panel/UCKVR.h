@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QMap>
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -73,7 +74,7 @@ public:
     void mDevice_NewRTData(const MBRequestPtr &request, const QByteArray &data);
     void mDevice_IOStatusChanged();
 
-    CDevice *mDevice = nullptr;
+    QPointer<CDevice> mDevice;
     // The panel's own copy of the three limit words.
     std::array<int32_t, 3> LimitWord{};
     int ScopeChannel = kvr::SourceAll;

@@ -1,5 +1,7 @@
 #include "UiService.h"
 
+#include "PumpingWait.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -106,16 +108,19 @@ namespace ui {
 
 MsgResult msgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title, MsgDefault defaultButton)
 {
+    const pumping::Scope box;
     return current->messageBox({text, title.isEmpty() ? DefaultTitle : title, buttons, icon, defaultButton});
 }
 
 std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
+    const pumping::Scope box;
     return current->inputBox({prompt, title.isEmpty() ? DefaultTitle : title, defaultText});
 }
 
 QString fileDialog(const FileDialogRequest &request)
 {
+    const pumping::Scope dialog;
     return current->fileDialog(request);
 }
 

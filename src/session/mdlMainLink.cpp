@@ -8,12 +8,15 @@
 #include "mdlMain.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/PumpingWait.h"
 #include "platform/SerialPorts.h"
 #include "platform/WinSocket.h"
 
 #include <QFileInfo>
+#include <QPointer>
 #include <cerrno>
 #include <memory>
+#include <tuple>
 
 namespace mdlMain {
 
@@ -30,26 +33,29 @@ QString openFailure;
 
 bool connectSocket()
 {
-    platform::WinSocket &wsk = *socket;
-    if (wsk.RemoteHost() != IPAddress || wsk.RemotePort() != TCPPort ||
-        wsk.State() != platform::WinSocket::sckConnected) {
-        wsk.Close();
-        wsk.setRemotePort(TCPPort);
-        wsk.setProtocol(platform::WinSocket::sckTCPProtocol);
-        wsk.setRemoteHost(IPAddress);
-        wsk.Connect();
+    // The wait for the connection pumps events: the socket is looked at only while it exists.
+    const QPointer<platform::WinSocket> wsk = socket.get();
+    if (wsk->RemoteHost() != IPAddress || wsk->RemotePort() != TCPPort ||
+        wsk->State() != platform::WinSocket::sckConnected) {
+        wsk->Close();
+        wsk->setRemotePort(TCPPort);
+        wsk->setProtocol(platform::WinSocket::sckTCPProtocol);
+        wsk->setRemoteHost(IPAddress);
+        wsk->Connect();
         EventWait::until(
             [&wsk] {
-                const int16_t state = wsk.State();
+                const int16_t state = wsk ? wsk->State() : int16_t{platform::WinSocket::sckError};
                 return state == platform::WinSocket::sckConnected || state == platform::WinSocket::sckError;
             },
             platform::clock::monotonicSeconds() + ConnectTimeout);
+        if (!wsk || wsk != socket.get())
+            return false;
     }
-    const int16_t state = wsk.State();
+    const int16_t state = wsk->State();
     if (state == platform::WinSocket::sckConnected)
         return true;
-    openFailure = state == platform::WinSocket::sckError && !wsk.LastError().isEmpty()
-                      ? wsk.LastError()
+    openFailure = state == platform::WinSocket::sckError && !wsk->LastError().isEmpty()
+                      ? wsk->LastError()
                       : mdlStrings::Translate(QStringLiteral("No answer within 1 s"));
     return false;
 }
@@ -91,6 +97,14 @@ void CreateLink()
 
 void ReleaseLink()
 {
+    // A wait that pumps events may be serving the link on the stack below: its objects go once
+    // no such wait runs.
+    if (platform::pumping::active()) {
+        auto retired = std::make_shared<
+            std::tuple<std::unique_ptr<CDevice>, std::unique_ptr<CommPort>, std::unique_ptr<platform::WinSocket>>>(
+            std::move(device), std::move(port), std::move(socket));
+        platform::pumping::whenIdle(nullptr, [retired] { *retired = {}; });
+    }
     device.reset();
     port.reset();
     socket.reset();
@@ -124,7 +138,9 @@ QString LinkErrorDescription()
 bool OpenDevicePort()
 {
     const bool opened = OpenPort(BaudRate, QStringLiteral("N"));
-    Device().CheckStatus();
+    // A link released while the socket connected is not made again.
+    if (device)
+        device->CheckStatus();
     return opened;
 }
 

@@ -11,6 +11,7 @@
 #include "device/StatusBit.h"
 #include "netconfig/DeviceServerDirectory.h"
 #include "platform/Clock.h"
+#include "platform/PumpingWait.h"
 #include "platform/UiService.h"
 #include "session/mdlMain.h"
 #include "session/mdlMainLink.h"
@@ -141,6 +142,19 @@ void FMain::connectDevice()
 
 void FMain::closeEvent(QCloseEvent *event)
 {
+    // Closing releases the link and the panel, which a wait that pumps events may be using on the
+    // stack below: the window closes once no such wait runs.
+    if (platform::pumping::active()) {
+        event->ignore();
+        if (!closePending_) {
+            closePending_ = true;
+            platform::pumping::whenIdle(this, [this] {
+                closePending_ = false;
+                close();
+            });
+        }
+        return;
+    }
     Form_QueryUnload();
     event->accept();
     Form_Unload();
@@ -161,6 +175,7 @@ void FMain::Form_Resize()
 
 void FMain::Form_QueryUnload()
 {
+    closing_ = true;
     tmrCheckStatus->stop();
     tmrStatusBar->stop();
     logOffBeforeClosing();

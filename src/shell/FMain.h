@@ -106,6 +106,10 @@ private:
     void checkFirmware();
     void switchSoftware();
     void closeApplicationPanel();
+    // Asks for LoadApplicationPanel from the event loop.
+    void requestApplicationPanel();
+    void loadPanelForCurrentSoftware();
+    void showSoftwareOnChip();
     void showApplicationPanel();
     void fitApplicationPanel();
     void waitForPanelAfterProgramming();
@@ -183,6 +187,15 @@ private:
     DeviceServerDirectory *deviceServers_;
     bool adminShownInMenus_ = false;
     bool watchdogErrorShown_ = false;
+    // A close asked for inside a wait that pumps events, held until the wait has returned.
+    bool closePending_ = false;
+    // From the start of the window's closing on, no panel is hosted again.
+    bool closing_ = false;
+    bool panelRequested_ = false;
+    bool loadingPanel_ = false;
+    bool loadAgain_ = false;
+    // A box about the device identified is open: one at a time.
+    bool identificationBoxOpen_ = false;
     // Set while a connection change is being handled: the device announces it before it stores
     // the rest of the status block, and the firmware check may wait for the user meanwhile.
     bool identifying_ = false;

@@ -9,6 +9,7 @@
 #include "device/CDevice.h"
 #include "device/StatusBit.h"
 #include "platform/Clock.h"
+#include "platform/PumpingWait.h"
 #include "platform/UiService.h"
 
 namespace {
@@ -52,6 +53,7 @@ void FMain::logOn(PendingLogOn &pending, void (CDevice::*request)(const QString 
     if (!deviceDetected())
         return;
     FAdminPsw dialog(this);
+    const platform::pumping::Scope modal;
     dialog.exec();
     if (dialog.Password == PasswordCancelMarker)
         return;
@@ -89,6 +91,7 @@ void FMain::changePassword(void (CDevice::*request)(QString &))
     if (!deviceDetected())
         return;
     FChangePsw dialog(this);
+    const platform::pumping::Scope modal;
     dialog.exec();
     if (dialog.NewPassword == PasswordCancelMarker)
         return;

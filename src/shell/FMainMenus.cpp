@@ -10,6 +10,7 @@
 #include "core/mdlStrings.h"
 #include "session/mdlMain.h"
 
+#include "platform/PumpingWait.h"
 #include <QMenuBar>
 
 namespace {
@@ -172,6 +173,7 @@ void FMain::ApplyCaptions()
 void FMain::mnuHelAbout_Click()
 {
     FAbout dialog(this);
+    const platform::pumping::Scope modal;
     dialog.exec();
 }
 
@@ -190,6 +192,7 @@ void FMain::mnuTooOptions_Click()
 {
     {
         FOptions dialog(this);
+        const platform::pumping::Scope modal;
         dialog.exec();
     }
     mdlMain::SaveSettingsOrReport();

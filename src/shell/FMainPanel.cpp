@@ -14,11 +14,14 @@
 #include "firmware/mdlSoftwares.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/PumpingWait.h"
 #include "platform/UiService.h"
 #include "session/mdlMain.h"
 #include "session/mdlMainArchive.h"
 
 #include <QApplication>
+#include <QScopedValueRollback>
+#include <utility>
 
 namespace {
 
@@ -34,9 +37,9 @@ constexpr double PanelReturnSeconds = 30.0;
 constexpr int32_t NoObject = 91;
 
 // The control name of a class identifier's panel: "UI" and the identifier without its dots.
-QString panelControlName()
+QString panelControlName(QString progId = mdlSoftwares::AppProgID())
 {
-    return QStringLiteral("UI") + mdlSoftwares::AppProgID().remove(QLatin1Char('.'));
+    return QStringLiteral("UI") + progId.remove(QLatin1Char('.'));
 }
 
 IApplication &hosted(IApplication *panel, const char *procedure)
@@ -66,20 +69,23 @@ void FMain::FindPanelControl()
 // The panel control, once created, stays a child of the window for the rest of the run.
 void FMain::showApplicationPanel()
 {
+    // Named after the software it is made for, before anything waits: a device lost meanwhile
+    // clears the current software.
+    const QString progId = mdlSoftwares::AppProgID();
     FindPanelControl();
     if (!AppPanelControl) {
-        QWidget *created = panelRegistry::createPanel(mdlSoftwares::AppProgID(), centralWidget());
+        QWidget *created = panelRegistry::createPanel(progId, centralWidget());
         if (!created)
             return;
-        created->setObjectName(panelControlName());
+        created->setObjectName(panelControlName(progId));
         AppPanelControl = created;
         AppPanel = panelRegistry::applicationOf(created);
     } else {
         AppPanel = panelRegistry::applicationOf(AppPanelControl);
         AppPanel->Reopening();
     }
-    // Creating or reopening the panel reads from the device: a device lost meanwhile has closed
-    // the panel again.
+    // Creating or reopening the panel reads from the device; a load asked for meanwhile waits for
+    // this one to end, and only the main window's closing takes the panel away.
     if (!AppPanelControl)
         return;
     if (isMinimized())
@@ -176,21 +182,66 @@ void FMain::LoadArchive(const QString &file, bool &force)
 // come back in time; the caller then finds out whether there is a panel to apply to.
 void FMain::waitForPanelAfterProgramming()
 {
-    EventWait::until([this] { return AppPanel != nullptr || mdlMain::CurrentSoftware.Index != 0; },
-                     platform::clock::monotonicSeconds() + PanelReturnSeconds);
+    // The load asked for by the identification would wait for this wait: it is done here.
+    EventWait::until(
+        [this] {
+            if (panelRequested_)
+                LoadApplicationPanel();
+            return AppPanel != nullptr || mdlMain::CurrentSoftware.Index != 0;
+        },
+        platform::clock::monotonicSeconds() + PanelReturnSeconds);
+}
+
+void FMain::requestApplicationPanel()
+{
+    // Hosting and closing the panel read from the device and wait: done from the event loop once
+    // no other wait runs (a watchdog tick that is waiting would not tick again before), not inside
+    // the device event that asks for it, and once for any number of requests meanwhile.
+    if (panelRequested_)
+        return;
+    panelRequested_ = true;
+    platform::pumping::whenIdle(this, [this] {
+        if (panelRequested_)
+            LoadApplicationPanel();
+    });
 }
 
 void FMain::LoadApplicationPanel()
 {
-    closeApplicationPanel();
-    StatusBarPanel *onChip = panel(QStringLiteral("OnChip"));
-    if (mdlMain::CurrentSoftware.Index == 0) {
-        onChip->setText(fmain::onChipText(fmain::noSoftware()));
+    panelRequested_ = false;
+    // One load at a time: one asked for inside another's waits follows once that one has ended.
+    if (loadingPanel_) {
+        loadAgain_ = true;
         return;
     }
+    if (closing_)
+        return;
+    // Hosting waits for the device: the window does not close under it.
+    const platform::pumping::Scope hosting;
+    const QScopedValueRollback<bool> loading(loadingPanel_, true);
+    do {
+        loadAgain_ = false;
+        loadPanelForCurrentSoftware();
+    } while (loadAgain_ && !closing_);
+}
+
+// The first connection to a device names its software here; the machine stays named as on every other.
+void FMain::showSoftwareOnChip()
+{
+    const bool none = mdlMain::CurrentSoftware.Index == 0;
+    panel(QStringLiteral("OnChip"))
+        ->setText(none ? fmain::onChipText(fmain::noSoftware())
+                       : fmain::onChipText(mdlMain::CurrentSoftware.Name) + machineSuffix());
+}
+
+void FMain::loadPanelForCurrentSoftware()
+{
+    closeApplicationPanel();
+    showSoftwareOnChip();
+    // The panel's closing waits: the link may have been released meanwhile.
+    if (mdlMain::CurrentSoftware.Index == 0 || !mDevice)
+        return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The first connection to a device loads its panel here; the machine stays named as on every other.
-    onChip->setText(fmain::onChipText(mdlMain::CurrentSoftware.Name) + machineSuffix());
     // Only the image the program carries is known to match the panel.
     if (mDevice->FirmwareVersion() == mdlSoftwares::EmbeddedFirmwareVersion(mDevice->FirmwareID()))
         showApplicationPanel();
@@ -199,10 +250,14 @@ void FMain::LoadApplicationPanel()
 
 void FMain::closeApplicationPanel()
 {
-    if (!AppPanelControl)
+    if (!AppPanelControl || !AppPanel)
         return;
-    AppPanel->Closing();
-    AppPanelControl->hide();
+    // No longer hosted from here on: the panel's closing pumps events, and whatever runs meanwhile
+    // finds no panel to use or to close again.
+    const QPointer<QWidget> control = AppPanelControl;
+    IApplication *closing = std::exchange(AppPanel, nullptr);
     AppPanelControl.clear();
-    AppPanel = nullptr;
+    closing->Closing();
+    if (control)
+        control->hide();
 }

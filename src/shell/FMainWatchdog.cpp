@@ -203,6 +203,10 @@ void FMain::showNoDevice()
 
 void FMain::checkFirmware()
 {
+    // One box at a time: a device lost and found again while it is open is not asked about again.
+    if (identificationBoxOpen_)
+        return;
+    const QScopedValueRollback<bool> boxOpen(identificationBoxOpen_, true);
     const int32_t onDevice = mDevice->FirmwareVersion();
     const int32_t carried = mdlSoftwares::EmbeddedFirmwareVersion(mDevice->FirmwareID());
     if (onDevice > carried) {
@@ -228,8 +232,13 @@ void FMain::switchSoftware()
     if (mDevice->FirmwareID() == mdlMain::CurrentSoftware.Index)
         return;
     mdlMain::CurrentSoftware = mdlSoftwares::GetSoftware(mDevice->FirmwareID());
-    if (mDevice->FirmwareID() != 0 && mDevice->FirmwareVersion() == 0)
+    if (mDevice->FirmwareID() != 0 && mDevice->FirmwareVersion() == 0) {
+        if (identificationBoxOpen_)
+            return;
+        const QScopedValueRollback<bool> boxOpen(identificationBoxOpen_, true);
         platform::ui::msgBox(Translate(txt::VarixV4NotSupported), MsgButtons::Ok, MsgIcon::None);
-    else
-        LoadApplicationPanel();
+    } else {
+        showSoftwareOnChip();
+        requestApplicationPanel();
+    }
 }

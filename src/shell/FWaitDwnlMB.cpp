@@ -10,6 +10,7 @@
 #include "firmware/ModbusBootLoader.h"
 #include "firmware/mdlSoftwares.h"
 #include "platform/Error.h"
+#include "platform/PumpingWait.h"
 #include "platform/UiService.h"
 #include "session/mdlMain.h"
 
@@ -68,6 +69,7 @@ FWaitDwnlMB::~FWaitDwnlMB() = default;
 bool FWaitDwnlMB::Run(QWidget *owner)
 {
     FWaitDwnlMB window(owner);
+    const platform::pumping::Scope modal;
     window.exec();
     return window.DownloadResult;
 }

@@ -1,6 +1,7 @@
 #include "LinkFixture.h"
 
 #include <QRandomGenerator>
+#include <QTest>
 #include <QTimer>
 
 TEST_P(BothLinks, StatusPollDecodedFromTheStandIn)
@@ -255,15 +256,39 @@ TEST_F(SerialLink, CablePulledAndPluggedAgain)
 {
     ASSERT_TRUE(open(false));
     ASSERT_TRUE(poll());
-    sim.pullCable();
+    // The watchdog's poll, answered after it was counted: nothing is missed when the cable goes.
+    device().QueueStatusPoll();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return device().MissedReplies() == 0; }, 1000));
+    // The loss is told as a device gone, not one being identified.
+    bool identifyingWhenLost = false;
+    const QObject listening;
+    QObject::connect(&device(), &CDevice::ConnectionStatusChanged, &listening,
+                     [this, &identifyingWhenLost] { identifyingWhenLost |= device().Connecting(); });
+    // Pulled while a reply is awaited, before any request has gone unanswered.
+    sim.setReplyDelayMs(100);
+    QTimer::singleShot(20, &listening, [this] { sim.pullCable(); });
     const double start = platform::clock::monotonicSeconds();
     for (int i = 0; i < 4; ++i)
         device().CheckStatus();
     EXPECT_FALSE(device().Connected());
     EXPECT_LT(platform::clock::monotonicSeconds() - start, 2.0) << "each request ends at its time-out";
+    EXPECT_FALSE(identifyingWhenLost);
     ASSERT_TRUE(sim.plugCable());
     EXPECT_TRUE(mdlMain::OpenDevicePort());
     EXPECT_TRUE(device().Connected());
+}
+
+TEST_F(SerialLink, ReleasedFromAnEventOfItsOwnWait)
+{
+    // The window closed while a request waits for its reply: the link goes once that wait returns.
+    ASSERT_TRUE(open(false));
+    sim.setReplyDelayMs(100);
+    const QPointer<CDevice> released = &device();
+    QTimer::singleShot(20, [] { mdlMain::ReleaseLink(); });
+    released->MBRead(3, 10, 1);
+    ASSERT_FALSE(released.isNull()) << "released under its own wait";
+    EXPECT_EQ(released->PendingRequests().Count(), 0) << "the request still had its turn";
+    EXPECT_TRUE(QTest::qWaitFor([&released] { return released.isNull(); }, 1000)) << "released once no wait runs";
 }
 
 using TcpLink = LinkFixture;

@@ -35,7 +35,8 @@ TEST_F(SlowSerialDevice, LateReplyServesTheRequestItAnswers)
         const char *name;
         Read first;  // a function of 0: nothing timed out, a stray reply waits instead
         Read second;
-        const char *events;  // while the second request is in flight: the first one's late answer
+        const char *events;                   // while the second request is in flight: the first one's late answer
+        const char *strayInFlight = nullptr;  // a reply that comes while the second is in flight
     };
     const char *const status = "ConnectionStatusChanged NewRAMData(231,2) NewRAMData(241,2) NewRTData(47)";
     const Case cases[] = {
@@ -45,10 +46,19 @@ TEST_F(SlowSerialDevice, LateReplyServesTheRequestItAnswers)
         {"another function", {4, 0, 21}, {3, 0, 21}, status},
         {"the same poll", {4, 0, 21}, {4, 0, 21}, status},
         {"a stray reply, nothing timed out", {0, 0, 0}, {3, 10, 1}, ""},
+        // Not the registers asked for: the request waits on for its own reply, and times out.
+        {"a longer read of input registers", {0, 0, 0}, {4, 10, 1}, "", "01040400010002"},
     };
     for (int i = 0; i < 4; ++i)
         sim.setRAM(10 + i, static_cast<quint8>(0x51 + i));
     ASSERT_TRUE(open(false));
+    // A late status reply counts as the device's answer before its event runs.
+    int32_t missedWhenFound = -1;
+    const QObject listening;
+    QObject::connect(&device(), &CDevice::ConnectionStatusChanged, &listening, [this, &missedWhenFound] {
+        if (device().Connected())
+            missedWhenFound = device().MissedReplies();
+    });
     sim.setReplyDelayMs(300);
     for (const Case &c : cases) {
         device().Reset();
@@ -58,13 +68,38 @@ TEST_F(SlowSerialDevice, LateReplyServesTheRequestItAnswers)
             sim.injectBytes(withCrc(hex("01030200AB")));
         ASSERT_TRUE(inputArrived(7, 1.0)) << c.name;
         EventRecorder recorder(device());
+        if (c.strayInFlight)
+            QTimer::singleShot(50, [this, &c] { sim.injectBytes(withCrc(hex(c.strayInFlight))); });
+        const int32_t missed = device().MissedReplies();
         device().MBRead(c.second.function, c.second.start, c.second.quantity);
         EXPECT_EQ(recorder.events.join(' '), QLatin1String(c.events)) << c.name;
+        if (recorder.events.contains(QLatin1String("ConnectionStatusChanged"))) {
+            EXPECT_EQ(missedWhenFound, 0) << c.name;
+        }
+        if (c.strayInFlight) {
+            EXPECT_EQ(device().MissedReplies(), missed + 1) << c.name << ": not its answer";
+        }
         // The second request's own reply comes late as well.
         inputArrived(7, 0.5);
         mdlMain::Port().InputLen = 1000;
         mdlMain::Port().Input_();
     }
+
+    // Half a second late: two requests have timed out when the first one's answer comes, and it is
+    // still taken for that one.
+    device().Reset();
+    sim.setReplyDelayMs(500);
+    device().MBRead(3, 10, 2);
+    device().MBRead(3, 12, 1);
+    {
+        EventRecorder recorder(device());
+        device().MBRead(3, 13, 1);
+        EXPECT_EQ(recorder.events.join(' '), QLatin1String("NewRAMData(10,2)")) << "two requests behind";
+    }
+    inputArrived(14, 1.0);
+    mdlMain::Port().InputLen = 1000;
+    mdlMain::Port().Input_();
+    sim.setReplyDelayMs(300);
 
     // A run of polls: each is answered late, while the next is in flight, and stays connected.
     device().CheckStatus();

@@ -350,7 +350,8 @@ TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
         EXPECT_TRUE(console->connected());
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return console->panel("Admin") == (admin ? QStringLiteral("A") : QString()); }, 1000))
-            << "the log-on state is the device's";
+            << "the log-on state is the device's; reply delay " << c.delayMs << " ms, split " << c.splitMs << " ms, "
+            << mdlMain::Device().PendingRequests().Count() << " requests outstanding";
     }
     // A log-on's verdict, which rests on the status poll, still comes on a slow line.
     sim.setReplyDelayMs(180);
@@ -383,6 +384,45 @@ TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
     EXPECT_LE(longestPollGap(2500), 0.75) << "with the log viewer";
 }
 
+TEST_P(MonitoringPanel, LateDeviceIsConnectedFromTheStartWithOnePanelAndStays)
+{
+    // Every reply 300 ms late from the first poll on: the late status reply counts as the device's
+    // answer before its identification reads the panel's configuration, so that neither the
+    // identification nor the panel's reads lose the device again.
+    sim.setReplyDelayMs(300);
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_NO_FATAL_FAILURE(waitForPanel());
+    int losses = 0;
+    CDevice &device = mdlMain::Device();
+    const QObject listening;
+    QObject::connect(&device, &CDevice::ConnectionStatusChanged, &listening,
+                     [&losses, &device] { losses += !device.Connected(); });
+    const int32_t samplesBefore = panel()->oScope->BufferPtr();
+    QTest::qWait(6000);
+    EXPECT_EQ(losses, 0) << "lost and found again";
+    ASSERT_NE(panel(), nullptr);
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(console->window->centralWidget()->findChildren<UCKVR *>().size(), 1) << "one panel, hosted once";
+    EXPECT_EQ(console->panel("SN"), QStringLiteral("XR-S-600001"));
+    EXPECT_GT(panel()->oScope->BufferPtr(), samplesBefore) << "live values still arrive";
+}
+
+TEST_P(MonitoringPanel, ExitWhileRepliesComeLateClosesTheConsole)
+{
+    // File > Exit lands inside the wait for a reply: the link is released only once that wait has
+    // returned.
+    for (const int delayMs : {5, 30, 120}) {
+        sim.setReplyDelayMs(0);
+        ASSERT_NO_FATAL_FAILURE(start());
+        ASSERT_NO_FATAL_FAILURE(waitForPanel());
+        sim.setReplyDelayMs(delayMs);
+        QTest::qWait(300);
+        QTimer::singleShot(37, console->window, [this] { action(*console->window, "mnuFilExit")->trigger(); });
+        EXPECT_TRUE(QTest::qWaitFor([this] { return console->window == nullptr; }, 3000)) << delayMs << " ms";
+        console.reset();
+    }
+}
+
 TEST_P(MonitoringPanel, SilentDeviceIsShownLostAndIdentifiedWhenItAnswersAgain)
 {
     start();
@@ -394,7 +434,8 @@ TEST_P(MonitoringPanel, SilentDeviceIsShownLostAndIdentifiedWhenItAnswersAgain)
     EXPECT_GE(silence.elapsed(), GetParam() == Link::Tcp ? 3500 : 0) << "not before the eighth poll";
     EXPECT_EQ(console->panel("OnChip"), QStringLiteral("On chip: <None>"));
     EXPECT_EQ(console->panel("SN"), QString());
-    EXPECT_TRUE(panel() == nullptr || !panel()->isVisible()) << "the panel goes with the device";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return panel() == nullptr || !panel()->isVisible(); }, 1000))
+        << "the panel goes with the device, from the event loop";
     // Back, and over TCP answering later than the next reconnection attempt: still taken.
     sim.setReplyDelayMs(GetParam() == Link::Tcp ? 1700 : 0);
     sim.setSilent(false);

@@ -10,6 +10,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 // The console on the serial link as a technician sets it up: a device at a fixed line speed on a
@@ -61,7 +64,9 @@ TEST_F(SerialConsole, SlowDeviceConnectsAndStaysConnected)
     ASSERT_TRUE(showsTheDevice(10000));
     int losses = 0;
     CDevice &device = mdlMain::Device();
-    QObject::connect(&device, &CDevice::ConnectionStatusChanged, [&losses, &device] { losses += !device.Connected(); });
+    const QObject listening;
+    QObject::connect(&device, &CDevice::ConnectionStatusChanged, &listening,
+                     [&losses, &device] { losses += !device.Connected(); });
     QTest::qWait(5000);
     EXPECT_EQ(losses, 0) << "the device was lost and found again";
     EXPECT_EQ(console->panel("OnChip"), OnChip);
@@ -113,6 +118,34 @@ TEST_F(SerialConsole, WatchdogPollsWhileABoxOfTheIdentificationIsOpen)
     QLabel plain(shown[1]->text());
     plain.setTextFormat(Qt::PlainText);
     EXPECT_EQ(shown[1]->sizeHint().height(), plain.sizeHint().height()) << "drawn as text, not as a heading";
+}
+
+TEST_F(SerialConsole, OneUpgradeQuestionAtATimeWhileTheDeviceIsLostAndFound)
+{
+    // Older firmware than the console carries: while the upgrade question is open the device is
+    // lost and found again, which must not put a second question on top of the first.
+    sim.setIdentity(0xCE, 24, "XR-S-777001");
+    ui.queueMessageAnswer(platform::MsgResult::No);
+    int open = 0;
+    int mostOpen = 0;
+    bool lostAndFound = false;
+    ui.onMessage = [&](const platform::MessageBoxRequest &) {
+        mostOpen = std::max(mostOpen, ++open);
+        if (!std::exchange(lostAndFound, true)) {
+            sim.setSilent(true);
+            // Asked while the console starts, before the test holds it.
+            CDevice &device = mdlMain::Device();
+            EXPECT_TRUE(QTest::qWaitFor([&device] { return !device.Connected(); }, 8000)) << "lost under the box";
+            sim.setSilent(false);
+            EXPECT_TRUE(QTest::qWaitFor([&device] { return device.Connected(); }, 5000)) << "found under the box";
+        }
+        --open;
+    };
+    start(115200);
+    ASSERT_TRUE(QTest::qWaitFor([&lostAndFound] { return lostAndFound; }, 8000)) << "the upgrade question";
+    EXPECT_TRUE(showsTheDevice(3000));
+    EXPECT_EQ(mostOpen, 1) << ui.messageTexts().join(QStringLiteral(" | ")).toStdString();
+    ui.onMessage = nullptr;
 }
 
 class SerialRate : public SerialConsole, public ::testing::WithParamInterface<int> {};

@@ -155,7 +155,16 @@ TEST_F(LifeCycle, ClosingLogsTheAdministratorOffBeforeTheLinkCloses)
     sim.setStatusBit(50, true);
     open();
     const QPointer<CDevice> linked = &device();
-    window->close();
+    // Asked for under a box, which pumps events: the window closes once the box has returned.
+    bool openUnderTheBox = false;
+    ui.onMessage = [this, &linked, &openUnderTheBox](const platform::MessageBoxRequest &) {
+        window->close();
+        openUnderTheBox = timer(*window, "tmrCheckStatus")->isActive() && !linked.isNull();
+    };
+    platform::ui::msgBox(QStringLiteral("Closing under a box"));
+    ui.onMessage = nullptr;
+    EXPECT_TRUE(openUnderTheBox);
+    QCoreApplication::processEvents();
     EXPECT_EQ(writesTo(205), (QList<quint16>{5, 8})) << "the log-off reached the device over TCP";
     EXPECT_FALSE(sim.statusBit(50));
     EXPECT_FALSE(timer(*window, "tmrCheckStatus")->isActive());

@@ -50,6 +50,8 @@ protected:
         ui.queueMessageAnswer(MsgResult::Yes);
         window->SetOnChipSW(QLatin1String(key), false);
         ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 5000));
+        // The panel is hosted from the event loop, after the identification.
+        QCoreApplication::processEvents();
         settle();
     }
 

@@ -67,6 +67,8 @@ protected:
         if (expectConnection) {
             ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 3000))
                 << "the device was not identified";
+            // The panel is hosted from the event loop, after the identification.
+            QCoreApplication::processEvents();
         }
     }
 

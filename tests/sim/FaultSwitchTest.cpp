@@ -46,6 +46,16 @@ TEST_P(BothLinks, DelayedAndSplitReplies)
     const int before = client->arrivals();
     EXPECT_EQ(exchange(*client, GetParam(), statusPoll, statusReplySize).size(), size);
     EXPECT_GE(client->arrivals() - before, 2) << "the reply came in one piece";
+
+    // Two requests at once: the second reply follows the whole first one, not between its pieces.
+    const bool serial = GetParam() == Link::Serial;
+    const QByteArray poll = serial ? statusPoll : mbap(++transactionId, statusPoll);
+    const QByteArray write = serial ? writeReg10 : mbap(++transactionId, writeReg10);
+    client->send(poll + write);
+    const int pollReplySize = serial ? size : size + 6;  // the MBAP header before unit and function
+    const QByteArray replies = client->receive(pollReplySize + static_cast<int>(write.size()));
+    EXPECT_EQ(replies.size(), pollReplySize + write.size());
+    EXPECT_EQ(replies.right(write.size()).toHex(' '), write.toHex(' ')) << "the echo of the write comes last, whole";
 }
 
 TEST_F(SimFixture, WrongCrcAndForeignUnitSpoilRepliesOnly)
