@@ -18,8 +18,10 @@ class DeviceMemory;
 class DeviceServer;
 class PduResponder;
 class PtyLink;
+class TcpGateway;
 class TcpLink;
 class VibrationApplication;
+struct MbapFrame;
 
 enum class EventLog { N, V };
 
@@ -97,6 +99,12 @@ public:
     void resetConnections();                    // abortive close (RST) of every TCP client
     void resetNextReplyMidway();                // the next TCP reply stops half-way with a reset
     void injectBytes(const QByteArray &bytes);  // raw bytes onto the pty and every TCP client
+    // Modbus/TCP through a gateway to the device's serial line: one request at a time, each taking
+    // this long (0 = no gateway). Its dead device leaves it answering every request with
+    // exception 0x0B (gateway target device failed to respond), after the same time.
+    void setGatewayMs(int ms);
+    void setGatewayDeviceDead(bool on);
+    int gatewayBacklog() const;  // requests the gateway is carrying out or holds waiting
 
     // The two boot loaders: which one command 3 starts, their switches, and what was programmed.
     BootLoaders &bootLoaders() { return *bootLoaders_; }
@@ -116,6 +124,7 @@ private:
     void onSerialBytes(QByteArray &buffer, bool lineIdle);
     void onTcpBytes(QTcpSocket *client, QByteArray &buffer);
     void onRawBytes(Link link, QTcpSocket *client, QByteArray &buffer, bool lineIdle);
+    void answerTcp(const QPointer<QTcpSocket> &client, const MbapFrame &frame);
     // Records the request; true when the device is to carry it out and answer.
     bool receive(SimRequest request);
     quint8 replyUnit() const;
@@ -128,6 +137,7 @@ private:
     std::unique_ptr<BootLoaders> bootLoaders_;
     std::unique_ptr<PtyLink> pty_;
     std::unique_ptr<TcpLink> tcp_;
+    std::unique_ptr<TcpGateway> gateway_;
     std::unique_ptr<DeviceServer> deviceServer_;
     QList<SimRequest> requests_;
     QString error_;
@@ -138,6 +148,7 @@ private:
     bool foreignUnit_ = false;
     int lineSpeed_ = 0;
     bool resetMidway_ = false;
+    bool gatewayDeviceDead_ = false;
 };
 
 }  // namespace devsim
