@@ -225,27 +225,42 @@ void DeviceSim::sendReply(Link link, QTcpSocket *client, const QByteArray &frame
 {
     const QPointer<QTcpSocket> target(client);
     const bool cut = link == Link::Tcp && std::exchange(resetMidway_, false);
-    const int split = splitReplyMs_;
-    auto send = [this, link, target, frame, cut, split] {
-        if (!cut && split <= 0) {
-            deliver(link, target, frame);
-            return;
-        }
-        const qsizetype half = frame.size() / 2;
-        deliver(link, target, frame.left(half));
-        if (cut) {
-            QTimer::singleShot(ResetAfterPartialMs, this, [this, target] {
-                if (target && tcp_)
-                    tcp_->reset(target);
-            });
-            return;
-        }
-        QTimer::singleShot(split, this, [this, link, target, rest = frame.mid(half)] { deliver(link, target, rest); });
+    auto send = [this, link, target, stream = static_cast<const QTcpSocket *>(client), frame, cut] {
+        transmit(link, target, stream, frame, cut);
     };
     if (replyDelayMs_ > 0)
         QTimer::singleShot(replyDelayMs_, this, send);
     else
         send();
+}
+
+void DeviceSim::transmit(Link link, const QPointer<QTcpSocket> &client, const QTcpSocket *stream,
+                         const QByteArray &frame, bool cut)
+{
+    // A stream carries its replies in order: while one's tail is still to come, the next ones wait.
+    if (const auto held = heldBehindTail_.find(stream); held != heldBehindTail_.end()) {
+        held->append(frame);
+        return;
+    }
+    if (!cut && splitReplyMs_ <= 0) {
+        deliver(link, client, frame);
+        return;
+    }
+    const qsizetype half = frame.size() / 2;
+    deliver(link, client, frame.left(half));
+    if (cut) {
+        QTimer::singleShot(ResetAfterPartialMs, this, [this, client] {
+            if (client && tcp_)
+                tcp_->reset(client);
+        });
+        return;
+    }
+    heldBehindTail_.insert(stream, {});
+    QTimer::singleShot(splitReplyMs_, this, [this, link, client, stream, rest = frame.mid(half)] {
+        deliver(link, client, rest);
+        for (const QByteArray &next : heldBehindTail_.take(stream))
+            transmit(link, client, stream, next, false);
+    });
 }
 
 void DeviceSim::deliver(Link link, const QPointer<QTcpSocket> &client, const QByteArray &bytes)

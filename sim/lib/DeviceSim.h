@@ -3,6 +3,7 @@
 #include "SimRequest.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -129,6 +130,9 @@ private:
     bool receive(SimRequest request);
     quint8 replyUnit() const;
     void sendReply(Link link, QTcpSocket *client, const QByteArray &frame);
+    // Sends a reply on its stream (the pty's is none), whole or split, after the replies before it.
+    void transmit(Link link, const QPointer<QTcpSocket> &client, const QTcpSocket *stream, const QByteArray &frame,
+                  bool cut);
     void deliver(Link link, const QPointer<QTcpSocket> &client, const QByteArray &bytes);
 
     std::unique_ptr<DeviceMemory> memory_;
@@ -140,6 +144,8 @@ private:
     std::unique_ptr<TcpGateway> gateway_;
     std::unique_ptr<DeviceServer> deviceServer_;
     QList<SimRequest> requests_;
+    // Replies held back on a stream until the tail of a split reply before them has gone.
+    QHash<const QTcpSocket *, QList<QByteArray>> heldBehindTail_;
     QString error_;
     bool silent_ = false;
     int replyDelayMs_ = 0;

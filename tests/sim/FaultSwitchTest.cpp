@@ -46,6 +46,15 @@ TEST_P(BothLinks, DelayedAndSplitReplies)
     const int before = client->arrivals();
     EXPECT_EQ(exchange(*client, GetParam(), statusPoll, statusReplySize).size(), size);
     EXPECT_GE(client->arrivals() - before, 2) << "the reply came in one piece";
+
+    // Two requests at once: the second reply waits for the rest of the first.
+    const bool tcp = GetParam() == Link::Tcp;
+    const QByteArray write = tcp ? mbap(8, writeReg10) : writeReg10;
+    client->send((tcp ? mbap(7, statusPoll) : statusPoll) + write);
+    const int both = (tcp ? statusReplySize + 4 : statusReplySize) + static_cast<int>(write.size());
+    const QByteArray replies = client->receive(both);
+    EXPECT_EQ(replies.size(), both);
+    EXPECT_EQ(replies.right(write.size()).toHex(' '), write.toHex(' ')) << "the write's echo after the status reply";
 }
 
 TEST_F(SimFixture, WrongCrcAndForeignUnitSpoilRepliesOnly)
