@@ -128,6 +128,9 @@ int main(int argc, char **argv)
         {QStringLiteral("split-reply"), QStringLiteral("Send replies in two pieces <ms> apart."), QStringLiteral("ms")},
         {QStringLiteral("wrong-crc"), QStringLiteral("Spoil the CRC of every RTU reply.")},
         {QStringLiteral("foreign-unit"), QStringLiteral("Answer with another unit address.")},
+        {QStringLiteral("gateway"), QStringLiteral("Serve Modbus/TCP through a gateway taking <ms> per request."),
+         QStringLiteral("ms")},
+        {QStringLiteral("gateway-dead"), QStringLiteral("The gateway answers every request with exception 0x0B.")},
         {QStringLiteral("boot-loader"),
          QStringLiteral("Boot loader that command 3 starts: modbus (default) or legacy."), QStringLiteral("kind")},
         {QStringLiteral("product-name"), QStringLiteral("Product name the boot loaders report."),
@@ -151,6 +154,7 @@ int main(int argc, char **argv)
     int turnOffDelay = 0;
     int replyDelay = 0;
     int splitReply = 0;
+    int gateway = 0;
     int haltAfterWrites = 0;
     int logEvery = 0;
     if (!numberOption(parser, QStringLiteral("com"), 1, 255, com) ||
@@ -162,6 +166,7 @@ int main(int argc, char **argv)
         !numberOption(parser, QStringLiteral("turn-off-delay"), 0, 255, turnOffDelay) ||
         !numberOption(parser, QStringLiteral("reply-delay"), 0, 60000, replyDelay) ||
         !numberOption(parser, QStringLiteral("split-reply"), 0, 60000, splitReply) ||
+        !numberOption(parser, QStringLiteral("gateway"), 0, 60000, gateway) ||
         !numberOption(parser, QStringLiteral("halt-after-writes"), 0, 65535, haltAfterWrites) ||
         !numberOption(parser, QStringLiteral("log-every"), 0, 3600000, logEvery))
         return 2;
@@ -196,6 +201,8 @@ int main(int argc, char **argv)
     sim.setSplitReplyMs(splitReply);
     sim.setWrongCrc(parser.isSet(QStringLiteral("wrong-crc")));
     sim.setForeignUnit(parser.isSet(QStringLiteral("foreign-unit")));
+    sim.setGatewayMs(gateway);
+    sim.setGatewayDeviceDead(parser.isSet(QStringLiteral("gateway-dead")));
     devsim::BootLoaders &loaders = sim.bootLoaders();
     loaders.setKind(loaderKind == QLatin1String("legacy") ? devsim::BootLoaders::Kind::Legacy
                                                           : devsim::BootLoaders::Kind::Modbus);

@@ -64,6 +64,10 @@ bool ControlChannel::switchFault(const QString &name, const QString &argument)
         return sim_.setRefuseConnections(on);
     else if (name == QLatin1String("reset-connections") && argument.isEmpty())
         sim_.resetConnections();
+    else if (name == QLatin1String("gateway") && isNumber && number >= 0)
+        sim_.setGatewayMs(number);
+    else if (name == QLatin1String("gateway-dead") && onOrOff)
+        sim_.setGatewayDeviceDead(on);
     else
         return false;
     return true;

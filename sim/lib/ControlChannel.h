@@ -15,7 +15,7 @@ class DeviceSim;
 //
 //   silent on|off        reply-delay MS       reset-next-reply     garbage HEX
 //   pull-cable           plug-cable           refuse on|off        reset-connections
-//   requests
+//   gateway MS           gateway-dead on|off  requests
 class ControlChannel : public QObject {
 public:
     ControlChannel(DeviceSim &sim, int descriptor);

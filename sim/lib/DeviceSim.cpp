@@ -8,6 +8,7 @@
 #include "MbapFramer.h"
 #include "PtyLink.h"
 #include "RtuFramer.h"
+#include "TcpGateway.h"
 #include "TcpLink.h"
 #include "VibrationApplication.h"
 
@@ -24,6 +25,8 @@ namespace {
 constexpr quint8 ForeignUnit = DeviceSim::UnitAddress + 1;
 constexpr int WriteRegisters = 16;
 constexpr int ResetAfterPartialMs = 50;
+constexpr quint8 ExceptionFlag = 0x80;
+constexpr quint8 GatewayTargetFailed = 0x0B;
 
 // Fills in the fields a request names; a PDU too short for them leaves them 0.
 void describe(SimRequest &request, const QByteArray &pdu)
@@ -52,7 +55,10 @@ DeviceSim::DeviceSim(QObject *parent)
     : QObject(parent), memory_(std::make_unique<DeviceMemory>()),
       application_(std::make_unique<VibrationApplication>(*memory_)),
       responder_(std::make_unique<ApplicationResponder>(*memory_, *application_)),
-      bootLoaders_(std::make_unique<BootLoaders>(*memory_)), deviceServer_(std::make_unique<DeviceServer>())
+      bootLoaders_(std::make_unique<BootLoaders>(*memory_)),
+      gateway_(std::make_unique<TcpGateway>(
+          [this](const QPointer<QTcpSocket> &client, const MbapFrame &frame) { answerTcp(client, frame); })),
+      deviceServer_(std::make_unique<DeviceServer>())
 {
     qRegisterMetaType<SimRequest>();
     connect(deviceServer_.get(), &DeviceServer::addressAssigned, this, [this](const QHostAddress &address) {
@@ -162,10 +168,24 @@ void DeviceSim::onTcpBytes(QTcpSocket *client, QByteArray &buffer)
         describe(request, frame->pdu);
         if (!receive(request))
             continue;
-        const QByteArray reply = bootLoaders_->respond(frame->pdu, *responder_);
-        if (!reply.isEmpty())
-            sendReply(Link::Tcp, client, MbapFramer::encode(frame->transactionId, replyUnit(), reply));
+        if (gateway_->inUse())
+            gateway_->enqueue(client, *frame);
+        else
+            answerTcp(client, *frame);
     }
+}
+
+void DeviceSim::answerTcp(const QPointer<QTcpSocket> &client, const MbapFrame &frame)
+{
+    QByteArray reply;
+    if (gatewayDeviceDead_) {
+        const quint8 function = frame.pdu.isEmpty() ? 0 : static_cast<quint8>(frame.pdu.at(0));
+        reply.append(static_cast<char>(function | ExceptionFlag)).append(static_cast<char>(GatewayTargetFailed));
+    } else {
+        reply = bootLoaders_->respond(frame.pdu, *responder_);
+    }
+    if (!reply.isEmpty())
+        sendReply(Link::Tcp, client, MbapFramer::encode(frame.transactionId, replyUnit(), reply));
 }
 
 void DeviceSim::onRawBytes(Link link, QTcpSocket *client, QByteArray &buffer, bool lineIdle)
@@ -463,6 +483,21 @@ void DeviceSim::injectBytes(const QByteArray &bytes)
         pty_->write(bytes);
     if (tcp_)
         tcp_->writeAll(bytes);
+}
+
+void DeviceSim::setGatewayMs(int ms)
+{
+    gateway_->setServiceMs(ms);
+}
+
+void DeviceSim::setGatewayDeviceDead(bool on)
+{
+    gatewayDeviceDead_ = on;
+}
+
+int DeviceSim::gatewayBacklog() const
+{
+    return gateway_->backlog();
 }
 
 QList<SimRequest> DeviceSim::requests() const

@@ -3,6 +3,7 @@
 #include "SimRequest.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -19,8 +20,10 @@ class DeviceMemory;
 class DeviceServer;
 class PduResponder;
 class PtyLink;
+class TcpGateway;
 class TcpLink;
 class VibrationApplication;
+struct MbapFrame;
 
 enum class EventLog { N, V };
 
@@ -98,6 +101,12 @@ public:
     void resetConnections();                    // abortive close (RST) of every TCP client
     void resetNextReplyMidway();                // the next TCP reply stops half-way with a reset
     void injectBytes(const QByteArray &bytes);  // raw bytes onto the pty and every TCP client
+    // Modbus/TCP through a gateway to the device's serial line: one request at a time, each taking
+    // this long (0 = no gateway). Its dead device leaves it answering every request with
+    // exception 0x0B (gateway target device failed to respond), after the same time.
+    void setGatewayMs(int ms);
+    void setGatewayDeviceDead(bool on);
+    int gatewayBacklog() const;  // requests the gateway is carrying out or holds waiting
 
     // The two boot loaders: which one command 3 starts, their switches, and what was programmed.
     BootLoaders &bootLoaders() { return *bootLoaders_; }
@@ -117,6 +126,7 @@ private:
     void onSerialBytes(QByteArray &buffer, bool lineIdle);
     void onTcpBytes(QTcpSocket *client, QByteArray &buffer);
     void onRawBytes(Link link, QTcpSocket *client, QByteArray &buffer, bool lineIdle);
+    void answerTcp(const QPointer<QTcpSocket> &client, const MbapFrame &frame);
     // Records the request; true when the device is to carry it out and answer.
     bool receive(SimRequest request);
     quint8 replyUnit() const;
@@ -132,6 +142,7 @@ private:
     std::unique_ptr<BootLoaders> bootLoaders_;
     std::unique_ptr<PtyLink> pty_;
     std::unique_ptr<TcpLink> tcp_;
+    std::unique_ptr<TcpGateway> gateway_;
     std::unique_ptr<DeviceServer> deviceServer_;
     QList<SimRequest> requests_;
     QString error_;
@@ -144,6 +155,7 @@ private:
     bool resetMidway_ = false;
     // Replies held behind one whose second piece is still due, per line or TCP stream.
     std::map<std::pair<Link, const QTcpSocket *>, QList<QByteArray>> splitting_;
+    bool gatewayDeviceDead_ = false;
 };
 
 }  // namespace devsim

@@ -9,7 +9,6 @@
 #include "platform/WinSocket.h"
 
 #include <algorithm>
-#include <charconv>
 
 using cdevice::StatusRegisters;
 using cdevice::subscriptOutOfRange;
@@ -19,14 +18,6 @@ namespace {
 constexpr int32_t CoilOn = 0xFF00;
 // How often unanswered TCP requests are looked at for their age.
 constexpr int TcpAgeingIntervalMs = 1000;
-
-// "K" and the transaction id, built in one go.
-QString requestKey(int32_t transactionId)
-{
-    char text[16] = {'K'};
-    const char *end = std::to_chars(text + 1, text + sizeof text, transactionId).ptr;
-    return QString::fromLatin1(text, end - text);
-}
 
 }  // namespace
 
@@ -38,6 +29,9 @@ CDevice::CDevice(QObject *parent)
     tcpAgeing_.setObjectName(QStringLiteral("tcpAgeing"));
     tcpAgeing_.setInterval(TcpAgeingIntervalMs);
     connect(&tcpAgeing_, &QTimer::timeout, this, &CDevice::ageOutTcpRequests);
+    tcpGiveUp_.setParent(this);
+    tcpGiveUp_.setSingleShot(true);
+    connect(&tcpGiveUp_, &QTimer::timeout, this, &CDevice::sendTcpRequests);
     lineTurn_.setParent(this);
     lineTurn_.setSingleShot(true);
     lineTurn_.setInterval(0);
@@ -210,7 +204,9 @@ void CDevice::Reset()
     SetConnected(false);
     // Requests sent over TCP wait only for their reply, which may still be on its way (a slow
     // device behind a gateway takes longer than a watchdog tick): they stay until it comes or they
-    // age out.
+    // age out, and keep their places in the window. Those not yet sent go.
+    for (const MBRequestPtr &request : tcpWindow_.takeWaiting())
+        queue_->Remove(request);
     std::vector<MBRequestPtr> sent;
     for (const MBRequestPtr &request : *queue_) {
         if (request->MBMode() == MBRequest::ModeTCP)
@@ -232,6 +228,8 @@ void CDevice::dropRequests()
 CDevice::LinkLoan::LinkLoan(CDevice &device) : device_(device)
 {
     device_.dropRequests();
+    device_.tcpWindow_.clear();
+    device_.tcpSent_.clear();
     device_.linkLent_ = true;
 }
 
@@ -285,12 +283,15 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
         // A request that cannot be framed is refused here: queued, it would block the serial
         // pump or linger unsent.
         const QByteArray frame = request->CommandString();
-        queue_->Add(request, requestKey(request->TransactionID()));
+        queue_->Add(request, cdevice::requestKey(request->TransactionID()));
         if (ethernet) {
             if (!tcpAgeing_.isActive())
                 tcpAgeing_.start();
-            if (ethernetPort_->State() == platform::WinSocket::sckConnected)
-                ethernetPort_->SendData(frame);
+            const bool goesFirst = cdevice::isStatusPoll(*request) ||
+                                   (function != modbus::ReadHoldingRegisters && function != modbus::ReadInputRegisters);
+            if (const MBRequestPtr replaced = tcpWindow_.queue(request, goesFirst))
+                queue_->Remove(replaced);
+            sendTcpRequests();
         } else if (commPort_->PortOpen()) {
             if (waitForReply)
                 ProcessQueue(request);

@@ -2,6 +2,7 @@
 
 #include "MBRequest.h"
 #include "MBRequests.h"
+#include "TcpRequestWindow.h"
 #include "platform/WinSocket.h"
 
 #include <QByteArray>
@@ -32,7 +33,8 @@ public:
     // Seconds a serial request waits for its reply, and a TCP request for its match.
     static constexpr double SerialReplyTimeout = 0.2;
     static constexpr double TcpRequestLifetime = 10.0;
-    // The serial time-out that brings the missed-reply count to this marks the device lost.
+    // The serial time-out that brings the missed-reply count to this marks the device lost; on TCP
+    // the poll that does.
     static constexpr int32_t MissedRepliesToDisconnect = 8;
 
     using LogRow = std::array<uint8_t, 8>;
@@ -101,6 +103,9 @@ public:
 
     // The requests waiting for replies.
     const MBRequests &PendingRequests() const { return *queue_; }
+    // Whether a write has yet to be taken by the device: over TCP writes may wait their turns at a
+    // gateway after the call has returned; on the serial line the caller waits for them.
+    bool WritesPending() const { return tcpWindow_.writesPending(); }
 
     // The firmware download speaks to the boot loaders on the link itself. For the life of a
     // loan the device object neither sends on the link nor reads from it: what was queued is
@@ -158,10 +163,13 @@ private:
     // The queued request the line sends next.
     MBRequestPtr nextToSend() const;
     void EthernetReceive();
+    // Sends what the TCP window has room for; what waits while the socket is not connected is never
+    // sent and only ages out.
+    void sendTcpRequests();
     // The ageing timer's tick: a silent device behind a live socket sends no data that would age
     // its requests out otherwise. The timer stops at the first tick that finds none waiting.
     void ageOutTcpRequests();
-    // Drops TCP requests older than their lifetime; true while younger ones still wait.
+    // Drops TCP requests older than their lifetime, oldest first; true while younger ones still wait.
     bool dropExpiredTcpRequests();
     void endSerialRequest(const MBRequestPtr &request);
     PortWait &portWait();
@@ -185,6 +193,11 @@ private:
     int replyLength_ = 0;
     // Serial requests whose replies may still come after their time-out, oldest first.
     std::deque<MBRequestPtr> lateRequests_;
+    TcpRequestWindow tcpWindow_;
+    // TCP requests sent (or given up unsent) in that order, for their ageing; answered ones leave
+    // it as they reach its front.
+    std::deque<MBRequestPtr> tcpSent_;
+    QTimer tcpGiveUp_;
     QTimer tcpAgeing_;
     QTimer lineTurn_;
     uint8_t ioByte_ = 0;

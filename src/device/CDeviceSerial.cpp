@@ -75,7 +75,7 @@ void CDevice::serveNextTurn()
 
 bool CDevice::isQueued(const MBRequestPtr &request) const
 {
-    return queue_->Contains(request->Key) && queue_->Item(request->Key) == request;
+    return queue_->Find(request->Key) == request;
 }
 
 void CDevice::sendNext()
@@ -184,8 +184,7 @@ MBRequestPtr CDevice::nextToSend() const
     // The watchdog's status poll goes next, behind only the request in flight: what the console
     // shows of the device must not wait for every read the other windows have queued.
     for (const MBRequestPtr &request : *queue_) {
-        if (request->MBFunction() == modbus::ReadInputRegisters && request->StartAddress() == 0 &&
-            request->Quantity() == cdevice::StatusRegisters)
+        if (cdevice::isStatusPoll(*request))
             return request;
     }
     return queue_->Item(1);

@@ -1,20 +1,42 @@
-// The Modbus/TCP link: replies matched to their requests, and unanswered requests aged out.
+// The Modbus/TCP link: the window of requests sent, replies matched to their requests, and
+// unanswered requests aged out.
 #include "CDevice.h"
+#include "CDeviceShared.h"
 
 #include "MbapFrameReader.h"
+#include "ModbusFunction.h"
 #include "SocketReplySource.h"
 #include "platform/Clock.h"
 
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Exceptions a gateway reports for a device it could not reach.
+constexpr uint8_t GatewayPathUnavailable = 0x0A;
+constexpr uint8_t GatewayTargetFailed = 0x0B;
+
+// Whether a reply is the device's own. A gateway that could not reach the device answers for it
+// with an exception; and an exception to the status poll carries no status.
+bool fromDevice(const QByteArray &pdu, const MBRequest *request)
+{
+    if (pdu.size() < 2)
+        return false;
+    if (!modbus::isException(static_cast<uint8_t>(pdu.at(1))))
+        return true;
+    if (request && cdevice::isStatusPoll(*request))
+        return false;
+    const auto code = pdu.size() > 2 ? static_cast<uint8_t>(pdu.at(2)) : 0;
+    return code != GatewayPathUnavailable && code != GatewayTargetFailed;
+}
+
+}  // namespace
+
 void CDevice::pEthernetPort_DataArrival()
 {
-    if (linkLent_)
-        return;
-    if (missedReplies_ != 0) {
-        missedReplies_ = 0;
-        if (!connected_)
-            emit ConnectionStatusChanged();
-    }
-    EthernetReceive();
+    if (!linkLent_)
+        EthernetReceive();
 }
 
 void CDevice::EthernetReceive()
@@ -25,20 +47,49 @@ void CDevice::EthernetReceive()
         if (!frame)
             return;
         // Transaction ids are the requests' keys, so at most one request matches.
-        MBRequestPtr request;
-        for (const MBRequestPtr &pending : *queue_) {
-            if (pending->TransactionID() == frame->transactionId) {
-                request = pending;
-                break;
-            }
-        }
+        const MBRequestPtr request = queue_->Find(cdevice::requestKey(frame->transactionId));
+        // The reply's place in the window and the missed-reply count are settled before anything
+        // the reply raises runs.
         if (request) {
-            ProcessReply(request, frame->pdu);
+            tcpWindow_.answered(request);
             queue_->Remove(request);
+        }
+        if (fromDevice(frame->pdu, request.get()) && missedReplies_ != 0) {
+            missedReplies_ = 0;
+            if (!connected_)
+                emit ConnectionStatusChanged();
         }
         // The ageing timer keeps running: started and stopped for every reply of a busy link, it
         // would cost more than handling the reply.
         dropExpiredTcpRequests();
+        sendTcpRequests();
+        if (request)
+            ProcessReply(request, frame->pdu);
+    }
+}
+
+void CDevice::sendTcpRequests()
+{
+    if (!ethernetPort_)
+        return;
+    if (ethernetPort_->State() != platform::WinSocket::sckConnected) {
+        for (const MBRequestPtr &request : tcpWindow_.takeWaiting()) {
+            request->markSent();
+            tcpSent_.push_back(request);
+        }
+        return;
+    }
+    tcpWindow_.giveUpBefore(platform::clock::monotonicSeconds());
+    while (const MBRequestPtr request = tcpWindow_.takeNext()) {
+        // Framed once already when it was queued.
+        ethernetPort_->SendData(request->CommandString());
+        tcpSent_.push_back(request);
+    }
+    // Armed for the oldest request in the window, not again for every reply: a tick that comes
+    // early finds nothing to give up and arms it anew.
+    if (const auto giveUp = tcpWindow_.nextGiveUp(); giveUp && !tcpGiveUp_.isActive()) {
+        const double wait = *giveUp - platform::clock::monotonicSeconds();
+        tcpGiveUp_.start(std::max(0, static_cast<int>(std::ceil(wait * 1000.0))));
     }
 }
 
@@ -51,17 +102,14 @@ void CDevice::ageOutTcpRequests()
 bool CDevice::dropExpiredTcpRequests()
 {
     const double now = platform::clock::monotonicSeconds();
-    std::vector<MBRequestPtr> expired;
-    bool waiting = false;
-    for (const MBRequestPtr &request : *queue_) {
-        if (request->MBMode() != MBRequest::ModeTCP)
-            continue;
-        if (now - request->SentAt() > TcpRequestLifetime)
-            expired.push_back(request);
-        else
-            waiting = true;
+    while (!tcpSent_.empty()) {
+        const MBRequestPtr &oldest = tcpSent_.front();
+        if (isQueued(oldest)) {
+            if (now - oldest->SentAt() <= TcpRequestLifetime)
+                break;
+            queue_->Remove(oldest);
+        }
+        tcpSent_.pop_front();
     }
-    for (const MBRequestPtr &request : expired)
-        queue_->Remove(request);
-    return waiting;
+    return !tcpSent_.empty() || queue_->Count() > 0;
 }

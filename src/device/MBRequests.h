@@ -15,6 +15,8 @@ public:
     void Add(const Pointer &request, const QString &key);
     Pointer Item(int position) const { return items_.item(position); }
     Pointer Item(const QString &key) const { return items_.item(key); }
+    // The request under key, or none.
+    Pointer Find(const QString &key) const { return items_.find(key); }
     int Count() const { return items_.count(); }
     void Remove(int position) { items_.remove(position); }
     void Remove(const QString &key) { items_.remove(key); }

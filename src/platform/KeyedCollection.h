@@ -54,6 +54,13 @@ public:
         return it->second;
     }
 
+    // The item under key; none when no item has it.
+    Pointer find(const QString &key) const
+    {
+        const auto it = lookup(key);
+        return it == byKey_.cend() ? nullptr : it->second;
+    }
+
     // The key an item was added under (empty when it has none).
     QString keyAt(int position) const { return entries_[checkedIndex(position)].key; }
 

@@ -24,6 +24,10 @@ using platform::MsgResult;
 
 void FMain::settleLogOn(PendingLogOn &logOn, int roleBit)
 {
+    // Over TCP the log-on's writes may still wait their turns at a gateway after the call has
+    // returned: the device's answer is awaited from when it has taken them.
+    if (logOn.isPending() && mDevice->WritesPending())
+        logOn.start(platform::clock::monotonicSeconds());
     // Settled before the box opens, so a tick that runs while it is open cannot report it again.
     switch (logOn.settle(mDevice->Bit(roleBit), platform::clock::monotonicSeconds())) {
     case PendingLogOn::Outcome::Succeeded:

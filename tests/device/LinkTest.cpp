@@ -417,6 +417,95 @@ TEST_F(TcpLink, TransactionIdsAreMatchedOnBothBytes)
     }
 }
 
+TEST_F(TcpLink, PollAndWritesPassWaitingReadsInASmallWindow)
+{
+    ASSERT_TRUE(open(true));
+    sim.setSilent(true);
+    device().MBRead(3, 1, 1);
+    device().MBRead(4, 272, 5);  // the window is full
+    device().MBRead(3, 2, 1);
+    device().MBRead(4, 272, 5);  // the same read again, while the first is out: it waits
+    device().MBWriteRegister(100, 7);
+    device().CheckStatus();
+    device().MBRead(3, 2, 1);  // asked again before it went out: replaces the waiting one
+    device().CheckStatus();
+    EXPECT_EQ(device().PendingRequests().Count(), 6);
+    EXPECT_TRUE(waitUntil([this] { return sim.requests().size() == 2; }));
+    EXPECT_EQ(received(), (QStringList{"3/1/1", "4/272/5"}));
+    runEventsFor(0.8);
+    EXPECT_EQ(received(), QStringList()) << "nothing more while two wait for their replies";
+    // Those unanswered for a second leave the window, not the queue: a late reply is still taken.
+    EXPECT_TRUE(waitUntil([this] { return sim.requests().size() == 2; }, 0.6));
+    const QList<devsim::SimRequest> first = sim.requests();
+    EXPECT_EQ(received(), (QStringList{"6/100/7", "4/0/21"}));
+    EXPECT_TRUE(waitUntil([this] { return sim.requests().size() == 2; }, 1.5));
+    const QList<devsim::SimRequest> reads = sim.requests();
+    EXPECT_EQ(received(), (QStringList{"3/2/1", "4/272/5"}));
+    ASSERT_EQ(first.size(), 2);
+    ASSERT_EQ(reads.size(), 2);
+    // Asked in the order write, poll, read, poll: the read and the poll that went out are the last.
+    EXPECT_EQ(first[1].transactionId, first[0].transactionId + 3);
+    EXPECT_EQ(reads[0].transactionId, first[0].transactionId + 2);
+    EXPECT_EQ(device().PendingRequests().Count(), 6);
+}
+
+TEST_F(TcpLink, MissedRepliesCountOnlyTheDevicesOwnAnswers)
+{
+    ASSERT_TRUE(open(true));
+    const struct {
+        const char *name;
+        bool deadGateway;  // else silent
+        int polls;
+        const char *reply;  // to the read queued first, or with `toPoll` to the first poll
+        bool toPoll;
+        int missed;
+        bool connected;
+    } cases[] = {
+        {"seven unanswered polls", false, 7, nullptr, false, 7, true},
+        {"the eighth marks it lost", false, 8, nullptr, false, 8, false},
+        {"eight polls answered by a gateway for its dead device", true, 8, nullptr, false, 8, false},
+        {"a read answered", false, 3, "01030200AB", false, 0, true},
+        {"a read the device refuses", false, 3, "018302", false, 0, true},
+        {"a read the gateway could not carry out", false, 3, "01830B", false, 3, true},
+        {"a read the gateway had no path for", false, 3, "01830A", false, 3, true},
+        {"a poll answered by an exception", false, 3, "018404", true, 3, true},
+    };
+    double clockOffset = 0.0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        // Later than every request of the case before: given up and aged out.
+        clockOffset += CDevice::TcpRequestLifetime + 1.0;
+        platform::clock::setTestOffset(clockOffset);
+        sim.setSilent(false);
+        sim.setGatewayDeviceDead(false);
+        device().Reset();
+        device().CheckStatus();
+        ASSERT_TRUE(waitUntil([this] { return device().Connected(); }));
+        ASSERT_EQ(device().MissedReplies(), 0);
+        sim.setSilent(!c.deadGateway);
+        sim.setGatewayDeviceDead(c.deadGateway);
+        sim.clearRequests();
+        device().MBRead(3, 10, 1);
+        for (int i = 0; i < c.polls; ++i) {
+            device().CheckStatus();
+            runEventsFor(0.02);
+        }
+        if (c.reply) {
+            const devsim::SimRequest &target = sim.requests().at(c.toPoll ? 1 : 0);
+            const QByteArray pdu = hex(c.reply);
+            QByteArray header = hex("000000000000");
+            header[0] = static_cast<char>(target.transactionId >> 8);
+            header[1] = static_cast<char>(target.transactionId & 0xFF);
+            header[5] = static_cast<char>(pdu.size());
+            sim.injectBytes(header + pdu);
+            waitUntil([] { return mdlMain::wskEthernet().BytesReceived() == 0; });
+            runEventsFor(0.05);
+        }
+        EXPECT_EQ(device().MissedReplies(), c.missed);
+        EXPECT_EQ(device().Connected(), c.connected);
+    }
+}
+
 TEST_F(TcpLink, ImpossibleLengthDiscardsThePendingData)
 {
     ASSERT_TRUE(open(true));

@@ -8,6 +8,7 @@
 #include "lib/DeviceSim.h"
 #include "lib/VibrationApplication.h"
 #include "panel/FStats.h"
+#include "panel/KvrDeviceMap.h"
 #include "panel/PanelWidgets.h"
 #include "panel/ParameterHub.h"
 #include "panel/UCKVR.h"
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 
 namespace {
 
@@ -142,6 +144,80 @@ protected:
             }
         }
         return static_cast<double>(std::max(longest, steadyUs() - last)) / 1e6;
+    }
+
+    // Logs the administrator on with the right password through the menu and its dialog, and
+    // checks the verdict the console shows.
+    void logOnAsAdministrator()
+    {
+        sim.setStatusBit(AdminLoggedOn, false);
+        QAction *logOn = action(*console->window, "mnuFilAdminOn");
+        ASSERT_TRUE(QTest::qWaitFor([logOn] { return logOn->isEnabled(); }, 3000)) << "the administrator logged off";
+        QTimer password;
+        QObject::connect(&password, &QTimer::timeout, [&password] {
+            if (auto *dialog = qobject_cast<FAdminPsw *>(QApplication::activeModalWidget())) {
+                password.stop();
+                dialog->txtPassword->setText(QStringLiteral("admin"));
+                dialog->cmdOk->click();
+            }
+        });
+        password.start(5);
+        ui.messages.clear();
+        logOn->trigger();
+        EXPECT_TRUE(
+            QTest::qWaitFor([this] { return ui.messageTexts().contains(QStringLiteral("Login succeded")); }, 5000))
+            << "the log-on's verdict: " << ui.messageTexts().join(QStringLiteral(" | ")).toStdString();
+    }
+
+    // How fresh the device's picture stays on the line, watched for `ms`, in seconds.
+    struct Freshness {
+        double statusReplyAge = 0;  // from the watchdog's tick to its poll's reply, the longest
+        double statusGap = 0;       // the longest time without a status reply
+        double liveGap = 0;         // the longest time without live values
+        int gatewayBacklog = 0;     // the most requests the gateway held at once
+    };
+    Freshness watchFreshness(int ms)
+    {
+        Freshness seen;
+        QObject watcher;
+        QElapsedTimer clock;
+        clock.start();
+        std::map<int32_t, qint64> polledAt;
+        auto *watchdog = console->window->findChild<QTimer *>(QStringLiteral("tmrCheckStatus"));
+        EXPECT_NE(watchdog, nullptr);
+        if (!watchdog)
+            return seen;
+        // Runs after the watchdog's own handler: the poll it queued is the newest request.
+        QObject::connect(watchdog, &QTimer::timeout, &watcher, [&] {
+            const MBRequests &pending = mdlMain::Device().PendingRequests();
+            if (pending.Count() > 0 && pending.Item(pending.Count())->StartAddress() == 0)
+                polledAt[pending.Item(pending.Count())->TransactionID()] = clock.elapsed();
+        });
+        qint64 lastStatus = 0;
+        qint64 lastLive = 0;
+        const auto gap = [&clock](double &longest, qint64 &last) {
+            longest = std::max(longest, static_cast<double>(clock.elapsed() - last) / 1000.0);
+            last = clock.elapsed();
+        };
+        QObject::connect(
+            &mdlMain::Device(), &CDevice::NewRTData, &watcher, [&](const MBRequestPtr &request, const QByteArray &) {
+                if (request->StartAddress() == kvr::LiveStart)
+                    gap(seen.liveGap, lastLive);
+                if (request->StartAddress() != 0)
+                    return;
+                gap(seen.statusGap, lastStatus);
+                if (const auto polled = polledAt.find(request->TransactionID()); polled != polledAt.end())
+                    seen.statusReplyAge =
+                        std::max(seen.statusReplyAge, static_cast<double>(clock.elapsed() - polled->second) / 1000.0);
+            });
+        QTimer backlog;
+        QObject::connect(&backlog, &QTimer::timeout,
+                         [&] { seen.gatewayBacklog = std::max(seen.gatewayBacklog, sim.gatewayBacklog()); });
+        backlog.start(20);
+        QTest::qWait(ms);
+        gap(seen.statusGap, lastStatus);
+        gap(seen.liveGap, lastLive);
+        return seen;
     }
 
     // Samples the oscilloscope takes in the given time.
@@ -355,21 +431,7 @@ TEST_P(MonitoringPanel, StatusPollKeepsItsPaceBesideTheLivePanel)
     }
     // A log-on's verdict, which rests on the status poll, still comes on a slow line.
     sim.setReplyDelayMs(180);
-    sim.setStatusBit(AdminLoggedOn, false);
-    QAction *logOn = action(*console->window, "mnuFilAdminOn");
-    ASSERT_TRUE(QTest::qWaitFor([logOn] { return logOn->isEnabled(); }, 3000)) << "the administrator logged off";
-    QTimer password;
-    QObject::connect(&password, &QTimer::timeout, [&password] {
-        if (auto *dialog = qobject_cast<FAdminPsw *>(QApplication::activeModalWidget())) {
-            password.stop();
-            dialog->txtPassword->setText(QStringLiteral("admin"));
-            dialog->cmdOk->click();
-        }
-    });
-    password.start(5);
-    logOn->trigger();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return ui.messageTexts().contains(QStringLiteral("Login succeded")); }, 5000))
-        << "the log-on's verdict: " << ui.messageTexts().join(QStringLiteral(" | ")).toStdString();
+    ASSERT_NO_FATAL_FAILURE(logOnAsAdministrator());
     // The log viewer open and following a device that logs an event every 0.3 s.
     sim.setReplyDelayMs(0);
     sim.setSplitReplyMs(150);
@@ -441,6 +503,59 @@ TEST_P(MonitoringPanel, SilentDeviceIsShownLostAndIdentifiedWhenItAnswersAgain)
     sim.setSilent(false);
     EXPECT_TRUE(QTest::qWaitFor([this] { return console->connected(); }, 4000));
     EXPECT_EQ(console->panel("SN"), QStringLiteral("XR-S-600001"));
+}
+
+TEST_P(MonitoringPanel, GatewayLineKeepsStatusAndLiveValuesFreshAndShowsItsDeadDeviceLost)
+{
+    // An Ethernet device server in front of the device's serial line serves one request at a time.
+    // The console asks no more of it than it carries: nothing piles up there, the status and the
+    // live values stay about a second old at most, and a log-on is judged on the device's answer.
+    if (GetParam() == Link::Serial)
+        GTEST_SKIP() << "a gateway stands only in front of Modbus/TCP";
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_NO_FATAL_FAILURE(waitForPanel());
+    // Longer watches for the figures of a report: VARIX_GATEWAY_WATCH_MS.
+    const int watchMs = qEnvironmentVariableIsSet("VARIX_GATEWAY_WATCH_MS")
+                            ? qEnvironmentVariableIntValue("VARIX_GATEWAY_WATCH_MS")
+                            : 4000;
+    // At 250 ms a request the poll takes half the line, and the panel's configuration re-read (two
+    // reads every few seconds) goes before the live read asked after it.
+    const struct {
+        int serviceMs;
+        double liveGap;
+    } speeds[] = {{60, 1.1}, {120, 1.1}, {250, 1.6}};
+    for (const auto [serviceMs, liveGap] : speeds) {
+        SCOPED_TRACE(testing::Message() << serviceMs << " ms a request");
+        // Each speed from an empty gateway: switched off, it answers what it still holds at once.
+        sim.setGatewayMs(0);
+        QTest::qWait(300);
+        sim.setGatewayMs(serviceMs);
+        QTest::qWait(1000);
+        const Freshness seen = watchFreshness(watchMs);
+        const std::string speed = std::to_string(serviceMs);
+        RecordProperty("status_reply_age_" + speed, std::to_string(seen.statusReplyAge));
+        RecordProperty("status_gap_" + speed, std::to_string(seen.statusGap));
+        RecordProperty("live_gap_" + speed, std::to_string(seen.liveGap));
+        RecordProperty("gateway_backlog_" + speed, seen.gatewayBacklog);
+        EXPECT_LE(seen.statusReplyAge, 1.1);
+        EXPECT_LE(seen.statusGap, 1.1);
+        EXPECT_LE(seen.liveGap, liveGap);
+        EXPECT_LE(seen.gatewayBacklog, 3) << "at most the console's window and one request given up";
+        EXPECT_TRUE(console->connected());
+        EXPECT_NO_FATAL_FAILURE(logOnAsAdministrator());
+    }
+    // The gateway's device dies: the gateway answers every request, each with exception 0x0B.
+    sim.setGatewayDeviceDead(true);
+    QElapsedTimer dead;
+    dead.start();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !console->connected(); }, 8000)) << "eight polls answered for it";
+    RecordProperty("dead_gateway_lost_ms", static_cast<int>(dead.elapsed()));
+    EXPECT_GE(dead.elapsed(), 3000) << "not before the eighth poll";
+    EXPECT_EQ(console->panel("OnChip"), QStringLiteral("On chip: <None>"));
+    EXPECT_EQ(console->panel("FW_Version"), QString());
+    EXPECT_EQ(console->panel("SN"), QString());
+    QTest::qWait(2000);
+    EXPECT_FALSE(console->connected()) << "an exception is no answer from the device";
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLinks, MonitoringPanel, ::testing::Values(Link::Serial, Link::Tcp),

@@ -110,7 +110,11 @@ TEST_F(DevsimProcess, ControlLinesSwitchFaultsOfTheRunningStandIn)
         {"garbage 0001000000030183", "OK", 8 + 51},
         {"reply-delay soon", "ERROR reply-delay soon", 51},
         {"refuse maybe", "ERROR refuse maybe", 51},
-        {"requests", "REQUESTS serial=0 tcp=6", 51},
+        {"gateway-dead on", "OK", 9},
+        {"gateway-dead off", "OK", 51},
+        {"gateway 30", "OK", 51},
+        {"gateway soon", "ERROR gateway soon", 51},
+        {"requests", "REQUESTS serial=0 tcp=10", 51},
     };
     for (const auto &step : steps) {
         SCOPED_TRACE(step.line);

@@ -177,3 +177,48 @@ TEST_F(SimFixture, InjectedBytesReachEveryClient)
     EXPECT_EQ(serial->receive(noise.size()), noise);
     EXPECT_EQ(tcp->receive(noise.size()), noise);
 }
+
+TEST_F(SimFixture, GatewayCarriesOutOneRequestAtATimeAndReportsItsDeadDevice)
+{
+    auto first = connect(Link::Tcp);
+    auto second = connect(Link::Tcp);
+    ASSERT_TRUE(first && second);
+    sim.setGatewayMs(100);
+    QElapsedTimer clock;
+    clock.start();
+    first->send(mbap(1, statusPoll) + mbap(2, writeReg10));
+    ASSERT_TRUE(waitFor([&] { return sim.gatewayBacklog() == 2; }, 1000));
+    second->send(mbap(3, statusPoll));
+    ASSERT_TRUE(waitFor([&] { return sim.gatewayBacklog() == 3; }, 1000)) << "one line for every client";
+    EXPECT_NE(sim.RAM(10), 0x63) << "the write waits its turn";
+    // Each answer comes one service time after the one before it, in the order asked.
+    const struct {
+        WireClient *client;
+        int size;
+        qint64 earliestMs;
+    } answers[] = {
+        {first.get(), statusReplySize + 4, 100}, {first.get(), 12, 200}, {second.get(), statusReplySize + 4, 300}};
+    for (const auto &answer : answers) {
+        EXPECT_EQ(answer.client->receive(answer.size).size(), answer.size);
+        EXPECT_GE(clock.elapsed(), answer.earliestMs);
+    }
+    EXPECT_EQ(sim.RAM(10), 0x63);
+    EXPECT_EQ(sim.gatewayBacklog(), 0);
+
+    sim.setGatewayDeviceDead(true);
+    constexpr int exceptionSize = 5;
+    EXPECT_EQ(exchange(*first, Link::Tcp, statusPoll, exceptionSize).toHex(' '), QByteArray("01 84 0b"));
+    EXPECT_EQ(exchange(*first, Link::Tcp, hex("01 06 00 0A 00 07 00 00"), exceptionSize).toHex(' '),
+              QByteArray("01 86 0b"));
+    EXPECT_EQ(sim.RAM(10), 0x63) << "a dead device carries nothing out";
+    sim.setGatewayDeviceDead(false);
+
+    sim.setGatewayMs(5000);
+    first->send(mbap(4, statusPoll));
+    ASSERT_TRUE(waitFor([&] { return sim.gatewayBacklog() == 1; }, 1000));
+    clock.restart();
+    sim.setGatewayMs(0);
+    EXPECT_EQ(first->receive(statusReplySize + 4).size(), statusReplySize + 4) << "switched off, what waits goes";
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(exchange(*first, Link::Tcp, writeReg10, 8), writeReg10.chopped(2));
+}
