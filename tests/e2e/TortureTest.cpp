@@ -153,6 +153,13 @@ protected:
              }},
             {"split replies", [this](quint32 r) { sim.setSplitReplyMs(r % 2 ? 150 : 0); }},
             {"silence", [this](quint32 r) { sim.setSilent(r % 3 == 0); }},
+            {"gateway",
+             [this](quint32 r) {
+                 // Serves Modbus/TCP only: on the serial line the row changes nothing.
+                 const int perRequest[] = {0, 60, 120, 250};
+                 sim.setGatewayMs(perRequest[r % std::size(perRequest)]);
+                 sim.setGatewayDeviceDead(r % 5 == 0);
+             }},
             {"pull",
              [this](quint32) {
                  if (GetParam() == Link::Tcp) {
@@ -167,6 +174,8 @@ protected:
                  sim.setReplyDelayMs(0);
                  sim.setSplitReplyMs(0);
                  sim.setSilent(false);
+                 sim.setGatewayMs(0);
+                 sim.setGatewayDeviceDead(false);
                  if (pulled_)
                      pulled_ = !sim.plugCable();
              }},

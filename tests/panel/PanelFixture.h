@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EventLoopWait.h"
 #include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"
@@ -78,7 +79,9 @@ protected:
     // Waits until the stand-in has answered every request sent so far.
     void settle()
     {
-        ASSERT_TRUE(QTest::qWaitFor([this] { return device().PendingRequests().Count() == 0; }, 3000));
+        // The event loop sleeps until the next reply: a poll every 10 ms would hold a small request
+        // window to one round trip a poll.
+        ASSERT_TRUE(waitFor([this] { return device().PendingRequests().Count() == 0; }, 3000));
     }
 
     // A status poll: the panel and the device object see the stand-in's bits.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EventWait.h"
+#include "EventLoopWait.h"
 #include "WireClient.h"
 #include "lib/DeviceSim.h"
 

@@ -1,6 +1,6 @@
 #include "WireClient.h"
 
-#include "EventWait.h"
+#include "EventLoopWait.h"
 
 #include <QSocketNotifier>
 
