@@ -153,7 +153,7 @@ void FConfigLantronix::SetCaptions()
     setWindowTitle(QStringLiteral("ZEM-E Network configuration"));
     optStaticIP->setText(Translate(txt::StaticIp));
     optDynamicIP->setText(Translate(txt::DynamicIp));
-    const int labels[] = {txt::IpAddress, txt::Gateway, txt::SubnetBits, txt::ResultingMask};
+    const txt::Id labels[] = {txt::IpAddress, txt::Gateway, txt::SubnetBits, txt::ResultingMask};
     for (std::size_t i = 0; i < lbl.size(); ++i)
         lbl[i]->setText(Translate(labels[i]));
     chkAutoIP->setText(Translate(txt::AutoIp));

@@ -226,7 +226,7 @@ void UCKVR::LoadCaptions()
 {
     struct Item {
         const char *key;
-        int text;
+        txt::Id text;
         const char *image;
     };
     const Item items[] = {{"N", txt::Disabled, nullptr}, {"X", txt::XAxis, "yellow"},   {"Y", txt::YAxis, "green"},
@@ -251,7 +251,7 @@ void UCKVR::LoadCaptions()
                             QLatin1Char(')'));
     lbl[10]->setText(Translate(txt::Limit) + QStringLiteral(" 2"));
     lbl[11]->setText(Translate(txt::Limit) + QStringLiteral(" 1"));
-    const int sources[] = {txt::AxisX, txt::AxisY, txt::AxisZ, txt::Module, txt::All, txt::None, txt::Rms};
+    const txt::Id sources[] = {txt::AxisX, txt::AxisY, txt::AxisZ, txt::Module, txt::All, txt::None, txt::Rms};
     for (int i = 0; i < kvr::ScopeSources; ++i)
         optAxisScope[i]->setText(Translate(sources[i]));
     lbl[0]->setText(mdlStrings::Translate(QStringLiteral("Collision limit (module)")));
