@@ -57,7 +57,6 @@ QString StringsIniPath()
     return platform::programFolder() + QStringLiteral("/Strings.ini");
 }
 
-
 QString Translate(txt::Id id)
 {
     return translateNumber(id);

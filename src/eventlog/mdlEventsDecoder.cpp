@@ -11,8 +11,8 @@
 
 #include <cmath>
 #include <initializer_list>
-#include <unordered_map>
 #include <optional>
+#include <unordered_map>
 
 namespace mdlEvents {
 namespace {
