@@ -54,7 +54,7 @@ QString translateNumber(int32_t id)
 
 QString StringsIniPath()
 {
-    return platform::programFolder() + QStringLiteral("/Strings.ini");
+    return platform::readOnlyProgramFile(QStringLiteral("Strings.ini"));
 }
 
 QString Translate(txt::Id id)

@@ -24,7 +24,7 @@ QString Translate(const QString &text);
 // id) of row (id - 1000) / 10; otherwise empty.
 QString DefaultText(int32_t id);
 
-// The translation file's path.
+// The translation file's path: the user's own, else the one installed with the program.
 QString StringsIniPath();
 
 }  // namespace mdlStrings

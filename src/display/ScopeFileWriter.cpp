@@ -5,30 +5,28 @@
 
 namespace {
 constexpr int32_t PathFileAccessError = 75;
-}
+}  // namespace
 
-ScopeFileWriter::ScopeFileWriter(const QString &path) : file_(path)
+ScopeFileWriter::ScopeFileWriter(const QString &path) : path_(path), file_(path, platform::WritableFile::Mode::Truncate)
 {
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file_.isOpen())
         fail(QStringLiteral("Cannot create %1").arg(path));
 }
 
 void ScopeFileWriter::writeLine(const QString &line)
 {
-    const QByteArray bytes = platform::ansi::encode(line) + "\r\n";
-    if (file_.write(bytes) != bytes.size())
-        fail(QStringLiteral("Cannot write %1").arg(file_.fileName()));
+    if (!file_.write(platform::ansi::encode(line) + "\r\n"))
+        fail(QStringLiteral("Cannot write %1").arg(path_));
 }
 
 void ScopeFileWriter::close()
 {
-    if (!file_.flush())
-        fail(QStringLiteral("Cannot write %1").arg(file_.fileName()));
-    file_.close();
+    if (!file_.finish())
+        fail(QStringLiteral("Cannot write %1").arg(path_));
 }
 
 void ScopeFileWriter::fail(const QString &what) const
 {
     throw platform::Error(PathFileAccessError, QStringLiteral("ExportData"),
-                          QStringLiteral("%1: %2").arg(what, file_.errorString()));
+                          QStringLiteral("%1: %2").arg(what, file_.reason()));
 }

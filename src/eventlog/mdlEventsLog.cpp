@@ -94,10 +94,10 @@ void SaveLogToFile(const QString &FileName)
     appendLog(lines, device.MostRecentEventN(), CDevice::LogNRows, &CDevice::LogListN, device, currentYear);
 
     const QByteArray content = platform::ansi::encode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-    if (!platform::replaceFileAtomically(FileName, content))
-        throw platform::Error(
-            PathFileAccessError, QStringLiteral("SaveLogToFile"),
-            QStringLiteral("Cannot write %1: %2").arg(FileName, QString::fromLocal8Bit(std::strerror(errno))));
+    QString reason;
+    if (!platform::replaceFileAtomically(FileName, content, &reason))
+        throw platform::Error(PathFileAccessError, QStringLiteral("SaveLogToFile"),
+                              QStringLiteral("Cannot write %1: %2").arg(FileName, reason));
 }
 
 }  // namespace mdlEvents

@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -18,6 +19,9 @@
 #include <QStringList>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -28,12 +32,15 @@ using platform::MsgIcon;
 
 constexpr int MaxOctet = 255;
 constexpr int MaxSubnetBits = 24;
+constexpr int OctetDigits = 3;
+// A whole address, as the user may paste it into one box.
+constexpr int AddressLength = 15;
 
 QLineEdit *octetBox(const QString &name, QWidget *parent)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
-    box->setMaxLength(3);
+    box->setMaxLength(AddressLength);
     box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
     box->setAlignment(Qt::AlignRight);
     return box;
@@ -68,15 +75,39 @@ void fill(const std::array<QLineEdit *, 4> &boxes, const QString &dotted)
         boxes[i]->setText(i < static_cast<std::size_t>(parts.size()) ? parts[static_cast<qsizetype>(i)] : QString());
 }
 
+// The position of a box among the four of an address; -1 when it is none of them.
+int positionOf(const std::array<QLineEdit *, 4> &boxes, const QObject *box)
+{
+    const auto found = std::find(boxes.begin(), boxes.end(), box);
+    return found == boxes.end() ? -1 : static_cast<int>(found - boxes.begin());
+}
+
+// An address typed or pasted into one box fills it and the boxes after it, one part each; the
+// focus goes to the box of the last part. A box alone keeps three digits.
+void spreadAddress(const std::array<QLineEdit *, 4> &boxes, std::size_t from)
+{
+    const QStringList parts = boxes[from]->text().split(QLatin1Char('.'));
+    std::size_t last = from;
+    for (qsizetype k = 0; k < parts.size() && from + static_cast<std::size_t>(k) < boxes.size(); ++k) {
+        last = from + static_cast<std::size_t>(k);
+        boxes[last]->setText(parts[k].trimmed().left(OctetDigits));
+    }
+    if (last != from)
+        boxes[last]->setFocus(Qt::TabFocusReason);
+}
+
 }  // namespace
 
 FConfigLantronix::FConfigLantronix(SetupExchange &setup, QWidget *parent)
-    : QDialog(parent), optStaticIP(new QRadioButton(this)), optDynamicIP(new QRadioButton(this)),
-      txtSubnet(new QLineEdit(this)), txtSubnetMask(new QLineEdit(this)), chkAutoIP(new QCheckBox(this)),
-      chkDHCP(new QCheckBox(this)), chkBootP(new QCheckBox(this)), cmdOk(new QPushButton(this)),
-      cmdCancel(new QPushButton(this)), setup_(setup)
+    : QDialog(parent), lblModule(new QLabel(this)), optStaticIP(new QRadioButton(this)),
+      optDynamicIP(new QRadioButton(this)), txtSubnet(new QLineEdit(this)), txtSubnetMask(new QLineEdit(this)),
+      chkAutoIP(new QCheckBox(this)), chkDHCP(new QCheckBox(this)), chkBootP(new QCheckBox(this)),
+      cmdOk(new QPushButton(this)), cmdCancel(new QPushButton(this)), setup_(setup)
 {
     setObjectName(QStringLiteral("FConfigLantronix"));
+    lblModule->setObjectName(QStringLiteral("lblModule"));
+    // A name from the user's file and a MAC from the network: never markup.
+    lblModule->setTextFormat(Qt::PlainText);
     for (std::size_t i = 0; i < txtIP.size(); ++i) {
         txtIP[i] = octetBox(QStringLiteral("txtIP_%1").arg(i), this);
         txtGateway[i] = octetBox(QStringLiteral("txtGateway_%1").arg(i), this);
@@ -103,6 +134,10 @@ FConfigLantronix::FConfigLantronix(SetupExchange &setup, QWidget *parent)
     for (QLineEdit *box : {txtIP[0], txtIP[1], txtIP[2], txtIP[3], txtGateway[0], txtGateway[1], txtGateway[2],
                            txtGateway[3], txtSubnet})
         box->installEventFilter(this);
+    for (const std::array<QLineEdit *, 4> *address : {&txtIP, &txtGateway}) {
+        for (std::size_t i = 0; i < address->size(); ++i)
+            connect((*address)[i], &QLineEdit::textEdited, this, [address, i] { spreadAddress(*address, i); });
+    }
     connect(optStaticIP, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             optStaticIP_Click();
@@ -141,11 +176,17 @@ void FConfigLantronix::buildLayout()
     buttons->addWidget(cmdCancel);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblModule);
     layout->addWidget(optStaticIP);
     layout->addLayout(addresses);
     layout->addWidget(optDynamicIP);
     layout->addLayout(methods);
     layout->addLayout(buttons);
+}
+
+void FConfigLantronix::setModule(const QString &mac, const QString &name)
+{
+    lblModule->setText(name.isEmpty() ? mac : mac + QStringLiteral(" - ") + name);
 }
 
 void FConfigLantronix::SetCaptions()
@@ -216,27 +257,41 @@ void FConfigLantronix::txtSubnet_Change()
                                : LantronixSetup::SubnetMaskText(txtSubnet->text(), txtIP[0]->text()));
 }
 
+QString FConfigLantronix::boxName(const QLineEdit *box) const
+{
+    for (const auto &[address, label] : {std::pair{&txtIP, lbl[0]}, std::pair{&txtGateway, lbl[1]}}) {
+        const int position = positionOf(*address, box);
+        if (position >= 0)
+            return label->text() + QStringLiteral(", ") + Translate(QStringLiteral("field")) + QLatin1Char(' ') +
+                   QString::number(position + 1);
+    }
+    return lbl[2]->text();
+}
+
 bool FConfigLantronix::staticSetupValid()
 {
-    bool inRange = true;
-    const auto check = [&inRange](const QLineEdit *box, int highest) {
-        const std::optional<int> value = LantronixSetup::WholeNumber(box->text());
-        if (value && (*value < 0 || *value > highest))
-            inRange = false;
-        return value.has_value();
+    // In the order the user reads them; every box must hold a number before any range counts.
+    std::vector<std::pair<QLineEdit *, int>> boxes;
+    for (const std::array<QLineEdit *, 4> *address : {&txtIP, &txtGateway}) {
+        for (QLineEdit *box : *address)
+            boxes.emplace_back(box, MaxOctet);
+    }
+    boxes.emplace_back(txtSubnet, MaxSubnetBits);
+    const auto refuse = [this](int text, QLineEdit *box) {
+        platform::ui::msgBox(Translate(text) + QStringLiteral("\r\n") + boxName(box), MsgButtons::Ok,
+                             MsgIcon::Exclamation);
+        box->setFocus();
+        box->selectAll();
+        return false;
     };
-    bool numbers = check(txtSubnet, MaxSubnetBits);
-    for (std::size_t i = 0; i < txtIP.size(); ++i) {
-        numbers = check(txtIP[i], MaxOctet) && numbers;
-        numbers = check(txtGateway[i], MaxOctet) && numbers;
+    for (const auto &[box, highest] : boxes) {
+        if (!LantronixSetup::WholeNumber(box->text()))
+            return refuse(txt::WrongDataFormat, box);
     }
-    if (!numbers) {
-        platform::ui::msgBox(Translate(txt::WrongDataFormat), MsgButtons::Ok, MsgIcon::Exclamation);
-        return false;
-    }
-    if (!inRange) {
-        platform::ui::msgBox(Translate(txt::WrongDataValue), MsgButtons::Ok, MsgIcon::Exclamation);
-        return false;
+    for (const auto &[box, highest] : boxes) {
+        const int value = LantronixSetup::WholeNumber(box->text()).value_or(0);
+        if (value < 0 || value > highest)
+            return refuse(txt::WrongDataValue, box);
     }
     return true;
 }
@@ -280,5 +335,16 @@ bool FConfigLantronix::eventFilter(QObject *watched, QEvent *event)
     // After the focus change has settled, so a mouse click does not undo the selection.
     if (event->type() == QEvent::FocusIn)
         QTimer::singleShot(0, this, [] { mdlTools::SelectAllText(); });
+    // A dot ends an address part, as it does when the address is written: on to the next box.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->text() == QStringLiteral(".")) {
+        for (const std::array<QLineEdit *, 4> *address : {&txtIP, &txtGateway}) {
+            const int position = positionOf(*address, watched);
+            if (position >= 0) {
+                if (position + 1 < static_cast<int>(address->size()))
+                    (*address)[static_cast<std::size_t>(position) + 1]->setFocus(Qt::TabFocusReason);
+                return true;
+            }
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }

@@ -24,6 +24,9 @@ class FConfigLantronix : public QDialog {
 public:
     FConfigLantronix(SetupExchange &setup, QWidget *parent = nullptr);
 
+    // Names the module whose setup is edited: its MAC and, when it has one, its name.
+    void setModule(const QString &mac, const QString &name);
+
     void Form_Load();
     void cmdOk_Click();
     void cmdCancel_Click();
@@ -31,6 +34,7 @@ public:
     void optDynamicIP_Click();
     void txtSubnet_Change();
 
+    QLabel *lblModule;
     QRadioButton *optStaticIP;
     QRadioButton *optDynamicIP;
     std::array<QLineEdit *, 4> txtIP{};
@@ -54,7 +58,9 @@ private:
     void buildLayout();
     void SetCaptions();
     void enableStaticBoxes(bool isStatic);
+    // Checks the static boxes; the message of a wrong one names it, and it gets the focus.
     bool staticSetupValid();
+    QString boxName(const QLineEdit *box) const;
 
     SetupExchange &setup_;
 };

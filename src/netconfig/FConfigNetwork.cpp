@@ -133,6 +133,11 @@ FConfigNetwork::FConfigNetwork(QWidget *parent)
     connect(lvwInterfaces, &ModuleList::AfterLabelEdit, this, &FConfigNetwork::lvwInterfaces_AfterLabelEdit);
     // The selection, not the current row: a mouse click moves the current row before it selects.
     connect(lvwInterfaces, &QTreeWidget::itemSelectionChanged, this, &FConfigNetwork::lvwInterfaces_ItemClick);
+    // A row may come on line, or go to another subnet, while it is selected.
+    connect(lvwInterfaces, &ModuleList::StateChanged, this, [this](const QTreeWidgetItem *row) {
+        if (row == lvwInterfaces->selectedRow())
+            UpdateButtons();
+    });
     connect(&wskEnumerate, &platform::WinSocket::DataArrival, this, &FConfigNetwork::wskEnumerate_DataArrival);
 }
 
@@ -217,18 +222,16 @@ void FConfigNetwork::LoadNICs()
     const QList<platform::NetworkCard> cards = platform::networkCards();
     for (const platform::NetworkCard &card : cards) {
         NICs.append({card.ipAddress, card.subnetMask, card.description});
-        cboNICs->addItem(card.description);
+        // Named with its address, so the card of the modules' subnet is easy to pick.
+        cboNICs->addItem(card.description + QStringLiteral(" (") + card.ipAddress + QLatin1Char(')'));
     }
     cboNICs->setCurrentIndex(-1);
 }
 
 NicRecord FConfigNetwork::GetSelectedNIC() const
 {
-    for (const NicRecord &nic : NICs) {
-        if (nic.Description == cboNICs->currentText())
-            return nic;
-    }
-    return {};
+    const int index = cboNICs->currentIndex();
+    return index >= 0 && index < NICs.size() ? NICs.at(index) : NicRecord{};
 }
 
 void FConfigNetwork::cboNICs_Click()
@@ -284,6 +287,8 @@ void FConfigNetwork::reportError(const QString &description)
 void FConfigNetwork::RefreshList()
 {
     const Busy busy(*this, true);
+    // The module the user picked stays picked when it is listed again; no other is picked for them.
+    const QString picked = lvwInterfaces->selectedMac();
     lvwInterfaces->removeAll();
     const NicRecord nic = GetSelectedNIC();
     try {
@@ -295,6 +300,7 @@ void FConfigNetwork::RefreshList()
         // Without a card, or with a socket that cannot be bound, no reply can come.
     }
     mergeNames();
+    lvwInterfaces->selectMac(picked);
     UpdateButtons();
 }
 
@@ -418,14 +424,22 @@ bool FConfigNetwork::readSetupRecord(const QString &destination)
     setupFrom_ = destination;
     const Busy busy(*this, false);
     // Measured on the monotonic clock, so a query sent just before midnight ends too.
-    const bool received = EventWait::until([this, &busy] { return !busy.alive() || SetupReceived; },
-                                           platform::clock::monotonicSeconds() + SetupWaitSeconds);
+    EventWait::until([this, &busy] { return !busy.alive() || SetupReceived || dismissed(); },
+                     platform::clock::monotonicSeconds() + SetupWaitSeconds);
     if (!busy.alive())
         return false;
     setupFrom_.clear();
-    if (!received)
+    // The user closed the window meanwhile: the read ends quietly, nothing comes up over other windows.
+    if (dismissed())
+        return false;
+    if (!SetupReceived)
         platform::ui::msgBox(Translate(txt::CanNotGetConfiguration), MsgButtons::Ok, MsgIcon::Exclamation);
-    return received;
+    return SetupReceived;
+}
+
+bool FConfigNetwork::dismissed() const
+{
+    return !isVisible() || closeWhenIdle_;
 }
 
 void FConfigNetwork::writeSetupRecord(const QString &destination)
@@ -452,11 +466,15 @@ void FConfigNetwork::cmdConfigure_Click()
     if (!actionsFor(row).configure || waits_ > 0)
         return;
     const QString destination = row->text(ModuleList::ColIPAddress);
+    // Taken now: a search while the record is read renews the rows.
+    const QString mac = row->text(ModuleList::ColSerialNumber);
+    const QString name = row->text(ModuleList::ColName);
     if (!readSetupRecord(destination))
         return;
     QPointer<FConfigNetwork> alive(this);
     {
         FConfigLantronix setup(*this, this);
+        setup.setModule(mac, name);
         setup.exec();
     }
     if (alive && ApplySetup)

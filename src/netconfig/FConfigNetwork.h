@@ -90,6 +90,8 @@ private:
     void mergeNames();
     QList<NetworkAddress::Subnet> cardSubnets() const;
     bool readSetupRecord(const QString &destination);
+    // Hidden by Ok or Escape, or closing once a wait is over.
+    bool dismissed() const;
     void writeSetupRecord(const QString &destination);
     void reportError(const QString &description);
 

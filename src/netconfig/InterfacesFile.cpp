@@ -4,6 +4,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/RegularFile.h"
 #include "platform/UnicodeText.h"
+#include "session/mdlMain.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -14,8 +15,6 @@ namespace InterfacesFile {
 namespace {
 
 const QString LineEnd = QStringLiteral("\r\n");
-// Far beyond any names file: a device file or a huge file put in its place is not read.
-constexpr qint64 SizeLimit = 1024 * 1024;
 
 // The file's text as the INI files are read: by its byte-order mark, else UTF-8 where its bytes
 // read as UTF-8, else 8-bit text.
@@ -55,7 +54,7 @@ QStringList splitLines(const QString &text)
 std::optional<QByteArray> readAll(const QString &path)
 {
     QString refusal;
-    return platform::readRegularFile(path, SizeLimit, refusal);
+    return platform::readRegularFile(path, mdlMain::InterfacesIniSizeLimit, refusal);
 }
 
 QString moduleLine(const QString &mac, const QString &name)
@@ -129,6 +128,7 @@ bool WriteDeviceName(const QString &path, const QString &mac, const QString &nam
             text += LineEnd;
         text += moduleLine(mac, name) + LineEnd;
     }
+    // A link is followed, so that a names file kept elsewhere stays where it is.
     return platform::replaceFileAtomically(path, encode(text, content));
 }
 

@@ -107,11 +107,23 @@ QTreeWidgetItem *ModuleList::addRow(const QString &mac)
 
 void ModuleList::setState(QTreeWidgetItem *item, State state)
 {
+    const QVariant before = item->data(ColStatus, StateRole);
     const QColor colour = platform::toQColor(colourOf(state));
     item->setText(ColStatus, StatusText(state));
     item->setData(ColStatus, StateRole, static_cast<int>(state));
     item->setForeground(ColStatus, colour);
     item->setIcon(ColStatus, lamp(colour));
+    // The state's text may be empty: the lamp says why the module cannot be configured or connected.
+    item->setToolTip(ColStatus, state == State::OtherSubnet ? OtherSubnetHint() : QString());
+    if (before != QVariant(static_cast<int>(state)))
+        emit StateChanged(item);
+}
+
+QString ModuleList::OtherSubnetHint()
+{
+    return mdlStrings::Translate(
+        QStringLiteral("The module is in another subnet than the network card. Give it an address of the "
+                       "card's subnet with Assign IP to configure it or connect to it."));
 }
 
 void ModuleList::addReply(const QString &mac, const QString &ipAddress, State state)
@@ -141,15 +153,24 @@ void ModuleList::removeAll()
     clear();
 }
 
-QTreeWidgetItem *ModuleList::selectedRow()
+QTreeWidgetItem *ModuleList::selectedRow() const
 {
     const QList<QTreeWidgetItem *> selected = selectedItems();
-    if (!selected.isEmpty())
-        return selected.front();
-    if (topLevelItemCount() == 0)
-        return nullptr;
-    setCurrentItem(topLevelItem(0));
-    return topLevelItem(0);
+    return selected.isEmpty() ? nullptr : selected.front();
+}
+
+QString ModuleList::selectedMac() const
+{
+    const QTreeWidgetItem *selected = selectedRow();
+    return selected ? selected->text(ColSerialNumber) : QString();
+}
+
+void ModuleList::selectMac(const QString &mac)
+{
+    if (QTreeWidgetItem *item = row(mac))
+        setCurrentItem(item);
+    else
+        clearSelection();
 }
 
 void ModuleList::ColumnClick(int column)

@@ -21,8 +21,11 @@ public:
     void removeAll();
     QTreeWidgetItem *row(const QString &mac) const;
 
-    // The row the actions work on; rows that exist leave none unselected.
-    QTreeWidgetItem *selectedRow();
+    // The row the actions work on: the one the user picked, none before they pick one.
+    QTreeWidgetItem *selectedRow() const;
+    // The MAC of the selected row, empty without one; selects the row of a MAC (none when empty).
+    QString selectedMac() const;
+    void selectMac(const QString &mac);
 
     // The header click: the same column again flips the order, another column keeps it.
     void ColumnClick(int column);
@@ -30,12 +33,16 @@ public:
     Qt::SortOrder SortOrder() const { return sortOrder_; }
 
     static QString StatusText(State state);
+    // The tooltip of a row in another subnet than the card.
+    static QString OtherSubnetHint();
     // The state a row was given; its status text alone can be ambiguous (text 346 may be empty).
     static State StateOf(const QTreeWidgetItem *row);
 
 signals:
     // The user finished editing a row's name (not sent when the edit was cancelled).
     void AfterLabelEdit(QTreeWidgetItem *row, const QString &newString);
+    // A row's state is not what it was: a new row, or a module that answered anew.
+    void StateChanged(const QTreeWidgetItem *row);
 
 private:
     class NameEditor;

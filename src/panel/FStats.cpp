@@ -10,12 +10,13 @@
 #include "platform/AnsiText.h"
 #include "platform/Runtime.h"
 #include "platform/UiService.h"
+#include "platform/WritableFile.h"
 #include "session/mdlMainLink.h"
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <vector>
 
 namespace {
 
@@ -165,6 +167,18 @@ bool FStats::isInvalid(const QLineEdit *box) const
     return panelWidgets::boxColor(box) == panelWidgets::fromBgr(panelWidgets::Red);
 }
 
+void FStats::setLocked(bool locked)
+{
+    std::vector<QLineEdit *> boxes(txtRMSLimit.begin(), txtRMSLimit.end());
+    boxes.insert(boxes.end(), txtReductionFactor.begin(), txtReductionFactor.end());
+    for (QLineEdit *box : boxes) {
+        box->setReadOnly(locked);
+        // Red tells of a wrong limit to whoever looks; any other box shows whether it can be edited.
+        if (!isInvalid(box))
+            panelWidgets::setBoxColor(box, panelWidgets::plainBackground(box));
+    }
+}
+
 void FStats::cboRMSEnable_Click()
 {
     if (Owner)
@@ -184,12 +198,12 @@ void FStats::txtRMSLimit_Change(int index)
         lblLoweLimit[static_cast<std::size_t>(index) + 1]->setText(value + QStringLiteral(" < ") + Translate(txt::Rms) +
                                                                    QStringLiteral(" <"));
     QLineEdit *box = txtRMSLimit[static_cast<std::size_t>(index)];
-    panelWidgets::setBoxColor(box, panelWidgets::windowBackground());
+    panelWidgets::setBoxColor(box, panelWidgets::plainBackground(box));
     for (const int neighbour : {index - 1, index + 1}) {
         if (neighbour < 0 || neighbour >= Limits)
             continue;
         QLineEdit *other = txtRMSLimit[static_cast<std::size_t>(neighbour)];
-        panelWidgets::setBoxColor(other, panelWidgets::windowBackground());
+        panelWidgets::setBoxColor(other, panelWidgets::plainBackground(other));
         const bool lower = neighbour < index;
         if (lower ? limit(neighbour) >= limit(index) : limit(neighbour) <= limit(index)) {
             markInvalid(box);
@@ -254,7 +268,8 @@ QStringList FStats::exportLines() const
     return lines;
 }
 
-// Appends one block to the chosen file; a file that cannot be written is reported with the reason.
+// Appends one block to the chosen file; a file that cannot be written is reported with the reason
+// and keeps what it held.
 void FStats::cmdExport_Click()
 {
     platform::FileDialogRequest request;
@@ -266,11 +281,12 @@ void FStats::cmdExport_Click()
     const QString fileName = platform::ui::fileDialog(request);
     if (fileName.isEmpty())
         return;
-    QFile file(fileName);
     const QByteArray block =
         platform::ansi::encode(exportLines().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(block) != block.size() || !file.flush()) {
-        platform::ui::msgBox(Translate(txt::UnableToExportData) + QStringLiteral("\r\n") + file.errorString(),
+    QString reason;
+    if (!platform::appendToFile(fileName, block, reason)) {
+        platform::ui::msgBox(Translate(txt::UnableToExportData) + QStringLiteral("\r\n") +
+                                 QDir::toNativeSeparators(fileName) + QStringLiteral(": ") + reason,
                              MsgButtons::Ok, MsgIcon::Exclamation, platform::ui::DefaultTitle);
     }
 }

@@ -30,6 +30,9 @@ public:
     void setRMS(float rms);
     int MarkerBand() const { return markerBand_; }
 
+    // Without the administrator the table's boxes are read-only and look it.
+    void setLocked(bool locked);
+
     void cboRMSEnable_Click();
     void txtRMSLimit_Change(int index);
     void txtReductionFactor_Change(int index);

@@ -55,6 +55,11 @@ QColor lockedBackground()
     return QApplication::palette().color(QPalette::Disabled, QPalette::Base);
 }
 
+QColor plainBackground(const QLineEdit *box)
+{
+    return box->isReadOnly() ? lockedBackground() : windowBackground();
+}
+
 QColor fromBgr(uint32_t bgr)
 {
     return platform::toQColor(bgr);

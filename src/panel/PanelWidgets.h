@@ -29,6 +29,8 @@ QColor frameColor(const QWidget *frame);
 QColor windowBackground();
 // The background of a box the user may not edit: the one Qt gives a disabled box.
 QColor lockedBackground();
+// The background of a box that shows no state of its own: locked or editable, as it is.
+QColor plainBackground(const QLineEdit *box);
 
 QColor fromBgr(uint32_t bgr);
 

@@ -132,10 +132,7 @@ void UCKVR::UpdateStatus()
     txtThreValue[1]->setReadOnly(!editor);
     txtThreValue[2]->setReadOnly(!admin);
     Stats->cboRMSEnable->setEnabled(admin);
-    for (QLineEdit *box : Stats->txtRMSLimit)
-        box->setReadOnly(!admin);
-    for (QLineEdit *box : Stats->txtReductionFactor)
-        box->setReadOnly(!admin);
+    Stats->setLocked(!admin);
 
     sldHPFilter->setEnabled(admin);
     sldLPFilter->setEnabled(admin);

@@ -48,7 +48,8 @@ QString shortest(double value)
                           QStringLiteral("Invalid property value: ") + what);
 }
 
-// A value that must be a number: a decimal comma or point, nothing else around it.
+// A value that must be a number: a decimal comma or point, nothing else around it. "nan" and
+// "inf", which the conversion would take, are no numbers in an archive.
 double strictNumber(const QString &value)
 {
     QString text = value.trimmed();
@@ -56,7 +57,7 @@ double strictNumber(const QString &value)
         text[comma] = QLatin1Char('.');
     bool ok = false;
     const double number = text.toDouble(&ok);
-    if (!ok)
+    if (!ok || !std::isfinite(number))
         throw platform::Error(platform::err::TypeMismatch, QStringLiteral("UCKVR.ApplySetting"),
                               QStringLiteral("Type mismatch"));
     return number;

@@ -1,31 +1,52 @@
 #include "AtomicFile.h"
 
+#include "RegularFile.h"
+#include "WritableFile.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 namespace {
 
-bool writeAll(int fd, const QByteArray &content)
+// As many links in a row as the system itself follows.
+constexpr int MaxLinkHops = 40;
+
+QByteArray folderOf(const QByteArray &path)
 {
-    const char *data = content.constData();
-    qsizetype left = content.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        left -= written;
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// The file that a write to path replaces: the end of a chain of links, which need not exist.
+// nullopt (errno set) when a link cannot be read or the chain does not end.
+std::optional<QByteArray> linkTarget(QByteArray path)
+{
+    for (int hop = 0; hop <= MaxLinkHops; ++hop) {
+        struct stat info {};
+        if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(path.constData(), target, sizeof target);
+        if (length < 0)
+            return std::nullopt;
+        if (length == sizeof target) {
+            errno = ENAMETOOLONG;
+            return std::nullopt;
+        }
+        const QByteArray named(target, length);
+        path = named.startsWith('/') ? named : folderOf(path) + '/' + named;
     }
-    return true;
+    errno = ELOOP;
+    return std::nullopt;
 }
 
 // Creates a new file with a name of its own beside the target; the umask applies as for any new file.
@@ -49,29 +70,49 @@ void syncFolder(const QByteArray &folder)
     }
 }
 
+bool refuse(QString *reason, const QString &why)
+{
+    if (reason)
+        *reason = why;
+    return false;
+}
+
+bool refuse(QString *reason, int error)
+{
+    return refuse(reason, QString::fromLocal8Bit(std::strerror(error)));
+}
+
 }  // namespace
 
-bool replaceFileAtomically(const QString &path, const QByteArray &content)
+bool replaceFileAtomically(const QString &path, const QByteArray &content, QString *reason)
 {
-    const QByteArray target = QFile::encodeName(path);
+    const std::optional<QByteArray> resolved = linkTarget(QFile::encodeName(path));
+    if (!resolved)
+        return refuse(reason, errno);
+    const QByteArray &target = *resolved;
+    struct stat old {};
+    const bool exists = ::stat(target.constData(), &old) == 0;
+    if (!exists && errno != ENOENT)
+        return refuse(reason, errno);
+    // A FIFO, a device or a folder picked by mistake stays what it is.
+    if (exists && !S_ISREG(old.st_mode))
+        return refuse(reason, notRegularReason(old.st_mode));
+
     QByteArray tempPath;
     const int fd = createTemporary(target, tempPath);
     if (fd < 0)
-        return false;
-
-    struct stat old {};
-    bool ok = ::stat(target.constData(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0;
+        return refuse(reason, errno);
+    bool ok = !exists || ::fchmod(fd, old.st_mode & 07777) == 0;
     ok = ok && writeAll(fd, content) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(tempPath.constData(), target.constData()) == 0;
     if (!ok) {
         // The caller reports why the write failed, not why the clean-up did.
-        const int reason = errno;
+        const int error = errno;
         ::unlink(tempPath.constData());
-        errno = reason;
-        return false;
+        return refuse(reason, error);
     }
-    syncFolder(QFile::encodeName(QFileInfo(path).absolutePath()));
+    syncFolder(folderOf(target));
     return true;
 }
 

@@ -1,10 +1,14 @@
 #include "ConsoleApplication.h"
 
+#include "DialogTitleRoom.h"
 #include "EventGuard.h"
 
 namespace platform {
 
-ConsoleApplication::ConsoleApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+ConsoleApplication::ConsoleApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    installEventFilter(new DialogTitleRoom(this));
+}
 
 bool ConsoleApplication::notify(QObject *receiver, QEvent *event)
 {

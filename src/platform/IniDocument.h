@@ -1,9 +1,11 @@
 #pragma once
 
+#include "LineIndex.h"
 #include "UnicodeText.h"
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -12,7 +14,8 @@ namespace platform {
 // The lines of one INI file. Section headers and key lines are understood; every other line
 // (comments, blank lines, garbage) is kept as it came. Lookups follow the profile rules: names
 // compared without case, the first of duplicate sections and keys wins. Untouched lines are
-// written back byte for byte, each ended with CR LF.
+// written back byte for byte, each ended with CR LF. Names are looked up through an index, so that
+// a file of hundreds of thousands of sections or keys costs no more than its size.
 class IniDocument {
 public:
     // Lines may end with CR LF, LF or CR. A file with a UTF-8 byte-order mark, or whose bytes are
@@ -28,11 +31,14 @@ public:
     // section or key is missing or the key line has no "=".
     std::optional<QString> value(const QString &section, const QString &key) const;
 
-    QStringList sectionNames() const;
+    // Section names in file order, each once, as far as they fit in bufferSize characters (each
+    // name with its terminator, and a final terminator); a name that would be cut is left out.
+    QStringList sectionNames(int bufferSize = std::numeric_limits<int>::max()) const;
     // Keys of the first section of that name, in file order: each name once, or as the profile
-    // functions list them, a key that stands twice twice.
+    // functions list them, a key that stands twice twice; fitted like the section names.
     enum class Repeats { Dropped, Listed };
-    QStringList keyNames(const QString &section, Repeats repeats = Repeats::Dropped) const;
+    QStringList keyNames(const QString &section, Repeats repeats = Repeats::Dropped,
+                         int bufferSize = std::numeric_limits<int>::max()) const;
 
     // Sets a key in the first section of that name: replaces the first line of that key, or adds
     // the key after the section's last key, or adds the section at the end of the file.
@@ -49,6 +55,10 @@ private:
         Kind kind = Kind::Other;
         QString name;
         std::optional<QString> value;
+        // The first header of its name, or the first line of its key in its section.
+        bool first = false;
+        // A key's section header, -1 before the first.
+        int header = -1;
     };
 
     Line makeLine(const QByteArray &raw) const;
@@ -57,6 +67,8 @@ private:
     Line newLine(const QString &text);
     void keepReadable();
     void switchToUtf8();
+    // Rebuilds the index of names after the lines changed.
+    void reindex();
     // Index of the first header of the section, or -1; the section's lines end before sectionEnd.
     int findSection(const QString &section) const;
     int sectionEnd(int header) const;
@@ -66,6 +78,9 @@ private:
     std::optional<unicode::Encoding> wideEncoding_;
     bool utf8_ = false;
     std::vector<Line> lines_;
+    // The first header of each section name, the first line of each key under its header.
+    LineIndex firstHeader_;
+    LineIndex firstKey_;
 };
 
 }  // namespace platform

@@ -5,7 +5,6 @@
 #include "RegularFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 
@@ -83,16 +82,6 @@ SharedDocument loadForReading(const QString &file)
     return document;
 }
 
-// A link to an INI file is followed, so the link stays a link after the rewrite.
-QString writeTarget(const QString &file)
-{
-    const QFileInfo info(file);
-    if (!info.isSymLink())
-        return file;
-    const QString resolved = info.canonicalFilePath();
-    return resolved.isEmpty() ? info.symLinkTarget() : resolved;
-}
-
 // A file whose permissions allow nobody to write is read-only even for a user who could override them.
 bool writable(const QString &file)
 {
@@ -107,12 +96,11 @@ template <typename Change> bool modify(const QString &file, Change change)
 {
     if (file.isEmpty())
         return false;
-    const QString target = writeTarget(file);
     SharedDocument loadedDocument;
-    const Load loaded = load(target, loadedDocument);
+    const Load loaded = load(file, loadedDocument);
     if (loaded == Load::Failed)
         return false;
-    if (loaded == Load::Ok && !writable(target))
+    if (loaded == Load::Ok && !writable(file))
         return false;
     IniDocument document = loadedDocument ? *loadedDocument : IniDocument();
     const QByteArray before = document.serialise();
@@ -120,8 +108,9 @@ template <typename Change> bool modify(const QString &file, Change change)
     const QByteArray after = document.serialise();
     if (after == before)
         return true;
-    cache.remove(target);
-    return replaceFileAtomically(target, after);
+    cache.remove(file);
+    // A link is followed, so that it stays a link.
+    return replaceFileAtomically(file, after);
 }
 
 bool hasLineBreak(const QString &text)
@@ -141,21 +130,6 @@ bool validKey(const QString &key)
     const QString name = key.trimmed();
     return !name.isEmpty() && !name.contains(QLatin1Char('=')) && !hasLineBreak(key) &&
            !name.startsWith(QLatin1Char('[')) && !name.startsWith(QLatin1Char(';'));
-}
-
-// The names fit a buffer of bufferSize characters: each name with its terminator, and one more
-// terminator at the end. A name that would be cut is left out.
-QStringList fitBuffer(const QStringList &names, int bufferSize)
-{
-    QStringList fitted;
-    qsizetype used = 1;
-    for (const QString &name : names) {
-        used += name.size() + 1;
-        if (used > bufferSize)
-            break;
-        fitted << name;
-    }
-    return fitted;
 }
 
 }  // namespace
@@ -210,22 +184,19 @@ QStringList sectionNames(const QString &file, int bufferSize)
 {
     QMutexLocker lock(&mutex);
     const auto document = loadForReading(file);
-    return document ? fitBuffer(document->sectionNames(), bufferSize) : QStringList();
+    return document ? document->sectionNames(bufferSize) : QStringList();
 }
 
 QStringList keyNames(const QString &file, const QString &section, int bufferSize, IniDocument::Repeats repeats)
 {
     QMutexLocker lock(&mutex);
     const auto document = loadForReading(file);
-    return document ? fitBuffer(document->keyNames(section, repeats), bufferSize) : QStringList();
+    return document ? document->keyNames(section, repeats, bufferSize) : QStringList();
 }
 
 QString refusal(const QString &file)
 {
-    const RegularFile opened(file, SizeLimit);
-    return opened.status() == RegularFile::Status::Ok || opened.status() == RegularFile::Status::Missing
-               ? QString()
-               : opened.reason();
+    return readRefusal(file, SizeLimit);
 }
 
 bool writeString(const QString &file, const QString &section, const QString &key, const QString &value)

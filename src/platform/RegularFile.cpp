@@ -81,4 +81,15 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 sizeLimit,
     return std::nullopt;
 }
 
+QString readRefusal(const QString &path, qint64 sizeLimit)
+{
+    const RegularFile file(path, sizeLimit);
+    return file.status() == RegularFile::Status::Missing ? QString() : file.reason();
+}
+
+QString notRegularReason(mode_t type)
+{
+    return S_ISDIR(type) ? QString::fromLocal8Bit(std::strerror(EISDIR)) : QStringLiteral("not a regular file");
+}
+
 }  // namespace platform

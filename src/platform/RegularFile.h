@@ -39,4 +39,12 @@ private:
 // The whole file, or nullopt with the reason in refusal.
 std::optional<QByteArray> readRegularFile(const QString &path, qint64 sizeLimit, QString &refusal);
 
+// Why the file would not be read (not a regular file, larger than the bound, unreadable); empty
+// when it would be read or is missing.
+QString readRefusal(const QString &path, qint64 sizeLimit);
+
+// Why a file that is not a regular file is not written: a folder is named as one, anything else
+// (a FIFO, a device) is not a regular file.
+QString notRegularReason(mode_t type);
+
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include "platform/Error.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramFolder.h"
+#include "platform/RegularFile.h"
 #include "platform/Runtime.h"
 #include "platform/UiService.h"
 
@@ -74,17 +75,24 @@ QString flag(bool value)
 }
 
 // A settings file that is not a regular file or is far too large reads as missing and is never
-// overwritten; the user hears of it once, at start-up, with the file's name and the reason.
+// overwritten; the user hears of it once, at start-up, with the file's name and the reason, every
+// such file in one box.
 void reportRefusedFiles()
 {
-    for (const QString &file : {platform::applicationIniPath(), mdlStrings::StringsIniPath(), InterfacesIniPath()}) {
-        const QString reason = platform::ini::refusal(file);
+    const QString settingsFiles[] = {platform::applicationIniPath(), mdlStrings::StringsIniPath()};
+    QStringList refused;
+    const auto check = [&refused](const QString &file, const QString &reason) {
         if (!reason.isEmpty())
-            platform::ui::msgBox(
-                QDir::toNativeSeparators(file) + QStringLiteral(": ") + reason + QStringLiteral("\r\n") +
-                    mdlStrings::Translate(QStringLiteral("The file is not used and is not overwritten.")),
-                platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
-    }
+            refused << QDir::toNativeSeparators(file) + QStringLiteral(": ") + reason;
+    };
+    for (const QString &file : settingsFiles)
+        check(file, platform::ini::refusal(file));
+    check(InterfacesIniPath(), platform::readRefusal(InterfacesIniPath(), InterfacesIniSizeLimit));
+    if (refused.isEmpty())
+        return;
+    platform::ui::msgBox(refused.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") +
+                             mdlStrings::Translate(QStringLiteral("The file is not used and is not overwritten.")),
+                         platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
 }
 
 }  // namespace

@@ -49,8 +49,9 @@ bool EthernetProgrammingRefused(const QString &serialNumber);
 // A firmware version byte as text: 0 gives "4.X", otherwise (v / 16 + 5) "." (v % 16), as 0x12 -> "6.2".
 QString FormatFirmwareVersion(int32_t version);
 
-// The interface names file in the program folder.
+// The interface names file in the program folder, and the bound beyond which it is not read.
 QString InterfacesIniPath();
+inline constexpr qint64 InterfacesIniSizeLimit = 1024 * 1024;
 
 // The key of firmware menu item n ("K24").
 QString MenuKey(int32_t n);

@@ -12,11 +12,15 @@ namespace {
 // The name lists are read as through a buffer of 999 characters.
 constexpr int NameBufferSize = 999;
 
+// A file that is refused (a FIFO, a device, a folder picked by mistake) is named with the reason.
 void writeKey(const QString &section, const QString &key, const QString &value, const QString &file)
 {
-    if (!mdlTools::WriteIniString(section, key, value, file))
-        throw platform::Error(FileAccessError, QStringLiteral("mdlMain.WriteSettingSection"),
-                              QStringLiteral("Path/File access error"));
+    if (mdlTools::WriteIniString(section, key, value, file))
+        return;
+    const QString refusal = platform::ini::refusal(file);
+    throw platform::Error(FileAccessError, QStringLiteral("mdlMain.WriteSettingSection"),
+                          file + QStringLiteral(": ") +
+                              (refusal.isEmpty() ? QStringLiteral("Path/File access error") : refusal));
 }
 
 }  // namespace

@@ -100,6 +100,8 @@ void FMain::buildStatusBar()
     stbMain->addWidget(lblConnecting, 1);
     for (const char *key : {"OnChip", "Admin", "Status", "O1", "O2", "O3", "IN1", "IN2", "SN", "FW_Version"})
         stbMain->addPermanentWidget(new StatusBarPanel(QLatin1String(key), stbMain));
+    // The device's identity never gets cut: the software and machine text gives way instead.
+    panel(QStringLiteral("OnChip"))->setGivesWay(true);
 }
 
 StatusBarPanel *FMain::panel(const QString &key) const

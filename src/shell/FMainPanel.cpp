@@ -46,6 +46,12 @@ IApplication &hosted(IApplication *panel, const char *procedure)
     return *panel;
 }
 
+// An archive that is not read or written is named with the reason.
+QString fileAccessDetail(const platform::Error &error)
+{
+    return error.number() == mdlMain::FileAccessError ? QStringLiteral("\r\n") + error.description() : QString();
+}
+
 }  // namespace
 
 void FMain::FindPanelControl()
@@ -118,9 +124,9 @@ void FMain::mnuArcSaveFile_Click()
         const QString file = platform::ui::fileDialog(archiveDialog(true));
         if (!file.isEmpty())
             mdlMain::WriteSettingSection(setting, file);
-    } catch (const platform::Error &) {
-        platform::ui::msgBox(Translate(txt::ErrorSavingSettings), MsgButtons::Ok, MsgIcon::Critical,
-                             platform::ui::DefaultTitle);
+    } catch (const platform::Error &error) {
+        platform::ui::msgBox(Translate(txt::ErrorSavingSettings) + fileAccessDetail(error), MsgButtons::Ok,
+                             MsgIcon::Critical, platform::ui::DefaultTitle);
     }
 }
 
@@ -133,11 +139,8 @@ void FMain::mnuArcLoadFile_Click()
         bool force = false;
         LoadArchive(file, force);
     } catch (const platform::Error &error) {
-        // A file that is not read is named with the reason.
-        const QString detail =
-            error.number() == mdlMain::FileAccessError ? QStringLiteral("\r\n") + error.description() : QString();
-        platform::ui::msgBox(Translate(txt::ErrorLoadingSettings) + detail, MsgButtons::Ok, MsgIcon::Critical,
-                             platform::ui::DefaultTitle);
+        platform::ui::msgBox(Translate(txt::ErrorLoadingSettings) + fileAccessDetail(error), MsgButtons::Ok,
+                             MsgIcon::Critical, platform::ui::DefaultTitle);
     }
 }
 

@@ -177,6 +177,9 @@ void FMain::mDevice_ConnectionStatusChanged()
         if (hasSerial)
             serial->setText(mDevice->SerialNumber());
         serial->setVisible(hasSerial);
+        // The lamps were cleared when the device was lost; an input byte that came back unchanged
+        // raises no event of its own.
+        mDevice_IOStatusChanged();
         checkFirmware();
     }
     if (mDevice)
@@ -188,8 +191,14 @@ void FMain::showNoDevice()
     lblConnecting->clear();
     lblConnecting->setToolTip(QString());
     panel(QStringLiteral("OnChip"))->setText(fmain::onChipText(fmain::noSoftware()));
-    panel(QStringLiteral("FW_Version"))->setText(QString());
-    panel(QStringLiteral("SN"))->setText(QString());
+    // Nothing of a device that is gone stays on show: its role, lamps and alarms went with it.
+    for (const char *key : {"FW_Version", "SN", "Admin", "Status", "O1", "O2", "O3", "IN1", "IN2"}) {
+        StatusBarPanel *shown = panel(QLatin1String(key));
+        shown->setText(QString());
+        shown->setPicture(QPixmap());
+        shown->tag.clear();
+    }
+    panel(QStringLiteral("Admin"))->setToolTip(Translate(txt::Administrator));
 }
 
 void FMain::checkFirmware()

@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QString>
 
+class ElidedLabel;
 class QLabel;
 
 // One panel of the main window's status bar: an optional picture beside a text, and a tag the
@@ -15,8 +16,14 @@ public:
 
     QString key() const { return objectName(); }
 
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+
     QString text() const;
     void setText(const QString &text);
+
+    // A panel that gives way shortens its text when the bar is short of room, so the others keep theirs.
+    void setGivesWay(bool givesWay);
 
     // A null pixmap removes the picture.
     void setPicture(const QPixmap &picture);
@@ -26,6 +33,6 @@ public:
 
 private:
     QLabel *picture_;
-    QLabel *text_;
+    ElidedLabel *text_;
     bool hasPicture_ = false;
 };

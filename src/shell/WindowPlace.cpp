@@ -1,5 +1,6 @@
 #include "WindowPlace.h"
 
+#include "FrameFitter.h"
 #include "core/mdlTools.h"
 
 #include <QGuiApplication>
@@ -64,6 +65,9 @@ void WindowPlace::restore(QWidget *window)
     window->move(left, top);
     window->resize(pixels(QStringLiteral("Win Width"), screen.width()),
                    pixels(QStringLiteral("Win Height"), screen.height()));
+    // The whole screen, or a place kept from a larger screen, would put the title bar or the
+    // status bar out of sight once the window manager adds its frame.
+    FrameFitter::fitWhenFramed(window);
 }
 
 void WindowPlace::store(const QWidget *window)

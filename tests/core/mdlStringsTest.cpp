@@ -3,6 +3,9 @@
 
 #include "TempProgramFolder.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,6 +76,23 @@ TEST(mdlStrings, StringsIniReplacesNonEmptyTranslations)
     EXPECT_EQ(mdlStrings::Translate(txt::LoginSucceeded), "Accesso eseguito");
     EXPECT_EQ(mdlStrings::Translate(txt::InvalidPassword), "Invalid password");
     EXPECT_EQ(mdlStrings::Translate(QStringLiteral("2")), "Vuoto");
+}
+
+TEST(mdlStrings, InstalledStringsIniServesUntilTheUserHasOne)
+{
+    TempProgramFolder folder;
+    QTemporaryDir install;
+    const QString bin = install.filePath(QStringLiteral("bin"));
+    QDir().mkpath(install.filePath(QStringLiteral("share/varix-console")));
+    platform::setProgramFolderForTests(folder.path(), QStringLiteral("varix-console"), bin);
+    QFile shared(install.filePath(QStringLiteral("share/varix-console/Strings.ini")));
+    ASSERT_TRUE(shared.open(QIODevice::WriteOnly));
+    shared.write("[Translation]\r\nK144=Installiert\r\n");
+    shared.close();
+    EXPECT_EQ(mdlStrings::Translate(144), "Installiert");
+    writeStrings(folder, "K145=Eigenes\r\n");
+    EXPECT_EQ(mdlStrings::Translate(144), "Login succeded");
+    EXPECT_EQ(mdlStrings::Translate(145), "Eigenes");
 }
 
 TEST(mdlStrings, TranslateByTextUsesItsMd5Key)

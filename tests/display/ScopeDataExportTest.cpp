@@ -1,3 +1,4 @@
+#include "NonRegularFile.h"
 #include "ScopeFileTest.h"
 #include "display/Oscilloscope.h"
 #include "session/mdlMain.h"
@@ -112,6 +113,17 @@ TEST_F(ScopeExport, UnwritablePathShowsTheMessage)
     EXPECT_EQ(box.icon, platform::MsgIcon::Exclamation);
     EXPECT_EQ(box.buttons, platform::MsgButtons::Ok);
     EXPECT_EQ(box.title, QStringLiteral("Varix Configuration Console"));
+
+    // A special file picked by mistake is refused, never opened for writing.
+    const QString special = dir.filePath(QStringLiteral("special.log"));
+    forEachSpecialFile(
+        special,
+        [&] {
+            ui.messages.clear();
+            scope.ExportData(special, true, QString(), QStringLiteral("0"));
+            return ui.messageTexts().value(0);
+        },
+        SpecialFileUse::Write);
 }
 
 TEST_F(ScopeExport, NoTrackKeepsTheHeaderAndShowsTheMessage)

@@ -1,5 +1,6 @@
 #include "EventTestSupport.h"
 #include "GoldenEvents.h"
+#include "NonRegularFile.h"
 #include "eventlog/mdlEvents.h"
 #include "firmware/mdlSoftwares.h"
 #include "platform/DateFormat.h"
@@ -229,4 +230,18 @@ TEST_F(EventExportTest, AFileThatCannotBeWrittenRaisesAndLeavesWhatIsThere)
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
     EXPECT_EQ(existing.readAll(), QByteArray("an earlier export\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("events.log")}));
+
+    // A special file picked by mistake stays what it is.
+    const QString special = dir.filePath(QStringLiteral("special.log"));
+    forEachSpecialFile(
+        special,
+        [&special] {
+            try {
+                mdlEvents::SaveLogToFile(special);
+            } catch (const platform::Error &error) {
+                return error.description();
+            }
+            return QString();
+        },
+        SpecialFileUse::Write);
 }

@@ -4,11 +4,14 @@
 #include "ScriptedResponder.h"
 #include "platform/UiService.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,18 +124,19 @@ TEST_F(SetupDialog, StaticBoxesAreCheckedForFormatThenRange)
 {
     const QStringList ip{"192", "168", "0", "20"};
     const QStringList gateway{"192", "168", "0", "1"};
+    const char *subnetBox = "Subnet bits (1-24 0=class default)";
     const struct {
         QStringList ip, gateway;
-        const char *subnet, *message;
+        const char *subnet, *message, *box, *focused;
     } refused[] = {
-        {ip, gateway, "ab", "Wrong data format"},
-        {ip, gateway, "", "Wrong data format"},
-        {ip, gateway, "8.5", "Wrong data format"},
-        {{"192", "168", "x", "20"}, gateway, "30", "Wrong data format"},
-        {ip, gateway, "30", "Wrong data value"},
-        {ip, gateway, "-1", "Wrong data value"},
-        {{"256", "168", "0", "20"}, gateway, "8", "Wrong data value"},
-        {ip, {"192", "168", "0", "-1"}, "8", "Wrong data value"},
+        {ip, gateway, "ab", "Wrong data format", subnetBox, "txtSubnet"},
+        {ip, gateway, "", "Wrong data format", subnetBox, "txtSubnet"},
+        {ip, gateway, "8.5", "Wrong data format", subnetBox, "txtSubnet"},
+        {{"192", "168", "x", "20"}, gateway, "30", "Wrong data format", "IP Address, field 3", "txtIP_2"},
+        {ip, gateway, "30", "Wrong data value", subnetBox, "txtSubnet"},
+        {ip, gateway, "-1", "Wrong data value", subnetBox, "txtSubnet"},
+        {{"256", "168", "0", "20"}, gateway, "8", "Wrong data value", "IP Address, field 1", "txtIP_0"},
+        {ip, {"192", "168", "0", "-1"}, "8", "Wrong data value", "Gateway, field 4", "txtGateway_3"},
     };
     for (const auto &c : refused) {
         SCOPED_TRACE(c.message + (" " + c.ip.join('.') + " " + c.subnet).toStdString());
@@ -140,7 +144,10 @@ TEST_F(SetupDialog, StaticBoxesAreCheckedForFormatThenRange)
         const auto dialog = load("10.0.0.9");
         typeStatic(*dialog, c.ip, c.gateway, QString::fromLatin1(c.subnet));
         dialog->cmdOk->click();
-        EXPECT_EQ(ui.messageTexts(), QStringList{QString::fromLatin1(c.message)});
+        EXPECT_EQ(ui.messageTexts(),
+                  QStringList{QString::fromLatin1(c.message) + QStringLiteral("\r\n") + QString::fromLatin1(c.box)});
+        ASSERT_NE(dialog->focusWidget(), nullptr);
+        EXPECT_EQ(dialog->focusWidget()->objectName(), QLatin1String(c.focused));
         EXPECT_FALSE(setup.ApplySetup);
         EXPECT_EQ(setup.IPAddress, QStringLiteral("10.0.0.9"));
     }
@@ -171,6 +178,42 @@ TEST_F(SetupDialog, OctetBoxesReadAsOneAddressAndTheMaskAsAResult)
     }
     EXPECT_TRUE(dialog->txtSubnetMask->isReadOnly());
     EXPECT_EQ(dialog->txtSubnetMask->palette().color(QPalette::Base), dialog->palette().color(QPalette::Window));
+}
+
+TEST_F(SetupDialog, DotsAndPastedAddressesFillTheFollowingBoxes)
+{
+    const auto dialog = load("192.168.0.20", "8", "0.0.0.0");
+    dialog->show();
+    QApplication::setActiveWindow(dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    const auto texts = [](const std::array<QLineEdit *, 4> &boxes) {
+        return QStringList{boxes[0]->text(), boxes[1]->text(), boxes[2]->text(), boxes[3]->text()}.join('|');
+    };
+    // Typed key by key into whichever box has the focus; a dot in the last box goes nowhere.
+    QTest::mouseDClick(dialog->txtIP[0], Qt::LeftButton);
+    for (const QChar c : QStringLiteral("10.1.2.3.")) {
+        QCoreApplication::processEvents();
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    }
+    EXPECT_EQ(texts(dialog->txtIP), QStringLiteral("10|1|2|3"));
+    // A dot in a box whose number is selected moves on and keeps the number.
+    dialog->txtIP[1]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(dialog->txtIP[1], '.');
+    EXPECT_EQ(texts(dialog->txtIP), QStringLiteral("10|1|2|3"));
+    EXPECT_EQ(QApplication::focusWidget(), dialog->txtIP[2]);
+
+    const std::tuple<QLineEdit *, const char *, const char *> pastes[] = {
+        {dialog->txtGateway[0], "192.168.0.254", "192|168|0|254"},
+        {dialog->txtGateway[2], " 7.8.9", "192|168|7|8"},
+        {dialog->txtGateway[1], "1234", "192|123|7|8"},
+    };
+    for (const auto &[box, pasted, gateway] : pastes) {
+        QApplication::clipboard()->setText(QString::fromLatin1(pasted));
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(texts(dialog->txtGateway), QLatin1String(gateway)) << pasted;
+    }
 }
 
 TEST_F(SetupDialog, CancelAndTheCloseBoxApplyNothing)

@@ -48,8 +48,13 @@ TEST_F(ModuleRows, OneRowPerModuleWithItsStateAndColour)
     EXPECT_EQ(column(ModuleList::ColIPAddress), (QStringList{"10.0.0.7", "192.168.0.5", ""}));
     EXPECT_EQ(column(ModuleList::ColStatus), (QStringList{"On-line", "", "Off-line"}));
     const QColor colours[] = {QColor(0, 255, 0), QColor(255, 0, 0), QColor(0, 0, 255)};
-    for (int i = 0; i < 3; ++i)
+    // Another subnet's lamp says why the module cannot be configured or connected.
+    const QString hints[] = {QString(), ModuleList::OtherSubnetHint(), QString()};
+    for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(dialog.lvwInterfaces->topLevelItem(i)->foreground(ModuleList::ColStatus).color(), colours[i]) << i;
+        EXPECT_EQ(dialog.lvwInterfaces->topLevelItem(i)->toolTip(ModuleList::ColStatus), hints[i]) << i;
+    }
+    EXPECT_TRUE(hints[1].contains(QStringLiteral("another subnet than the network card")));
 
     // A second reply of a module brings its row up to date and keeps its name.
     dialog.lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-00-01"), QStringLiteral("192.168.7.7"),
@@ -83,6 +88,18 @@ TEST_F(ModuleRows, ClickedRowDecidesTheButtonsAndWhatTheyMayDo)
     EXPECT_FALSE(QFile::exists(folder.iniPath())) << "Connect saved the settings";
     EXPECT_TRUE(ui.messages.empty() && ui.inputs.empty());
 
+    // The selected off-line row is heard by a search, then moves to another subnet; another row
+    // that changes leaves the buttons alone.
+    const std::tuple<const char *, State, bool> replies[] = {{"00-80-A3-00-00-03", State::OnLine, true},
+                                                             {"00-20-4A-00-00-01", State::OtherSubnet, true},
+                                                             {"00-80-A3-00-00-03", State::OtherSubnet, false}};
+    for (const auto &[mac, state, connect] : replies) {
+        list.addReply(QLatin1String(mac), QStringLiteral("10.0.0.9"), state);
+        EXPECT_EQ(dialog.cmdConnect->isEnabled(), connect) << mac;
+        EXPECT_EQ(dialog.cmdConfigure->isEnabled(), connect) << mac;
+        EXPECT_TRUE(dialog.cmdAssignIP->isEnabled()) << mac;
+    }
+
     list.removeAll();
     dialog.UpdateButtons();
     for (const QPushButton *button :
@@ -90,13 +107,20 @@ TEST_F(ModuleRows, ClickedRowDecidesTheButtonsAndWhatTheyMayDo)
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
 }
 
-TEST_F(ModuleRows, RowsWithoutASelectionActOnTheFirst)
+TEST_F(ModuleRows, NoRowIsPickedForTheUser)
 {
-    dialog.lvwInterfaces->clearSelection();
-    dialog.lvwInterfaces->setCurrentItem(nullptr);
+    dialog.show();
+    ModuleList &list = *dialog.lvwInterfaces;
     dialog.UpdateButtons();
-    EXPECT_EQ(dialog.lvwInterfaces->selectedItems().size(), 1);
+    EXPECT_TRUE(list.selectedItems().isEmpty());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.topLevelItem(0)).center());
     EXPECT_TRUE(dialog.cmdConnect->isEnabled());
+    // A click below the rows takes the selection away.
+    const QRect last = list.visualItemRect(list.topLevelItem(2));
+    ASSERT_LT(last.bottom() + 10, list.viewport()->height());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(last.center().x(), last.bottom() + 10));
+    EXPECT_TRUE(list.selectedItems().isEmpty());
+    EXPECT_FALSE(dialog.cmdAssignIP->isEnabled() || dialog.cmdConfigure->isEnabled() || dialog.cmdConnect->isEnabled());
 }
 
 TEST_F(ModuleRows, ColumnClicksSortAsTexts)

@@ -1,11 +1,13 @@
 // The interface names file: reading names and rewriting it in place.
 #include "netconfig/InterfacesFile.h"
 #include "MarkedText.h"
-#include "QtPrinters.h"
 #include "NonRegularFile.h"
+#include "QtPrinters.h"
 #include "TempProgramFolder.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +62,19 @@ TEST_F(NamesFile, WritingCreatesRewritesInPlaceOrAppends)
                   QString::fromUtf8("Fräse"));
         ASSERT_TRUE(InterfacesFile::WriteDeviceName(path(), QStringLiteral("00-80-A3-01-02-03"), QStringLiteral("Ω")));
         EXPECT_EQ(content(), markedText(encoding, "[00-20-4A-12-AB-CD] Fräse\r\n[00-80-A3-01-02-03] Ω\r\n"));
+    }
+    // A names file kept elsewhere through a link is rewritten there, or created there when missing.
+    for (const bool dangling : {false, true}) {
+        SCOPED_TRACE(dangling ? "dangling link" : "link");
+        QFile::remove(path());
+        QFile::remove(folder.file(QStringLiteral("share.ini")));
+        if (!dangling)
+            folder.write(QStringLiteral("share.ini"), "[00-20-4A-12-AB-CD] Mill\r\n");
+        ASSERT_EQ(::symlink("share.ini", QFile::encodeName(path()).constData()), 0);
+        ASSERT_TRUE(
+            InterfacesFile::WriteDeviceName(path(), QStringLiteral("00-20-4A-12-AB-CD"), QStringLiteral("Press")));
+        EXPECT_TRUE(QFileInfo(path()).isSymLink());
+        EXPECT_EQ(folder.read(QStringLiteral("share.ini")), "[00-20-4A-12-AB-CD] Press\r\n");
     }
 }
 

@@ -135,6 +135,13 @@ TEST_F(MainWindowOnNetwork, MachineMenuFindsAModuleByMacOnceAndKeepsTheIniAsItIs
     EXPECT_EQ(press->received(QStringLiteral("F6")).size(), 1) << "a module found once is not searched again";
     EXPECT_EQ(folder.read(QStringLiteral("varix-console.ini")), ini);
     EXPECT_TRUE(ui.messages.empty());
+
+    // The search is over: what the network dialog hears afterwards is the dialog's alone.
+    auto *directory = window->findChild<DeviceServerDirectory *>();
+    ASSERT_NE(directory, nullptr);
+    const QString heardLater = QStringLiteral("00-20-4A-00-00-42");
+    directory->ReplyHeard(heardLater, QStringLiteral("10.200.0.42"));
+    EXPECT_FALSE(directory->DeviceServers.contains(heardLater));
 }
 
 TEST_F(MainWindowOnNetwork, MachineMenuFindsItsModuleWhenTheNetworkDialogOpensDuringTheSearchOrBefore)

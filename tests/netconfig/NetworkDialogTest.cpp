@@ -48,11 +48,13 @@ TEST_F(ModuleNetwork, DiscoveryListsOnLineOtherSubnetAndSilentModules)
     const QTreeWidgetItem *header = dialog->lvwInterfaces->headerItem();
     EXPECT_EQ((QStringList{header->text(0), header->text(1), header->text(2), header->text(3)}),
               (QStringList{"Name", "Serial Number", "IP Address", "Status"}));
-    EXPECT_EQ(dialog->cboNICs->currentText(), QStringLiteral("br0"));
+    EXPECT_EQ(dialog->cboNICs->currentText(), QStringLiteral("br0 (10.1.2.3)"));
     EXPECT_EQ(dialog->GetSelectedNIC().Mask, QStringLiteral("255.0.0.0"));
     // The card chosen from the INI searches once, and the opening once more, from the card's port.
     EXPECT_EQ(press->received(QStringLiteral("F6")), (QStringList{"10.1.2.3:30718 4", "10.1.2.3:30718 4"}));
     EXPECT_TRUE(dialog->isEnabled());
+    EXPECT_EQ(dialog->lvwInterfaces->selectedRow(), nullptr) << "a row was picked for the user";
+    EXPECT_FALSE(dialog->cmdConnect->isEnabled());
 
     select(LatheMac);
     EXPECT_TRUE(dialog->cmdAssignIP->isEnabled());
@@ -78,6 +80,9 @@ TEST_F(ModuleNetwork, DiscoveryListsOnLineOtherSubnetAndSilentModules)
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(dialog->isEnabled());
     EXPECT_EQ(rows().size(), 3);
+    EXPECT_EQ(dialog->lvwInterfaces->selectedMac(), LatheMac) << "the search lost the user's pick";
+    EXPECT_TRUE(dialog->cmdAssignIP->isEnabled());
+    EXPECT_FALSE(dialog->cmdConnect->isEnabled());
     EXPECT_EQ(press->received(QStringLiteral("F6")).size(), 3);
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -122,6 +127,7 @@ TEST_F(ModuleNetwork, AssignIpChecksTheAddressThenMovesTheModule)
     ASSERT_TRUE(press->waitForOutput(QStringLiteral("UDP FC")));
     // Only the one assignment went out, to every module; the lathe's is not picked by it.
     EXPECT_EQ(press->received(QStringLiteral("FC")), QStringList{"10.1.2.3:30718 20"});
+    EXPECT_TRUE(lathe->waitForOutput(QStringLiteral("UDP FC")));
     EXPECT_EQ(lathe->received(QStringLiteral("FC")).size(), 1);
     EXPECT_EQ(rows().filter(PressMac), QStringList{"Press 4|00-20-4A-12-AB-CD|10.200.0.1|On-line"})
         << "the list waits for the user's refresh";
@@ -146,9 +152,11 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
     };
     // Each step: what the setup dialog shows, then what the user does there.
     QStringList shown;
+    QStringList modules;
     const auto configure = [&](std::function<void(FConfigLantronix *)> edit) {
         QTimer::singleShot(0, strangerSends);
-        whenShown<FConfigLantronix>([&shown, edit, strangerSends](FConfigLantronix *setup) {
+        whenShown<FConfigLantronix>([&shown, &modules, edit, strangerSends](FConfigLantronix *setup) {
+            modules << setup->lblModule->text();
             strangerSends();
             QTest::qWait(100);  // for the stranger's record to come in before the user's Ok
             QStringList ip;
@@ -187,6 +195,7 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
 
     EXPECT_EQ(shown, (QStringList{"static 10.200.0.1 8 0.0.0.0 255.255.255.0",
                                   "static 10.200.0.1 12 10.200.0.254 255.255.240.0", "dynamic 0.0.5.0 0 0.0.0.0 ---"}));
+    EXPECT_EQ(modules, QStringList(3, QStringLiteral("00-20-4A-12-AB-CD - Press 4")));
     EXPECT_EQ(press->received(QStringLiteral("F8")).size(), 3);
     EXPECT_EQ(press->received(QStringLiteral("FD")), (QStringList{"10.1.2.3:30718 120", "10.1.2.3:30718 120"}));
     EXPECT_EQ(ui.messages.size(), 2u);
@@ -212,6 +221,28 @@ TEST_F(ModuleNetwork, SetupQueryWithoutAnswerEndsAfterFiveSecondsAlsoAtMidnight)
     EXPECT_TRUE(enabledWhileWaiting);
     ASSERT_EQ(ui.messageTexts(), QStringList{"Can not get configuration"});
     EXPECT_EQ(ui.messages.front().icon, MsgIcon::Exclamation);
+}
+
+TEST_F(ModuleNetwork, ClosingTheWindowEndsASetupReadQuietly)
+{
+    openDialog();
+    dialog->lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-00-99"), QStringLiteral("10.1.2.99"),
+                                    ModuleList::State::OnLine);
+    const std::function<void()> closings[] = {[this] { QTest::keyClick(dialog.get(), Qt::Key_Escape); },
+                                              [this] { QTest::mouseClick(dialog->cmdOk, Qt::LeftButton); },
+                                              [this] { dialog->close(); }};
+    for (const auto &close : closings) {
+        dialog->show();
+        select(QStringLiteral("00-20-4A-00-00-99"));
+        QTimer::singleShot(300, dialog.get(), close);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        dialog->cmdConfigure->click();
+        EXPECT_LT(elapsed.elapsed(), 2000) << "the read went on behind the closed window";
+        EXPECT_FALSE(dialog->isVisible());
+        QTest::qWait(200);  // nothing comes up later over the main window either
+        EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
+    }
 }
 
 TEST_F(ModuleNetwork, CardChoiceComesFromTheIniAndIsWrittenWhenTheWindowIsDestroyed)

@@ -1,4 +1,6 @@
+#include "NonRegularFile.h"
 #include "PanelFixture.h"
+#include "SmallFilesystem.h"
 #include "panel/PanelWidgets.h"
 
 #include <QFile>
@@ -6,6 +8,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -142,6 +149,60 @@ TEST_F(Statistics, ExportAppendsABlockPerExport)
     EXPECT_EQ(ui.messages.front().icon, platform::MsgIcon::Exclamation);
     stats().cmdExport->click();
     EXPECT_EQ(ui.messages.size(), 1u) << "a cancelled dialog exports nothing";
+}
+
+// An export that cannot be written whole leaves the file as it was and names the cause: a special
+// file is never opened for writing, a full disk or a file size limit cuts the block back off.
+TEST_F(Statistics, AFailedExportLeavesTheFileAsItWas)
+{
+    const auto exportTo = [this](const QString &file) {
+        ui.messages.clear();
+        ui.queueFileAnswer(file);
+        stats().cmdExport->click();
+        return ui.messageTexts().value(0);
+    };
+    const QString special = folder.file(QStringLiteral("special.txt"));
+    forEachSpecialFile(
+        special, [&] { return exportTo(special); }, SpecialFileUse::Write);
+
+    const long page = ::sysconf(_SC_PAGESIZE);
+    SmallFilesystem small(folder.file(QStringLiteral("small")), 2 * page);
+    struct Case {
+        const char *cause;
+        QString file;
+        qsizetype before;  // what the file holds: the block would cross into a page the disk lacks
+        std::function<void()> limit, unlimit;
+    };
+    struct rlimit saved {};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    std::vector<Case> cases = {{"File too large", folder.file(QStringLiteral("limited.txt")), 100,
+                                [&] {
+                                    struct rlimit low = saved;
+                                    low.rlim_cur = 200;
+                                    ::setrlimit(RLIMIT_FSIZE, &low);
+                                },
+                                [&] { ::setrlimit(RLIMIT_FSIZE, &saved); }}};
+    if (small.mounted())
+        cases.push_back({"No space left on device", small.file(QStringLiteral("full.txt")), page - 100,
+                         [&] { small.fill(); }, [] {}});
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.cause);
+        const QByteArray before(c.before, 'x');
+        QFile file(c.file);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
+        file.close();
+        c.limit();
+        const QString message = exportTo(c.file);
+        c.unlimit();
+        EXPECT_EQ(message,
+                  QStringLiteral("Unable to export data\r\n") + c.file + QStringLiteral(": ") + QLatin1String(c.cause));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), before);
+    }
+    ::signal(SIGXFSZ, oldHandler);
+    if (!small.mounted())
+        GTEST_SKIP() << "a full disk not tried: " << small.why().toStdString();
 }
 
 TEST_F(Statistics, ClosingOnlyHides)

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <vector>
 
 namespace {
 
@@ -103,7 +104,7 @@ TEST_F(Archive, AnErrorEndsTheApplyWithWhatWasDone)
         const char *firstSlider;
         bool limit1Applied;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {{{"LP Filter", "611 Hz"}, {"Limit1", "30"}}, {}, "201 Hz", false},
         {{{"LP Filter", "150 Hz"}, {"Monostable2", "abc"}, {"Limit1", "30"}}, {}, "150 Hz", false},
         {{{"LP Filter", "150 Hz"}, {"HP Filter", "abc"}}, {}, "150 Hz", false},  // low-pass first
@@ -115,12 +116,25 @@ TEST_F(Archive, AnErrorEndsTheApplyWithWhatWasDone)
         {{{"Limit1", "30"}, {"RMSTableLimit0", HugeNumeral.c_str()}}, {}, "201 Hz", true},
         {{{"Limit1", "30"}, {"ReductionFactor0", "1e400"}}, {}, "201 Hz", true},
     };
+    // Nor are "nan" and "inf" in any case and sign, wherever a value is taken as a number: each
+    // such field with a spelling of each.
+    const char *const notNumbers[] = {"nan", "-NaN", "NAN", "inf", "+Infinity", "-INF"};
+    const char *const numberFields[] = {"Monostable1",    "Monostable2",    "Monostable3",
+                                        "Limit Enabled1", "Limit Enabled2", "Limit Enabled3"};
+    for (std::size_t i = 0; i < std::size(numberFields); ++i) {
+        for (const char *value : {notNumbers[i % 3], notNumbers[i % 3 + 3]}) {
+            // Limit 1 is applied before the second and third enable switch only.
+            const bool afterLimit1 = i >= 4;
+            cases.push_back({{{"Limit1", "30"}, {numberFields[i], value}}, {}, "201 Hz", afterLimit1});
+        }
+    }
     for (const Case &c : cases) {
         ui.messages.clear();
         threshold(0)->setText(QStringLiteral("50"));
         panel->sldLPFilter->setValue(201);
         apply(saved(c.changes, c.missing));
-        ASSERT_EQ(ui.messageTexts(), QStringList{"Error in configuration file"}) << c.firstSlider;
+        ASSERT_EQ(ui.messageTexts(), QStringList{"Error in configuration file"})
+            << c.changes.back().first << "=" << c.changes.back().second;
         EXPECT_EQ(ui.messages.front().icon, MsgIcon::Exclamation);
         EXPECT_EQ(ui.messages.front().title, QStringLiteral("Varix Configuration Console"));
         EXPECT_EQ(panel->lblLPFreq->text(), QLatin1String(c.firstSlider));

@@ -135,6 +135,42 @@ TEST_F(IniFileTest, BufferLimits)
     EXPECT_EQ(ini::sectionNames(path, 22).size(), 1);
 }
 
+// Files as large as are read, of hundreds of thousands of sections, keys or repeated lines, or of
+// one long line, are read and changed whole (their cost is measured in bench/ini).
+TEST_F(IniFileTest, TheLargestFilesOfEveryShape)
+{
+    constexpr int Everything = 1 << 30;
+    QByteArray content;
+    constexpr int Sections = 700000;
+    for (int n = 0; n < Sections; ++n)
+        content += "[s" + QByteArray::number(n) + "]\r\n";
+    put(content + "[S0]\r\nk=later\r\n");
+    QStringList names = ini::sectionNames(path, Everything);
+    ASSERT_EQ(names.size(), Sections);
+    EXPECT_EQ(names.back(), QStringLiteral("s699999"));
+    EXPECT_EQ(read("s0", "k"), "<none>") << "the first section of a name is the one read";
+
+    constexpr int Keys = 400000;
+    content = "[A]\r\n";
+    for (int n = 0; n < Keys; ++n)
+        content += "Key" + QByteArray::number(n) + "=" + QByteArray::number(n) + "\r\n";
+    put(content + "KEY0=later\r\n");
+    EXPECT_EQ(ini::keyNames(path, "a", Everything).size(), Keys);
+    EXPECT_EQ(ini::keyNames(path, "a", Everything, platform::IniDocument::Repeats::Listed).size(), Keys + 1);
+    EXPECT_EQ(read("A", "key0"), "0");
+    EXPECT_EQ(read("A", "Key399999"), "399999");
+
+    put("[A]\r\nk=" + QByteArray(8 << 20, 'x').chopped(16) + "\r\n");
+    EXPECT_EQ(ini::readString(path, "A", "k", QString(), Everything).size(), (8 << 20) - 16);
+
+    // Every line of a repeated key, every header of a repeated section goes.
+    content = "[A]\r\n" + QByteArray("k=1\r\n").repeated(300000) + QByteArray("[d]\r\n").repeated(300000);
+    put(content + "[B]\r\nx=1\r\n");
+    ASSERT_TRUE(ini::deleteKey(path, "A", "K"));
+    ASSERT_TRUE(ini::deleteSection(path, "D"));
+    EXPECT_EQ(bytes(), "[A]\r\n[B]\r\nx=1\r\n");
+}
+
 TEST_F(IniFileTest, WritesKeepEverythingElse)
 {
     put(MixedFile);
@@ -265,6 +301,14 @@ TEST_F(IniFileTest, WritesFollowLinksAndKeepPermissions)
     ASSERT_EQ(::stat(QFile::encodeName(folder.file("real.ini")).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
+
+    // A chain of links ending nowhere is followed to its end, where the file is created.
+    ASSERT_EQ(::symlink("second.ini", QFile::encodeName(folder.file("first.ini")).constData()), 0);
+    ASSERT_EQ(::symlink("sub/../end.ini", QFile::encodeName(folder.file("second.ini")).constData()), 0);
+    ASSERT_TRUE(QDir(folder.path()).mkdir("sub"));
+    ASSERT_TRUE(ini::writeString(folder.file("first.ini"), "A", "k", "3"));
+    EXPECT_TRUE(QFileInfo(folder.file("first.ini")).isSymLink() && QFileInfo(folder.file("second.ini")).isSymLink());
+    EXPECT_EQ(folder.read("end.ini"), "[A]\r\nk=3\r\n");
 }
 
 TEST_F(IniFileTest, DeletesKeysAndSections)

@@ -1,8 +1,8 @@
 #include "session/MainWindowHook.h"
 #include "session/mdlMain.h"
 
-#include "ScriptedResponder.h"
 #include "NonRegularFile.h"
+#include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "platform/IniFile.h"
 
@@ -259,6 +259,19 @@ TEST(mdlMainSettings, SaveReportsAnIniItCannotWrite)
             return ui.messageTexts().value(0);
         });
     }
+    // The names file has a bound of its own, below that of the settings files, and every refused
+    // file is named in the one box.
+    folder.write(QStringLiteral("interfaces.ini"), QByteArray(2 << 20, ';'));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("Strings.ini")));
+    ui.messages.clear();
+    mdlMain::Main();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    const QString text = ui.messages.front().text;
+    EXPECT_TRUE(text.contains(folder.file(QStringLiteral("Strings.ini")) + QStringLiteral(": not a regular file\r\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(folder.file(QStringLiteral("interfaces.ini")) + QStringLiteral(": larger than 1048576")))
+        << text.toStdString();
+    QDir(folder.path()).rmdir(QStringLiteral("Strings.ini"));
 }
 
 TEST(mdlMainSettings, MainPreparesTheListAndSettingsBeforeTheWindow)

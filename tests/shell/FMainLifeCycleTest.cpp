@@ -25,14 +25,26 @@ protected:
     {
         return QString::number(std::lround(pixels * WindowPlace::twipsPerPixel(window.get())));
     }
+
+    // A normal window's place as closing stores it, left in "Win Y".
+    static void storePlace(const QRect &place)
+    {
+        FMain probe;
+        const double tpp = WindowPlace::twipsPerPixel(&probe);
+        const std::pair<const char *, int> keys[] = {
+            {"Win Y", place.x()}, {"Win X", place.y()}, {"Win Width", place.width()}, {"Win Height", place.height()}};
+        for (const auto &[key, pixels] : keys)
+            mdlTools::WriteIniString(QStringLiteral("Setting"), QLatin1String(key),
+                                     QString::number(std::lround(pixels * tpp)));
+    }
 };
 
-TEST_F(LifeCycle, FirstStartFillsTheScreen)
+TEST_F(LifeCycle, FirstStartFillsTheAvailableAreaFrameIncluded)
 {
     open();
-    const QRect screen = window->screen()->geometry();
-    EXPECT_EQ(window->pos(), QPoint(0, 0));
-    EXPECT_EQ(window->size(), screen.size());
+    const QRect available = window->screen()->availableGeometry();
+    ASSERT_TRUE(QTest::qWaitFor([this, available] { return window->frameGeometry() == available; }, 2000));
+    EXPECT_NE(window->geometry(), window->frameGeometry()) << "the window got no frame: nothing was fitted";
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Varix Configuration Console"));
     EXPECT_TRUE(menu(*window, "mnuHelp")->menuAction()->isVisible());
     EXPECT_FALSE(menu(*window, "mnuBrn")->menuAction()->isVisible());
@@ -40,18 +52,21 @@ TEST_F(LifeCycle, FirstStartFillsTheScreen)
     EXPECT_TRUE(timer(*window, "tmrCheckStatus")->isActive());
 }
 
+TEST_F(LifeCycle, PlaceKeptFromALargerScreenIsBroughtInside)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    storePlace(QRect(available.width() - 100, 30, 500, available.height() * 2));
+    open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return available.contains(window->frameGeometry()); }, 2000));
+    const QRect frame = window->frameGeometry();
+    EXPECT_EQ(frame, QRect(available.right() + 1 - frame.width(), available.top(), frame.width(), available.height()))
+        << "moved and shrunk no further than needed";
+    EXPECT_EQ(window->width(), 500);
+}
+
 TEST_F(LifeCycle, StoredPlaceIsRestoredWithLeftInWinY)
 {
-    FMain probe;
-    const double tpp = WindowPlace::twipsPerPixel(&probe);
-    const auto write = [tpp](const char *key, int pixels) {
-        mdlTools::WriteIniString(QStringLiteral("Setting"), QLatin1String(key),
-                                 QString::number(std::lround(pixels * tpp)));
-    };
-    write("Win Y", 40);
-    write("Win X", 30);
-    write("Win Width", 500);
-    write("Win Height", 350);
+    storePlace(QRect(40, 30, 500, 350));
     open();
     EXPECT_EQ(window->pos(), QPoint(40, 30));
     EXPECT_EQ(window->size(), QSize(500, 350));
@@ -62,7 +77,8 @@ TEST_F(LifeCycle, SizesBeyondTheKeysRangeFallBackToTheScreen)
     mdlTools::WriteIniString(QStringLiteral("Setting"), QStringLiteral("Win Width"), QStringLiteral("57600"));
     mdlTools::WriteIniString(QStringLiteral("Setting"), QStringLiteral("Win Height"), QStringLiteral("0"));
     open();
-    EXPECT_EQ(window->size(), window->screen()->geometry().size());
+    const QRect available = window->screen()->availableGeometry();
+    EXPECT_TRUE(QTest::qWaitFor([this, available] { return window->frameGeometry() == available; }, 2000));
 }
 
 TEST_F(LifeCycle, MaximisedStateIsRestored)

@@ -164,7 +164,20 @@ TEST_F(Hosting, SavedArchiveHoldsTitleParametersAndTheDelayLast)
     EXPECT_TRUE(ui.messages.empty()) << "a cancelled dialog saves nothing";
     ui.queueFileAnswer(folder.file(QStringLiteral("missing/a.vps")));
     action(*window, "mnuArcSaveFile")->trigger();
-    EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Error saving settings")});
+    EXPECT_EQ(ui.messageTexts(),
+              QStringList{QStringLiteral("Error saving settings\r\n") + folder.file(QStringLiteral("missing/a.vps")) +
+                          QStringLiteral(": Path/File access error")});
+    // A file chosen by mistake is named with the reason it is not written, and stays as it is.
+    const QString special = folder.file(QStringLiteral("special.vps"));
+    forEachSpecialFile(
+        special,
+        [&] {
+            ui.messages.clear();
+            ui.queueFileAnswer(special);
+            action(*window, "mnuArcSaveFile")->trigger();
+            return ui.messageTexts().value(0);
+        },
+        SpecialFileUse::Write);
 }
 
 TEST_F(Hosting, LoadAppliesTheFirstSectionAndTheDelay)
@@ -177,9 +190,11 @@ TEST_F(Hosting, LoadAppliesTheFirstSectionAndTheDelay)
     EXPECT_EQ(writesTo(208), QList<quint16>{9});
 
     sim.clearRequests();
-    load("[" + Relay.toLatin1() + "]\r\nA=4\r\nTurn Off Delay=soon\r\n");
-    EXPECT_TRUE(writesTo(208).isEmpty()) << "a delay that is no number is left out";
-    EXPECT_EQ(hosted()->applied.last(), QStringLiteral("Turn Off Delay=soon"));
+    for (const QByteArray delay : {"soon", "nan", "-Infinity", "INF"}) {
+        load("[" + Relay.toLatin1() + "]\r\nA=4\r\nTurn Off Delay=" + delay + "\r\n");
+        EXPECT_TRUE(writesTo(208).isEmpty()) << "a delay that is no number is left out: " << delay.constData();
+        EXPECT_EQ(hosted()->applied.last(), QStringLiteral("Turn Off Delay=") + QLatin1String(delay));
+    }
 
     // A key that stands twice is a parameter added twice.
     for (const QByteArray &content :

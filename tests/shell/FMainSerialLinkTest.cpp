@@ -49,8 +49,11 @@ TEST_F(SerialLink, PulledCableIsLostAndFoundAgainWithoutBlockingTheWindow)
 {
     ASSERT_FALSE(sim.startSerial(folder.path(), Com).isEmpty()) << sim.errorString().toStdString();
     useSerial();
+    showRoleAndLamps();
     open();
     timer(*window, "tmrCheckStatus")->stop();
+    window->tmrStatusBar_Timer();
+    ASSERT_EQ(deviceState(), IdentifiedState);
 
     sim.pullCable();
     QElapsedTimer clock;
@@ -58,6 +61,7 @@ TEST_F(SerialLink, PulledCableIsLostAndFoundAgainWithoutBlockingTheWindow)
     ASSERT_TRUE(tickUntil([this] { return !device().Connected(); })) << "eight missed replies mark the device lost";
     EXPECT_LT(clock.elapsed(), 3000) << "each poll gives up after its time-out";
     EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: <None>"));
+    EXPECT_EQ(deviceState(), QStringLiteral("||||||||")) << "nothing of the lost device stays";
     tickUntil([this] { return !reason().isEmpty(); }, 3);
     // The stand-in took its link along: COM5 is the fifth UART again.
     EXPECT_TRUE(reason().startsWith(QStringLiteral("/dev/ttyS4: "))) << reason().toStdString();
@@ -72,7 +76,8 @@ TEST_F(SerialLink, PulledCableIsLostAndFoundAgainWithoutBlockingTheWindow)
     ASSERT_TRUE(sim.plugCable()) << sim.errorString().toStdString();
     ASSERT_TRUE(tickUntil([this] { return device().Connected(); })) << "the watchdog reopens the port";
     EXPECT_TRUE(reason().isEmpty());
-    EXPECT_EQ(panelText("SN"), QStringLiteral("XR-S-999001"));
+    window->tmrStatusBar_Timer();
+    EXPECT_EQ(deviceState(), IdentifiedState) << "the same lamps come back with the device";
 }
 
 TEST_F(SerialLink, PortHeldByAnotherProgramLeavesItsReason)
@@ -111,6 +116,8 @@ TEST_F(SerialLink, PortThatCannotBeOpenedNamesItsDeviceFile)
     const Case cases[] = {
         {forbidden, EACCES, QStringLiteral(". The user needs to be a member of the dialout group.")},
         {missing, ENOENT, QString()},
+        // A file name is shown as it is written, never as markup.
+        {folder.file(QStringLiteral("<h1>port")), ENOENT, QString()},
     };
     useSerial();
     QDir(folder.path()).mkpath(QStringLiteral("dosdevices"));
@@ -121,6 +128,10 @@ TEST_F(SerialLink, PortThatCannotBeOpenedNamesItsDeviceFile)
         ASSERT_TRUE(QFile::link(c.target, link));
         open(false);
         EXPECT_EQ(reason(), c.target + QStringLiteral(": ") + CommPort::GetSystemMessage(c.error) + c.advice);
+        QLabel plain(reason());
+        plain.setTextFormat(Qt::PlainText);
+        plain.setFont(label(*window, "lblConnecting")->font());
+        EXPECT_EQ(label(*window, "lblConnecting")->sizeHint().height(), plain.sizeHint().height());
         EXPECT_EQ(label(*window, "lblConnecting")->toolTip(),
                   QStringLiteral("CommOpen (CreateFile): ") + CommPort::GetSystemMessage(c.error));
         EXPECT_EQ(panelText("OnChip"), QStringLiteral("On chip: <None>"));

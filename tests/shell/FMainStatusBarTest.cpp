@@ -1,5 +1,7 @@
 #include "FMainTestFixture.h"
 #include "NamedControls.h"
+#include "netconfig/DeviceServerDirectory.h"
+#include "shell/ElidedLabel.h"
 
 #include <QLabel>
 #include <arpa/inet.h>
@@ -114,19 +116,48 @@ TEST_F(StatusBar, LampsFollowTheInputsAndOutputs)
 
 TEST_F(StatusBar, ClosedConnectionIsALostLinkThatTheWatchdogReopens)
 {
+    showRoleAndLamps();
     open();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return deviceState() == IdentifiedState; }, 3000));
     sim.setSilent(true);
     sim.dropConnections();
     ASSERT_TRUE(QTest::qWaitFor([this] { return !device().Connected(); }, 5000)) << "a closed socket is a lost link";
     EXPECT_TRUE(panelText("OnChip").startsWith(QStringLiteral("On chip: <"))) << panelText("OnChip").toStdString();
-    EXPECT_TRUE(panelText("SN").isEmpty());
-    EXPECT_TRUE(panelText("FW_Version").isEmpty());
+    EXPECT_EQ(deviceState(), QStringLiteral("||||||||")) << "nothing of the lost device stays";
+    EXPECT_FALSE(window->panel(QStringLiteral("Status"))->hasPicture());
     EXPECT_EQ(timer(*window, "tmrCheckStatus")->interval(), 1500) << "a lost device is looked for every 1.5 s";
 
     sim.setSilent(false);
     ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 5000)) << "the watchdog reconnects";
-    EXPECT_EQ(panelText("FW_Version"), QStringLiteral("Ver. 17.15"));
+    // The very same inputs and outputs come back, though they raise no change of their own.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return deviceState() == IdentifiedState; }, 3000));
     EXPECT_TRUE(QTest::qWaitFor([this] { return timer(*window, "tmrCheckStatus")->interval() == 500; }, 2000));
+}
+
+TEST_F(StatusBar, MachineTextGivesWayToTheDevicesIdentity)
+{
+    const QString mac = QStringLiteral("00-80-A3-99-10-02");
+    folder.write(QStringLiteral("interfaces.ini"), "[00-80-A3-99-10-02] Milling centre, hall 2\r\n");
+    open();
+    window->resize(709, 500);
+    auto *directory = window->findChild<DeviceServerDirectory *>();
+    ASSERT_NE(directory, nullptr);
+    directory->DeviceServers.insert(mac, QStringLiteral("127.0.0.1"));  // found before: no search
+    action(*window, "mnuChoMachine_1")->trigger();
+    const QString onChip = QStringLiteral("On chip: Kinetic Vibration Relay - Ethernet Interface: ") + mac +
+                           QStringLiteral(" - Milling centre, hall 2");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panelText("OnChip") == onChip; }, 5000));
+    QTest::qWait(50);  // for the bar to lay itself out once the new sizes have come up through its panels
+    const auto shown = [this](const char *key) {
+        const auto *label = window->panel(QLatin1String(key))->findChild<ElidedLabel *>();
+        return label ? label->text() + QLatin1Char('|') + label->toolTip() : QStringLiteral("no label");
+    };
+    EXPECT_EQ(shown("SN"), QStringLiteral("XR-S-999001|"));
+    EXPECT_EQ(shown("FW_Version"), QStringLiteral("Ver. 17.15|"));
+    EXPECT_TRUE(shown("OnChip").endsWith(QChar(0x2026) + QStringLiteral("|") + onChip))
+        << shown("OnChip").toStdString();
+    window->resize(1500, 500);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown("OnChip") == onChip + QLatin1Char('|'); }, 2000));
 }
 
 TEST_F(StatusBar, NoDeviceBehindAnOpenLinkShowsNoneFromTheStart)

@@ -88,6 +88,22 @@ protected:
 
     QString panelText(const char *key) const { return window->panel(QLatin1String(key))->text(); }
 
+    // The device's role, alarm, lamps, serial number and version, as the status bar shows them.
+    QString deviceState() const
+    {
+        QStringList texts;
+        for (const char *key : {"Admin", "Status", "O1", "O2", "O3", "IN1", "IN2", "SN", "FW_Version"})
+            texts << panelText(key);
+        return texts.join(QLatin1Char('|'));
+    }
+    static inline const QString IdentifiedState = QStringLiteral("S|Output disabled|O1|||MA|AI|XR-S-999001|Ver. 17.15");
+    void showRoleAndLamps()
+    {
+        sim.setStatusBit(54, true);
+        sim.setStatusBit(48, true);
+        sim.setIOByte(0b1000'1001);
+    }
+
     // Requests of one function that reached the stand-in, for example every register write.
     QList<devsim::SimRequest> requestsOf(quint8 function) const
     {

@@ -4,8 +4,10 @@
 #include "shell/FAdminPsw.h"
 #include "shell/FChangePsw.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
@@ -148,6 +150,23 @@ TEST_F(PasswordDialogs, CaptionsAndMaskedBoxes)
         EXPECT_EQ(box->echoMode(), QLineEdit::Password);
         EXPECT_EQ(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box), '*');
         EXPECT_EQ(box->maxLength(), 32767) << "no box limits what is typed";
+    }
+}
+
+TEST_F(PasswordDialogs, ShortDialogsAreWideEnoughForTheirTitles)
+{
+    FAdminPsw logOn;
+    FChangePsw change;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Varix Configuration Console"), QStringLiteral("Ok"));
+    for (QDialog *dialog : std::initializer_list<QDialog *>{&logOn, &change, &box}) {
+        dialog->show();
+        QTest::qWait(300);  // a message box lays itself out again once shown
+        QFont bold = dialog->font();
+        bold.setBold(true);
+        // The title in bold beside the window's icon and its minimise, maximise and close buttons.
+        const QFontMetrics title(bold);
+        EXPECT_GE(dialog->width(), title.horizontalAdvance(dialog->windowTitle()) + 4 * title.height())
+            << dialog->windowTitle().toStdString();
     }
 }
 

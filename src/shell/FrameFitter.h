@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+#include <QRect>
+
+class QWidget;
+
+// Keeps a normal window's frame, title bar included, inside the available area of its screen.
+// The frame is only known once the window manager has framed the shown window, which may come
+// after the window is shown, so the fitter watches the window until then, fits it, and goes.
+class FrameFitter : public QObject {
+    Q_OBJECT
+public:
+    static void fitWhenFramed(QWidget *window);
+
+    // The frame moved and shrunk as little as needed to lie inside the available area.
+    static QRect fitted(const QRect &frame, const QRect &available);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    explicit FrameFitter(QWidget *window);
+    // Fits the window; true when its frame was known, so nothing further can change it.
+    bool fit();
+
+    QWidget *window_;
+};
