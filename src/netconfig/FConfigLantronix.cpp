@@ -277,7 +277,7 @@ bool FConfigLantronix::staticSetupValid()
             boxes.emplace_back(box, MaxOctet);
     }
     boxes.emplace_back(txtSubnet, MaxSubnetBits);
-    const auto refuse = [this](int text, QLineEdit *box) {
+    const auto refuse = [this](txt::Id text, QLineEdit *box) {
         platform::ui::msgBox(Translate(text) + QStringLiteral("\r\n") + boxName(box), MsgButtons::Ok,
                              MsgIcon::Exclamation);
         box->setFocus();

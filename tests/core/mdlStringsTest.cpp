@@ -89,10 +89,10 @@ TEST(mdlStrings, InstalledStringsIniServesUntilTheUserHasOne)
     ASSERT_TRUE(shared.open(QIODevice::WriteOnly));
     shared.write("[Translation]\r\nK144=Installiert\r\n");
     shared.close();
-    EXPECT_EQ(mdlStrings::Translate(144), "Installiert");
+    EXPECT_EQ(mdlStrings::Translate(txt::LoginSucceeded), "Installiert");
     writeStrings(folder, "K145=Eigenes\r\n");
-    EXPECT_EQ(mdlStrings::Translate(144), "Login succeded");
-    EXPECT_EQ(mdlStrings::Translate(145), "Eigenes");
+    EXPECT_EQ(mdlStrings::Translate(txt::LoginSucceeded), "Login succeded");
+    EXPECT_EQ(mdlStrings::Translate(txt::InvalidPassword), "Eigenes");
 }
 
 TEST(mdlStrings, TranslateByTextUsesItsMd5Key)
