@@ -257,17 +257,7 @@ void UCKVR::LoadCaptions()
     lbl[0]->setText(mdlStrings::Translate(QStringLiteral("Collision limit (module)")));
     lbl[2]->setText(mdlStrings::Translate(QStringLiteral("Monostable")));
 
-    Stats->setWindowTitle(Translate(txt::RmsTable));
-    for (const auto &[index, id] :
-         {std::pair{0, txt::TheoreticalLength}, std::pair{2, txt::VibrationRmsMmPerSecond},
-          std::pair{5, txt::ReductionFactor}, std::pair{6, txt::RealHours}, std::pair{7, txt::WorkingHours}})
-        Stats->lbl[index]->setText(Translate(id));
-    Stats->lblLoweLimit[0]->setText(Translate(txt::Rms) + QStringLiteral(" <"));
-    Stats->cmdExport->setText(Translate(txt::Export));
-    Stats->cmdUpload->setText(Translate(txt::Upload));
-    Stats->cboRMSEnable->setItemText(0, Translate(txt::AlwaysEnabled));
-    Stats->cboRMSEnable->setItemText(1, Translate(txt::InputDriven));
-    Stats->cmdHide->setText(mdlStrings::Translate(QStringLiteral("Hide")));
+    Stats->TranslateCaptions();
 }
 
 void UCKVR::cmdShowStats_Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NamedControls.h"
 #include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"
