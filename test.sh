@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/bootstrap
 run_tests() {
-  (cd "$1" && ctest --output-on-failure --parallel "$(nproc)" --timeout 300)
+  ctest --test-dir "$1" --output-on-failure --parallel "$(scripts/jobs)" --timeout 300
 }
 scripts/sanitized-build gcc
 run_tests build/debug-asan

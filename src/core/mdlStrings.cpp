@@ -38,14 +38,9 @@ MD5Hash &hasher()
     return hash;
 }
 
-}  // namespace
-
-QString StringsIniPath()
-{
-    return platform::readOnlyProgramFile(QStringLiteral("Strings.ini"));
-}
-
-QString Translate(int32_t id)
+// Numbered texts as a translation file and a numeric text name them: below 1000 a built-in text,
+// from 1000 a catalogue text.
+QString translateNumber(int32_t id)
 {
     if (id < 1000) {
         const QString translated = translation(QStringLiteral("K") + QString::number(id));
@@ -55,6 +50,23 @@ QString Translate(int32_t id)
     return DefaultText(id);
 }
 
+}  // namespace
+
+QString StringsIniPath()
+{
+    return platform::readOnlyProgramFile(QStringLiteral("Strings.ini"));
+}
+
+QString Translate(txt::Id id)
+{
+    return translateNumber(id);
+}
+
+QString CatalogueText(int32_t id)
+{
+    return translateNumber(id);
+}
+
 QString Translate(const QString &text)
 {
     bool numeric = false;
@@ -62,7 +74,7 @@ QString Translate(const QString &text)
     if (numeric && std::isfinite(number)) {
         const double rounded = std::nearbyint(number);  // halves to even
         if (rounded >= std::numeric_limits<int32_t>::min() && rounded <= std::numeric_limits<int32_t>::max())
-            return Translate(static_cast<int32_t>(rounded));
+            return translateNumber(static_cast<int32_t>(rounded));
     }
     const QString translated = translation(hasher().HashBytes(utf16LittleEndian(text)));
     return translated.isEmpty() ? text : translated;

@@ -3,7 +3,7 @@
 
 namespace mdlStrings {
 
-const std::array<BuiltInText, 405> BuiltInTexts = {{
+const std::array<BuiltInText, BuiltInTextCount> BuiltInTexts = {{
 #define VARIX_TEXT(name, number, english) {number, english},
 #define VARIX_TRANSLATED_TEXT(name, number)
 #include "BuiltInTexts.def"

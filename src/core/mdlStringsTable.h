@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace mdlStrings {
@@ -10,6 +11,16 @@ struct BuiltInText {
     const char16_t *text;
 };
 
-extern const std::array<BuiltInText, 405> BuiltInTexts;
+// Counted from the table's own rows, so that adding a text needs no number changed elsewhere.
+inline constexpr std::size_t BuiltInTextCount = 0
+#define VARIX_TEXT(name, number, english) +1
+#define VARIX_TRANSLATED_TEXT(name, number)
+#include "BuiltInTexts.def"
+#undef VARIX_TEXT
+#undef VARIX_TRANSLATED_TEXT
+    ;
+
+// Sorted by id: the translation looks texts up by binary search.
+extern const std::array<BuiltInText, BuiltInTextCount> BuiltInTexts;
 
 }  // namespace mdlStrings

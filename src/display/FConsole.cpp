@@ -108,11 +108,57 @@ FConsole::~FConsole()
 
 void FConsole::buildControls()
 {
+    fraSettings = buildSettingsGroup();
+    fraTrack = buildTrackGroup();
+    fraData = buildDataGroup();
+    fraDataAnalisys = buildAnalysisGroup();
+
+    auto *top = new QHBoxLayout;
+    top->setSpacing(4);
+    top->addWidget(fraSettings);
+    top->addWidget(fraTrack, 1);
+    top->addWidget(fraData);
+    auto *window = new QVBoxLayout(this);
+    window->setContentsMargins(4, 4, 4, 4);
+    window->setSpacing(4);
+    window->addLayout(top);
+    window->addWidget(fraDataAnalisys);
+
+    connectControls();
+}
+
+QLabel *FConsole::caption(int index)
+{
+    lbl[index] = named(new QLabel, QStringLiteral("lbl_%1").arg(index));
+    return lbl[index];
+}
+
+// The time scale and its fitting.
+QGroupBox *FConsole::buildSettingsGroup()
+{
     cboXScale = scaleBox(QStringLiteral("cboXScale"));
+    chkHold = named(new QCheckBox, QStringLiteral("chkHold"));
+    cmdXAutoSet = named(new QPushButton, QStringLiteral("cmdXAutoSet"));
+    cmdZoom = named(new QPushButton, QStringLiteral("cmdZoom"));
+
+    auto *settings = new QGridLayout;
+    settings->addWidget(caption(1), 0, 0);
+    settings->addWidget(cboXScale, 0, 1);
+    settings->addWidget(caption(2), 0, 2);
+    settings->addWidget(chkHold, 1, 0, 1, 3);
+    auto *fit = new QHBoxLayout;
+    fit->addWidget(cmdXAutoSet);
+    fit->addWidget(cmdZoom);
+    settings->addLayout(fit, 2, 0, 1, 3);
+    return frame(QStringLiteral("fraSettings"), settings);
+}
+
+// The chosen track: its tab, colour, scale and offset, and the scales of all tracks.
+QGroupBox *FConsole::buildTrackGroup()
+{
     cboYScale = scaleBox(QStringLiteral("cboYScale"));
     txtYOffset = named(new QLineEdit, QStringLiteral("txtYOffset"));
     updYOffset = named(new UpDown, QStringLiteral("updYOffset"));
-    chkHold = named(new QCheckBox, QStringLiteral("chkHold"));
     chkKeepZero = named(new QCheckBox, QStringLiteral("chkKeepZero"));
     chkSameScale = named(new QCheckBox, QStringLiteral("chkSameScale"));
     tbsTracks = named(new QTabBar, QStringLiteral("tbsTracks"));
@@ -128,9 +174,31 @@ void FConsole::buildControls()
     lblYScale = named(new QLabel, QStringLiteral("lblYScale"));
     lblYOffset = named(new QLabel, QStringLiteral("lblYOffset"));
     cmdAutoSetAll = named(new QPushButton, QStringLiteral("cmdAutoSetAll"));
-    cmdXAutoSet = named(new QPushButton, QStringLiteral("cmdXAutoSet"));
-    cmdZoom = named(new QPushButton, QStringLiteral("cmdZoom"));
-    cmdSetAsZero = named(new QPushButton, QStringLiteral("cmdSetAsZero"));
+
+    auto *track = new QGridLayout;
+    auto *tabs = new QHBoxLayout;
+    tabs->addWidget(tbsTracks, 1);
+    tabs->addWidget(lblColorTrack);
+    track->addLayout(tabs, 0, 0, 1, 3);
+    track->addWidget(caption(8), 1, 0);
+    track->addWidget(cboYScale, 1, 1);
+    track->addWidget(lblYScale, 1, 2);
+    auto *offset = new QHBoxLayout;
+    offset->setSpacing(0);
+    offset->addWidget(txtYOffset);
+    offset->addWidget(updYOffset);
+    track->addWidget(caption(0), 2, 0);
+    track->addLayout(offset, 2, 1);
+    track->addWidget(lblYOffset, 2, 2);
+    track->addWidget(cmdAutoSetAll, 0, 3);
+    track->addWidget(chkKeepZero, 1, 3);
+    track->addWidget(chkSameScale, 2, 3);
+    return frame(QStringLiteral("fraTrack"), track);
+}
+
+// Moving through the held data and exporting it.
+QGroupBox *FConsole::buildDataGroup()
+{
     cmdMoveFirst = named(new QPushButton(QStringLiteral("|<")), QStringLiteral("cmdMoveFirst"));
     const std::array<QString, 4> moveCaptions = {QStringLiteral("<<"), QStringLiteral("<"), QStringLiteral(">"),
                                                  QStringLiteral(">>")};
@@ -139,43 +207,8 @@ void FConsole::buildControls()
     cmdExport = named(new QPushButton, QStringLiteral("cmdExport"));
     cmdExport->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     lblExport = named(new QLabel, QStringLiteral("lblExport"));
-    for (int i = 0; i < 7; ++i)
-        lblCurData[i] = named(new QLabel, QStringLiteral("lblCurData_%1").arg(i));
-    for (int i : {0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12})
-        lbl[i] = named(new QLabel, QStringLiteral("lbl_%1").arg(i));
     for (QPushButton *button : {cmdMoveFirst, cmdMove[0], cmdMove[1], cmdMove[2], cmdMove[3], cmdExport})
         button->setMaximumWidth(32);
-
-    auto *settings = new QGridLayout;
-    settings->addWidget(lbl[1], 0, 0);
-    settings->addWidget(cboXScale, 0, 1);
-    settings->addWidget(lbl[2], 0, 2);
-    settings->addWidget(chkHold, 1, 0, 1, 3);
-    auto *fit = new QHBoxLayout;
-    fit->addWidget(cmdXAutoSet);
-    fit->addWidget(cmdZoom);
-    settings->addLayout(fit, 2, 0, 1, 3);
-    fraSettings = frame(QStringLiteral("fraSettings"), settings);
-
-    auto *track = new QGridLayout;
-    auto *tabs = new QHBoxLayout;
-    tabs->addWidget(tbsTracks, 1);
-    tabs->addWidget(lblColorTrack);
-    track->addLayout(tabs, 0, 0, 1, 3);
-    track->addWidget(lbl[8], 1, 0);
-    track->addWidget(cboYScale, 1, 1);
-    track->addWidget(lblYScale, 1, 2);
-    auto *offset = new QHBoxLayout;
-    offset->setSpacing(0);
-    offset->addWidget(txtYOffset);
-    offset->addWidget(updYOffset);
-    track->addWidget(lbl[0], 2, 0);
-    track->addLayout(offset, 2, 1);
-    track->addWidget(lblYOffset, 2, 2);
-    track->addWidget(cmdAutoSetAll, 0, 3);
-    track->addWidget(chkKeepZero, 1, 3);
-    track->addWidget(chkSameScale, 2, 3);
-    fraTrack = frame(QStringLiteral("fraTrack"), track);
 
     auto *data = new QGridLayout;
     auto *moves = new QHBoxLayout;
@@ -187,13 +220,19 @@ void FConsole::buildControls()
     data->addWidget(cmdExport, 1, 0);
     data->addWidget(lblExport, 1, 1);
     data->setRowStretch(2, 1);
-    fraData = frame(QStringLiteral("fraData"), data);
+    return frame(QStringLiteral("fraData"), data);
+}
 
-    // Captions above the values: time, samples, min, max, peak to peak, RMS, average.
+// The measurements between the cursors, captions above the values: time, samples, min, max, peak
+// to peak, RMS, average.
+QGroupBox *FConsole::buildAnalysisGroup()
+{
+    cmdSetAsZero = named(new QPushButton, QStringLiteral("cmdSetAsZero"));
     auto *analysis = new QGridLayout;
     const std::array<int, 7> captionOf = {3, 5, 4, 9, 10, 12, 11};
     for (int i = 0; i < 7; ++i) {
-        analysis->addWidget(lbl[captionOf[i]], 0, i);
+        lblCurData[i] = named(new QLabel, QStringLiteral("lblCurData_%1").arg(i));
+        analysis->addWidget(caption(captionOf[i]), 0, i);
         analysis->addWidget(lblCurData[i], 1, i);
         lblCurData[i]->setFrameShape(QFrame::Panel);
         lblCurData[i]->setFrameShadow(QFrame::Sunken);
@@ -201,19 +240,11 @@ void FConsole::buildControls()
         lblCurData[i]->setMinimumWidth(64);
     }
     analysis->addWidget(cmdSetAsZero, 1, 7);
-    fraDataAnalisys = frame(QStringLiteral("fraDataAnalisys"), analysis);
+    return frame(QStringLiteral("fraDataAnalisys"), analysis);
+}
 
-    auto *top = new QHBoxLayout;
-    top->setSpacing(4);
-    top->addWidget(fraSettings);
-    top->addWidget(fraTrack, 1);
-    top->addWidget(fraData);
-    auto *window = new QVBoxLayout(this);
-    window->setContentsMargins(4, 4, 4, 4);
-    window->setSpacing(4);
-    window->addLayout(top);
-    window->addWidget(fraDataAnalisys);
-
+void FConsole::connectControls()
+{
     connect(cboXScale, &QComboBox::activated, this, &FConsole::ScheduleApply);
     connect(cboYScale, &QComboBox::activated, this, &FConsole::ScheduleApply);
     connect(txtYOffset, &QLineEdit::textEdited, this, &FConsole::ScheduleApply);

@@ -54,6 +54,13 @@ private:
     ~FConsole() override;
 
     void buildControls();
+    QGroupBox *buildSettingsGroup();
+    QGroupBox *buildTrackGroup();
+    QGroupBox *buildDataGroup();
+    QGroupBox *buildAnalysisGroup();
+    void connectControls();
+    // Makes caption lbl(index) of the control array.
+    QLabel *caption(int index);
     void TranslateCaptions();
     void ShowScopeValues();
     void Apply(bool immediate);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "display/CursorOverlay.h"
-#include "display/PackedRows.h"
-#include "display/ScopeBackground.h"
+#include "CursorOverlay.h"
+#include "PackedRows.h"
+#include "ScopeBackground.h"
 
 #include <QImage>
 #include <QLineF>

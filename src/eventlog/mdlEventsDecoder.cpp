@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <optional>
 #include <unordered_map>
 
 namespace mdlEvents {
@@ -73,14 +74,14 @@ QString optionalValue(const Fields &f, Formatter format)
     return f.value != 0 ? valuePart(format(f.value)) : QString();
 }
 
-// Entry index (from 1) of a list of text ids; 0 in the list stands for the empty text, and an
-// index outside the list gives the empty name.
-QString listEntry(std::initializer_list<int> ids, int index)
+// Entry index (from 1) of a list of texts; an entry without a text, and an index outside the list,
+// give the empty name.
+QString listEntry(std::initializer_list<std::optional<txt::Id>> ids, int index)
 {
     if (index < 1 || index > static_cast<int>(ids.size()))
         return QString();
-    const int id = *(ids.begin() + index - 1);
-    return id != 0 ? Translate(id) : QString();
+    const std::optional<txt::Id> id = *(ids.begin() + index - 1);
+    return id ? Translate(*id) : QString();
 }
 
 QString axes4(int index)
@@ -95,7 +96,7 @@ QString axes3(int index)
 
 QString axes6(int index)
 {
-    return listEntry({txt::XAxis, txt::YAxis, txt::ZAxis, txt::Module, 0, txt::Rms}, index);
+    return listEntry({txt::XAxis, txt::YAxis, txt::ZAxis, txt::Module, std::nullopt, txt::Rms}, index);
 }
 
 QString channels8(int index)

@@ -47,7 +47,7 @@ SoftwareRecord GetSoftware(int32_t k)
 
     SoftwareRecord record;
     record.Index = k;
-    record.Name = mdlStrings::Translate(1000 + 10 * k);
+    record.Name = mdlStrings::CatalogueText(1000 + 10 * k);
     record.Flags = static_cast<int32_t>(flagBits);
     record.DownloadBaud = resources::findString(10 * k + 4).value_or(QString()).trimmed().toInt();
     return record;

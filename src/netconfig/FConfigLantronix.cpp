@@ -194,7 +194,7 @@ void FConfigLantronix::SetCaptions()
     setWindowTitle(QStringLiteral("ZEM-E Network configuration"));
     optStaticIP->setText(Translate(txt::StaticIp));
     optDynamicIP->setText(Translate(txt::DynamicIp));
-    const int labels[] = {txt::IpAddress, txt::Gateway, txt::SubnetBits, txt::ResultingMask};
+    const txt::Id labels[] = {txt::IpAddress, txt::Gateway, txt::SubnetBits, txt::ResultingMask};
     for (std::size_t i = 0; i < lbl.size(); ++i)
         lbl[i]->setText(Translate(labels[i]));
     chkAutoIP->setText(Translate(txt::AutoIp));
@@ -277,7 +277,7 @@ bool FConfigLantronix::staticSetupValid()
             boxes.emplace_back(box, MaxOctet);
     }
     boxes.emplace_back(txtSubnet, MaxSubnetBits);
-    const auto refuse = [this](int text, QLineEdit *box) {
+    const auto refuse = [this](txt::Id text, QLineEdit *box) {
         platform::ui::msgBox(Translate(text) + QStringLiteral("\r\n") + boxName(box), MsgButtons::Ok,
                              MsgIcon::Exclamation);
         box->setFocus();

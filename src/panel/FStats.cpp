@@ -169,6 +169,7 @@ bool FStats::isInvalid(const QLineEdit *box) const
 
 void FStats::setLocked(bool locked)
 {
+    cboRMSEnable->setEnabled(!locked);
     std::vector<QLineEdit *> boxes(txtRMSLimit.begin(), txtRMSLimit.end());
     boxes.insert(boxes.end(), txtReductionFactor.begin(), txtReductionFactor.end());
     for (QLineEdit *box : boxes) {
@@ -177,6 +178,83 @@ void FStats::setLocked(bool locked)
         if (!isInvalid(box))
             panelWidgets::setBoxColor(box, panelWidgets::plainBackground(box));
     }
+}
+
+void FStats::TranslateCaptions()
+{
+    setWindowTitle(Translate(txt::RmsTable));
+    for (const auto &[index, id] :
+         {std::pair{0, txt::TheoreticalLength}, std::pair{2, txt::VibrationRmsMmPerSecond},
+          std::pair{5, txt::ReductionFactor}, std::pair{6, txt::RealHours}, std::pair{7, txt::WorkingHours}})
+        lbl[index]->setText(Translate(id));
+    lblLoweLimit[0]->setText(Translate(txt::Rms) + QStringLiteral(" <"));
+    cmdExport->setText(Translate(txt::Export));
+    cmdUpload->setText(Translate(txt::Upload));
+    cboRMSEnable->setItemText(0, Translate(txt::AlwaysEnabled));
+    cboRMSEnable->setItemText(1, Translate(txt::InputDriven));
+    cmdHide->setText(Translate(QStringLiteral("Hide")));
+}
+
+QString FStats::BandLimitText(int band) const
+{
+    return txtRMSLimit.at(static_cast<std::size_t>(band))->text();
+}
+
+void FStats::setBandLimitText(int band, const QString &text)
+{
+    txtRMSLimit.at(static_cast<std::size_t>(band))->setText(text);
+}
+
+QString FStats::ReductionFactorText(int band) const
+{
+    return txtReductionFactor.at(static_cast<std::size_t>(band))->text();
+}
+
+void FStats::setReductionFactorText(int band, const QString &text)
+{
+    txtReductionFactor.at(static_cast<std::size_t>(band))->setText(text);
+}
+
+QString FStats::BandLimitName(int band) const
+{
+    return txtRMSLimit.at(static_cast<std::size_t>(band))->objectName();
+}
+
+QString FStats::ReductionFactorName(int band) const
+{
+    return txtReductionFactor.at(static_cast<std::size_t>(band))->objectName();
+}
+
+bool FStats::InputDriven() const
+{
+    return cboRMSEnable->currentIndex() == 1;
+}
+
+void FStats::setInputDriven(bool inputDriven)
+{
+    cboRMSEnable->setCurrentIndex(inputDriven ? 1 : 0);
+}
+
+bool FStats::UploadPending() const
+{
+    return cmdUpload->isEnabled();
+}
+
+void FStats::setUploadPending()
+{
+    cmdUpload->setEnabled(true);
+}
+
+void FStats::showBandHours(int band, const QString &hours, const QString &equivalent)
+{
+    lblOreLavorate.at(static_cast<std::size_t>(band))->setText(hours);
+    lblOreEquiv.at(static_cast<std::size_t>(band))->setText(equivalent);
+}
+
+void FStats::showTotalHours(const QString &hours, const QString &equivalent)
+{
+    lblTotOreLavorate->setText(hours);
+    lblTotOreEquiv->setText(equivalent);
 }
 
 void FStats::cboRMSEnable_Click()

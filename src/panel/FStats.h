@@ -40,6 +40,44 @@ public:
     void cmdExport_Click();
     void cmdHide_Click();
 
+    // The captions in the user's language.
+    void TranslateCaptions();
+
+    // The table as the panel fills it from the device or an archive and reads it back.
+    QString BandLimitText(int band) const;
+    void setBandLimitText(int band, const QString &text);
+    QString ReductionFactorText(int band) const;
+    void setReductionFactorText(int band, const QString &text);
+    // The names the boxes go by, for an error that names the value refused.
+    QString BandLimitName(int band) const;
+    QString ReductionFactorName(int band) const;
+
+    // Whether the RMS evaluation is driven by the input rather than always on.
+    bool InputDriven() const;
+    void setInputDriven(bool inputDriven);
+
+    // A table waits to be checked and uploaded.
+    bool UploadPending() const;
+    void setUploadPending();
+
+    // The hours the device counted in a band, and their equivalent at the band's factor.
+    void showBandHours(int band, const QString &hours, const QString &equivalent);
+    void showTotalHours(const QString &hours, const QString &equivalent);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildTable(QGridLayout *grid);
+    void placeMarker(int band);
+    bool editing() const;
+    double limit(int index) const;
+    void markInvalid(QLineEdit *box);
+    bool isInvalid(const QLineEdit *box) const;
+    QStringList exportLines() const;
+    QString bandText(int band) const;
+
+    // The controls; tests find them by their object names.
     std::array<QLabel *, Limits> lblLoweLimit{};
     std::array<QLineEdit *, Limits> txtRMSLimit{};
     QLabel *lblRMSLimit;
@@ -56,19 +94,6 @@ public:
     QPushButton *cmdHide;
     // Column headers: 0 theoretical length, 2 velocity, 5 factor, 6 real hours, 7 working hours.
     QMap<int, QLabel *> lbl;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    void buildTable(QGridLayout *grid);
-    void placeMarker(int band);
-    bool editing() const;
-    double limit(int index) const;
-    void markInvalid(QLineEdit *box);
-    bool isInvalid(const QLineEdit *box) const;
-    QStringList exportLines() const;
-    QString bandText(int band) const;
 
     QGridLayout *grid_ = nullptr;
     int markerBand_ = -1;

@@ -226,7 +226,7 @@ void UCKVR::LoadCaptions()
 {
     struct Item {
         const char *key;
-        int text;
+        txt::Id text;
         const char *image;
     };
     const Item items[] = {{"N", txt::Disabled, nullptr}, {"X", txt::XAxis, "yellow"},   {"Y", txt::YAxis, "green"},
@@ -251,23 +251,13 @@ void UCKVR::LoadCaptions()
                             QLatin1Char(')'));
     lbl[10]->setText(Translate(txt::Limit) + QStringLiteral(" 2"));
     lbl[11]->setText(Translate(txt::Limit) + QStringLiteral(" 1"));
-    const int sources[] = {txt::AxisX, txt::AxisY, txt::AxisZ, txt::Module, txt::All, txt::None, txt::Rms};
+    const txt::Id sources[] = {txt::AxisX, txt::AxisY, txt::AxisZ, txt::Module, txt::All, txt::None, txt::Rms};
     for (int i = 0; i < kvr::ScopeSources; ++i)
         optAxisScope[i]->setText(Translate(sources[i]));
     lbl[0]->setText(mdlStrings::Translate(QStringLiteral("Collision limit (module)")));
     lbl[2]->setText(mdlStrings::Translate(QStringLiteral("Monostable")));
 
-    Stats->setWindowTitle(Translate(txt::RmsTable));
-    for (const auto &[index, id] :
-         {std::pair{0, txt::TheoreticalLength}, std::pair{2, txt::VibrationRmsMmPerSecond},
-          std::pair{5, txt::ReductionFactor}, std::pair{6, txt::RealHours}, std::pair{7, txt::WorkingHours}})
-        Stats->lbl[index]->setText(Translate(id));
-    Stats->lblLoweLimit[0]->setText(Translate(txt::Rms) + QStringLiteral(" <"));
-    Stats->cmdExport->setText(Translate(txt::Export));
-    Stats->cmdUpload->setText(Translate(txt::Upload));
-    Stats->cboRMSEnable->setItemText(0, Translate(txt::AlwaysEnabled));
-    Stats->cboRMSEnable->setItemText(1, Translate(txt::InputDriven));
-    Stats->cmdHide->setText(mdlStrings::Translate(QStringLiteral("Hide")));
+    Stats->TranslateCaptions();
 }
 
 void UCKVR::cmdShowStats_Click()

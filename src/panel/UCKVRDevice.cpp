@@ -51,7 +51,7 @@ void UCKVR::mDevice_NewRAMData(int32_t first, int32_t count)
     if (overlaps(kvr::ConfigStart, kvr::ConfigEnd))
         decodeConfig();
     // Table boxes the user edited and has not uploaded yet stay as they are.
-    if (overlaps(kvr::TableStart, kvr::TableEnd) && !Stats->cmdUpload->isEnabled())
+    if (overlaps(kvr::TableStart, kvr::TableEnd) && !Stats->UploadPending())
         decodeTable();
     if (overlaps(kvr::LogOnByte, kvr::LogOnByte))
         UpdateStatus();
@@ -92,7 +92,7 @@ void UCKVR::decodeConfig()
         caption->setText(QString::number(slider->value()) + QLatin1Char(' ') + mdlStrings::Translate(txt::Hz));
     for (int i = 0; i < kvr::Limits; ++i)
         chkMonostableOut[static_cast<std::size_t>(i)]->setChecked(mDevice->Bit(kvr::FirstMonostableBit + i));
-    Stats->cboRMSEnable->setCurrentIndex(mDevice->Bit(kvr::RmsInputDrivenBit) ? 1 : 0);
+    Stats->setInputDriven(mDevice->Bit(kvr::RmsInputDrivenBit));
     UpdateStatus();
     ParameterChanged(0, true);
 }
@@ -103,13 +103,12 @@ void UCKVR::decodeTable()
         const QScopedValueRollback<bool> noWrite(SuppressWrite, true);
         const QScopedValueRollback<bool> noRedraw(SuppressRedraw, true);
         for (int i = 0; i < kvr::Bands; ++i) {
-            const auto band = static_cast<std::size_t>(i);
             if (i < kvr::BandLimits) {
                 const auto raw = static_cast<float>(mDevice->RAM2(kvr::FirstBandLimitByte + 2 * i));
-                Stats->txtRMSLimit[band]->setText(roundedText(kvr::RawToUnits(raw, kvr::KindRms)));
+                Stats->setBandLimitText(i, roundedText(kvr::RawToUnits(raw, kvr::KindRms)));
             }
             const double factor = mDevice->RAM2(kvr::FirstFactorByte + 2 * i) / kvr::FactorScale;
-            Stats->txtReductionFactor[band]->setText(platform::runtime::numberText(factor));
+            Stats->setReductionFactorText(i, platform::runtime::numberText(factor));
         }
         ParameterChanged(0, true);
     }
@@ -119,7 +118,7 @@ void UCKVR::decodeTable()
 // Green while the RMS evaluation runs: always, or by the input when it is input driven.
 void UCKVR::colourVibrationFrame()
 {
-    const bool evaluating = Stats->cboRMSEnable->currentIndex() == 0 || mDevice->IO(kvr::IoRmsInput);
+    const bool evaluating = !Stats->InputDriven() || mDevice->IO(kvr::IoRmsInput);
     panelWidgets::setFrameColor(fra[0], panelWidgets::fromBgr(evaluating ? panelWidgets::Green : panelWidgets::White));
 }
 
@@ -131,7 +130,6 @@ void UCKVR::UpdateStatus()
     txtThreValue[0]->setReadOnly(!editor);
     txtThreValue[1]->setReadOnly(!editor);
     txtThreValue[2]->setReadOnly(!admin);
-    Stats->cboRMSEnable->setEnabled(admin);
     Stats->setLocked(!admin);
 
     sldHPFilter->setEnabled(admin);

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QTimer>
+#include <optional>
 
 namespace {
 
@@ -31,19 +32,19 @@ void UCKVR::InitScope()
     Stats->RMSLimitMax = kvr::MaxBandLimit;
     LoadCaptions();
     struct TrackLayout {
-        int tag;
+        txt::Id tag;
         int32_t colour;
         const char *key;
-        int unit;
+        std::optional<txt::Id> unit;
     };
-    const TrackLayout tracks[TrackCount] = {{txt::AxisX, 0xFFFF, "X", 0},
-                                            {txt::AxisY, 0xFF00, "Y", 0},
-                                            {txt::AxisZ, 0xFF, "Z", 0},
-                                            {txt::Module, 0xFF00FF, "Module", 0},
+    const TrackLayout tracks[TrackCount] = {{txt::AxisX, 0xFFFF, "X", std::nullopt},
+                                            {txt::AxisY, 0xFF00, "Y", std::nullopt},
+                                            {txt::AxisZ, 0xFF, "Z", std::nullopt},
+                                            {txt::Module, 0xFF00FF, "Module", std::nullopt},
                                             {txt::Rms, 0xFFFF00, "RMS", txt::MillimetresPerSecond}};
     for (const TrackLayout &track : tracks) {
         oScope->Tracks().Add(mdlStrings::Translate(track.tag), track.colour, 0, 1, TrackScale, 0, true,
-                             QLatin1String(track.key), track.unit ? mdlStrings::Translate(track.unit) : QString());
+                             QLatin1String(track.key), track.unit ? mdlStrings::Translate(*track.unit) : QString());
     }
     optAxisScope[kvr::SourceAll]->setChecked(true);
     oScope->setSamplesPerSecond(kvr::LiveSamplesPerSecond);

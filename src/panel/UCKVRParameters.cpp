@@ -75,7 +75,7 @@ void UCKVR::ApplyParameter(int32_t id, bool final)
     case FirstFunction:
     case FirstFunction + 1:
     case FirstFunction + 2: applyFunction(id - FirstFunction, final); break;
-    case RmsInputEnable: WriteParameter(id, Stats->cboRMSEnable->currentIndex() == 1); break;
+    case RmsInputEnable: WriteParameter(id, Stats->InputDriven()); break;
     case FirstMonostable:
     case FirstMonostable + 1:
     case LastMonostable:

@@ -82,12 +82,17 @@ void applyCheck(QCheckBox *box, const QString &value)
 
 // A number beyond the double range reads as infinite: it is no value, and nothing of it may reach
 // the device.
-void applyNumberText(QLineEdit *box, const QString &value)
+QString archiveNumberText(const QString &value, const QString &boxName)
 {
     const double number = mdlTools::ValDot(value);
     if (!std::isfinite(number))
-        refuse(box->objectName());
-    box->setText(shortest(number));
+        refuse(boxName);
+    return shortest(number);
+}
+
+void applyNumberText(QLineEdit *box, const QString &value)
+{
+    box->setText(archiveNumberText(value, box->objectName()));
 }
 
 }  // namespace
@@ -109,9 +114,9 @@ void UCKVR::SaveSetting(Setting &setting)
                                                            ? QStringLiteral("1")
                                                            : QStringLiteral("0"));
     for (int i = 0; i < kvr::BandLimits; ++i)
-        parameters->Add(numbered("RMSTableLimit", i), Stats->txtRMSLimit[static_cast<std::size_t>(i)]->text());
+        parameters->Add(numbered("RMSTableLimit", i), Stats->BandLimitText(i));
     for (int i = 0; i < kvr::Bands; ++i)
-        parameters->Add(numbered("ReductionFactor", i), Stats->txtReductionFactor[static_cast<std::size_t>(i)]->text());
+        parameters->Add(numbered("ReductionFactor", i), Stats->ReductionFactorText(i));
 }
 
 // Each control takes its value through its own change handler, so changed values reach the
@@ -138,9 +143,10 @@ void UCKVR::ApplySetting(Setting &setting)
         applyNumberText(txtThreValue[2], value(numbered("Limit", 3)));
         for (int i = 0; i < kvr::Bands; ++i) {
             if (i < kvr::BandLimits)
-                applyNumberText(Stats->txtRMSLimit[static_cast<std::size_t>(i)], value(numbered("RMSTableLimit", i)));
-            applyNumberText(Stats->txtReductionFactor[static_cast<std::size_t>(i)],
-                            value(numbered("ReductionFactor", i)));
+                Stats->setBandLimitText(
+                    i, archiveNumberText(value(numbered("RMSTableLimit", i)), Stats->BandLimitName(i)));
+            Stats->setReductionFactorText(
+                i, archiveNumberText(value(numbered("ReductionFactor", i)), Stats->ReductionFactorName(i)));
         }
     } catch (const platform::Error &) {
         platform::ui::msgBox(mdlStrings::Translate(txt::ErrorInConfigurationFile), MsgButtons::Ok, MsgIcon::Exclamation,
@@ -148,7 +154,7 @@ void UCKVR::ApplySetting(Setting &setting)
         return;
     }
     // The table is to be checked and uploaded even when the archive's equals the one shown.
-    Stats->cmdUpload->setEnabled(true);
+    Stats->setUploadPending();
     platform::ui::msgBox(mdlStrings::Translate(txt::CheckAndUploadRmsTable), MsgButtons::Ok, MsgIcon::Information);
     cmdShowStats_Click();
 }

@@ -23,18 +23,15 @@ void UCKVR::showBandCounters(const QByteArray &data)
     float totalHours = 0;
     float totalEquivalent = 0;
     for (int i = 0; i < kvr::Bands; ++i) {
-        const auto band = static_cast<std::size_t>(i);
         const int32_t seconds = kvr::DecodeTallyCounter(data, HeadBytes + CounterBytes * i);
         const auto hours = static_cast<float>(seconds / SecondsPerHour);
         const auto equivalent =
-            static_cast<float>(hours * static_cast<float>(mdlTools::ValDot(Stats->txtReductionFactor[band]->text())));
-        Stats->lblOreLavorate[band]->setText(kvr::FormatHours(hours));
-        Stats->lblOreEquiv[band]->setText(kvr::FormatHours(equivalent));
+            static_cast<float>(hours * static_cast<float>(mdlTools::ValDot(Stats->ReductionFactorText(i))));
+        Stats->showBandHours(i, kvr::FormatHours(hours), kvr::FormatHours(equivalent));
         totalHours += hours;
         totalEquivalent += equivalent;
     }
-    Stats->lblTotOreLavorate->setText(kvr::FormatHours(totalHours));
-    Stats->lblTotOreEquiv->setText(kvr::FormatHours(totalEquivalent));
+    Stats->showTotalHours(kvr::FormatHours(totalHours), kvr::FormatHours(totalEquivalent));
 }
 
 // The 19 table words, then the command that makes the device adopt them; the next configuration
@@ -43,12 +40,11 @@ void UCKVR::SetTable()
 {
     constexpr int32_t AdoptTable = 128;
     for (int i = 0; i < kvr::BandLimits; ++i) {
-        const auto value =
-            static_cast<float>(mdlTools::ValDot(Stats->txtRMSLimit[static_cast<std::size_t>(i)]->text()));
+        const auto value = static_cast<float>(mdlTools::ValDot(Stats->BandLimitText(i)));
         mDevice->setRAM2(kvr::FirstBandLimitByte + 2 * i, kvr::UnitsToRaw(value, kvr::KindRms));
     }
     for (int i = 0; i < kvr::Bands; ++i) {
-        const double factor = mdlTools::ValDot(Stats->txtReductionFactor[static_cast<std::size_t>(i)]->text());
+        const double factor = mdlTools::ValDot(Stats->ReductionFactorText(i));
         mDevice->setRAM2(kvr::FirstFactorByte + 2 * i, kvr::SaturatedRound(factor * kvr::FactorScale));
     }
     mDevice->SendCommand(AdoptTable);

@@ -155,7 +155,7 @@ void FMain::ApplyCaptions()
     mnuTooLog->setTitle(Translate(txt::EventLog));
     mnuTooUplFW->setText(Translate(txt::UploadFirmware));
 
-    const std::pair<const char *, int> tooltips[] = {
+    const std::pair<const char *, txt::Id> tooltips[] = {
         {"OnChip", txt::OnChip},
         {"Admin", txt::Administrator},
         {"Status", txt::Status},

@@ -17,6 +17,13 @@ template <typename T> T *named(const QObject &window, const char *name)
     return control;
 }
 
+// A control of a control array, "name_index".
+template <typename T> T *named(const QObject &window, const char *name, int index)
+{
+    const QByteArray element = QByteArray(name) + '_' + QByteArray::number(index);
+    return named<T>(window, element.constData());
+}
+
 inline QAction *action(const QObject &window, const char *name)
 {
     return named<QAction>(window, name);

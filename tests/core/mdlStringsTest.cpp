@@ -64,8 +64,8 @@ TEST(mdlStrings, DefaultTextsKeepTheirExactWording)
 TEST(mdlStrings, TranslateByNumberWithoutStringsIni)
 {
     TempProgramFolder folder;
-    EXPECT_EQ(mdlStrings::Translate(144), "Login succeded");
-    EXPECT_EQ(mdlStrings::Translate(2), "");
+    EXPECT_EQ(mdlStrings::Translate(txt::LoginSucceeded), "Login succeded");
+    EXPECT_EQ(mdlStrings::Translate(QStringLiteral("2")), "");
     EXPECT_EQ(mdlStrings::Translate(QStringLiteral(" 144 ")), "Login succeded");
 }
 
@@ -73,9 +73,9 @@ TEST(mdlStrings, StringsIniReplacesNonEmptyTranslations)
 {
     TempProgramFolder folder;
     writeStrings(folder, "K144=Accesso eseguito\r\nK145=\r\nK2=Vuoto\r\n");
-    EXPECT_EQ(mdlStrings::Translate(144), "Accesso eseguito");
-    EXPECT_EQ(mdlStrings::Translate(145), "Invalid password");
-    EXPECT_EQ(mdlStrings::Translate(2), "Vuoto");
+    EXPECT_EQ(mdlStrings::Translate(txt::LoginSucceeded), "Accesso eseguito");
+    EXPECT_EQ(mdlStrings::Translate(txt::InvalidPassword), "Invalid password");
+    EXPECT_EQ(mdlStrings::Translate(QStringLiteral("2")), "Vuoto");
 }
 
 TEST(mdlStrings, InstalledStringsIniServesUntilTheUserHasOne)
@@ -89,10 +89,10 @@ TEST(mdlStrings, InstalledStringsIniServesUntilTheUserHasOne)
     ASSERT_TRUE(shared.open(QIODevice::WriteOnly));
     shared.write("[Translation]\r\nK144=Installiert\r\n");
     shared.close();
-    EXPECT_EQ(mdlStrings::Translate(144), "Installiert");
+    EXPECT_EQ(mdlStrings::Translate(txt::LoginSucceeded), "Installiert");
     writeStrings(folder, "K145=Eigenes\r\n");
-    EXPECT_EQ(mdlStrings::Translate(144), "Login succeded");
-    EXPECT_EQ(mdlStrings::Translate(145), "Eigenes");
+    EXPECT_EQ(mdlStrings::Translate(txt::LoginSucceeded), "Login succeded");
+    EXPECT_EQ(mdlStrings::Translate(txt::InvalidPassword), "Eigenes");
 }
 
 TEST(mdlStrings, TranslateByTextUsesItsMd5Key)
@@ -108,13 +108,13 @@ TEST(mdlStrings, CatalogueTextsNeverReadStringsIni)
 {
     TempProgramFolder folder;
     writeStrings(folder, "K1240=Wrong\r\nK1241=Wrong\r\nK240=Wrong\r\n");
-    EXPECT_EQ(mdlStrings::Translate(1240), "Kinetic Vibration Relay");
-    EXPECT_EQ(mdlStrings::Translate(1242), "Kinetic Vibration Relay");
-    const QString description = mdlStrings::Translate(1241);
+    EXPECT_EQ(mdlStrings::CatalogueText(1240), "Kinetic Vibration Relay");
+    EXPECT_EQ(mdlStrings::CatalogueText(1242), "Kinetic Vibration Relay");
+    const QString description = mdlStrings::CatalogueText(1241);
     EXPECT_FALSE(description.isEmpty());
     EXPECT_NE(description, "Wrong");
-    EXPECT_EQ(mdlStrings::Translate(1243), description);
+    EXPECT_EQ(mdlStrings::CatalogueText(1243), description);
     // A catalogue row without texts gives an empty text rather than failing.
-    EXPECT_EQ(mdlStrings::Translate(1010), "");
-    EXPECT_EQ(mdlStrings::Translate(1890), "");
+    EXPECT_EQ(mdlStrings::CatalogueText(1010), "");
+    EXPECT_EQ(mdlStrings::CatalogueText(1890), "");
 }

@@ -88,7 +88,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor(
             [this] {
                 return panel() && panel()->isVisible() && panel()->icbFunction[0]->currentIndex() >= 0 &&
-                       !panel()->Stats->txtRMSLimit[8]->text().isEmpty();
+                       !named<QLineEdit>(*panel()->Stats, "txtRMSLimit", 8)->text().isEmpty();
             },
             5000))
             << "the panel never showed the configuration and the RMS table";
@@ -332,7 +332,7 @@ TEST_P(MonitoringPanel, ArchiveBringsEveryParameterBack)
               QStringList{QStringLiteral("Please check and upload RMS Table Limits and Reduction Factors.")});
     ASSERT_TRUE(kvr.Stats->isVisible());
     ui.queueMessageAnswer(MsgResult::Yes);
-    kvr.Stats->cmdUpload->click();
+    named<QPushButton>(*kvr.Stats, "cmdUpload")->click();
     settle();
     EXPECT_EQ(deviceSettings().toHex(' '), saved.toHex(' '));
 }
@@ -363,14 +363,14 @@ TEST_P(MonitoringPanel, StatisticsUploadSendsTheTableThenTheCommand)
     ASSERT_NO_FATAL_FAILURE(waitForPanel());
     UCKVR &kvr = *panel();
     kvr.cmdShowStats->click();
-    ASSERT_TRUE(QTest::qWaitFor([&kvr] { return !kvr.Stats->txtRMSLimit[0]->isReadOnly(); }, 3000))
+    ASSERT_TRUE(QTest::qWaitFor([&kvr] { return !named<QLineEdit>(*kvr.Stats, "txtRMSLimit", 0)->isReadOnly(); }, 3000))
         << "the administrator's log-on never unlocked the RMS table";
-    kvr.Stats->txtRMSLimit[0]->setText(QStringLiteral("0.5"));
-    kvr.Stats->txtReductionFactor[9]->setText(QStringLiteral("6"));
+    named<QLineEdit>(*kvr.Stats, "txtRMSLimit", 0)->setText(QStringLiteral("0.5"));
+    named<QLineEdit>(*kvr.Stats, "txtReductionFactor", 9)->setText(QStringLiteral("6"));
     settle();
     sim.clearRequests();
     ui.queueMessageAnswer(MsgResult::Yes);
-    kvr.Stats->cmdUpload->click();
+    named<QPushButton>(*kvr.Stats, "cmdUpload")->click();
     settle();
     const QStringList sent = writes();
     ASSERT_EQ(sent.size(), 20);

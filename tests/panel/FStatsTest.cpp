@@ -30,7 +30,7 @@ protected:
     }
 
     FStats &stats() const { return *panel->Stats; }
-    QLineEdit *limit(int i) const { return stats().txtRMSLimit[static_cast<std::size_t>(i)]; }
+    QLineEdit *limit(int i) const { return named<QLineEdit>(stats(), "txtRMSLimit", i); }
 
     // The boxes shown red, as their indices.
     QString redLimits() const
@@ -58,12 +58,12 @@ TEST_F(Statistics, LimitsMustRiseStrictlyUpToTheMaximum)
         limit(box)->setText(QLatin1String(text));
         EXPECT_EQ(redLimits(), QLatin1String(red)) << box << " = " << text;
     }
-    EXPECT_EQ(stats().lblRMSLimit->text(), QStringLiteral("RMS > 20"));
-    EXPECT_EQ(stats().lblLoweLimit[4]->text(), QStringLiteral("4.5 < RMS <"));
-    EXPECT_TRUE(stats().cmdUpload->isEnabled());
+    EXPECT_EQ(named<QLabel>(stats(), "lblRMSLimit")->text(), QStringLiteral("RMS > 20"));
+    EXPECT_EQ(named<QLabel>(stats(), "lblLoweLimit", 4)->text(), QStringLiteral("4.5 < RMS <"));
+    EXPECT_TRUE(named<QPushButton>(stats(), "cmdUpload")->isEnabled());
 
     limit(0)->setText(QStringLiteral("3"));
-    stats().cmdUpload->click();
+    named<QPushButton>(stats(), "cmdUpload")->click();
     EXPECT_EQ(ui.messageTexts(), QStringList{"RMS Limits values are not correct"});
     EXPECT_EQ(ui.messages.back().icon, platform::MsgIcon::Exclamation);
     settle();
@@ -74,17 +74,17 @@ TEST_F(Statistics, UploadWritesTheTableThenTheCommand)
 {
     for (int i = 0; i < 9; ++i)
         limit(i)->setText(QString::number(i + 1) + QStringLiteral(".0"));
-    stats().txtReductionFactor[0]->setText(QStringLiteral("1,5"));
-    EXPECT_EQ(stats().lblDurataTeorica[0]->text(), QStringLiteral("3333"));
+    named<QLineEdit>(stats(), "txtReductionFactor", 0)->setText(QStringLiteral("1,5"));
+    EXPECT_EQ(named<QLabel>(stats(), "lblDurataTeorica", 0)->text(), QStringLiteral("3333"));
 
     ui.queueMessageAnswer(MsgResult::No);
-    stats().cmdUpload->click();
+    named<QPushButton>(stats(), "cmdUpload")->click();
     settle();
     EXPECT_TRUE(writes().isEmpty());
-    EXPECT_TRUE(stats().cmdUpload->isEnabled());
+    EXPECT_TRUE(named<QPushButton>(stats(), "cmdUpload")->isEnabled());
 
     ui.queueMessageAnswer(MsgResult::Yes);
-    stats().cmdUpload->click();
+    named<QPushButton>(stats(), "cmdUpload")->click();
     settle();
     EXPECT_EQ(ui.messageTexts().last(), QStringLiteral("Upload value and reset data?"));
     const int limits[] = {55, 221, 498, 886, 1384, 1993, 2712, 3543, 4484};
@@ -97,7 +97,7 @@ TEST_F(Statistics, UploadWritesTheTableThenTheCommand)
     expected << QStringLiteral("6/205/128");
     EXPECT_EQ(writes(), expected);
     EXPECT_EQ(sim.application().tableAdoptions(), 1);
-    EXPECT_FALSE(stats().cmdUpload->isEnabled());
+    EXPECT_FALSE(named<QPushButton>(stats(), "cmdUpload")->isEnabled());
 }
 
 TEST_F(Statistics, MarkerStandsOnTheBandOfTheVelocity)
@@ -107,9 +107,9 @@ TEST_F(Statistics, MarkerStandsOnTheBandOfTheVelocity)
         stats().setRMS(rms);
         EXPECT_EQ(stats().MarkerBand(), band) << rms;
         QTest::qWait(20);
-        const QLabel *row = stats().lblDurataTeorica[static_cast<std::size_t>(band)];
+        const QLabel *row = named<QLabel>(stats(), "lblDurataTeorica", band);
         const int middle = row->mapTo(&stats(), row->rect().center()).y();
-        const QRect marker = stats().shpRMSHighlight->geometry();
+        const QRect marker = named<QFrame>(stats(), "shpRMSHighlight")->geometry();
         EXPECT_TRUE(marker.top() <= middle && middle <= marker.bottom()) << rms;
     }
 }
@@ -117,10 +117,10 @@ TEST_F(Statistics, MarkerStandsOnTheBandOfTheVelocity)
 TEST_F(Statistics, ExportAppendsABlockPerExport)
 {
     const QString file = folder.file(QStringLiteral("table.txt"));
-    stats().txtReductionFactor[9]->setText(QStringLiteral("3"));
+    named<QLineEdit>(stats(), "txtReductionFactor", 9)->setText(QStringLiteral("3"));
     for (int n = 0; n < 2; ++n) {
         ui.queueFileAnswer(file);
-        stats().cmdExport->click();
+        named<QPushButton>(stats(), "cmdExport")->click();
     }
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(ui.fileDialogs.front().title, QStringLiteral("Export data"));
@@ -143,11 +143,11 @@ TEST_F(Statistics, ExportAppendsABlockPerExport)
     EXPECT_EQ(lines.mid(15), lines.mid(2, 11));
 
     ui.queueFileAnswer(folder.file(QStringLiteral("missing/table.txt")));
-    stats().cmdExport->click();
+    named<QPushButton>(stats(), "cmdExport")->click();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.messages.front().text.startsWith(QStringLiteral("Unable to export data\r\n")));
     EXPECT_EQ(ui.messages.front().icon, platform::MsgIcon::Exclamation);
-    stats().cmdExport->click();
+    named<QPushButton>(stats(), "cmdExport")->click();
     EXPECT_EQ(ui.messages.size(), 1u) << "a cancelled dialog exports nothing";
 }
 
@@ -158,7 +158,7 @@ TEST_F(Statistics, AFailedExportLeavesTheFileAsItWas)
     const auto exportTo = [this](const QString &file) {
         ui.messages.clear();
         ui.queueFileAnswer(file);
-        stats().cmdExport->click();
+        named<QPushButton>(stats(), "cmdExport")->click();
         return ui.messageTexts().value(0);
     };
     const QString special = folder.file(QStringLiteral("special.txt"));
@@ -213,7 +213,7 @@ TEST_F(Statistics, ClosingOnlyHides)
     panel->cmdShowStats_Click();
     EXPECT_TRUE(stats().isVisible());
     EXPECT_EQ(limit(0)->text(), QStringLiteral("0.7"));
-    stats().cmdHide->click();
+    named<QPushButton>(stats(), "cmdHide")->click();
     EXPECT_FALSE(stats().isVisible());
 }
 

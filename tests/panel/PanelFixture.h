@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EventLoopWait.h"
+#include "NamedControls.h"
 #include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"

@@ -171,7 +171,7 @@ TEST_F(Live, BandCountersShowRealAndEquivalentHours)
     counters.set(0, 5400);
     counters.set(2, 3600);
     counters.set(3, 3600);
-    panel->Stats->txtReductionFactor[2]->setText(QStringLiteral("0"));
+    named<QLineEdit>(*panel->Stats, "txtReductionFactor", 2)->setText(QStringLiteral("0"));
     panel->cmdShowStats_Click();
     panel->tmrGetStatus_Timer();
     settle();
@@ -179,11 +179,11 @@ TEST_F(Live, BandCountersShowRealAndEquivalentHours)
     const std::tuple<int, const char *, const char *> bands[] = {
         {0, "1:30:00", "0:45:00"}, {2, "1:00:00", "0:00:00"}, {3, "1:00:00", "1:00:00"}, {9, "0:00:00", "0:00:00"}};
     for (const auto &[band, hours, equivalent] : bands) {
-        EXPECT_EQ(stats.lblOreLavorate[static_cast<std::size_t>(band)]->text(), QLatin1String(hours)) << band;
-        EXPECT_EQ(stats.lblOreEquiv[static_cast<std::size_t>(band)]->text(), QLatin1String(equivalent)) << band;
+        EXPECT_EQ(named<QLabel>(stats, "lblOreLavorate", band)->text(), QLatin1String(hours)) << band;
+        EXPECT_EQ(named<QLabel>(stats, "lblOreEquiv", band)->text(), QLatin1String(equivalent)) << band;
     }
-    EXPECT_EQ(stats.lblTotOreLavorate->text(), QStringLiteral("3:30:00"));
-    EXPECT_EQ(stats.lblTotOreEquiv->text(), QStringLiteral("1:45:00"));
+    EXPECT_EQ(named<QLabel>(stats, "lblTotOreLavorate")->text(), QStringLiteral("3:30:00"));
+    EXPECT_EQ(named<QLabel>(stats, "lblTotOreEquiv")->text(), QStringLiteral("1:45:00"));
 }
 
 TEST_F(Live, ClosingStopsThePollingAndReopeningStartsItAgain)

@@ -50,9 +50,9 @@ TEST_F(Parameters, ConfigurationFillsTheControlsWithoutWriting)
     EXPECT_EQ(panel->lblLPFreq->text(), QStringLiteral("201 Hz"));
     EXPECT_EQ(panel->lblHPFreq->text(), QStringLiteral("5 Hz"));
     EXPECT_EQ(panel->lblServo->text(), QStringLiteral("100 Hz"));
-    EXPECT_EQ(panel->Stats->txtRMSLimit[8]->text(), QStringLiteral("9"));
-    EXPECT_EQ(panel->Stats->txtReductionFactor[1]->text(), QStringLiteral("0.75"));
-    EXPECT_FALSE(panel->Stats->cmdUpload->isEnabled());
+    EXPECT_EQ(named<QLineEdit>(*panel->Stats, "txtRMSLimit", 8)->text(), QStringLiteral("9"));
+    EXPECT_EQ(named<QLineEdit>(*panel->Stats, "txtReductionFactor", 1)->text(), QStringLiteral("0.75"));
+    EXPECT_FALSE(named<QPushButton>(*panel->Stats, "cmdUpload")->isEnabled());
     EXPECT_FALSE(panel->Hub->EditPending());
     EXPECT_EQ(levelLine(1, "S0"), 50.0f);
     EXPECT_EQ(levelLine(5, "S1"), 8.0f);
@@ -71,7 +71,7 @@ TEST_F(Parameters, ConfigurationFillsTheControlsWithoutWriting)
 TEST_F(Parameters, RefreshWhileAnEditWaitsChangesNothing)
 {
     threshold(0)->setText(QStringLiteral("12"));
-    panel->Stats->txtRMSLimit[0]->setText(QStringLiteral("1.5"));
+    named<QLineEdit>(*panel->Stats, "txtRMSLimit", 0)->setText(QStringLiteral("1.5"));
     sim.setRAM(48, 0);
     sim.setRAM(180, 0);
     panel->RequestConfig();
@@ -84,7 +84,8 @@ TEST_F(Parameters, RefreshWhileAnEditWaitsChangesNothing)
     sim.setRAM(49, 0x9B);
     panel->RequestConfig();
     settle();
-    EXPECT_EQ(panel->Stats->txtRMSLimit[0]->text(), QStringLiteral("1.5")) << "an unsent table is kept";
+    EXPECT_EQ(named<QLineEdit>(*panel->Stats, "txtRMSLimit", 0)->text(), QStringLiteral("1.5"))
+        << "an unsent table is kept";
     EXPECT_EQ(threshold(0)->text(), QStringLiteral("70")) << "once nothing waits, the device's value shows";
 }
 
@@ -186,7 +187,7 @@ TEST_F(Parameters, SlidersWriteWhenTheDragEnds)
 TEST_F(Parameters, MonostableResetAndInputEnableReachTheDevice)
 {
     panel->cmdMonoReset->click();
-    panel->Stats->cboRMSEnable->setCurrentIndex(1);
+    named<QComboBox>(*panel->Stats, "cboRMSEnable")->setCurrentIndex(1);
     settle();
     EXPECT_EQ(writes(), (QStringList{"5/344/65280", "5/352/65280"}));
     EXPECT_EQ(sim.application().monostableResets(), 1);

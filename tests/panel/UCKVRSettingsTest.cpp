@@ -71,7 +71,8 @@ TEST_F(Archive, ApplyingTheSameValuesRunsNoHandler)
     EXPECT_TRUE(writes().isEmpty());
     EXPECT_EQ(ui.messageTexts(), QStringList{"Please check and upload RMS Table Limits and Reduction Factors."});
     EXPECT_TRUE(panel->Stats->isVisible());
-    EXPECT_TRUE(panel->Stats->cmdUpload->isEnabled()) << "the table is to be checked and uploaded";
+    EXPECT_TRUE(named<QPushButton>(*panel->Stats, "cmdUpload")->isEnabled())
+        << "the table is to be checked and uploaded";
 }
 
 TEST_F(Archive, AppliedValuesAreWrittenAsEdits)
@@ -86,8 +87,8 @@ TEST_F(Archive, AppliedValuesAreWrittenAsEdits)
     EXPECT_EQ(threshold(0)->text(), QStringLiteral("12.5"));
     EXPECT_EQ(panel->sldLPFilter->value(), 120);
     EXPECT_FALSE(panel->chkCollisionEn->isChecked());
-    EXPECT_EQ(panel->Stats->txtRMSLimit[0]->text(), QStringLiteral("0.8"));
-    EXPECT_TRUE(panel->Stats->cmdUpload->isEnabled());
+    EXPECT_EQ(named<QLineEdit>(*panel->Stats, "txtRMSLimit", 0)->text(), QStringLiteral("0.8"));
+    EXPECT_TRUE(named<QPushButton>(*panel->Stats, "cmdUpload")->isEnabled());
     EXPECT_TRUE(panel->Stats->isVisible());
     EXPECT_EQ(ui.messages.back().icon, MsgIcon::Information);
     // Filter, monostable, function with its old threshold in the new units, the new threshold
@@ -140,11 +141,11 @@ TEST_F(Archive, AnErrorEndsTheApplyWithWhatWasDone)
         EXPECT_EQ(panel->lblLPFreq->text(), QLatin1String(c.firstSlider));
         EXPECT_EQ(threshold(0)->text(), c.limit1Applied ? QStringLiteral("30") : QStringLiteral("50"));
         EXPECT_FALSE(panel->Stats->isVisible());
-        for (const QLineEdit *box :
-             {threshold(1), threshold(2), panel->Stats->txtRMSLimit[0], panel->Stats->txtReductionFactor[0]})
+        for (const QLineEdit *box : {threshold(1), threshold(2), named<QLineEdit>(*panel->Stats, "txtRMSLimit", 0),
+                                     named<QLineEdit>(*panel->Stats, "txtReductionFactor", 0)})
             EXPECT_FALSE(box->text().contains(QStringLiteral("inf"), Qt::CaseInsensitive)) << c.firstSlider;
     }
-    EXPECT_EQ(panel->Stats->txtReductionFactor[8]->text(), QStringLiteral("9"));
+    EXPECT_EQ(named<QLineEdit>(*panel->Stats, "txtReductionFactor", 8)->text(), QStringLiteral("9"));
 }
 
 }  // namespace

@@ -61,13 +61,16 @@ TEST_F(Status, LocksFollowTheLoggedOnRole)
             seen += bit(w->isEnabled());
         seen += bit(panel->icbFunction[1]->isEnabled() == panel->icbFunction[0]->isEnabled());
         seen += QStringLiteral(" ") + bit(threshold(1)->isEnabled()) + QStringLiteral(" ");
-        seen += bit(panel->Stats->txtRMSLimit[4]->isReadOnly() && panel->Stats->txtReductionFactor[9]->isReadOnly());
-        for (const QLineEdit *box : {panel->Stats->txtRMSLimit[0], panel->Stats->txtRMSLimit[8],
-                                     panel->Stats->txtReductionFactor[0], panel->Stats->txtReductionFactor[9]})
+        seen += bit(named<QLineEdit>(*panel->Stats, "txtRMSLimit", 4)->isReadOnly() &&
+                    named<QLineEdit>(*panel->Stats, "txtReductionFactor", 9)->isReadOnly());
+        for (const QLineEdit *box :
+             {named<QLineEdit>(*panel->Stats, "txtRMSLimit", 0), named<QLineEdit>(*panel->Stats, "txtRMSLimit", 8),
+              named<QLineEdit>(*panel->Stats, "txtReductionFactor", 0),
+              named<QLineEdit>(*panel->Stats, "txtReductionFactor", 9)})
             EXPECT_EQ(boxColor(box),
                       box->isReadOnly() ? panelWidgets::lockedBackground() : panelWidgets::windowBackground())
                 << box->objectName().toStdString() << " looks as locked as the panel's boxes";
-        seen += bit(panel->Stats->cboRMSEnable->isEnabled());
+        seen += bit(named<QComboBox>(*panel->Stats, "cboRMSEnable")->isEnabled());
         EXPECT_EQ(seen, QLatin1String(row.expected)) << row.admin << row.superUser << row.limit2Disabled;
     }
 }

@@ -1,0 +1,3 @@
+// A probe of the build rules: never built into anything.
+// clang-format off
+#  include   "../core/TextId.h"
