@@ -14,15 +14,7 @@ void CoveredColumns::add(const QRect &rect)
     const QRect onScreen = rect.intersected(QRect(QPoint(0, 0), size_));
     if (onScreen.isEmpty())
         return;
-    const int top = onScreen.top();
-    const int bottom = onScreen.bottom() + 1;
-    for (int b = onScreen.left() / BandWidth; b <= onScreen.right() / BandWidth; ++b) {
-        Rows &rows = bands_[static_cast<std::size_t>(b)];
-        rows.top = std::min(rows.top, top);
-        rows.bottom = std::max(rows.bottom, bottom);
-    }
-    top_ = std::min(top_, top);
-    bottom_ = std::max(bottom_, bottom);
+    add(onScreen.left(), onScreen.right() + 1, onScreen.top(), onScreen.bottom() + 1);
 }
 
 void CoveredColumns::clear()

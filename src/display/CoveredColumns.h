@@ -15,6 +15,17 @@ public:
     void reset(const QSize &size);
     // Adds the pixels of the rectangle that lie on the screen.
     void add(const QRect &rect);
+    // Adds rows [top, bottom) of columns [left, right), all on the screen and not empty.
+    void add(int left, int right, int top, int bottom)
+    {
+        for (int b = left / BandWidth; b <= (right - 1) / BandWidth; ++b) {
+            Rows &rows = bands_[static_cast<std::size_t>(b)];
+            rows.top = std::min(rows.top, top);
+            rows.bottom = std::max(rows.bottom, bottom);
+        }
+        top_ = std::min(top_, top);
+        bottom_ = std::max(bottom_, bottom);
+    }
     bool isEmpty() const { return top_ >= bottom_; }
 
     // Calls restore(y, left, right) for each stretch of covered columns [left, right) of each row y,
