@@ -194,7 +194,7 @@ int main(int argc, char **argv)
         {{"scope full redraw, segment mode, 1920 x 1080, 5 tracks, in a window", wallTime(SegmentInWindow), fillBefore,
           timeCounter(SegmentInWindow, "fill_s", 1), atMost(3)},
          {"scope full redraw, column mode, 1,000,000-sample ring, in a window", wallTime(ColumnInWindow), fillBefore,
-          timeCounter(ColumnInWindow, "fill_s", 1), atMost(5)},
+          timeCounter(ColumnInWindow, "fill_s", 1), atMost(4)},
          {"scope paint of a full redraw into its window", timeCounter(SegmentInWindow, "paint_s", 1), fillBefore,
           timeCounter(SegmentInWindow, "fill_s", 1), std::nullopt},
          {"scope full redraw, segment mode, back to back", wallTime("BM_DrawAll/segment_mode"), fillBackToBack,

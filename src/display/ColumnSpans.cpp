@@ -39,6 +39,7 @@ void ColumnSpans::add(const std::vector<QLineF> &lines, int32_t color, int32_t w
         const Span span{first, count, row(std::min(line.y1(), line.y2())), row(std::max(line.y1(), line.y2())), pixel};
         if (span.count > 0 && span.top < span.bottom) {
             spans_.push_back(span);
+            covered_.add(span.first, span.first + span.count, span.top, span.bottom);
             top_ = std::min(top_, span.top);
             bottom_ = std::max(bottom_, span.bottom);
         }

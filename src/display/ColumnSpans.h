@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CoveredColumns.h"
+
 #include <QImage>
 #include <QLineF>
 #include <cstdint>
@@ -10,10 +12,11 @@
 // lines of several tracks are gathered and filled a band of rows at a time for all of them, in the
 // order added: each band of the image comes into the cache once instead of once per track, and a
 // column's rows no longer evict each other from the few cache sets they share. Where neighbouring
-// columns overlap, their common rows are written a row of words at a time.
+// columns overlap, their common rows are written a row of words at a time. What is added is
+// recorded as covered.
 class ColumnSpans {
 public:
-    explicit ColumnSpans(QImage &image) : image_(image) {}
+    ColumnSpans(QImage &image, CoveredColumns &covered) : image_(image), covered_(covered) {}
 
     // Lines that are not numbers are skipped.
     void add(const std::vector<QLineF> &lines, int32_t color, int32_t width);
@@ -44,6 +47,7 @@ private:
     void groupRuns();
 
     QImage &image_;
+    CoveredColumns &covered_;
     std::vector<Span> spans_;
     std::vector<Run> runs_;
     int top_ = 0;

@@ -237,7 +237,7 @@ void Oscilloscope::setEnabled(bool enabled)
 
 QPaintDevice *Oscilloscope::hDC()
 {
-    return &surface_->screen();
+    return &surface_->wholeScreen();
 }
 
 void Oscilloscope::setHold(bool hold)

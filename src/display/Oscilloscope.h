@@ -62,7 +62,7 @@ public:
     bool Enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
     void setEnabled(bool enabled);
 
-    // The surface the traces are drawn on.
+    // The surface the traces are drawn on; what is drawn on it lasts until the next redraw.
     QPaintDevice *hDC();
 
     bool Hold() const { return hold_; }

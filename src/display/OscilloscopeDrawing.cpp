@@ -69,7 +69,7 @@ ScopeBackground Oscilloscope::background() const
 void Oscilloscope::drawTraces()
 {
     const ScopeGeometry g = geometry();
-    ColumnSpans columns(surface_->screen());
+    ColumnSpans columns = surface_->columnSpans();
     std::vector<QLineF> lines;
     for (const auto &track : *tracks_) {
         if (!track->Visible())

@@ -68,15 +68,23 @@ bool PackedRows::refer(const QRgb *line, uint32_t preferred, Row &row)
 
 void PackedRows::unpack(QImage &image) const
 {
-    Q_ASSERT(image.size() == size_);
+    for (int y = 0; y < size_.height(); ++y)
+        unpack(image, y, 0, size_.width());
+}
+
+void PackedRows::unpack(QImage &image, int y, int left, int right) const
+{
+    Q_ASSERT(image.size() == size_ && 0 <= left && left <= right && right <= size_.width());
+    const Row &row = rows_[static_cast<std::size_t>(y)];
+    auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
     const auto width = static_cast<std::size_t>(size_.width());
-    for (std::size_t y = 0; y < rows_.size(); ++y) {
-        const Row &row = rows_[y];
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(static_cast<int>(y)));
-        std::memcpy(line, distinct_.data() + row.distinct * width, width * sizeof(QRgb));
-        if (row.patchWidth > 0)
-            std::memcpy(line + row.patchLeft, patches_.data() + row.patch, row.patchWidth * sizeof(QRgb));
-    }
+    std::memcpy(line + left, distinct_.data() + row.distinct * width + static_cast<std::size_t>(left),
+                static_cast<std::size_t>(right - left) * sizeof(QRgb));
+    const int patchLeft = std::max(left, static_cast<int>(row.patchLeft));
+    const int patchRight = std::min(right, static_cast<int>(row.patchLeft + row.patchWidth));
+    if (patchLeft < patchRight)
+        std::memcpy(line + patchLeft, patches_.data() + row.patch + static_cast<uint32_t>(patchLeft) - row.patchLeft,
+                    static_cast<std::size_t>(patchRight - patchLeft) * sizeof(QRgb));
 }
 
 std::size_t PackedRows::bytes() const

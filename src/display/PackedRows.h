@@ -13,6 +13,8 @@ public:
     void pack(const QImage &image);
     // Writes the picture into an image of the packed size.
     void unpack(QImage &image) const;
+    // Writes the pixels [left, right) of row y only.
+    void unpack(QImage &image, int y, int left, int right) const;
 
     QSize size() const { return size_; }
     // Memory held for the pixels.

@@ -53,6 +53,7 @@ void ScopeSurface::resize(const QSize &size)
     screen_.fill(Qt::black);
     background_.reset();
     packed_ = PackedRows();
+    covered_.reset(size);
     overlay_.clear();
 }
 
@@ -64,6 +65,7 @@ void ScopeSurface::showBackground(const ScopeBackground &background)
     }
     background.draw(screen_);
     packed_.pack(screen_);
+    covered_.reset(screen_.size());
     background_ = background;
     overlay_.clear();
 }
@@ -71,8 +73,14 @@ void ScopeSurface::showBackground(const ScopeBackground &background)
 void ScopeSurface::clearScreen()
 {
     if (background_)
-        packed_.unpack(screen_);
+        covered_.take([this](int y, int left, int right) { packed_.unpack(screen_, y, left, right); });
     overlay_.clear();
+}
+
+QImage &ScopeSurface::wholeScreen()
+{
+    covered_.add(screen_.rect());
+    return screen_;
 }
 
 void ScopeSurface::paint(QPainter &painter, const QRect &dirty) const
@@ -100,13 +108,18 @@ int ScopeSurface::penWidth(int32_t width)
 QRect ScopeSurface::drawLines(const std::vector<QLineF> &lines, int32_t color, int32_t style, int32_t width)
 {
     const QPen linePen = pen(color, style, width);
+    QRect touched;
     if (linePen.style() != Qt::SolidLine || linePen.width() != 1) {
         QPainter painter(&screen_);
         painter.setPen(linePen);
-        return drawLines(painter, lines);
+        touched = drawLines(painter, lines);
+    } else {
+        ThinLinePen thin(screen_, linePen.color().rgb());
+        touched =
+            forEachVisible(lines, screen_.size(), linePen.widthF(), [&thin](const QLineF &line) { thin.draw(line); });
     }
-    ThinLinePen thin(screen_, linePen.color().rgb());
-    return forEachVisible(lines, screen_.size(), linePen.widthF(), [&thin](const QLineF &line) { thin.draw(line); });
+    covered_.add(touched);
+    return touched;
 }
 
 QRect ScopeSurface::drawLines(QPainter &painter, const std::vector<QLineF> &lines)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ColumnSpans.h"
+#include "CoveredColumns.h"
 #include "CursorOverlay.h"
 #include "PackedRows.h"
 #include "ScopeBackground.h"
@@ -15,15 +17,17 @@ class QPainter;
 
 // The drawing area's one full-size layer, the screen: the background (colour, grid, labels, level
 // lines) and everything drawn over it since (traces, trigger marks). The background itself is kept
-// packed, so clearing the screen back to it costs one copy; the cursor lines lie over the screen.
+// packed, and clearing the screen back to it copies only the columns' rows drawn over since; the
+// cursor lines lie over the screen.
 class ScopeSurface {
 public:
     // A black screen of that size, without a background.
     void resize(const QSize &size);
     QSize size() const { return screen_.size(); }
 
-    QImage &screen() { return screen_; }
     const QImage &screen() const { return screen_; }
+    // The screen for drawing on anywhere; all of it is given back to the background when cleared.
+    QImage &wholeScreen();
     CursorOverlay &overlay() { return overlay_; }
 
     // Shows the background alone: restored when it is the one shown before, else drawn and kept.
@@ -33,6 +37,9 @@ public:
 
     // Paints the part `dirty` of the screen and the cursor lines.
     void paint(QPainter &painter, const QRect &dirty) const;
+
+    // Column-mode traces filled into the screen.
+    ColumnSpans columnSpans() { return ColumnSpans(screen_, covered_); }
 
     // A pen for a colour 0x00BBGGRR, a line style code (0 solid, 1 dash, 2 dot, 3 dash-dot,
     // 4 dash-dot-dot, 5 none, 6 solid) and a width in pixels.
@@ -56,5 +63,6 @@ private:
     QImage screen_;
     std::optional<ScopeBackground> background_;
     PackedRows packed_;
+    CoveredColumns covered_;  // drawn over since the background was shown alone
     CursorOverlay overlay_;
 };

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -81,6 +82,11 @@ TEST(ScopePixels, DirectThinLinesLightExactlyThePixelsThePainterLights)
             ASSERT_EQ(surface.screen(), reference)
                 << "batch " << batchNumber << " style " << style << " width " << width;
             EXPECT_EQ(direct, painted) << "batch " << batchNumber;
+            // The background is given back over the touched pixels only.
+            painter.begin(&reference);
+            painter.fillRect(direct, Qt::black);
+            painter.end();
+            EXPECT_EQ(reference, blank(size)) << "lit outside the touched pixels, batch " << batchNumber;
         }
         ++batchNumber;
     }
@@ -94,7 +100,9 @@ TEST(ScopePixels, ColumnFillsMatchAPixelByPixelFill)
     std::uniform_int_distribution<int> width(-1, 5);
     QImage image = blank(size);
     QImage reference = blank(size);
-    ColumnSpans columns(image);
+    CoveredColumns covered;
+    covered.reset(size);
+    ColumnSpans columns(image, covered);
     for (int round = 0; round < 300; ++round) {
         // Neighbouring columns of one colour, as a trace gives them, then odd ones and other colours.
         const int32_t colour = 0x10203 * (round % 5 + 1);
@@ -122,6 +130,14 @@ TEST(ScopePixels, ColumnFillsMatchAPixelByPixelFill)
         if (round % 4 == 3) {
             columns.fill();
             ASSERT_EQ(image, reference) << "round " << round;
+        }
+        if (round % 12 == 11) {
+            // Clearing what the spans cover clears everything they lit.
+            covered.take([&image](int y, int left, int right) {
+                std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)) + left, right - left, QRgb(0xFF000000));
+            });
+            ASSERT_EQ(image, blank(size)) << "lit outside the covered columns, round " << round;
+            reference = image;
         }
     }
 }
@@ -213,7 +229,8 @@ void setUpScope(Oscilloscope &scope)
 }  // namespace
 
 // Everything the background shows must renew it; a kept background that missed a change would
-// show the old grid, labels or level lines until the size changed.
+// show the old grid, labels or level lines until the size changed. And a redraw over a kept
+// background must leave nothing of the traces it replaces.
 TEST(ScopePixels, AChangedBackgroundIsDrawnAfreshAndAnUnchangedOneKept)
 {
     const std::vector<std::pair<const char *, std::function<void(Oscilloscope &)>>> changes = {
@@ -231,20 +248,57 @@ TEST(ScopePixels, AChangedBackgroundIsDrawnAfreshAndAnUnchangedOneKept)
         {"level style", [](Oscilloscope &s) { s.Tracks().Item(1)->LevelLines().Item(1)->setDrawStyle(0); }},
         {"level width", [](Oscilloscope &s) { s.Tracks().Item(1)->LevelLines().Item(1)->setDrawWidth(3); }},
         {"track hidden", [](Oscilloscope &s) { s.Tracks().Item(1)->setVisible(false); }},
+        {"cursors placed",
+         [](Oscilloscope &s) {
+             auto *canvas = s.findChild<QWidget *>(QStringLiteral("picScope"));
+             QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(30, 50));
+             QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(300, 50));
+         }},
     };
-    for (const auto &[name, change] : changes) {
+    using Step = std::function<void(Oscilloscope &)>;
+    const Step &nothing = changes.front().second;
+    const auto compare = [](const char *name, const Step &first, const Step &second) {
         ScopeFixture kept;
         setUpScope(*kept.scope);
+        first(*kept.scope);
         kept.scope->Redraw();
-        change(*kept.scope);
+        second(*kept.scope);
         kept.scope->Redraw();
 
         ScopeFixture fresh;
         setUpScope(*fresh.scope);
-        change(*fresh.scope);
+        first(*fresh.scope);
+        second(*fresh.scope);
         fresh.scope->Redraw();
         EXPECT_EQ(kept.pixels(), fresh.pixels()) << name;
-    }
+    };
+    for (const auto &[name, change] : changes)
+        compare(name, nothing, change);
+    // A redraw gives the background back only where the traces covered it: whatever the scope
+    // showed first, the second picture is the one a first redraw would show.
+    const auto columns = [](int32_t offset) {
+        return [offset](Oscilloscope &s) {
+            s.setXScale(400);  // 8 samples a pixel: the 200 written samples cover 25 columns
+            s.setXOffset(offset);
+        };
+    };
+    const std::vector<std::tuple<const char *, Step, Step>> pictures = {
+        {"columns after segments", nothing, columns(1)},
+        {"segments after columns", columns(1), [](Oscilloscope &s) { s.setXScale(25); }},
+        {"columns after wide dashed segments",
+         [](Oscilloscope &s) {
+             s.Tracks().Item(1)->setDrawWidth(7);
+             s.Tracks().Item(1)->setDrawStyle(1);
+         },
+         [&columns](Oscilloscope &s) {
+             s.Tracks().Item(1)->setDrawWidth(1);
+             s.Tracks().Item(1)->setDrawStyle(0);
+             columns(1)(s);
+         }},
+        {"columns moved", columns(1), columns(-60)},
+    };
+    for (const auto &[name, first, second] : pictures)
+        compare(name, first, second);
 }
 
 // Restarting the sweep clears the screen back to the background of the last full redraw.
@@ -257,6 +311,7 @@ TEST(ScopePixels, ASweepRestartShowsTheKeptBackground)
     scope.Redraw();
     scope.Redraw();
     const QImage background = f.pixels();
+    QPainter(scope.hDC()).fillRect(300, 10, 20, 20, Qt::white);  // the host's own drawing goes too
     for (int k = 0; k < 280; ++k)
         f.feed({std::sin(k * 0.2f) * 3});
     const QImage image = f.pixels();
