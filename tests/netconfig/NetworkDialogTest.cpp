@@ -183,7 +183,7 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
     ASSERT_EQ(ui.messageTexts(),
               QStringList{"Configuration has been changed. Wait some seconds before refreshing list."});
     EXPECT_EQ(ui.messages.back().icon, MsgIcon::Information);
-    EXPECT_EQ(dialog->SetupRecord.size(), 120);
+    EXPECT_EQ(dialog->conversation.SetupRecord.size(), 120);
 
     configure([](FConfigLantronix *setup) {
         setup->optDynamicIP->setChecked(true);
@@ -303,7 +303,7 @@ TEST_F(ModuleNetwork, CardsAreListedWithTheirFixedAddressElseTheLentOne)
 TEST_F(ModuleNetwork, FloodOfBadDatagramsNeitherStopsNorFreezesTheDialog)
 {
     openDialog();
-    QSignalSpy arrivals(&dialog->wskEnumerate, &platform::WinSocket::DataArrival);
+    QSignalSpy arrivals(&dialog->conversation.wskEnumerate, &platform::WinSocket::DataArrival);
     DatagramFlood flood(QStringLiteral("10.1.2.3"), QStringLiteral("10.1.2.3"), 10000);
     // The longest the event loop is kept from a timer during the flood.
     QElapsedTimer sinceTick;
