@@ -1,13 +1,11 @@
 #include "FConfigNetwork.h"
 
-#include "DeviceServerProtocol.h"
+#include "FConfigLantronix.h"
 #include "InterfacesFile.h"
 #include "ModuleList.h"
 #include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
-#include "device/EventWait.h"
-#include "platform/Clock.h"
 #include "platform/Error.h"
 #include "platform/NetworkCards.h"
 #include "platform/PumpingWait.h"
@@ -34,13 +32,8 @@ using platform::MsgButtons;
 using platform::MsgDefault;
 using platform::MsgIcon;
 using platform::MsgResult;
-using Kind = DeviceServerProtocol::Kind;
 using State = ModuleList::State;
 
-constexpr int DiscoveryWaitMs = 1000;
-constexpr double SetupWaitSeconds = 5.0;
-constexpr int NoAddressError = 10049;
-const QString LimitedBroadcast = QStringLiteral("255.255.255.255");
 const QString SettingSection = QStringLiteral("Setting");
 const QString NicIndexKey = QStringLiteral("NIC Index");
 
@@ -121,9 +114,12 @@ FConfigNetwork::FConfigNetwork(QWidget *parent)
     cboNICs->setObjectName(QStringLiteral("cboNICs"));
     lbl->setObjectName(QStringLiteral("lbl"));
     lvwInterfaces->setObjectName(QStringLiteral("lvwInterfaces"));
-    wskEnumerate.setObjectName(QStringLiteral("wskEnumerate"));
     buildLayout();
 
+    // Tied to the conversation, which goes first when the window is destroyed: the card box's own
+    // end chooses no card.
+    connect(cboNICs, &QComboBox::currentIndexChanged, &conversation,
+            [this] { conversation.setCard(GetSelectedNIC()); });
     connect(cboNICs, &QComboBox::activated, this, &FConfigNetwork::cboNICs_Click);
     connect(cmdRefreshList, &QPushButton::clicked, this, &FConfigNetwork::cmdRefreshList_Click);
     connect(cmdEditDescription, &QPushButton::clicked, this, &FConfigNetwork::cmdEditDescription_Click);
@@ -139,7 +135,7 @@ FConfigNetwork::FConfigNetwork(QWidget *parent)
         if (row == lvwInterfaces->selectedRow())
             UpdateButtons();
     });
-    connect(&wskEnumerate, &platform::WinSocket::DataArrival, this, &FConfigNetwork::wskEnumerate_DataArrival);
+    connect(&conversation, &DeviceServerConversation::ModuleAnswered, this, &FConfigNetwork::listReply);
 }
 
 FConfigNetwork::~FConfigNetwork()
@@ -227,6 +223,7 @@ void FConfigNetwork::LoadNICs()
         cboNICs->addItem(card.description + QStringLiteral(" (") + card.ipAddress + QLatin1Char(')'));
     }
     cboNICs->setCurrentIndex(-1);
+    conversation.setCards(NICs);
 }
 
 NicRecord FConfigNetwork::GetSelectedNIC() const
@@ -248,36 +245,13 @@ void FConfigNetwork::cmdRefreshList_Click()
 void FConfigNetwork::cmdOk_Click()
 {
     hide();
-    // Hidden, its socket would take the replies meant for the main window's search of a machine.
-    wskEnumerate.Close();
+    // Hidden, it would take the replies meant for the main window's search of a machine.
+    conversation.Close();
 }
 
 void FConfigNetwork::reject()
 {
     cmdOk_Click();
-}
-
-void FConfigNetwork::prepareSocket(const QString &destination)
-{
-    const NicRecord nic = GetSelectedNIC();
-    if (!NetworkAddress::ParseDottedQuad(nic.IP))
-        throw platform::Error(NoAddressError, QStringLiteral("FConfigNetwork"),
-                              mdlStrings::Translate(QStringLiteral("No network card is chosen.")));
-    if (!NetworkAddress::ParseDottedQuad(destination))
-        throw platform::Error(NoAddressError, QStringLiteral("FConfigNetwork"),
-                              mdlStrings::Translate(QStringLiteral("The module has no IP address.")));
-    wskEnumerate.Close();
-    wskEnumerate.setProtocol(platform::WinSocket::sckUDPProtocol);
-    wskEnumerate.setRemoteHost(destination);
-    wskEnumerate.setLocalPort(DeviceServerProtocol::Port);
-    wskEnumerate.setRemotePort(DeviceServerProtocol::Port);
-    wskEnumerate.Bind(DeviceServerProtocol::Port, nic.IP);
-}
-
-void FConfigNetwork::sendTo(const QString &destination, const QByteArray &datagram)
-{
-    prepareSocket(destination);
-    wskEnumerate.SendData(datagram);
 }
 
 void FConfigNetwork::reportError(const QString &description)
@@ -291,15 +265,9 @@ void FConfigNetwork::RefreshList()
     // The module the user picked stays picked when it is listed again; no other is picked for them.
     const QString picked = lvwInterfaces->selectedMac();
     lvwInterfaces->removeAll();
-    const NicRecord nic = GetSelectedNIC();
-    try {
-        sendTo(NetworkAddress::BroadcastAddress(nic.IP, nic.Mask), DeviceServerProtocol::Query(Kind::DiscoveryQuery));
-        mdlTools::Wait(DiscoveryWaitMs, true);
-        if (!busy.alive())
-            return;
-    } catch (const platform::Error &) {
-        // Without a card, or with a socket that cannot be bound, no reply can come.
-    }
+    conversation.Search();
+    if (!busy.alive())
+        return;
     mergeNames();
     lvwInterfaces->selectMac(picked);
     UpdateButtons();
@@ -314,38 +282,10 @@ void FConfigNetwork::mergeNames()
     }
 }
 
-QList<NetworkAddress::Subnet> FConfigNetwork::cardSubnets() const
+void FConfigNetwork::listReply(const QString &mac, const QString &address, bool onCardSubnet)
 {
-    QList<NetworkAddress::Subnet> subnets;
-    for (const NicRecord &nic : NICs)
-        subnets.append({nic.IP, nic.Mask});
-    return subnets;
-}
-
-void FConfigNetwork::wskEnumerate_DataArrival()
-{
-    const QByteArray datagram = wskEnumerate.GetData();
-    const QString sender = wskEnumerate.RemoteHostIP();
-    if (const std::optional<DeviceServerProtocol::SetupFields> setup =
-            DeviceServerProtocol::DecodeSetupRecord(datagram)) {
-        if (setupFrom_.isEmpty() || sender != setupFrom_)
-            return;
-        setupFrom_.clear();
-        IPAddress = setup->IPAddress;
-        SubnetBits = setup->SubnetBits;
-        Gateway = setup->Gateway;
-        SetupRecord = datagram;
-        SetupReceived = true;
-    } else if (const std::optional<QString> mac = DeviceServerProtocol::DiscoveryReplyMac(datagram)) {
-        if (!NetworkAddress::IsHostAddress(sender, cardSubnets()))
-            return;
-        const NicRecord nic = GetSelectedNIC();
-        const QString cardSubnet = NetworkAddress::BroadcastAddress(nic.IP, nic.Mask);
-        const bool sameSubnet =
-            !cardSubnet.isEmpty() && NetworkAddress::BroadcastAddress(sender, nic.Mask) == cardSubnet;
-        lvwInterfaces->addReply(*mac, sender, sameSubnet ? State::OnLine : State::OtherSubnet);
-        emit ModuleAnswered(*mac, sender);
-    }
+    lvwInterfaces->addReply(mac, address, onCardSubnet ? State::OnLine : State::OtherSubnet);
+    emit ModuleAnswered(mac, address);
 }
 
 void FConfigNetwork::UpdateButtons()
@@ -405,7 +345,7 @@ void FConfigNetwork::cmdAssignIP_Click()
                              MsgButtons::YesNo, MsgIcon::Exclamation, QString(), MsgDefault::Second) != MsgResult::Yes)
         return;
     try {
-        sendTo(LimitedBroadcast, DeviceServerProtocol::EncodeIpAssignment(mac, address).value());
+        conversation.AssignAddress(mac, address);
     } catch (const platform::Error &error) {
         reportError(error.description());
         return;
@@ -415,27 +355,22 @@ void FConfigNetwork::cmdAssignIP_Click()
 
 bool FConfigNetwork::readSetupRecord(const QString &destination)
 {
-    SetupReceived = false;
+    const Busy busy(*this, false);
+    bool received = false;
     try {
-        sendTo(destination, DeviceServerProtocol::Query(Kind::SetupQuery));
+        received = conversation.ReadSetup(destination, [this] { return dismissed(); });
     } catch (const platform::Error &error) {
         reportError(error.description());
         return false;
     }
-    setupFrom_ = destination;
-    const Busy busy(*this, false);
-    // Measured on the monotonic clock, so a query sent just before midnight ends too.
-    EventWait::until([this, &busy] { return !busy.alive() || SetupReceived || dismissed(); },
-                     platform::clock::monotonicSeconds() + SetupWaitSeconds);
     if (!busy.alive())
         return false;
-    setupFrom_.clear();
     // The user closed the window meanwhile: the read ends quietly, nothing comes up over other windows.
     if (dismissed())
         return false;
-    if (!SetupReceived)
+    if (!received)
         platform::ui::msgBox(Translate(txt::CanNotGetConfiguration), MsgButtons::Ok, MsgIcon::Exclamation);
-    return SetupReceived;
+    return received;
 }
 
 bool FConfigNetwork::dismissed() const
@@ -443,16 +378,13 @@ bool FConfigNetwork::dismissed() const
     return !isVisible() || closeWhenIdle_;
 }
 
-void FConfigNetwork::writeSetupRecord(const QString &destination)
+void FConfigNetwork::writeSetupRecord(const QString &destination, const DeviceServerProtocol::SetupFields &fields)
 {
-    const std::optional<QByteArray> write = DeviceServerProtocol::EncodeSetupWrite(SetupRecord, *this);
-    if (!write) {
-        platform::ui::msgBox(Translate(txt::WrongDataValue), MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
-    }
     try {
-        // Prepared anew: a search run while the setup was edited may have aimed the socket elsewhere.
-        sendTo(destination, *write);
+        if (!conversation.WriteSetup(destination, fields)) {
+            platform::ui::msgBox(Translate(txt::WrongDataValue), MsgButtons::Ok, MsgIcon::Exclamation);
+            return;
+        }
     } catch (const platform::Error &error) {
         reportError(error.description());
         return;
@@ -472,15 +404,16 @@ void FConfigNetwork::cmdConfigure_Click()
     const QString name = row->text(ModuleList::ColName);
     if (!readSetupRecord(destination))
         return;
+    SetupExchange edited{conversation.Setup};
     QPointer<FConfigNetwork> alive(this);
     {
-        FConfigLantronix setup(*this, this);
+        FConfigLantronix setup(edited, this);
         setup.setModule(mac, name);
         const platform::pumping::Scope modal;
         setup.exec();
     }
-    if (alive && ApplySetup)
-        writeSetupRecord(destination);
+    if (alive && edited.ApplySetup)
+        writeSetupRecord(destination, edited);
 }
 
 void FConfigNetwork::cmdConnect_Click()

@@ -1,10 +1,7 @@
 #pragma once
 
-#include "FConfigLantronix.h"
-#include "NetworkAddress.h"
-#include "platform/WinSocket.h"
+#include "DeviceServerConversation.h"
 
-#include <QByteArray>
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -15,17 +12,11 @@ class QLabel;
 class QPushButton;
 class QTreeWidgetItem;
 
-// One network card of the PC: its address, mask and name.
-struct NicRecord {
-    QString IP;
-    QString Mask;
-    QString Description;
-};
-
 // The window in which the user finds the Ethernet interface modules on the network of one of
 // the PC's cards, names them, gives them an address, edits their IP setup and connects the
 // console to one of them. It hides on Ok and keeps its list; it is destroyed by its close box.
-class FConfigNetwork : public QDialog, public SetupExchange {
+// The datagrams themselves are its conversation's.
+class FConfigNetwork : public QDialog {
     Q_OBJECT
 public:
     explicit FConfigNetwork(QWidget *parent = nullptr);
@@ -41,7 +32,6 @@ public:
     void cmdAssignIP_Click();
     void cmdConfigure_Click();
     void cmdConnect_Click();
-    void wskEnumerate_DataArrival();
     // Escape hides the window as Ok does.
     void reject() override;
 
@@ -54,8 +44,6 @@ public:
 
     // The cards in the order found; card i is entry i of cboNICs.
     QList<NicRecord> NICs;
-    bool SetupReceived = false;
-    QByteArray SetupRecord;
 
     QComboBox *cboNICs;
     QLabel *lbl;
@@ -66,7 +54,7 @@ public:
     QPushButton *cmdConfigure;
     QPushButton *cmdConnect;
     QPushButton *cmdOk;
-    platform::WinSocket wskEnumerate;
+    DeviceServerConversation conversation;
 
 signals:
     // The console's link now goes to the module with this MAC text.
@@ -84,21 +72,15 @@ private:
     void buildLayout();
     void SetCaptions();
     void Form_Unload();
-    // Closes the socket and binds it anew to the chosen card for datagrams to destination.
-    void prepareSocket(const QString &destination);
-    void sendTo(const QString &destination, const QByteArray &datagram);
     void mergeNames();
-    QList<NetworkAddress::Subnet> cardSubnets() const;
+    void listReply(const QString &mac, const QString &address, bool onCardSubnet);
     bool readSetupRecord(const QString &destination);
     // Hidden by Ok or Escape, or closing once a wait is over.
     bool dismissed() const;
-    void writeSetupRecord(const QString &destination);
+    void writeSetupRecord(const QString &destination, const DeviceServerProtocol::SetupFields &fields);
     void reportError(const QString &description);
 
     // Set while a wait lets events in; a close asked for meanwhile happens when it ends.
     int waits_ = 0;
     bool closeWhenIdle_ = false;
-    // The module a setup read waits for; empty when no read waits. Records from any other
-    // address, or after the first, are not taken.
-    QString setupFrom_;
 };

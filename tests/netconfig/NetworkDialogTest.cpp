@@ -3,6 +3,7 @@
 #include "ModuleNetwork.h"
 #include "ScriptedResponder.h"
 #include "core/mdlTools.h"
+#include "netconfig/DeviceServerConversation.h"
 #include "netconfig/FConfigLantronix.h"
 #include "platform/NetworkCards.h"
 
@@ -183,7 +184,7 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
     ASSERT_EQ(ui.messageTexts(),
               QStringList{"Configuration has been changed. Wait some seconds before refreshing list."});
     EXPECT_EQ(ui.messages.back().icon, MsgIcon::Information);
-    EXPECT_EQ(dialog->SetupRecord.size(), 120);
+    EXPECT_EQ(dialog->conversation.SetupRecord.size(), 120);
 
     configure([](FConfigLantronix *setup) {
         setup->optDynamicIP->setChecked(true);
@@ -199,6 +200,31 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
     EXPECT_EQ(press->received(QStringLiteral("F8")).size(), 3);
     EXPECT_EQ(press->received(QStringLiteral("FD")), (QStringList{"10.1.2.3:30718 120", "10.1.2.3:30718 120"}));
     EXPECT_EQ(ui.messages.size(), 2u);
+}
+
+TEST_F(ModuleNetwork, SetupReadTakesOnlyTheRecordOfTheAskedModuleWithoutAWindow)
+{
+    DeviceServerConversation conversation;
+    const NicRecord card{QStringLiteral("10.1.2.3"), QStringLiteral("255.0.0.0"), QStringLiteral("br0")};
+    conversation.setCards({card});
+    conversation.setCard(card);
+    // The module at 10.1.2.99 is silent; another sender's record during the read is not its answer.
+    QUdpSocket stranger;
+    ASSERT_TRUE(stranger.bind(QHostAddress(QStringLiteral("10.1.2.3")), 0));
+    QTimer::singleShot(0, [&stranger] {
+        stranger.writeDatagram(QByteArray::fromHex("000000F9 0A0B0C0D 0000 10 0000000000 0A0B0C01"),
+                               QHostAddress(QStringLiteral("10.1.2.3")), 30718);
+    });
+    QSignalSpy arrivals(&conversation.wskEnumerate, &platform::WinSocket::DataArrival);
+    EXPECT_FALSE(conversation.ReadSetup(QStringLiteral("10.1.2.99"), [&arrivals] { return arrivals.count() > 0; }));
+    EXPECT_TRUE(conversation.SetupRecord.isEmpty());
+
+    ASSERT_TRUE(conversation.ReadSetup(QStringLiteral("10.200.0.1"), [] { return false; }));
+    EXPECT_EQ(conversation.Setup.IPAddress, QStringLiteral("10.200.0.1"));
+    EXPECT_EQ(conversation.SetupRecord.size(), 120);
+    // Closed, it leaves the port's replies to the main window's search.
+    conversation.Close();
+    EXPECT_EQ(conversation.wskEnumerate.State(), platform::WinSocket::sckClosed);
 }
 
 TEST_F(ModuleNetwork, SetupQueryWithoutAnswerEndsAfterFiveSecondsAlsoAtMidnight)
@@ -303,7 +329,7 @@ TEST_F(ModuleNetwork, CardsAreListedWithTheirFixedAddressElseTheLentOne)
 TEST_F(ModuleNetwork, FloodOfBadDatagramsNeitherStopsNorFreezesTheDialog)
 {
     openDialog();
-    QSignalSpy arrivals(&dialog->wskEnumerate, &platform::WinSocket::DataArrival);
+    QSignalSpy arrivals(&dialog->conversation.wskEnumerate, &platform::WinSocket::DataArrival);
     DatagramFlood flood(QStringLiteral("10.1.2.3"), QStringLiteral("10.1.2.3"), 10000);
     // The longest the event loop is kept from a timer during the flood.
     QElapsedTimer sinceTick;
