@@ -63,7 +63,8 @@ QIcon consoleIcon()
 
 FMain::FMain(QWidget *parent)
     : QMainWindow(parent), stbMain(new QStatusBar(this)), lblConnecting(new QLabel(this)),
-      tmrCheckStatus(new QTimer(this)), tmrStatusBar(new QTimer(this)), deviceServers_(new DeviceServerDirectory(this))
+      tmrStatusBar(new QTimer(this)), deviceServers_(new DeviceServerDirectory(this)),
+      watchdog_(new LinkWatchdog(this)), firmware_(*this, *watchdog_)
 {
     setObjectName(QStringLiteral("FMain"));
     setCentralWidget(new QWidget(this));
@@ -71,11 +72,9 @@ FMain::FMain(QWidget *parent)
     buildMenus();
     buildStatusBar();
 
-    tmrCheckStatus->setObjectName(QStringLiteral("tmrCheckStatus"));
-    tmrCheckStatus->setInterval(fmain::WatchdogConnectedMs);
     tmrStatusBar->setObjectName(QStringLiteral("tmrStatusBar"));
     tmrStatusBar->setInterval(StatusBarMs);
-    connect(tmrCheckStatus, &QTimer::timeout, this, &FMain::tmrCheckStatus_Timer);
+    connect(watchdog_, &LinkWatchdog::linkReopened, this, &FMain::showLinkError);
     connect(tmrStatusBar, &QTimer::timeout, this, &FMain::tmrStatusBar_Timer);
 }
 
@@ -121,12 +120,14 @@ void FMain::Form_Load()
 
     mdlMain::CreateLink();
     mDevice = &mdlMain::Device();
+    watchdog_->setDevice(mDevice);
+    firmware_.setDevice(mDevice);
     connectDevice();
     // No device is known until one answers, also when none ever does.
     showNoDevice();
 
     tmrStatusBar->start();
-    tmrCheckStatus->start();
+    watchdog_->start();
     BuildFirmwareMenus();
     ReadInterfacesIni();
     mdlMain::OpenDevicePort();
@@ -138,6 +139,12 @@ void FMain::connectDevice()
     connect(mDevice, &CDevice::ConnectionStatusChanged, this, &FMain::mDevice_ConnectionStatusChanged);
     connect(mDevice, &CDevice::IOStatusChanged, this, &FMain::mDevice_IOStatusChanged);
     connect(mDevice, &CDevice::NewRAMData, this, &FMain::mDevice_NewRAMData);
+}
+
+// The watchdog's tick, run now.
+void FMain::tmrCheckStatus_Timer()
+{
+    watchdog_->tick();
 }
 
 void FMain::closeEvent(QCloseEvent *event)
@@ -176,7 +183,7 @@ void FMain::Form_Resize()
 void FMain::Form_QueryUnload()
 {
     closing_ = true;
-    tmrCheckStatus->stop();
+    watchdog_->stop();
     tmrStatusBar->stop();
     logOffBeforeClosing();
     WindowPlace::store(this);
@@ -189,6 +196,8 @@ void FMain::Form_QueryUnload()
     if (mDevice) {
         disconnect(mDevice, nullptr, this, nullptr);
         mDevice = nullptr;
+        watchdog_->setDevice(nullptr);
+        firmware_.setDevice(nullptr);
         mdlMain::ReleaseLink();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "PendingLogOn.h"
+#include "FirmwareFlow.h"
+#include "LinkWatchdog.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -26,9 +27,10 @@ class QStatusBar;
 class QTimer;
 class StatusBarPanel;
 
-// The console's one main window: the menus, the status bar, the link watchdog that keeps the
-// device connected, the firmware check on every connection and the firmware programming.
-class FMain : public QMainWindow {
+// The console's one main window: the menus, the status bar and the application panel. It owns the
+// link watchdog that keeps the device connected and the firmware flow, which checks the device's
+// firmware on every connection and programs it.
+class FMain : public QMainWindow, private FirmwareWindow {
     Q_OBJECT
 public:
     explicit FMain(QWidget *parent = nullptr);
@@ -45,9 +47,8 @@ public:
     void mDevice_IOStatusChanged();
     void mDevice_NewRAMData();
 
-    void BuildFirmwareMenus();
+    void BuildFirmwareMenus() override;
     void SetOnChipSW(const QString &key, bool force);
-    bool DownloadFirmware(int32_t k);
     void LoadApplicationPanel();
     void FindPanelControl();
     // Reads an archive and applies it to the panel, programming the archive's software first when
@@ -81,8 +82,6 @@ public:
 
     StatusBarPanel *panel(const QString &key) const;
 
-    PendingLogOn AdminLogOnTime;
-    PendingLogOn SULogOnTime;
     QPointer<QWidget> LogViewer;
 
     // The hosted application panel, as a control and as its interface; both set or both empty.
@@ -102,7 +101,6 @@ private:
     void Form_QueryUnload();
     void Form_Unload();
     void Form_Resize();
-    void settleLogOn(PendingLogOn &logOn, int roleBit);
     void checkFirmware();
     void switchSoftware();
     void closeApplicationPanel();
@@ -112,10 +110,12 @@ private:
     void showSoftwareOnChip();
     void showApplicationPanel();
     void fitApplicationPanel();
-    void waitForPanelAfterProgramming();
+    QWidget *downloadOwner() override;
+    void releaseForDownload() override;
+    bool panelReturned() override;
     platform::FileDialogRequest archiveDialog(bool save) const;
     bool deviceDetected();
-    void logOn(PendingLogOn &logOn, void (CDevice::*request)(const QString &));
+    void logOn(LinkWatchdog::Role role, void (CDevice::*request)(const QString &));
     void changePassword(void (CDevice::*request)(QString &));
     void addFirmwareItem(bool application, const QString &key, const QString &caption, bool enabled);
     void logOffBeforeClosing();
@@ -178,15 +178,15 @@ private:
     QStatusBar *stbMain;
     QMap<QString, QPixmap> imlStatusBar;
     QLabel *lblConnecting;
-    QTimer *tmrCheckStatus;
     QTimer *tmrStatusBar;
 
     QPointer<FDeviceSettings> deviceSettings_;
     QPointer<FFileLogView> fileLogView_;
     QPointer<FConfigNetwork> configNetwork_;
     DeviceServerDirectory *deviceServers_;
+    LinkWatchdog *watchdog_;
+    FirmwareFlow firmware_;
     bool adminShownInMenus_ = false;
-    bool watchdogErrorShown_ = false;
     // A close asked for inside a wait that pumps events, held until the wait has returned.
     bool closePending_ = false;
     // From the start of the window's closing on, no panel is hosted again.

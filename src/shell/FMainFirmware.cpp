@@ -1,32 +1,14 @@
-// The Firmware menu: the catalogue's softwares as menu items, choosing one and programming it.
+// The Firmware menu: the catalogue's softwares as menu items, choosing one to program.
 #include "FMain.h"
 #include "FMainShared.h"
 
-#include "FirmwareDownloadHook.h"
-#include "core/TextId.h"
-#include "core/mdlStrings.h"
 #include "device/CDevice.h"
 #include "device/StatusBit.h"
 #include "firmware/mdlSoftwares.h"
-#include "platform/UiService.h"
 #include "session/mdlMain.h"
-#include "session/mdlMainLink.h"
 
 #include <QLabel>
 #include <QMenu>
-#include <QTimer>
-
-namespace {
-
-using mdlStrings::Translate;
-
-using platform::MsgButtons;
-using platform::MsgIcon;
-using platform::MsgResult;
-
-constexpr int DefaultDownloadBaud = 115200;
-
-}  // namespace
 
 void FMain::addFirmwareItem(bool application, const QString &key, const QString &caption, bool enabled)
 {
@@ -96,62 +78,16 @@ void FMain::mnuTooUplFW_Click()
 
 void FMain::SetOnChipSW(const QString &key, bool force)
 {
-    const int32_t k = mdlSoftwares::KeyToIndex(key);
-    if (k == 0)
-        return;
-    if (force) {
-        DownloadFirmware(k);
-        BuildFirmwareMenus();
-        return;
-    }
-    if (mdlMain::EthernetProgrammingRefused(mDevice->SerialNumber())) {
-        platform::ui::msgBox(mdlStrings::Translate(QStringLiteral(
-                                 "This item cannot be programmed through ethernet connection. Please connect it "
-                                 "through USB to upload the firmware.")),
-                             MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
-    }
-    if (platform::ui::msgBox(Translate(txt::DownloadApplicationQuestion), MsgButtons::YesNo, MsgIcon::Information,
-                             fmain::ConsoleTitle()) != MsgResult::Yes)
-        return;
-    // The download window reports its own failures; completion is announced only when it succeeded.
-    if (DownloadFirmware(k))
-        platform::ui::msgBox(Translate(txt::DownloadComplete), MsgButtons::Ok, MsgIcon::Information,
-                             fmain::ConsoleTitle());
-    BuildFirmwareMenus();
+    firmware_.SetOnChipSW(key, force);
 }
 
-bool FMain::DownloadFirmware(int32_t k)
+QWidget *FMain::downloadOwner()
 {
-    // Without a download window the device must not be sent into its boot loader.
-    if (!FirmwareDownloadHook::isInstalled()) {
-        platform::ui::msgBox(Translate(txt::UnableToDownloadSoftware), MsgButtons::Ok, MsgIcon::Exclamation,
-                             fmain::ConsoleTitle());
-        return false;
-    }
-    // Entering the boot loader erases the device: a damaged image must be found out before.
-    if (!FirmwareDownloadHook::imageReady(k))
-        return false;
-    mDevice->Reset();
-    mDevice->SendCommand(3);
-    mDevice->setEthernetPort(nullptr);
-    mdlMain::CurrentSoftware = SoftwareRecord();
+    return this;
+}
+
+void FMain::releaseForDownload()
+{
     lblConnecting->clear();
     LoadApplicationPanel();
-    tmrCheckStatus->stop();
-    mdlMain::CurrentSoftware = mdlSoftwares::GetSoftware(k);
-    mdlMain::BaudRate =
-        mdlMain::CurrentSoftware.DownloadBaud != 0 ? mdlMain::CurrentSoftware.DownloadBaud : DefaultDownloadBaud;
-
-    bool result = false;
-    {
-        const CDevice::LinkLoan downloadOwnsTheLink(*mDevice);
-        result = FirmwareDownloadHook::run(this);
-    }
-
-    mdlMain::CurrentSoftware = SoftwareRecord();
-    mDevice->setEthernetPort(&mdlMain::wskEthernet());
-    mdlMain::OpenDevicePort();
-    tmrCheckStatus->start();
-    return result;
 }

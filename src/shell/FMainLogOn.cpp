@@ -8,7 +8,6 @@
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
 #include "device/StatusBit.h"
-#include "platform/Clock.h"
 #include "platform/PumpingWait.h"
 #include "platform/UiService.h"
 
@@ -22,27 +21,6 @@ using platform::MsgResult;
 
 }  // namespace
 
-void FMain::settleLogOn(PendingLogOn &logOn, int roleBit)
-{
-    // Over TCP the log-on's writes may still wait their turns at a gateway after the call has
-    // returned: the device's answer is awaited from when it has taken them.
-    if (logOn.isPending() && mDevice->WritesPending())
-        logOn.start(platform::clock::monotonicSeconds());
-    // Settled before the box opens, so a tick that runs while it is open cannot report it again.
-    switch (logOn.settle(mDevice->Bit(roleBit), platform::clock::monotonicSeconds())) {
-    case PendingLogOn::Outcome::Succeeded:
-        platform::ui::msgBox(Translate(txt::LoginSucceeded), MsgButtons::Ok, MsgIcon::Information,
-                             fmain::ConsoleTitle());
-        break;
-    case PendingLogOn::Outcome::Failed:
-        platform::ui::msgBox(Translate(txt::InvalidPassword), MsgButtons::Ok, MsgIcon::Exclamation,
-                             fmain::ConsoleTitle());
-        break;
-    case PendingLogOn::Outcome::None:
-    case PendingLogOn::Outcome::Waiting: break;
-    }
-}
-
 bool FMain::deviceDetected()
 {
     if (mDevice->Connected())
@@ -52,7 +30,7 @@ bool FMain::deviceDetected()
     return false;
 }
 
-void FMain::logOn(PendingLogOn &pending, void (CDevice::*request)(const QString &))
+void FMain::logOn(LinkWatchdog::Role role, void (CDevice::*request)(const QString &))
 {
     if (!deviceDetected())
         return;
@@ -64,17 +42,17 @@ void FMain::logOn(PendingLogOn &pending, void (CDevice::*request)(const QString 
     (mDevice->*request)(dialog.Password);
     // The device's answer is awaited from when the log-on has gone out: on a slow serial line its
     // nine writes wait their turns behind the other windows' reads, which is no time of the device's.
-    pending.start(platform::clock::monotonicSeconds());
+    watchdog_->logOnSent(role);
 }
 
 void FMain::mnuFilAdminOn_Click()
 {
-    logOn(AdminLogOnTime, &CDevice::AdminLogOn);
+    logOn(LinkWatchdog::Role::Administrator, &CDevice::AdminLogOn);
 }
 
 void FMain::mnuFilSULogon_Click()
 {
-    logOn(SULogOnTime, &CDevice::SuperUserLogOn);
+    logOn(LinkWatchdog::Role::SuperUser, &CDevice::SuperUserLogOn);
 }
 
 void FMain::mnuFilAdminOff_Click()

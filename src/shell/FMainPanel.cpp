@@ -10,9 +10,7 @@
 #include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "device/CDevice.h"
-#include "device/EventWait.h"
 #include "firmware/mdlSoftwares.h"
-#include "platform/Clock.h"
 #include "platform/Error.h"
 #include "platform/PumpingWait.h"
 #include "platform/UiService.h"
@@ -31,8 +29,6 @@ using platform::MsgButtons;
 using platform::MsgIcon;
 
 constexpr int TurnOffDelayByte = 208;
-// How long a load waits for the device to come back with its panel after programming.
-constexpr double PanelReturnSeconds = 30.0;
 // The error of a call on a panel that is not there.
 constexpr int32_t NoObject = 91;
 
@@ -161,7 +157,7 @@ void FMain::LoadArchive(const QString &file, bool &force)
                               QStringLiteral("Unknown software: ") + setting.Title());
     if (force || software.Index != mdlMain::CurrentSoftware.Index) {
         SetOnChipSW(mdlMain::MenuKey(software.Index), force);
-        waitForPanelAfterProgramming();
+        firmware_.waitForPanelReturn();
     }
     if (software.Index != mdlMain::CurrentSoftware.Index)
         return;
@@ -180,16 +176,12 @@ void FMain::LoadArchive(const QString &file, bool &force)
 // After a programming the device comes back and is identified, which hosts its panel when it
 // has one. The wait ends with the identification, panel or not, or when the device does not
 // come back in time; the caller then finds out whether there is a panel to apply to.
-void FMain::waitForPanelAfterProgramming()
+bool FMain::panelReturned()
 {
     // The load asked for by the identification would wait for this wait: it is done here.
-    EventWait::until(
-        [this] {
-            if (panelRequested_)
-                LoadApplicationPanel();
-            return AppPanel != nullptr || mdlMain::CurrentSoftware.Index != 0;
-        },
-        platform::clock::monotonicSeconds() + PanelReturnSeconds);
+    if (panelRequested_)
+        LoadApplicationPanel();
+    return AppPanel != nullptr || mdlMain::CurrentSoftware.Index != 0;
 }
 
 void FMain::requestApplicationPanel()

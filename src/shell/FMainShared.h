@@ -10,9 +10,6 @@
 // tag a menu item carries.
 namespace fmain {
 
-// The watchdog's interval while a device answers.
-inline constexpr int WatchdogConnectedMs = 500;
-
 inline QString ConsoleTitle()
 {
     return QStringLiteral("Varix Configuration Console");

@@ -1,5 +1,5 @@
-// The watchdog and the status bar: the status poll, the device's events and what the main window
-// shows of the device it found.
+// The device's events and the status bar: what the main window shows of the device it found, the
+// firmware check on a connection and the software switch.
 #include "FMain.h"
 #include "FMainShared.h"
 
@@ -9,15 +9,12 @@
 #include "device/CDevice.h"
 #include "device/StatusBit.h"
 #include "firmware/mdlSoftwares.h"
-#include "platform/Error.h"
 #include "platform/UiService.h"
-#include "platform/WinSocket.h"
 #include "session/mdlMain.h"
 #include "session/mdlMainLink.h"
 
 #include <QLabel>
 #include <QScopedValueRollback>
-#include <QTimer>
 
 namespace {
 
@@ -25,52 +22,11 @@ using mdlStrings::Translate;
 
 using platform::MsgButtons;
 using platform::MsgIcon;
-using platform::MsgResult;
 
-constexpr int WatchdogDisconnectedMs = 1500;
 // A firmware version from this one on carries a serial number worth showing.
 constexpr int FirstVersionWithSerial = 0x80;
-// The error the serial driver raises for a port it has lost; closing lets the next tick reopen it.
-constexpr int32_t PortLostError = 8021;
 
 }  // namespace
-
-void FMain::tmrCheckStatus_Timer()
-{
-    if (!mDevice)
-        return;
-    try {
-        // A connected device's poll takes its turn on the line while the tick returns; while the
-        // device is being found, what this tick decides rests on the poll's reply.
-        if (mDevice->Connected())
-            mDevice->QueueStatusPoll();
-        else
-            mDevice->CheckStatus();
-        // A closed socket never makes the device look lost by itself: replies just stop coming.
-        const bool socketLost = mdlMain::UseEthernet && mDevice->Connected() &&
-                                mdlMain::wskEthernet().State() != platform::WinSocket::sckConnected;
-        if (socketLost || (!mDevice->Connecting() && !mDevice->Connected())) {
-            mdlMain::OpenDevicePort();
-            showLinkError();
-        }
-        if (mDevice->Connected()) {
-            tmrCheckStatus->setInterval(fmain::WatchdogConnectedMs);
-            settleLogOn(AdminLogOnTime, AdminLoggedOn);
-            settleLogOn(SULogOnTime, SuperUserLoggedOn);
-        } else {
-            tmrCheckStatus->setInterval(WatchdogDisconnectedMs);
-        }
-    } catch (const platform::Error &error) {
-        if (error.number() == PortLostError)
-            mdlMain::ClosePort();
-        // One box at a time: a fault that lasts would otherwise stack a box on every tick.
-        if (!watchdogErrorShown_) {
-            watchdogErrorShown_ = true;
-            platform::ui::msgBox(error.description(), MsgButtons::Ok, MsgIcon::Critical);
-            watchdogErrorShown_ = false;
-        }
-    }
-}
 
 void FMain::showLinkError()
 {
@@ -207,23 +163,7 @@ void FMain::checkFirmware()
     if (identificationBoxOpen_)
         return;
     const QScopedValueRollback<bool> boxOpen(identificationBoxOpen_, true);
-    const int32_t onDevice = mDevice->FirmwareVersion();
-    const int32_t carried = mdlSoftwares::EmbeddedFirmwareVersion(mDevice->FirmwareID());
-    if (onDevice > carried) {
-        platform::ui::msgBox(Translate(txt::FirmwareNewerThanApp), MsgButtons::Ok, MsgIcon::Exclamation);
-    } else if (onDevice < carried) {
-        if (mdlMain::EthernetProgrammingRefused(mDevice->SerialNumber())) {
-            platform::ui::msgBox(mdlStrings::Translate(QStringLiteral(
-                                     "The firmware on the sensor is older than the application. Please connect via USB "
-                                     "to upload the correct software version.")),
-                                 MsgButtons::Ok, MsgIcon::Exclamation);
-        } else if (platform::ui::msgBox(Translate(txt::FirmwareNeedsUpgrade), MsgButtons::YesNo,
-                                        MsgIcon::Information) == MsgResult::Yes) {
-            SetOnChipSW(mdlMain::MenuKey(mDevice->FirmwareID()), true);
-        } else {
-            platform::ui::msgBox(Translate(txt::FirmwareOlderThanApp), MsgButtons::Ok, MsgIcon::Exclamation);
-        }
-    }
+    firmware_.checkOnConnection();
     BuildFirmwareMenus();
 }
 
