@@ -57,8 +57,7 @@ private:
     void switchToUtf8();
     // The lines, each ended with CR LF, as `kept` (asked line by line in order) lets them stay,
     // with the `inserted` lines before line `insertAt` (the line count for the end).
-    template <typename Keep>
-    QByteArray joined(Keep kept, int insertAt = -1, const QByteArrayList &inserted = {}) const;
+    template <typename Keep> QByteArray joined(Keep kept, int insertAt = -1, const QByteArrayList &inserted = {}) const;
     template <typename Keep> void rebuild(Keep kept, int insertAt = -1, const QByteArrayList &inserted = {});
 
     QByteArray byteOrderMark_;

@@ -116,8 +116,7 @@ std::size_t keyHash(int header, std::size_t nameHash)
 
 IniLines::IniLines(QByteArray text, qsizetype start, std::optional<bool> utf8)
     : text_(std::move(text)), utf8_(utf8), splitAt_(start)
-{
-}
+{}
 
 bool IniLines::utf8() const
 {
@@ -163,22 +162,24 @@ bool IniLines::splitNext() const
     const qsizetype size = text_.size();
     if (splitAt_ >= size)
         return false;
-    Line line;
-    line.begin = splitAt_;
+    const qsizetype begin = splitAt_;
     // The next CR and LF are kept, so that a file whose lines end with only one of them is not
     // searched to its end for the other at every line.
-    if (nextCr_ < line.begin)
-        nextCr_ = nextByte(line.begin, '\r');
-    if (nextLf_ < line.begin)
-        nextLf_ = nextByte(line.begin, '\n');
-    line.end = std::min(nextCr_, nextLf_);
-    splitAt_ = line.end;
+    if (nextCr_ < begin)
+        nextCr_ = nextByte(begin, '\r');
+    if (nextLf_ < begin)
+        nextLf_ = nextByte(begin, '\n');
+    const qsizetype end = std::min(nextCr_, nextLf_);
+    splitAt_ = end;
     if (splitAt_ < size && text_[splitAt_] == '\r')
         ++splitAt_;
-    if (splitAt_ < size && text_[splitAt_] == '\n' && (splitAt_ == line.end || text_[splitAt_ - 1] == '\r'))
+    if (splitAt_ < size && text_[splitAt_] == '\n' && (splitAt_ == end || text_[splitAt_ - 1] == '\r'))
         ++splitAt_;
 
-    const QByteArrayView bytes = QByteArrayView(text_).sliced(line.begin, line.end - line.begin);
+    Line line;
+    line.begin = static_cast<uint32_t>(begin);
+    line.end = static_cast<uint32_t>(end);
+    const QByteArrayView bytes = QByteArrayView(text_).sliced(begin, end - begin);
     line.ascii = QtPrivate::isAscii(QLatin1StringView(bytes.data(), bytes.size()));
     // A line's kind shows in its first byte after the blanks, in every encoding.
     const Span whole = trimmed(bytes, {0, bytes.size()});

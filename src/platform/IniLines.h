@@ -52,9 +52,11 @@ public:
     int sectionEnd(int header) const;
 
 private:
+    // Sixteen bytes a line, so that a file of short lines is split without much memory: the
+    // file's bound (8 MiB, 12 MiB as UTF-8 from UTF-16) keeps its offsets far within 32 bits.
     struct Line {
-        qsizetype begin = 0;
-        qsizetype end = 0;
+        uint32_t begin = 0;
+        uint32_t end = 0;
         // The header of the section the line stands in (a header's is itself), -1 before the first.
         int section = -1;
         Kind kind = Kind::Other;
