@@ -1,21 +1,21 @@
 #pragma once
 
-#include "LineIndex.h"
+#include "IniLines.h"
 #include "UnicodeText.h"
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 #include <limits>
 #include <optional>
-#include <vector>
 
 namespace platform {
 
 // The lines of one INI file. Section headers and key lines are understood; every other line
 // (comments, blank lines, garbage) is kept as it came. Lookups follow the profile rules: names
 // compared without case, the first of duplicate sections and keys wins. Untouched lines are
-// written back byte for byte, each ended with CR LF. Names are looked up through an index, so that
-// a file of hundreds of thousands of sections or keys costs no more than its size.
+// written back byte for byte, each ended with CR LF. The file is understood only as far as a lookup
+// needs, so that a file of hundreds of thousands of sections or keys costs no more than its size.
 class IniDocument {
 public:
     // Lines may end with CR LF, LF or CR. A file with a UTF-8 byte-order mark, or whose bytes are
@@ -27,9 +27,10 @@ public:
     static IniDocument parse(const QByteArray &bytes);
     QByteArray serialise() const;
 
-    // The value of a key in the first section of that name, quotes removed; nullopt when the
-    // section or key is missing or the key line has no "=".
-    std::optional<QString> value(const QString &section, const QString &key) const;
+    // The value of a key in the first section of that name, quotes removed, at most `limit`
+    // characters; nullopt when the section or key is missing or the key line has no "=".
+    std::optional<QString> value(const QString &section, const QString &key,
+                                 qsizetype limit = std::numeric_limits<qsizetype>::max()) const;
 
     // Section names in file order, each once, as far as they fit in bufferSize characters (each
     // name with its terminator, and a final terminator); a name that would be cut is left out.
@@ -49,38 +50,19 @@ public:
     bool removeSection(const QString &section);
 
 private:
-    enum class Kind { Other, Section, Key };
-    struct Line {
-        QByteArray raw;
-        Kind kind = Kind::Other;
-        QString name;
-        std::optional<QString> value;
-        // The first header of its name, or the first line of its key in its section.
-        bool first = false;
-        // A key's section header, -1 before the first.
-        int header = -1;
-    };
+    using Kind = IniLines::Kind;
 
-    Line makeLine(const QByteArray &raw) const;
-    QString decode(const QByteArray &bytes) const;
     QByteArray encode(const QString &text) const;
-    Line newLine(const QString &text);
     void keepReadable();
     void switchToUtf8();
-    // Rebuilds the index of names after the lines changed.
-    void reindex();
-    // Index of the first header of the section, or -1; the section's lines end before sectionEnd.
-    int findSection(const QString &section) const;
-    int sectionEnd(int header) const;
-    int findKey(int header, const QString &key) const;
+    // The lines, each ended with CR LF, as `kept` (asked line by line in order) lets them stay,
+    // with the `inserted` lines before line `insertAt` (the line count for the end).
+    template <typename Keep> QByteArray joined(Keep kept, int insertAt = -1, const QByteArrayList &inserted = {}) const;
+    template <typename Keep> void rebuild(Keep kept, int insertAt = -1, const QByteArrayList &inserted = {});
 
     QByteArray byteOrderMark_;
     std::optional<unicode::Encoding> wideEncoding_;
-    bool utf8_ = false;
-    std::vector<Line> lines_;
-    // The first header of each section name, the first line of each key under its header.
-    LineIndex firstHeader_;
-    LineIndex firstKey_;
+    IniLines lines_;
 };
 
 }  // namespace platform

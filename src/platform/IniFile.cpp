@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QMutex>
 
+#include <algorithm>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -139,7 +140,9 @@ QString readString(const QString &file, const QString &section, const QString &k
 {
     QMutexLocker lock(&mutex);
     const auto document = loadForReading(file);
-    const auto found = document ? document->value(section, key) : std::nullopt;
+    // Only what the buffer holds is decoded.
+    const qsizetype limit = std::max(bufferSize - 1, 0);
+    const auto found = document ? document->value(section, key, limit) : std::nullopt;
     QString text = found ? *found : defaultValue;
     // The value is handed over as a C string in a buffer of bufferSize characters.
     const qsizetype nul = text.indexOf(QChar(0));
