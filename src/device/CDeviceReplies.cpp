@@ -65,9 +65,8 @@ void CDevice::ProcessReply(const MBRequestPtr &request, const QByteArray &data)
 void CDevice::storeLogPage(int32_t startRegister, const QByteArray &data)
 {
     const QByteArrayView records = QByteArrayView(data).sliced(3, byteAt(data, 2));
-    const int stored = startRegister < LogVFirstRegister
-                           ? logN_.storePage(startRegister - LogNFirstRegister, records)
-                           : logV_.storePage(startRegister - LogVFirstRegister, records);
+    const int stored = startRegister < LogVFirstRegister ? logN_.storePage(startRegister - LogNFirstRegister, records)
+                                                         : logV_.storePage(startRegister - LogVFirstRegister, records);
     if (stored > 0)
         emit LogUpdated(startRegister - LogNFirstRegister, stored);
 }
