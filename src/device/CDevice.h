@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EventLog.h"
+#include "EventLogTable.h"
 #include "MBRequest.h"
 #include "MBRequests.h"
 #include "TcpRequestWindow.h"
@@ -202,8 +202,8 @@ private:
     uint8_t ioByte_ = 0;
     std::array<uint8_t, ImageSize> ram_{};
     bool connected_ = false;
-    EventLog logV_;
-    EventLog logN_;
+    EventLogTable logV_;
+    EventLogTable logN_;
     uint8_t firmwareVersion_ = 0;
     uint8_t softwareId_ = 0;
     int32_t missedReplies_ = 100;

@@ -19,7 +19,7 @@ constexpr int32_t EnterBootLoaderCommand = 3;
 constexpr int32_t ParameterBlock = 215;
 constexpr int PasswordLength = 8;
 
-QByteArray rowCopy(const EventLog &log, int index, const char *member)
+QByteArray rowCopy(const EventLogTable &log, int index, const char *member)
 {
     if (index < 0 || index >= log.rowCount())
         subscriptOutOfRange(member);

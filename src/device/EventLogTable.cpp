@@ -1,8 +1,8 @@
-#include "EventLog.h"
+#include "EventLogTable.h"
 
 #include <algorithm>
 
-int EventLog::storePage(int first, QByteArrayView records)
+int EventLogTable::storePage(int first, QByteArrayView records)
 {
     int stored = 0;
     for (qsizetype offset = 0; offset + RecordLength <= records.size(); offset += RecordLength) {
@@ -15,13 +15,13 @@ int EventLog::storePage(int first, QByteArrayView records)
     return stored;
 }
 
-QByteArray EventLog::row(int index) const
+QByteArray EventLogTable::row(int index) const
 {
     const Row &record = rows_[static_cast<std::size_t>(index)];
     return QByteArray(reinterpret_cast<const char *>(record.data()), RecordLength);
 }
 
-void EventLog::clear()
+void EventLogTable::clear()
 {
     std::fill(rows_.begin(), rows_.end(), Row{});
 }

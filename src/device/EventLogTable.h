@@ -8,12 +8,12 @@
 
 // One of the device's event logs as the console last read it: a fixed number of rows of one
 // record each, filled a page at a time from the device's replies.
-class EventLog {
+class EventLogTable {
 public:
     static constexpr int RecordLength = 8;
     using Row = std::array<uint8_t, RecordLength>;
 
-    explicit EventLog(int rows) : rows_(static_cast<std::size_t>(rows)) {}
+    explicit EventLogTable(int rows) : rows_(static_cast<std::size_t>(rows)) {}
 
     int rowCount() const { return static_cast<int>(rows_.size()); }
     // Stores the whole records of a page from row `first` on; those past the log's end are
