@@ -103,7 +103,7 @@ void CDevice::setRAM2(int index, int32_t value)
     if (index < 0 || index >= ImageSize - 1)
         return;
     // Even bytes start a word of the even window, odd bytes one of the odd window.
-    const int32_t base = index % 2 == 0 ? 256 : 512;
+    const int32_t base = index % 2 == 0 ? cdevice::EvenWordRegisters : cdevice::OddWordRegisters;
     MBWriteRegister(base + index / 2, std::clamp(value, 0, 65535));
 }
 
@@ -174,8 +174,8 @@ void CDevice::SetConnected(bool value)
 void CDevice::ClearData()
 {
     ram_.fill(0);
-    std::fill(logN_.begin(), logN_.end(), LogRow{});
-    std::fill(logV_.begin(), logV_.end(), LogRow{});
+    logN_.clear();
+    logV_.clear();
 }
 
 void CDevice::CheckStatus()

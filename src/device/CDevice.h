@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EventLogTable.h"
 #include "MBRequest.h"
 #include "MBRequests.h"
 #include "TcpRequestWindow.h"
@@ -36,8 +37,6 @@ public:
     // The serial time-out that brings the missed-reply count to this marks the device lost; on TCP
     // the poll that does.
     static constexpr int32_t MissedRepliesToDisconnect = 8;
-
-    using LogRow = std::array<uint8_t, 8>;
 
     explicit CDevice(QObject *parent = nullptr);
     ~CDevice() override;
@@ -174,8 +173,8 @@ private:
     void endSerialRequest(const MBRequestPtr &request);
     PortWait &portWait();
     void pEthernetPort_DataArrival();
-    void StoreLogN(const QByteArray &data, int offset, int index);
-    void StoreLogV(const QByteArray &data, int offset, int index);
+    // A read of either event log: its records stored and announced.
+    void storeLogPage(int32_t startRegister, const QByteArray &data);
     void storeRegisters(const QByteArray &data, int first, int count, int step);
     void decodeStatus(const QByteArray &data);
     void writePasswordCommand(QString password, int32_t code);
@@ -203,8 +202,8 @@ private:
     uint8_t ioByte_ = 0;
     std::array<uint8_t, ImageSize> ram_{};
     bool connected_ = false;
-    std::vector<LogRow> logV_;
-    std::vector<LogRow> logN_;
+    EventLogTable logV_;
+    EventLogTable logN_;
     uint8_t firmwareVersion_ = 0;
     uint8_t softwareId_ = 0;
     int32_t missedReplies_ = 100;

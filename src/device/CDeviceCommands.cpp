@@ -10,7 +10,6 @@
 #include <algorithm>
 
 using cdevice::LogOnStateByte;
-using cdevice::RecordLength;
 using cdevice::subscriptOutOfRange;
 
 namespace {
@@ -20,20 +19,11 @@ constexpr int32_t EnterBootLoaderCommand = 3;
 constexpr int32_t ParameterBlock = 215;
 constexpr int PasswordLength = 8;
 
-QByteArray rowCopy(const std::vector<CDevice::LogRow> &table, int index, const char *member)
+QByteArray rowCopy(const EventLogTable &log, int index, const char *member)
 {
-    if (index < 0 || index >= static_cast<int>(table.size()))
+    if (index < 0 || index >= log.rowCount())
         subscriptOutOfRange(member);
-    const CDevice::LogRow &row = table[static_cast<std::size_t>(index)];
-    return QByteArray(reinterpret_cast<const char *>(row.data()), RecordLength);
-}
-
-// Copies the record at data[offset] into row index of a log table.
-void storeRow(std::vector<CDevice::LogRow> &table, const QByteArray &data, int offset, int index, const char *member)
-{
-    if (index < 0 || index >= static_cast<int>(table.size()))
-        subscriptOutOfRange(member);
-    std::copy_n(data.constBegin() + offset, RecordLength, table[static_cast<std::size_t>(index)].begin());
+    return log.row(index);
 }
 
 }  // namespace
@@ -140,14 +130,4 @@ QByteArray CDevice::LogListN(int index) const
 QByteArray CDevice::LogListV(int index) const
 {
     return rowCopy(logV_, index, "LogListV");
-}
-
-void CDevice::StoreLogN(const QByteArray &data, int offset, int index)
-{
-    storeRow(logN_, data, offset, index, "StoreLogN");
-}
-
-void CDevice::StoreLogV(const QByteArray &data, int offset, int index)
-{
-    storeRow(logV_, data, offset, index, "StoreLogV");
 }

@@ -5,8 +5,10 @@
 #include "ModbusFunction.h"
 #include "platform/AnsiText.h"
 
+using cdevice::EvenWordRegisters;
 using cdevice::LogOnStateByte;
-using cdevice::RecordLength;
+using cdevice::OddWordRegisters;
+using cdevice::WordWindowLength;
 
 namespace {
 
@@ -43,38 +45,30 @@ void CDevice::ProcessReply(const MBRequestPtr &request, const QByteArray &data)
     if (function == modbus::ReadHoldingRegisters ? count < 2 * quantity : count != 2 * quantity)
         return;
     if (function == modbus::ReadHoldingRegisters) {
-        if (start < 256)
+        if (start < ImageSize)
             storeRegisters(data, start, quantity, 1);
-        else if (start >= 256 && start < 384)
-            storeRegisters(data, (start - 256) * 2, quantity, 2);
-        else if (start >= 512 && start < 640)
-            storeRegisters(data, (start - 512) * 2 + 1, quantity, 2);
+        else if (start >= EvenWordRegisters && start < EvenWordRegisters + WordWindowLength)
+            storeRegisters(data, (start - EvenWordRegisters) * 2, quantity, 2);
+        else if (start >= OddWordRegisters && start < OddWordRegisters + WordWindowLength)
+            storeRegisters(data, (start - OddWordRegisters) * 2 + 1, quantity, 2);
         return;
     }
     if (start >= LogNFirstRegister && start <= LogLastRegister) {
-        const int count = byteAt(data, 2);
-        int stored = 0;
-        for (int j = 0; j + RecordLength <= count; j += RecordLength) {
-            if (start < LogVFirstRegister) {
-                const int row = start - LogNFirstRegister + j / RecordLength;
-                if (row >= LogNRows)
-                    break;
-                StoreLogN(data, 3 + j, row);
-            } else {
-                const int row = start - LogVFirstRegister + j / RecordLength;
-                if (row >= LogVRows)
-                    break;
-                StoreLogV(data, 3 + j, row);
-            }
-            ++stored;
-        }
-        if (stored > 0)
-            emit LogUpdated(start - LogNFirstRegister, stored);
+        storeLogPage(start, data);
         return;
     }
     if (start == 0 && 2 * quantity >= StatusBytes)
         decodeStatus(data);
     emit NewRTData(request, data);
+}
+
+void CDevice::storeLogPage(int32_t startRegister, const QByteArray &data)
+{
+    const QByteArrayView records = QByteArrayView(data).sliced(3, byteAt(data, 2));
+    const int stored = startRegister < LogVFirstRegister ? logN_.storePage(startRegister - LogNFirstRegister, records)
+                                                         : logV_.storePage(startRegister - LogVFirstRegister, records);
+    if (stored > 0)
+        emit LogUpdated(startRegister - LogNFirstRegister, stored);
 }
 
 void CDevice::storeRegisters(const QByteArray &data, int first, int count, int bytesPerRegister)

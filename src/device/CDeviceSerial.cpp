@@ -75,7 +75,7 @@ void CDevice::serveNextTurn()
 
 bool CDevice::isQueued(const MBRequestPtr &request) const
 {
-    return queue_->Find(request->Key) == request;
+    return queue_->Holds(request);
 }
 
 void CDevice::sendNext()

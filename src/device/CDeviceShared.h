@@ -12,7 +12,11 @@
 namespace cdevice {
 
 inline constexpr int32_t LogOnStateByte = 38;
-inline constexpr int RecordLength = 8;
+// Holding register i carries image byte i; the image's words are also written and read as holding registers, one window
+// for the words at even image bytes and one for those at odd bytes, each a register per two bytes.
+inline constexpr int32_t EvenWordRegisters = 256;
+inline constexpr int32_t OddWordRegisters = 512;
+inline constexpr int32_t WordWindowLength = 128;
 // The watchdog's status poll reads this many input registers from register 0.
 inline constexpr int32_t StatusRegisters = 21;
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -46,8 +47,7 @@ void CDevice::EthernetReceive()
         const auto frame = MbapFrameReader::next(source);
         if (!frame)
             return;
-        // Transaction ids are the requests' keys, so at most one request matches.
-        const MBRequestPtr request = queue_->Find(cdevice::requestKey(frame->transactionId));
+        const MBRequestPtr request = queue_->FindTransaction(frame->transactionId);
         // The reply's place in the window and the missed-reply count are settled before anything
         // the reply raises runs.
         if (request) {
@@ -79,7 +79,8 @@ void CDevice::sendTcpRequests()
         }
         return;
     }
-    tcpWindow_.giveUpBefore(platform::clock::monotonicSeconds());
+    if (tcpWindow_.outstanding() > 0)
+        tcpWindow_.giveUpBefore(platform::clock::monotonicSeconds());
     while (const MBRequestPtr request = tcpWindow_.takeNext()) {
         // Framed once already when it was queued.
         ethernetPort_->SendData(request->CommandString());
@@ -101,11 +102,14 @@ void CDevice::ageOutTcpRequests()
 
 bool CDevice::dropExpiredTcpRequests()
 {
-    const double now = platform::clock::monotonicSeconds();
+    // The clock is read only for a request still waiting: mostly the front was just answered.
+    std::optional<double> now;
     while (!tcpSent_.empty()) {
         const MBRequestPtr &oldest = tcpSent_.front();
         if (isQueued(oldest)) {
-            if (now - oldest->SentAt() <= TcpRequestLifetime)
+            if (!now)
+                now = platform::clock::monotonicSeconds();
+            if (*now - oldest->SentAt() <= TcpRequestLifetime)
                 break;
             queue_->Remove(oldest);
         }

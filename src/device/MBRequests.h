@@ -23,6 +23,13 @@ public:
     // Removes the request when it is the one held under its key.
     void Remove(const Pointer &request) { items_.remove(request->Key, request); }
     bool Contains(const QString &key) const { return items_.contains(key); }
+    // The device's own lookups, run for every reply: a queue holds a few requests, so a scan
+    // costs less than making and hashing a text key.
+    // The queued request with the transaction id, or none (each id keys its request, so it is
+    // unique among those queued).
+    Pointer FindTransaction(int32_t transactionId) const;
+    // Whether this very request is queued.
+    bool Holds(const Pointer &request) const;
 
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }

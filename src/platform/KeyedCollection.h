@@ -33,32 +33,38 @@ public:
     void add(Pointer item, const QString &key = QString())
     {
         Folded folded = fold(key);
-        if (!key.isEmpty() && !byKey_.try_emplace(folded, item).second)
-            throw Error(err::DuplicateKey, QStringLiteral("Collection"),
-                        QStringLiteral("This key is already associated with an element of this collection"));
+        if (!key.isEmpty()) {
+            const bool taken =
+                byKey_.empty() ? keyedEntry(folded) != entries_.end() : !byKey_.try_emplace(folded, item).second;
+            if (taken)
+                throw Error(err::DuplicateKey, QStringLiteral("Collection"),
+                            QStringLiteral("This key is already associated with an element of this collection"));
+        }
         entries_.push_back({std::move(item), key, std::move(folded)});
+        if (!key.isEmpty() && byKey_.empty() && entries_.size() > ScanLimit)
+            buildIndex();
     }
 
     int count() const { return static_cast<int>(entries_.size()); }
     bool isEmpty() const { return entries_.empty(); }
 
-    bool contains(const QString &key) const { return lookup(key) != byKey_.cend(); }
+    bool contains(const QString &key) const { return lookup(key) != nullptr; }
 
     Pointer item(int position) const { return entries_[checkedIndex(position)].item; }
 
     Pointer item(const QString &key) const
     {
-        const auto it = lookup(key);
-        if (it == byKey_.cend())
+        const Pointer *found = lookup(key);
+        if (!found)
             unknownKey();
-        return it->second;
+        return *found;
     }
 
     // The item under key; none when no item has it.
     Pointer find(const QString &key) const
     {
-        const auto it = lookup(key);
-        return it == byKey_.cend() ? nullptr : it->second;
+        const Pointer *found = lookup(key);
+        return found ? *found : nullptr;
     }
 
     // The key an item was added under (empty when it has none).
@@ -67,28 +73,26 @@ public:
     void remove(int position)
     {
         const auto index = checkedIndex(position);
-        if (!entries_[index].key.isEmpty())
+        if (!entries_[index].key.isEmpty() && !byKey_.empty())
             byKey_.erase(entries_[index].folded);
         entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
     }
 
     void remove(const QString &key)
     {
-        const Folded folded = fold(key);
-        if (key.isEmpty() || byKey_.erase(folded) == 0)
+        const auto entry = key.isEmpty() ? entries_.end() : keyedEntry(fold(key));
+        if (entry == entries_.end())
             unknownKey();
-        eraseEntry(folded);
+        eraseKeyed(entry);
     }
 
     // Removes item when it is the one held under key; returns whether it was.
     bool remove(const QString &key, const Pointer &item)
     {
-        const Folded folded = fold(key);
-        const auto it = key.isEmpty() ? byKey_.end() : byKey_.find(folded);
-        if (it == byKey_.end() || it->second != item)
+        const auto entry = key.isEmpty() ? entries_.end() : keyedEntry(fold(key));
+        if (entry == entries_.end() || entry->item != item)
             return false;
-        byKey_.erase(it);
-        eraseEntry(folded);
+        eraseKeyed(entry);
         return true;
     }
 
@@ -120,6 +124,9 @@ public:
 
 private:
     using Index = std::unordered_map<Folded, Pointer>;
+    // Keys of collections this small are found by a scan of the entries, which costs less than
+    // hashing; past it an index is built and kept while it holds keys.
+    static constexpr std::size_t ScanLimit = 8;
 
     static Folded fold(const QString &key)
     {
@@ -136,15 +143,38 @@ private:
         return folded;
     }
 
-    typename Index::const_iterator lookup(const QString &key) const
+    const Pointer *lookup(const QString &key) const
     {
-        return key.isEmpty() ? byKey_.cend() : byKey_.find(fold(key));
+        if (key.isEmpty())
+            return nullptr;
+        const Folded folded = fold(key);
+        if (byKey_.empty()) {
+            const auto entry = keyedEntry(folded);
+            return entry == entries_.end() ? nullptr : &entry->item;
+        }
+        const auto it = byKey_.find(folded);
+        return it == byKey_.end() ? nullptr : &it->second;
     }
 
-    void eraseEntry(const Folded &folded)
+    typename std::vector<Entry>::const_iterator keyedEntry(const Folded &folded) const
     {
         const auto keyed = [&folded](const Entry &entry) { return !entry.key.isEmpty() && entry.folded == folded; };
-        entries_.erase(std::find_if(entries_.begin(), entries_.end(), keyed));
+        return std::find_if(entries_.begin(), entries_.end(), keyed);
+    }
+
+    void eraseKeyed(typename std::vector<Entry>::const_iterator entry)
+    {
+        if (!byKey_.empty())
+            byKey_.erase(entry->folded);
+        entries_.erase(entry);
+    }
+
+    void buildIndex()
+    {
+        for (const Entry &entry : entries_) {
+            if (!entry.key.isEmpty())
+                byKey_.emplace(entry.folded, entry.item);
+        }
     }
 
     [[noreturn]] static void unknownKey()

@@ -54,25 +54,36 @@ TEST(KeyedCollection, ErrorsTheCallersCheckFor)
 
 TEST(KeyedCollection, RemovingKeepsOrderAndFreesTheKey)
 {
-    Collection c;
-    for (const char *key : {"S1", "S2", "S3", "S4"})
-        c.add(text(key), key);
-    c.remove("s2");
-    c.remove(1);
-    EXPECT_FALSE(c.remove("s3", text("S3"))) << "another item under the key stays";
-    EXPECT_EQ(contents(c), (QStringList{"S3", "S4"}));
-    EXPECT_EQ(*c.item(1), "S3");
-    EXPECT_FALSE(c.contains("S1"));
-    EXPECT_EQ(raisedError([&] { c.item("S2"); }), platform::err::InvalidArgument);
-    c.add(text("S2 again"), "S2");
-    EXPECT_EQ(contents(c), (QStringList{"S3", "S4", "S2 again"}));
-    EXPECT_TRUE(c.remove("s4", c.item("S4")));
-    EXPECT_EQ(contents(c), (QStringList{"S3", "S2 again"}));
-    EXPECT_EQ(*c.item("s2"), "S2 again");
-    c.clear();
-    EXPECT_TRUE(c.isEmpty());
-    c.add(text("S3 again"), "S3");
-    EXPECT_EQ(c.count(), 1);
+    // A small collection finds its keys by a scan, a larger one through its index: alike.
+    for (const int fillers : {0, 12}) {
+        SCOPED_TRACE(fillers);
+        Collection c;
+        for (const char *key : {"S1", "S2", "S3", "S4"})
+            c.add(text(key), key);
+        for (int i = 0; i < fillers; ++i)
+            c.add(text("filler"), QStringLiteral("F%1").arg(i));
+        const auto leading = [&c, fillers] { return contents(c).mid(0, c.count() - fillers); };
+        c.remove("s2");
+        c.remove(1);
+        EXPECT_FALSE(c.remove("s3", text("S3"))) << "another item under the key stays";
+        EXPECT_EQ(leading(), (QStringList{"S3", "S4"}));
+        EXPECT_EQ(*c.item(1), "S3");
+        EXPECT_FALSE(c.contains("S1"));
+        EXPECT_EQ(raisedError([&] { c.item("S2"); }), platform::err::InvalidArgument);
+        EXPECT_EQ(raisedError([&] { c.add(text("b"), "s3"); }), platform::err::DuplicateKey);
+        c.add(text("S2 again"), "S2");
+        EXPECT_EQ(*c.item("s2"), "S2 again");
+        EXPECT_TRUE(c.remove("s4", c.item("S4")));
+        EXPECT_EQ(contents(c).first(1), QStringList{"S3"});
+        EXPECT_EQ(contents(c).last(1), QStringList{"S2 again"}) << "added last";
+        for (int i = 0; i < fillers; ++i)
+            EXPECT_EQ(*c.item(QStringLiteral("f%1").arg(i)), "filler") << i;
+        c.clear();
+        EXPECT_TRUE(c.isEmpty());
+        c.add(text("S3 again"), "S3");
+        EXPECT_EQ(c.count(), 1);
+        EXPECT_EQ(*c.item("s3"), "S3 again");
+    }
 }
 
 }  // namespace
