@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -81,10 +82,10 @@ void CDevice::sendTcpRequests()
     }
     if (tcpWindow_.outstanding() > 0)
         tcpWindow_.giveUpBefore(platform::clock::monotonicSeconds());
-    while (const MBRequestPtr request = tcpWindow_.takeNext()) {
+    while (MBRequestPtr request = tcpWindow_.takeNext()) {
         // Framed once already when it was queued.
         ethernetPort_->SendData(request->CommandString());
-        tcpSent_.push_back(request);
+        tcpSent_.push_back(std::move(request));
     }
     // Armed for the oldest request in the window, not again for every reply: a tick that comes
     // early finds nothing to give up and arms it anew.

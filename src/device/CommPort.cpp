@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/serial.h>
+#include <optional>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -264,6 +265,18 @@ QByteArray CommPort::Input_()
     return input_.take(InputLen);
 }
 
+void CommPort::discardInput()
+{
+    if (fd_ < 0) {
+        record(EBADF, QStringLiteral("CommRead (ClearCommError)"));
+        return;
+    }
+    if (const int error = input_.discard()) {
+        recordLineError(error, QStringLiteral("CommRead (ReadFile)"));
+        closeIfGone(error);
+    }
+}
+
 void CommPort::setOutput(const QByteArray &bytes)
 {
     if (fd_ < 0) {
@@ -274,7 +287,8 @@ void CommPort::setOutput(const QByteArray &bytes)
     // beyond that is reported rather than waited on.
     const int32_t bitsPerSecond = baud_ > 0 ? baud_ : 9600;
     const qint64 lineMs = static_cast<qint64>(bytes.size()) * 11 * 1000 / bitsPerSecond;
-    const QDeadlineTimer deadline(1000 + 2 * lineMs);
+    // Set when the driver first refuses bytes: a write it takes at once reads no clock.
+    std::optional<QDeadlineTimer> deadline;
     qsizetype sent = 0;
     while (sent < bytes.size()) {
         const ssize_t written = ::write(fd_, bytes.constData() + sent, static_cast<size_t>(bytes.size() - sent));
@@ -290,9 +304,11 @@ void CommPort::setOutput(const QByteArray &bytes)
             closeIfGone(error);
             return;
         }
+        if (!deadline)
+            deadline.emplace(1000 + 2 * lineMs);
         pollfd pfd{fd_, POLLOUT, 0};
-        const int ready = ::poll(&pfd, 1, static_cast<int>(deadline.remainingTime()));
-        if (ready == 0 || deadline.hasExpired()) {
+        const int ready = ::poll(&pfd, 1, static_cast<int>(deadline->remainingTime()));
+        if (ready == 0 || deadline->hasExpired()) {
             recordLineError(ETIMEDOUT, QStringLiteral("CommWrite (WriteFile)"));
             return;
         }

@@ -37,6 +37,8 @@ public:
     int32_t InBufferCount();
     // The waiting bytes, at most InputLen of them; never waits for more.
     QByteArray Input_();
+    // Every byte received and not yet read is dropped.
+    void discardInput();
     void setOutput(const QByteArray &bytes);
 
     bool PortOpen() const { return fd_ >= 0; }
@@ -54,7 +56,7 @@ public:
     int32_t baudRate() const { return baud_; }
     int32_t receivedCount() const { return input_.size(); }
     // The first count bytes already taken from the driver, left in place.
-    QByteArray peekInput(int count) const { return input_.peek(count); }
+    QByteArrayView peekInput(int count) const { return input_.peek(count); }
     bool watchArrivals(bool on) { return input_.watch(on); }
     bool inputStalled() const { return input_.stalled(); }
 

@@ -6,6 +6,8 @@
 #include "platform/Clock.h"
 #include "platform/Error.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr int TcpHeaderLength = 6;
@@ -47,8 +49,15 @@ MBRequest::MBRequest()
 
 void MBRequest::markSent()
 {
-    SendTime = static_cast<float>(platform::clock::secondsSinceMidnight());
     sentAt_ = platform::clock::monotonicSeconds();
+}
+
+float MBRequest::SendTime() const
+{
+    constexpr double SecondsPerDay = 86400.0;
+    const double since = platform::clock::monotonicSeconds() - sentAt_;
+    return static_cast<float>(
+        std::fmod(platform::clock::secondsSinceMidnight() - since + SecondsPerDay, SecondsPerDay));
 }
 
 std::shared_ptr<MBRequests> MBRequest::Requests()

@@ -19,8 +19,9 @@ public:
 
     MBRequest();
 
-    // Seconds since midnight, stamped at creation and again when the serial link sends it.
-    float SendTime = 0.0f;
+    // Seconds since midnight of the last stamp (creation, then sending). Worked out when asked:
+    // the local clock costs more to read than the monotonic one, and every request is stamped.
+    float SendTime() const;
     QString Key;
 
     int32_t TransactionID() const { return transactionId_; }
@@ -75,8 +76,8 @@ public:
     // Grows the array (new elements 0) when index lies past its end.
     void setMBData(int index, int32_t value);
 
-    // Monotonic seconds of the same two stamps as SendTime: time-outs and ageing use these,
-    // so neither breaks at midnight.
+    // Monotonic seconds of the two stamps: time-outs and ageing use these, so neither breaks at
+    // midnight.
     double SentAt() const { return sentAt_; }
     void markSent();
 

@@ -3,7 +3,7 @@
 std::optional<MbapFrameReader::Frame> MbapFrameReader::next(Source &source)
 {
     while (source.available() >= HeaderLength) {
-        const QByteArray header = source.peek(HeaderLength);
+        const QByteArrayView header = source.peek(HeaderLength);
         if (header.size() < HeaderLength)
             return std::nullopt;
         const int length = static_cast<uint8_t>(header[4]) * 256 + static_cast<uint8_t>(header[5]);

@@ -11,7 +11,8 @@ public:
     public:
         virtual ~Source() = default;
         virtual qint64 available() = 0;
-        virtual QByteArray peek(qint64 count) = 0;
+        // Valid until the next take.
+        virtual QByteArrayView peek(qint64 count) = 0;
         virtual QByteArray take(qint64 count) = 0;
     };
 

@@ -14,7 +14,7 @@ bool isWriteEcho(uint8_t function)
 }
 
 // Bytes that follow the first three (unit, function, and the byte count of a read).
-int tailLength(uint8_t function, const QByteArray &head)
+int tailLength(uint8_t function, QByteArrayView head)
 {
     if (isWriteEcho(function))
         return 5;
@@ -39,7 +39,7 @@ RtuReplyReader::Result RtuReplyReader::readOne(Source &source, int expectedUnit)
         return {Outcome::Flushed, {}};
     }
     // The shortest reply is longer than three bytes, and those are waiting.
-    const QByteArray head = source.peek(3);
+    const QByteArrayView head = source.peek(3);
     if (head.size() < 3)
         return {Outcome::Dropped, {}};
     if (static_cast<uint8_t>(head[0]) != expectedUnit) {

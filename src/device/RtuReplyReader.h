@@ -11,8 +11,9 @@ public:
     public:
         virtual ~Source() = default;
         virtual int waiting() = 0;
-        // The first count bytes waiting (fewer when fewer wait), left where they are.
-        virtual QByteArray peek(int count) = 0;
+        // The first count bytes waiting (fewer when fewer wait), left where they are; valid until
+        // the next read or flush.
+        virtual QByteArrayView peek(int count) = 0;
         // Reads at most count bytes that are already waiting.
         virtual QByteArray read(int count) = 0;
         // Discards everything waiting.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -46,6 +47,16 @@ int SerialInput::takeArrivals()
     const int error = got < 0 ? (errno != EAGAIN ? errno : 0) : (got == 0 && hungUp(fd_) ? EIO : 0);
     bytes_.resize(held + static_cast<int>(std::max<ssize_t>(got, 0)));
     return error;
+}
+
+int SerialInput::discard()
+{
+    // The held block is kept for the next arrivals.
+    bytes_.resize(0);
+    if (fd_ < 0)
+        return 0;
+    // One call whatever is waiting: a reply late by a few bytes costs no second look.
+    return ::tcflush(fd_, TCIFLUSH) == 0 ? 0 : errno;
 }
 
 QByteArray SerialInput::take(int count)

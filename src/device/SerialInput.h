@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <algorithm>
 #include <memory>
 
 class QSocketNotifier;
@@ -28,7 +30,10 @@ public:
     int size() const { return static_cast<int>(bytes_.size()); }
     // Up to count bytes from the front.
     QByteArray take(int count);
-    QByteArray peek(int count) const { return bytes_.left(count); }
+    QByteArrayView peek(int count) const { return QByteArrayView(bytes_).first(std::clamp(count, 0, size())); }
+    // Drops what is held and what the driver holds, without reading it. Returns 0 or the error
+    // number.
+    int discard();
 
     // Switches the watch; a stalled descriptor is looked at again first and, still stalled, stays
     // unwatched. Returns whether it is watched.

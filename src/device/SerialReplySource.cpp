@@ -10,7 +10,7 @@ int SerialReplySource::waiting()
     return port_.receivedCount();
 }
 
-QByteArray SerialReplySource::peek(int count)
+QByteArrayView SerialReplySource::peek(int count)
 {
     return port_.peekInput(count);
 }
@@ -23,9 +23,5 @@ QByteArray SerialReplySource::read(int count)
 
 void SerialReplySource::flush()
 {
-    for (int waiting = port_.InBufferCount(); waiting > 0; waiting = port_.InBufferCount()) {
-        port_.InputLen = waiting;
-        if (port_.Input_().isEmpty())
-            return;
-    }
+    port_.discardInput();
 }

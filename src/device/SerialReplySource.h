@@ -10,7 +10,7 @@ public:
     explicit SerialReplySource(CommPort &port) : port_(port) {}
 
     int waiting() override;
-    QByteArray peek(int count) override;
+    QByteArrayView peek(int count) override;
     QByteArray read(int count) override;
     void flush() override;
 

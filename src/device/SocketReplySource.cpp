@@ -7,9 +7,9 @@ qint64 SocketReplySource::available()
     return socket_.BytesReceived();
 }
 
-QByteArray SocketReplySource::peek(qint64 count)
+QByteArrayView SocketReplySource::peek(qint64 count)
 {
-    return socket_.PeekData(count);
+    return socket_.PeekStream(count);
 }
 
 QByteArray SocketReplySource::take(qint64 count)

@@ -12,7 +12,7 @@ public:
     explicit SocketReplySource(platform::WinSocket &socket) : socket_(socket) {}
 
     qint64 available() override;
-    QByteArray peek(qint64 count) override;
+    QByteArrayView peek(qint64 count) override;
     QByteArray take(qint64 count) override;
 
 private:

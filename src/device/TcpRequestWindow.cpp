@@ -56,6 +56,11 @@ MBRequestPtr TcpRequestWindow::takeNext()
 
 void TcpRequestWindow::answered(const MBRequestPtr &request)
 {
+    // Mostly the oldest: a device answers in order.
+    if (!sent_.empty() && sent_.front() == request) {
+        sent_.pop_front();
+        return;
+    }
     const auto it = std::find(sent_.begin(), sent_.end(), request);
     if (it != sent_.end())
         sent_.erase(it);

@@ -86,11 +86,17 @@ public:
         eraseKeyed(entry);
     }
 
-    // Removes item when it is the one held under key; returns whether it was.
+    // Removes item when it is the one held under key; returns whether it was. Found by the item,
+    // so the key is folded only when it was not given as it was added.
     bool remove(const QString &key, const Pointer &item)
     {
-        const auto entry = key.isEmpty() ? entries_.end() : keyedEntry(fold(key));
-        if (entry == entries_.end() || entry->item != item)
+        if (key.isEmpty())
+            return false;
+        const auto heldUnderKey = [&key, &item](const Entry &entry) {
+            return entry.item == item && !entry.key.isEmpty() && (entry.key == key || entry.folded == fold(key));
+        };
+        const auto entry = std::find_if(entries_.cbegin(), entries_.cend(), heldUnderKey);
+        if (entry == entries_.cend())
             return false;
         eraseKeyed(entry);
         return true;

@@ -203,20 +203,24 @@ void TcpConnection::endByPeer()
     dropNotifier(writeNotifier_);
     pending_.clear();
     state_ = State::PeerClosed;
-    emit peerClosed();
+    if (listener_)
+        listener_->tcpPeerClosed();
 }
 
 void TcpConnection::onReadable()
 {
-    char chunk[ReadChunk];
+    // Straight into the held bytes, whose block is kept from one arrival to the next.
+    const qsizetype held = received_.size();
+    received_.resize(held + static_cast<qsizetype>(ReadChunk));
     ssize_t got = 0;
     do {
-        got = ::recv(fd_, chunk, sizeof chunk, 0);
+        got = ::recv(fd_, received_.data() + held, ReadChunk, 0);
     } while (got < 0 && errno == EINTR);
     const int error = errno;
+    received_.resize(held + std::max<qsizetype>(got, 0));
     if (got > 0) {
-        received_.append(chunk, got);
-        emit readyRead();
+        if (listener_)
+            listener_->tcpReadyRead();
     } else if (got == 0 || endedByPeer(error)) {
         endByPeer();
     } else if (error != EAGAIN && error != EWOULDBLOCK) {
@@ -224,17 +228,16 @@ void TcpConnection::onReadable()
     }
 }
 
-QByteArray TcpConnection::peek(qint64 maxLength) const
+QByteArrayView TcpConnection::peek(qint64 maxLength) const
 {
-    return received_.first(std::clamp<qint64>(maxLength, 0, received_.size()));
+    return QByteArrayView(received_).first(std::clamp<qint64>(maxLength, 0, received_.size()));
 }
 
 QByteArray TcpConnection::read(qint64 maxLength)
 {
     const qsizetype count = std::clamp<qint64>(maxLength, 0, received_.size());
-    if (count == received_.size())
-        return std::exchange(received_, {});
-    QByteArray front = received_.first(count);
+    // A copy of its own, so the held block stays for the next arrival.
+    QByteArray front(received_.constData(), count);
     received_.remove(0, count);
     return front;
 }

@@ -19,6 +19,18 @@ class TcpConnection : public QObject {
 public:
     enum class State { Unconnected, LookingUp, Connecting, Connected, PeerClosed, Failed };
 
+    // Told of what arrives, called straight rather than through a signal: a link polling many
+    // times a second pays for every hop of each reply.
+    class Listener {
+    public:
+        virtual void tcpReadyRead() = 0;
+        // The peer ended or reset the connection; what it sent before stays readable.
+        virtual void tcpPeerClosed() = 0;
+
+    protected:
+        ~Listener() = default;
+    };
+
     explicit TcpConnection(QObject *parent = nullptr);
     ~TcpConnection() override;
 
@@ -31,7 +43,8 @@ public:
     QString errorText() const { return errorText_; }
 
     qint64 available() const { return received_.size(); }
-    QByteArray peek(qint64 maxLength) const;
+    // Valid until the next read or arrival.
+    QByteArrayView peek(qint64 maxLength) const;
     QByteArray read(qint64 maxLength);
     // Onto the connection in order; ignored unless Connected.
     void write(const QByteArray &data);
@@ -39,10 +52,8 @@ public:
     quint16 localPort() const;
     QHostAddress peerAddress() const;
 
-signals:
-    void readyRead();
-    // The peer ended or reset the connection; what it sent before stays readable.
-    void peerClosed();
+    // None stops the calls: a listener that drops the connection from one of them sets none first.
+    void setListener(Listener *listener) { listener_ = listener; }
 
 private:
     void onLookedUp(const QHostInfo &info);
@@ -65,10 +76,11 @@ private:
     int lookupId_ = -1;
     quint16 port_ = 0;
     std::vector<QHostAddress> addresses_;
-    // Children, dropped with deleteLater: a handler of readyRead may close the connection while
+    // Children, dropped with deleteLater: a listener may close the connection while
     // the read watch is still delivering.
     QSocketNotifier *readNotifier_ = nullptr;
     QSocketNotifier *writeNotifier_ = nullptr;
+    Listener *listener_ = nullptr;
     QByteArray received_;
     QByteArray pending_;
 };

@@ -20,7 +20,17 @@ constexpr int32_t DatagramNotSent = 10051;
 }
 }  // namespace
 
-WinSocket::WinSocket(QObject *parent) : QObject(parent) {}
+class WinSocket::TcpEvents final : public TcpConnection::Listener {
+public:
+    explicit TcpEvents(WinSocket &socket) : socket_(socket) {}
+    void tcpReadyRead() override { socket_.onTcpReadyRead(); }
+    void tcpPeerClosed() override { socket_.onTcpPeerClosed(); }
+
+private:
+    WinSocket &socket_;
+};
+
+WinSocket::WinSocket(QObject *parent) : QObject(parent), tcpEvents_(std::make_unique<TcpEvents>(*this)) {}
 
 WinSocket::~WinSocket()
 {
@@ -32,7 +42,7 @@ void WinSocket::dropSockets()
     if (tcp_) {
         // A handler of its notifications may close the link: the connection ends now and goes
         // once it has returned.
-        tcp_->disconnect(this);
+        tcp_->setListener(nullptr);
         tcp_->close();
         tcp_.release()->deleteLater();
     }
@@ -92,7 +102,12 @@ QByteArray WinSocket::PeekData(qint64 maxLength)
     }
     if (!tcp_)
         return {};
-    return tcp_->peek(maxLength < 0 ? tcp_->available() : maxLength);
+    return tcp_->peek(maxLength < 0 ? tcp_->available() : maxLength).toByteArray();
+}
+
+QByteArrayView WinSocket::PeekStream(qint64 maxLength) const
+{
+    return tcp_ ? tcp_->peek(maxLength) : QByteArrayView();
 }
 
 QByteArray WinSocket::GetData(qint64 maxLength)
@@ -162,8 +177,7 @@ void WinSocket::Connect()
         invalidOperation("Connect");
     dropSockets();
     tcp_ = std::make_unique<TcpConnection>();
-    connect(tcp_.get(), &TcpConnection::readyRead, this, &WinSocket::onTcpReadyRead);
-    connect(tcp_.get(), &TcpConnection::peerClosed, this, &WinSocket::onTcpPeerClosed);
+    tcp_->setListener(tcpEvents_.get());
     tcp_->connectTo(remoteHost_, static_cast<quint16>(remotePort_));
 }
 

@@ -44,6 +44,9 @@ public:
     // datagram whole; a shorter maxLength cuts it and the rest is lost.
     QByteArray PeekData(qint64 maxLength = -1);
     QByteArray GetData(qint64 maxLength = -1);
+    // TCP: up to maxLength waiting bytes, left waiting and not copied; valid until the next
+    // GetData or arrival.
+    QByteArrayView PeekStream(qint64 maxLength) const;
     // TCP: onto the connection. UDP: one datagram to RemoteHost:RemotePort; raises an error when
     // it cannot be sent.
     void SendData(const QByteArray &data);
@@ -71,6 +74,8 @@ signals:
     void Closed();
 
 private:
+    // Hands the TCP connection's arrivals and end to the two below.
+    class TcpEvents;
     void onTcpReadyRead();
     void onTcpPeerClosed();
     void onUdpReadyRead();
@@ -85,6 +90,7 @@ private:
     QString remoteHost_;
     int32_t remotePort_ = 0;
     int32_t localPort_ = 0;
+    std::unique_ptr<TcpEvents> tcpEvents_;
     std::unique_ptr<TcpConnection> tcp_;
     std::unique_ptr<QUdpSocket> udp_;
     std::deque<Datagram> datagrams_;

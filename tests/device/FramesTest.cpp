@@ -1,9 +1,13 @@
 #include "DeviceTestSupport.h"
 #include "device/MBRequest.h"
 #include "device/MBRequests.h"
+#include "platform/Clock.h"
 #include "platform/Error.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -129,4 +133,19 @@ TEST(MBRequestsQueue, KeysAndErrors)
     EXPECT_THROW(queue.Remove(4), platform::Error);
     queue.Remove(QStringLiteral("K5"));
     EXPECT_EQ(queue.Item(1), unkeyed);
+    // A request is removed as itself only from under its own key.
+    queue.Add(first, QStringLiteral("K7"));
+    auto namesake = std::make_shared<MBRequest>();
+    namesake->Key = first->Key;
+    queue.Remove(namesake);
+    EXPECT_EQ(queue.Find(QStringLiteral("k7")), first);
+    queue.Remove(first);
+    EXPECT_EQ(queue.Find(QStringLiteral("K7")), nullptr);
+}
+
+TEST(MBRequestFrames, SendTimeIsTheLocalTimeOfItsStamp)
+{
+    MBRequest request;
+    const double apart = std::fabs(request.SendTime() - platform::clock::secondsSinceMidnight());
+    EXPECT_LT(std::min(apart, 86400.0 - apart), 0.5);
 }

@@ -17,7 +17,10 @@ public:
     }
 
     int waiting() override { return static_cast<int>(waiting_.size()); }
-    QByteArray peek(int count) override { return waiting_.left(count); }
+    QByteArrayView peek(int count) override
+    {
+        return QByteArrayView(waiting_).first(std::clamp<qsizetype>(count, 0, waiting_.size()));
+    }
     QByteArray read(int count) override
     {
         const QByteArray taken = waiting_.left(count);
@@ -53,7 +56,10 @@ class ScriptedStream : public MbapFrameReader::Source {
 public:
     void arrive(const QByteArray &bytes) { stream_ += bytes; }
     qint64 available() override { return stream_.size(); }
-    QByteArray peek(qint64 count) override { return stream_.left(count); }
+    QByteArrayView peek(qint64 count) override
+    {
+        return QByteArrayView(stream_).first(std::clamp<qsizetype>(count, 0, stream_.size()));
+    }
     QByteArray take(qint64 count) override
     {
         const QByteArray taken = stream_.left(count);

@@ -11,7 +11,10 @@ public:
     void arrive(const QByteArray &piece) { bytes_ += piece; }
 
     qint64 available() override { return bytes_.size(); }
-    QByteArray peek(qint64 count) override { return bytes_.left(count); }
+    QByteArrayView peek(qint64 count) override
+    {
+        return QByteArrayView(bytes_).first(std::clamp<qsizetype>(count, 0, bytes_.size()));
+    }
     QByteArray take(qint64 count) override
     {
         const QByteArray head = bytes_.left(count);

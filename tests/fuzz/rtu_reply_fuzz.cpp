@@ -13,7 +13,10 @@ public:
     explicit ArrivedBytes(QByteArray bytes) : bytes_(std::move(bytes)) {}
 
     int waiting() override { return static_cast<int>(bytes_.size()); }
-    QByteArray peek(int count) override { return bytes_.left(count); }
+    QByteArrayView peek(int count) override
+    {
+        return QByteArrayView(bytes_).first(std::clamp<qsizetype>(count, 0, bytes_.size()));
+    }
     QByteArray read(int count) override
     {
         const QByteArray head = bytes_.left(count);
