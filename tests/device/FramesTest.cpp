@@ -133,14 +133,15 @@ TEST(MBRequestsQueue, KeysAndErrors)
     EXPECT_THROW(queue.Remove(4), platform::Error);
     queue.Remove(QStringLiteral("K5"));
     EXPECT_EQ(queue.Item(1), unkeyed);
-    // A request is removed as itself only from under its own key.
+    // A request is removed as itself only from under its own key, the last it was given.
     queue.Add(first, QStringLiteral("K7"));
+    queue.Add(first, QStringLiteral("K8"));
     auto namesake = std::make_shared<MBRequest>();
     namesake->Key = first->Key;
     queue.Remove(namesake);
-    EXPECT_EQ(queue.Find(QStringLiteral("k7")), first);
     queue.Remove(first);
-    EXPECT_EQ(queue.Find(QStringLiteral("K7")), nullptr);
+    EXPECT_EQ(queue.Find(QStringLiteral("k7")), first);
+    EXPECT_EQ(queue.Find(QStringLiteral("K8")), nullptr);
 }
 
 TEST(MBRequestFrames, SendTimeIsTheLocalTimeOfItsStamp)

@@ -215,6 +215,18 @@ TEST_F(DeviceOnPty, ReplyWithinTwoTenthsOfASecondAndTailWithinHalfASecond)
     }
 }
 
+TEST_F(DeviceOnPty, NoiseOnTheLineBeforeARequestIsDropped)
+{
+    // Still with the driver when the request goes out, not yet seen by the port: kept, the noise
+    // would head the reply and both be thrown away.
+    pty.write(hex("AABBCC"));
+    QThread::msleep(50);
+    const QByteArray reply = withCrc(hex("01030200") + QByteArray(1, static_cast<char>(++value)));
+    QTimer::singleShot(5, [&] { pty.write(reply); });
+    device.MBRead(3, 10, 1);
+    EXPECT_EQ(device.RAM(10), value);
+}
+
 TEST_F(DeviceOnPty, ReplyWhoseFirstBytesComeAloneIsTaken)
 {
     // Too few bytes to start a reply, the rest a moment later: the wait for the rest must look
