@@ -1,10 +1,10 @@
 #include "shell/LinkWatchdog.h"
 #include "EventLoopWait.h"
-#include "QtPrinters.h"
 #include "StandInLinkTest.h"
 #include "platform/WinSocket.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -12,7 +12,8 @@ namespace {
 constexpr int AdminBit = 50;
 constexpr int SuperUserBit = 54;
 
-// The watchdog alone on the shell's link to the stand-in; no window is made.
+// The watchdog alone on the shell's link to the stand-in; no window is made. It ticks only when
+// a test says so.
 class Watchdog : public StandInLinkTest {
 protected:
     void SetUp() override
@@ -24,12 +25,6 @@ protected:
         QObject::connect(&watchdog, &LinkWatchdog::linkReopened, [this] { ++reopened; });
         mdlMain::OpenDevicePort();
         ASSERT_TRUE(waitFor([this] { return device().Connected(); }, 3000)) << "the device was not identified";
-    }
-
-    void TearDown() override
-    {
-        watchdog.setDevice(nullptr);
-        StandInLinkTest::TearDown();
     }
 
     // Ticks until a tick finds the device connected, at most five ticks a second apart.
@@ -45,12 +40,11 @@ protected:
         return false;
     }
 
-    int statusPolls() const
+    // The device object shows the role bits that the stand-in reports.
+    bool rolesShown() const
     {
-        int polls = 0;
-        for (const devsim::SimRequest &request : sim.requests())
-            polls += request.function == 4 && request.address == 0 ? 1 : 0;
-        return polls;
+        return device().Bit(AdminBit) == sim.statusBit(AdminBit) &&
+               device().Bit(SuperUserBit) == sim.statusBit(SuperUserBit);
     }
 
     LinkWatchdog watchdog;
@@ -62,20 +56,21 @@ TEST_F(Watchdog, PollsEveryTickAndReopensTheLinkOnTheTickThatFindsTheDeviceLost)
 {
     struct Case {
         const char *fault;
-        std::function<void(devsim::DeviceSim &)> apply, lift;
+        std::function<void(devsim::DeviceSim &)> apply;
         int ticksToLoss;
     };
     const Case cases[] = {
         // Eight unanswered polls, four seconds of ticks, mark a silent device lost.
-        {"silent device", [](devsim::DeviceSim &s) { s.setSilent(true); },
-         [](devsim::DeviceSim &s) { s.setSilent(false); }, 8},
-        {"connection closed", [](devsim::DeviceSim &s) { s.dropConnections(); }, [](devsim::DeviceSim &) {}, 1},
-        {"connection reset", [](devsim::DeviceSim &s) { s.resetConnections(); }, [](devsim::DeviceSim &) {}, 1},
+        {"silent device", [](devsim::DeviceSim &s) { s.setSilent(true); }, 8},
+        {"connection closed", &devsim::DeviceSim::dropConnections, 1},
+        {"connection reset", &devsim::DeviceSim::resetConnections, 1},
     };
     sim.clearRequests();
     watchdog.tick();
     ASSERT_TRUE(waitFor([this] { return device().PendingRequests().Count() == 0; }, 1000));
-    EXPECT_EQ(statusPolls(), 1) << "one status poll a tick";
+    const QList<devsim::SimRequest> polls = sim.requests();
+    EXPECT_EQ(std::count_if(polls.begin(), polls.end(), [](auto &r) { return r.function == 4 && r.address == 0; }), 1)
+        << "one status poll a tick";
     for (const Case &c : cases) {
         SCOPED_TRACE(c.fault);
         reopened = 0;
@@ -97,7 +92,7 @@ TEST_F(Watchdog, PollsEveryTickAndReopensTheLinkOnTheTickThatFindsTheDeviceLost)
         EXPECT_FALSE(device().Connected());
         EXPECT_EQ(timer->interval(), 1500) << "a device away is looked for less often";
 
-        c.lift(sim);
+        sim.setSilent(false);
         ASSERT_TRUE(tickUntilConnected()) << "found again";
         EXPECT_EQ(timer->interval(), 500);
         EXPECT_EQ(sim.tcpClientCount(), 1);
@@ -107,8 +102,9 @@ TEST_F(Watchdog, PollsEveryTickAndReopensTheLinkOnTheTickThatFindsTheDeviceLost)
 TEST_F(Watchdog, LogOnIsSettledByAConnectedTickOnceTheDeviceHasTakenIt)
 {
     enum class Hold { None, DeviceAway, WritesAtGateway };
+    using Role = LinkWatchdog::Role;
     struct Case {
-        LinkWatchdog::Role role;
+        Role role;
         int bitOnDevice;  // 0: none
         double secondsLater;
         Hold hold;
@@ -117,28 +113,22 @@ TEST_F(Watchdog, LogOnIsSettledByAConnectedTickOnceTheDeviceHasTakenIt)
     const QStringList succeeded{QStringLiteral("Login succeded")};
     const QStringList invalid{QStringLiteral("Invalid password")};
     const Case cases[] = {
-        {LinkWatchdog::Role::Administrator, AdminBit, 0.0, Hold::None, succeeded},
-        {LinkWatchdog::Role::SuperUser, SuperUserBit, 0.0, Hold::None, succeeded},
-        {LinkWatchdog::Role::SuperUser, 0, 1.9, Hold::None, {}},
-        {LinkWatchdog::Role::Administrator, SuperUserBit, 2.5, Hold::None, invalid},
-        {LinkWatchdog::Role::SuperUser, AdminBit, 2.5, Hold::None, invalid},
+        {Role::Administrator, AdminBit, 0.0, Hold::None, succeeded},
+        {Role::SuperUser, SuperUserBit, 0.0, Hold::None, succeeded},
+        {Role::SuperUser, 0, 1.9, Hold::None, {}},
+        {Role::Administrator, SuperUserBit, 2.5, Hold::None, invalid},
+        {Role::SuperUser, AdminBit, 2.5, Hold::None, invalid},
         // No verdict while the device is away or has yet to take the log-on's writes.
-        {LinkWatchdog::Role::Administrator, 0, 2.5, Hold::DeviceAway, {}},
-        {LinkWatchdog::Role::Administrator, 0, 2.5, Hold::WritesAtGateway, {}},
+        {Role::Administrator, 0, 2.5, Hold::DeviceAway, {}},
+        {Role::Administrator, 0, 2.5, Hold::WritesAtGateway, {}},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "bit " << c.bitOnDevice << " after " << c.secondsLater << " s, hold "
-                                        << static_cast<int>(c.hold));
+        SCOPED_TRACE(testing::Message() << "bit " << c.bitOnDevice << ", hold " << static_cast<int>(c.hold));
         for (const int bit : {AdminBit, SuperUserBit})
             sim.setStatusBit(bit, bit == c.bitOnDevice);
         platform::clock::setTestOffset(0);
         ASSERT_TRUE(tickUntilConnected());
-        ASSERT_TRUE(waitFor(
-            [this, &c] {
-                return device().Bit(AdminBit) == (c.bitOnDevice == AdminBit) &&
-                       device().Bit(SuperUserBit) == (c.bitOnDevice == SuperUserBit);
-            },
-            1000));
+        ASSERT_TRUE(waitFor([this] { return rolesShown(); }, 1000));
         ui.messages.clear();
 
         watchdog.logOnSent(c.role);
