@@ -17,6 +17,12 @@
 // The main window against the in-process device stand-in.
 class MainWindowTest : public StandInLinkTest {
 protected:
+    void SetUp() override
+    {
+        StandInLinkTest::SetUp();
+        sim.setStatusBit(49, true);
+    }
+
     void TearDown() override
     {
         if (window)

@@ -1,5 +1,6 @@
 #include "shell/FirmwareFlow.h"
 #include "EventLoopWait.h"
+#include "FirmwareCheckTexts.h"
 #include "StandInLinkTest.h"
 #include "lib/BootLoaders.h"
 #include "platform/WinSocket.h"
@@ -81,14 +82,7 @@ protected:
 
 TEST_F(Flow, ConnectionCheckWeighsTheDeviceFirmwareAgainstTheCarriedImage)
 {
-    const QString upgrade = QStringLiteral(
-        "The firmware on the sensor need to be upgraded. Uploading the new firmware is recommended. Proceed?");
-    const QString older = QStringLiteral(
-        "The firmware on the sensor is older than the application. Please use the correct software version.");
-    const QString newer = QStringLiteral(
-        "The firmware on the sensor is newer than the application. Please use the correct software version.");
-    const QString viaUsb = QStringLiteral("The firmware on the sensor is older than the application. Please connect "
-                                          "via USB to upload the correct software version.");
+    using namespace firmwarecheck;
     struct Case {
         quint8 version;
         quint8 software;
@@ -99,11 +93,11 @@ TEST_F(Flow, ConnectionCheckWeighsTheDeviceFirmwareAgainstTheCarriedImage)
     };
     const Case cases[] = {
         {CarriedVersion, OwnApplication, "XR-S-999001", {}, {}, 0},
-        {CarriedVersion + 1, OwnApplication, "XR-S-999001", {}, {newer}, 0},
-        {0x10, 26, "XR-S-999001", {}, {newer}, 0},  // no image is carried for 26
-        {CarriedVersion - 1, OwnApplication, "XR-S-999001", MsgResult::No, {upgrade, older}, 0},
-        {CarriedVersion - 1, OwnApplication, "XR-S-999001", MsgResult::Yes, {upgrade}, 1},
-        {CarriedVersion - 1, OwnApplication, "XR-S-416077", {}, {viaUsb}, 0},
+        {CarriedVersion + 1, OwnApplication, "XR-S-999001", {}, {Newer}, 0},
+        {0x10, 26, "XR-S-999001", {}, {Newer}, 0},  // no image is carried for 26
+        {CarriedVersion - 1, OwnApplication, "XR-S-999001", MsgResult::No, {Upgrade, Older}, 0},
+        {CarriedVersion - 1, OwnApplication, "XR-S-999001", MsgResult::Yes, {Upgrade}, 1},
+        {CarriedVersion - 1, OwnApplication, "XR-S-416077", {}, {OlderUseUsb}, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "version " << int(c.version) << " of " << int(c.software) << ", "

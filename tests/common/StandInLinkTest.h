@@ -24,7 +24,6 @@ protected:
         platform::ui::setResponder(&ui);
         mdlMain::NoEthernetSerials = mdlMain::BuildNoEthernetSerials();
         sim.setIdentity(CarriedVersion, OwnApplication, "XR-S-999001");
-        sim.setStatusBit(49, true);
         port = sim.startTcp(0);
         ASSERT_NE(port, 0) << sim.errorString().toStdString();
         mdlMain::UseEthernet = true;
