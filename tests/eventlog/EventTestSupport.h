@@ -1,14 +1,8 @@
 #pragma once
 
 #include "EventLoopWait.h"
-#include "ScriptedResponder.h"
-#include "TempProgramFolder.h"
-#include "device/CDevice.h"
-#include "lib/DeviceSim.h"
+#include "StandInLinkTest.h"
 #include "lib/EventLogBook.h"
-#include "platform/UiService.h"
-#include "session/mdlMain.h"
-#include "session/mdlMainLink.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -20,36 +14,11 @@ inline void PrintTo(const QString &text, std::ostream *out)
     *out << '"' << text.toStdString() << '"';
 }
 
-// The shell's one device object linked to the in-process stand-in over loopback TCP, with every
-// box the program asks answered by script.
-class StandInTest : public ::testing::Test {
+// The shell's one device object linked to the in-process stand-in, over loopback TCP unless a test
+// asks for the serial line.
+class StandInTest : public StandInLinkTest {
 protected:
-    static constexpr quint8 RunningVersion = 0xCF;
     static constexpr int SerialCom = 7;
-
-    void SetUp() override
-    {
-        platform::ui::setResponder(&ui);
-        sim.setIdentity(RunningVersion, devsim::EventLogBook::RunningApplication, "XR-S-999001");
-        const quint16 port = sim.startTcp(0);
-        ASSERT_NE(port, 0) << sim.errorString().toStdString();
-        mdlMain::UseEthernet = true;
-        mdlMain::IPAddress = QStringLiteral("127.0.0.1");
-        mdlMain::TCPPort = port;
-    }
-
-    void TearDown() override
-    {
-        mdlMain::ReleaseLink();
-        mdlMain::UseEthernet = false;
-        mdlMain::IPAddress = QStringLiteral("192.168.0.1");
-        mdlMain::TCPPort = 502;
-        mdlMain::PortNumber = 1;
-        mdlMain::CurrentSoftware = SoftwareRecord();
-        platform::ui::setResponder(nullptr);
-    }
-
-    CDevice &device() const { return mdlMain::Device(); }
 
     // Over TCP, or over the serial line when a test has asked for it.
     void connect()
@@ -95,8 +64,5 @@ protected:
     }
 
     bool overSerial = false;
-    TempProgramFolder folder;
-    devsim::DeviceSim sim;
     devsim::EventLogBook book{sim};
-    ScriptedResponder ui;
 };

@@ -1,4 +1,5 @@
 #include "FMainTestFixture.h"
+#include "FirmwareCheckTexts.h"
 #include "NamedControls.h"
 #include "device/CommPort.h"
 #include "firmware/mdlSoftwares.h"
@@ -11,14 +12,8 @@ using platform::MsgButtons;
 using platform::MsgIcon;
 using platform::MsgResult;
 
-const QString Upgrade = QStringLiteral(
-    "The firmware on the sensor need to be upgraded. Uploading the new firmware is recommended. Proceed?");
-const QString Older = QStringLiteral(
-    "The firmware on the sensor is older than the application. Please use the correct software version.");
-const QString Newer = QStringLiteral(
-    "The firmware on the sensor is newer than the application. Please use the correct software version.");
-const QString OlderUseUsb = QStringLiteral("The firmware on the sensor is older than the application. Please connect "
-                                           "via USB to upload the correct software version.");
+using namespace firmwarecheck;
+
 const QString NoEthernet = QStringLiteral("This item cannot be programmed through ethernet connection. Please "
                                           "connect it through USB to upload the firmware.");
 const QString Complete = QStringLiteral("Download complete.");

@@ -1,15 +1,7 @@
 #pragma once
 
-#include "ScriptedResponder.h"
-#include "TempProgramFolder.h"
-#include "device/CDevice.h"
-#include "lib/DeviceSim.h"
-#include "platform/Clock.h"
-#include "platform/UiService.h"
-#include "session/mdlMain.h"
-#include "session/mdlMainLink.h"
+#include "StandInLinkTest.h"
 #include "shell/FMain.h"
-#include "shell/FirmwareDownloadHook.h"
 #include "shell/StatusBarPanel.h"
 
 #include <QAction>
@@ -22,24 +14,13 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-// The main window against the in-process device stand-in over loopback TCP, with every box the
-// program asks answered by script.
-class MainWindowTest : public ::testing::Test {
+// The main window against the in-process device stand-in.
+class MainWindowTest : public StandInLinkTest {
 protected:
-    static constexpr quint8 CarriedVersion = 0xCF;
-    static constexpr quint8 OwnApplication = 24;
-
     void SetUp() override
     {
-        platform::ui::setResponder(&ui);
-        mdlMain::NoEthernetSerials = mdlMain::BuildNoEthernetSerials();
-        sim.setIdentity(CarriedVersion, OwnApplication, "XR-S-999001");
+        StandInLinkTest::SetUp();
         sim.setStatusBit(49, true);
-        port = sim.startTcp(0);
-        ASSERT_NE(port, 0) << sim.errorString().toStdString();
-        mdlMain::UseEthernet = true;
-        mdlMain::IPAddress = QStringLiteral("127.0.0.1");
-        mdlMain::TCPPort = port;
     }
 
     void TearDown() override
@@ -47,16 +28,7 @@ protected:
         if (window)
             window->close();
         window.reset();
-        mdlMain::ReleaseLink();
-        mdlMain::UseEthernet = false;
-        mdlMain::IPAddress = QStringLiteral("192.168.0.1");
-        mdlMain::TCPPort = 502;
-        mdlMain::PortNumber = 1;
-        mdlMain::BaudRate = 115200;
-        mdlMain::CurrentSoftware = SoftwareRecord();
-        FirmwareDownloadHook::setRunner({});
-        platform::clock::setTestOffset(0);
-        platform::ui::setResponder(nullptr);
+        StandInLinkTest::TearDown();
     }
 
     // Loads the window (which connects) and waits for the device to be identified.
@@ -71,8 +43,6 @@ protected:
             QCoreApplication::processEvents();
         }
     }
-
-    CDevice &device() const { return mdlMain::Device(); }
 
     // Waits until the stand-in has answered every request sent so far.
     void settle()
@@ -143,9 +113,5 @@ protected:
         timer->start();
     }
 
-    TempProgramFolder folder;
-    devsim::DeviceSim sim;
-    ScriptedResponder ui;
-    quint16 port = 0;
     std::unique_ptr<FMain> window;
 };
