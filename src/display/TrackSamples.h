@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 // One track's slots of the sample ring, with the smallest and largest sample of every block of
@@ -56,10 +57,23 @@ public:
     bool mayNotBeNumber(std::size_t slot) const { return notNumbers_[slot / BlockSize] != 0; }
 
 private:
+    // Samples start on a cache line, so a block fills exactly two lines and the samples read beside
+    // a column's whole blocks, each a cache miss, never straddle a third.
+    template <typename T> struct LineAligned {
+        using value_type = T;
+        static constexpr std::align_val_t Alignment{64};
+        LineAligned() = default;
+        template <typename U> LineAligned(const LineAligned<U> &) {}
+        T *allocate(std::size_t n) { return static_cast<T *>(::operator new(n * sizeof(T), Alignment)); }
+        void deallocate(T *p, std::size_t) { ::operator delete(p, Alignment); }
+        bool operator==(const LineAligned &) const = default;
+    };
+    static_assert(BlockSize * sizeof(float) % 64 == 0);
+
     Range rangeOfSamples(std::size_t first, std::size_t end) const;
     void summarise(std::size_t block);
 
-    std::vector<float> samples_;
+    std::vector<float, LineAligned<float>> samples_;
     std::vector<Range> blocks_;
     std::vector<uint8_t> notNumbers_;  // per block: it may hold a sample that is not a number
 };
