@@ -63,7 +63,8 @@ void CDevice::EthernetReceive()
         // The ageing timer keeps running: started and stopped for every reply of a busy link, it
         // would cost more than handling the reply.
         dropExpiredTcpRequests();
-        sendTcpRequests();
+        if (tcpWindow_.hasWaiting())
+            sendTcpRequests();
         if (request)
             ProcessReply(request, frame->pdu);
     }

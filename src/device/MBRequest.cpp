@@ -81,7 +81,7 @@ void MBRequest::setMBData(int index, int32_t value)
     while (index >= data_.size())
         data_.append(0);
     data_[index] = value;
-    frame_.clear();
+    forgetFrame();
 }
 
 QByteArray MBRequest::CommandString() const

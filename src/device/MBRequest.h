@@ -28,7 +28,7 @@ public:
     void setTransactionID(int32_t value)
     {
         transactionId_ = value;
-        frame_.clear();
+        forgetFrame();
     }
 
     // The parent collection; one is created on first read when none was set.
@@ -39,7 +39,7 @@ public:
     void setMBMode(int32_t value)
     {
         mode_ = value;
-        frame_.clear();
+        forgetFrame();
     }
 
     // The request frame; raises overflow (6) for a field that does not fit its bytes and
@@ -51,25 +51,25 @@ public:
     void setQuantity(int32_t value)
     {
         quantity_ = value;
-        frame_.clear();
+        forgetFrame();
     }
     int32_t StartAddress() const { return startAddress_; }
     void setStartAddress(int32_t value)
     {
         startAddress_ = value;
-        frame_.clear();
+        forgetFrame();
     }
     int32_t MBFunction() const { return function_; }
     void setMBFunction(int32_t value)
     {
         function_ = value;
-        frame_.clear();
+        forgetFrame();
     }
     int32_t MBAddress() const { return address_; }
     void setMBAddress(int32_t value)
     {
         address_ = value;
-        frame_.clear();
+        forgetFrame();
     }
 
     int32_t MBData(int index) const;
@@ -94,4 +94,10 @@ private:
     mutable QByteArray frame_;  // the frame as last built; empty until built
 
     QByteArray buildFrame() const;
+    // Inline and only when one was built: a new request has each of its fields set once.
+    void forgetFrame()
+    {
+        if (!frame_.isNull())
+            frame_.clear();
+    }
 };

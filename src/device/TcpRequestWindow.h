@@ -19,6 +19,8 @@ public:
 
     // Queues a request to be sent; returns the waiting request it replaces, if any.
     MBRequestPtr queue(const MBRequestPtr &request, bool goesFirst);
+    // Whether requests wait to be sent.
+    bool hasWaiting() const { return !first_.empty() || !reads_.empty(); }
     // How many requests are in the window.
     int outstanding() const { return static_cast<int>(sent_.size()); }
     // Frees the places of requests sent GiveUpSeconds or more before now.
