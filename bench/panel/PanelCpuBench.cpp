@@ -1,12 +1,11 @@
 #include "BenchFigures.h"
+#include "EventLoopWait.h"
 #include "ScriptedResponder.h"
 #include "SimProcess.h"
 #include "core/PanelRegistry.h"
 #include "device/CDevice.h"
-#include "device/EventWait.h"
 #include "display/Oscilloscope.h"
 #include "panel/UCKVR.h"
-#include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 #include "platform/UiService.h"
 #include "session/MainWindowHook.h"
@@ -34,9 +33,11 @@ double processCpuSeconds()
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// The event loop as the running console's own, not a wait of its link: the panel is loaded and
+// closed only outside such waits.
 void runEventsFor(double seconds)
 {
-    EventWait::until([] { return false; }, platform::clock::monotonicSeconds() + seconds);
+    settle(static_cast<int>(seconds * 1000));
 }
 
 // The whole console as main() starts it, from an INI that names the link; closed when it goes.
