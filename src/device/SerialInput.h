@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/ByteView.h"
+
 #include <QByteArray>
-#include <QByteArrayView>
-#include <algorithm>
 #include <memory>
 
 class QSocketNotifier;
@@ -30,7 +30,7 @@ public:
     int size() const { return static_cast<int>(bytes_.size()); }
     // Up to count bytes from the front.
     QByteArray take(int count);
-    QByteArrayView peek(int count) const { return QByteArrayView(bytes_).first(std::clamp(count, 0, size())); }
+    QByteArrayView peek(int count) const { return platform::front(bytes_, count); }
     // Drops what is held and what the driver holds, without reading it. Returns 0 or the error
     // number.
     int discard();

@@ -1,5 +1,7 @@
 #include "TcpConnection.h"
 
+#include "ByteView.h"
+
 #include <QHostInfo>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -230,7 +232,7 @@ void TcpConnection::onReadable()
 
 QByteArrayView TcpConnection::peek(qint64 maxLength) const
 {
-    return QByteArrayView(received_).first(std::clamp<qint64>(maxLength, 0, received_.size()));
+    return front(received_, maxLength);
 }
 
 QByteArray TcpConnection::read(qint64 maxLength)

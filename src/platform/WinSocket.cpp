@@ -102,7 +102,7 @@ QByteArray WinSocket::PeekData(qint64 maxLength)
     }
     if (!tcp_)
         return {};
-    return tcp_->peek(maxLength < 0 ? tcp_->available() : maxLength).toByteArray();
+    return PeekStream(maxLength < 0 ? tcp_->available() : maxLength).toByteArray();
 }
 
 QByteArrayView WinSocket::PeekStream(qint64 maxLength) const

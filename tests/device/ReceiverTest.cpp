@@ -1,6 +1,7 @@
 #include "DeviceTestSupport.h"
 #include "device/MbapFrameReader.h"
 #include "device/RtuReplyReader.h"
+#include "platform/ByteView.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
@@ -17,10 +18,7 @@ public:
     }
 
     int waiting() override { return static_cast<int>(waiting_.size()); }
-    QByteArrayView peek(int count) override
-    {
-        return QByteArrayView(waiting_).first(std::clamp<qsizetype>(count, 0, waiting_.size()));
-    }
+    QByteArrayView peek(int count) override { return platform::front(waiting_, count); }
     QByteArray read(int count) override
     {
         const QByteArray taken = waiting_.left(count);
@@ -56,10 +54,7 @@ class ScriptedStream : public MbapFrameReader::Source {
 public:
     void arrive(const QByteArray &bytes) { stream_ += bytes; }
     qint64 available() override { return stream_.size(); }
-    QByteArrayView peek(qint64 count) override
-    {
-        return QByteArrayView(stream_).first(std::clamp<qsizetype>(count, 0, stream_.size()));
-    }
+    QByteArrayView peek(qint64 count) override { return platform::front(stream_, count); }
     QByteArray take(qint64 count) override
     {
         const QByteArray taken = stream_.left(count);

@@ -3,6 +3,7 @@
 // the pieces in which the stream arrives (0: all at once).
 #include "FuzzedDevice.h"
 #include "device/MbapFrameReader.h"
+#include "platform/ByteView.h"
 
 namespace {
 
@@ -11,10 +12,7 @@ public:
     void arrive(const QByteArray &piece) { bytes_ += piece; }
 
     qint64 available() override { return bytes_.size(); }
-    QByteArrayView peek(qint64 count) override
-    {
-        return QByteArrayView(bytes_).first(std::clamp<qsizetype>(count, 0, bytes_.size()));
-    }
+    QByteArrayView peek(qint64 count) override { return platform::front(bytes_, count); }
     QByteArray take(qint64 count) override
     {
         const QByteArray head = bytes_.left(count);

@@ -4,6 +4,7 @@
 #include "FuzzedDevice.h"
 #include "core/mdlTools.h"
 #include "device/RtuReplyReader.h"
+#include "platform/ByteView.h"
 
 namespace {
 
@@ -13,10 +14,7 @@ public:
     explicit ArrivedBytes(QByteArray bytes) : bytes_(std::move(bytes)) {}
 
     int waiting() override { return static_cast<int>(bytes_.size()); }
-    QByteArrayView peek(int count) override
-    {
-        return QByteArrayView(bytes_).first(std::clamp<qsizetype>(count, 0, bytes_.size()));
-    }
+    QByteArrayView peek(int count) override { return platform::front(bytes_, count); }
     QByteArray read(int count) override
     {
         const QByteArray head = bytes_.left(count);
