@@ -260,6 +260,21 @@ void CDevice::MBWriteCoil(int32_t address, bool value)
     request(modbus::WriteSingleCoil, address, value ? CoilOn : 0);
 }
 
+MBRequestPtr CDevice::newRequest()
+{
+    if (!spareRequest_)
+        return std::make_shared<MBRequest>();
+    MBRequestPtr request = std::move(spareRequest_);
+    request->reuse();
+    return request;
+}
+
+void CDevice::retire(MBRequestPtr request)
+{
+    if (request.use_count() == 1)
+        spareRequest_ = std::move(request);
+}
+
 void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data,
                       bool whileLent, bool waitForReply)
 {
@@ -267,7 +282,7 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
     if ((ethernet ? !ethernetPort_ : !commPort_) || (linkLent_ && !whileLent))
         return;
     try {
-        auto request = std::make_shared<MBRequest>();
+        MBRequestPtr request = newRequest();
         request->setMBMode(ethernet ? MBRequest::ModeTCP : MBRequest::ModeRTU);
         request->setTransactionID(MBTransactionID());
         request->setMBAddress(UnitAddress);
@@ -283,7 +298,8 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
         // A request that cannot be framed is refused here: queued, it would block the serial
         // pump or linger unsent.
         const QByteArray frame = request->CommandString();
-        queue_->Add(request, cdevice::requestKey(request->TransactionID()));
+        cdevice::writeRequestKey(request->Key, request->TransactionID());
+        queue_->Add(request, request->Key);
         if (ethernet) {
             if (!tcpAgeing_.isActive())
                 tcpAgeing_.start();
@@ -293,10 +309,12 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
                 queue_->Remove(replaced);
             sendTcpRequests();
         } else if (commPort_->PortOpen()) {
-            if (waitForReply)
-                ProcessQueue(request);
-            else
+            if (!waitForReply) {
                 lineTurn_.start();
+                return;
+            }
+            ProcessQueue(request);
+            retire(std::move(request));
         }
     } catch (const platform::Error &) {
         // The request methods end silently; a lost request shows as a missed reply.

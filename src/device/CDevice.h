@@ -180,6 +180,10 @@ private:
     void writePasswordCommand(QString password, int32_t code);
     void changePassword(QString &password, int statusBit, int32_t code);
     bool usingEthernet() const;
+    // A new request, made of the last one handled when nothing else holds that one: its key and
+    // frame keep their blocks, so a busy link does not allocate them for every request.
+    MBRequestPtr newRequest();
+    void retire(MBRequestPtr request);
 
     QPointer<platform::WinSocket> ethernetPort_;
     CommPort *commPort_ = nullptr;
@@ -196,6 +200,8 @@ private:
     // TCP requests sent (or given up unsent) in that order, for their ageing; answered ones leave
     // it as they reach its front.
     std::deque<MBRequestPtr> tcpSent_;
+    MBRequestPtr spareRequest_;
+    QByteArray spareReply_;  // the block of the last reply handled, for the next
     QTimer tcpGiveUp_;
     QTimer tcpAgeing_;
     QTimer lineTurn_;

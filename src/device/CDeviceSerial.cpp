@@ -152,7 +152,7 @@ void CDevice::SerialReceive()
     while (commPort_) {
         SerialReplySource source(*commPort_);
         const MBRequestPtr request = currentSerial_;
-        const auto result = RtuReplyReader::readOne(source, request ? request->MBAddress() : -1);
+        auto result = RtuReplyReader::readOne(source, request ? request->MBAddress() : -1, std::move(spareReply_));
         switch (result.outcome) {
         case RtuReplyReader::Outcome::Idle:
         case RtuReplyReader::Outcome::Flushed: return;
@@ -169,6 +169,7 @@ void CDevice::SerialReceive()
             // Done before its events: a request made from one of them goes out at once.
             endSerialRequest(request);
             ProcessReply(request, result.frame);
+            spareReply_ = std::move(result.frame);
             break;
         case RtuReplyReader::Outcome::Dropped:
             if (!request)

@@ -6,6 +6,7 @@
 #include "platform/Error.h"
 
 #include <QString>
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -20,12 +21,14 @@ inline constexpr int32_t WordWindowLength = 128;
 // The watchdog's status poll reads this many input registers from register 0.
 inline constexpr int32_t StatusRegisters = 21;
 
-// A request's key in the queue: "K" and the transaction id, built in one go.
-inline QString requestKey(int32_t transactionId)
+// Writes a request's key in the queue, "K" and the transaction id, over key: a block of a reused
+// request that no copy shares is written in place.
+inline void writeRequestKey(QString &key, int32_t transactionId)
 {
     char text[16] = {'K'};
     const char *end = std::to_chars(text + 1, text + sizeof text, transactionId).ptr;
-    return QString::fromLatin1(text, end - text);
+    key.resize(end - text);
+    std::transform(static_cast<const char *>(text), end, key.data(), [](char c) { return QChar(QLatin1Char(c)); });
 }
 
 inline bool isStatusPoll(const MBRequest &request)

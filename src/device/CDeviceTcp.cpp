@@ -45,10 +45,10 @@ void CDevice::EthernetReceive()
 {
     while (ethernetPort_) {
         SocketReplySource source(*ethernetPort_);
-        const auto frame = MbapFrameReader::next(source);
+        auto frame = MbapFrameReader::next(source, std::move(spareReply_));
         if (!frame)
             return;
-        const MBRequestPtr request = queue_->FindTransaction(frame->transactionId);
+        MBRequestPtr request = queue_->FindTransaction(frame->transactionId);
         // The reply's place in the window and the missed-reply count are settled before anything
         // the reply raises runs.
         if (request) {
@@ -67,6 +67,8 @@ void CDevice::EthernetReceive()
             sendTcpRequests();
         if (request)
             ProcessReply(request, frame->pdu);
+        retire(std::move(request));
+        spareReply_ = std::move(frame->pdu);
     }
 }
 

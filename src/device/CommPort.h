@@ -57,6 +57,8 @@ public:
     int32_t receivedCount() const { return input_.size(); }
     // The first count bytes already taken from the driver, left in place.
     QByteArrayView peekInput(int count) const { return input_.peek(count); }
+    // Drops up to count bytes already taken from the driver, as Input_ would take them.
+    void skipInput(int count) { input_.skip(count); }
     bool watchArrivals(bool on) { return input_.watch(on); }
     bool inputStalled() const { return input_.stalled(); }
 

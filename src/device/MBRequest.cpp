@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/Error.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -47,6 +48,16 @@ MBRequest::MBRequest()
     markSent();
 }
 
+void MBRequest::reuse()
+{
+    QString key = std::move(Key);
+    QByteArray frame = std::move(frame_);
+    *this = MBRequest();
+    Key = std::move(key);
+    Key.truncate(0);
+    frame_ = std::move(frame);
+}
+
 void MBRequest::markSent()
 {
     sentAt_ = platform::clock::monotonicSeconds();
@@ -86,12 +97,14 @@ void MBRequest::setMBData(int index, int32_t value)
 
 QByteArray MBRequest::CommandString() const
 {
-    if (frame_.isEmpty())
-        frame_ = buildFrame();
+    if (!frameBuilt_) {
+        buildFrame();
+        frameBuilt_ = true;
+    }
     return frame_;
 }
 
-QByteArray MBRequest::buildFrame() const
+void MBRequest::buildFrame() const
 {
     const bool tcp = mode_ != ModeRTU;
     const int p = tcp ? TcpHeaderLength : 0;
@@ -100,8 +113,11 @@ QByteArray MBRequest::buildFrame() const
         overflow();
     // The device takes the register values of a multiple write straight after the quantity: no
     // byte count.
-    QByteArray frame(2 * q + (tcp ? 12 : 8), '\0');
+    // Resized in place: a block no copy shares is reused, a shared one is left to its holder.
+    QByteArray &frame = frame_;
+    frame.resize(2 * q + (tcp ? 12 : 8));
     char *out = frame.data();
+    std::fill_n(out, frame.size(), '\0');
     if (tcp)
         putWord(out, 0, transactionId_);
     switch (function_) {
@@ -126,5 +142,4 @@ QByteArray MBRequest::buildFrame() const
         out[frame.size() - 2] = static_cast<char>(crc & 0xFF);
         out[frame.size() - 1] = static_cast<char>((crc >> 8) & 0xFF);
     }
-    return frame;
 }

@@ -19,6 +19,10 @@ public:
 
     MBRequest();
 
+    // Made as a new request is, keeping only the blocks that hold its key and its frame: the
+    // device object takes a request whose reply it has handled for its next one.
+    void reuse();
+
     // Seconds since midnight of the last stamp (creation, then sending). Worked out when asked:
     // the local clock costs more to read than the monotonic one, and every request is stamped.
     float SendTime() const;
@@ -91,13 +95,10 @@ private:
     QVarLengthArray<int32_t, 1> data_{0};  // one value held without a heap block
     int32_t transactionId_ = 0;
     double sentAt_ = 0.0;
-    mutable QByteArray frame_;  // the frame as last built; empty until built
+    // The frame as last built, valid while frameBuilt_; its block is kept for the next build.
+    mutable QByteArray frame_;
+    mutable bool frameBuilt_ = false;
 
-    QByteArray buildFrame() const;
-    // Inline and only when one was built: a new request has each of its fields set once.
-    void forgetFrame()
-    {
-        if (!frame_.isNull())
-            frame_.clear();
-    }
+    void buildFrame() const;
+    void forgetFrame() { frameBuilt_ = false; }
 };

@@ -1,6 +1,8 @@
 #include "MbapFrameReader.h"
 
-std::optional<MbapFrameReader::Frame> MbapFrameReader::next(Source &source)
+#include "platform/ByteView.h"
+
+std::optional<MbapFrameReader::Frame> MbapFrameReader::next(Source &source, QByteArray &&spare)
 {
     while (source.available() >= HeaderLength) {
         const QByteArrayView header = source.peek(HeaderLength);
@@ -10,16 +12,14 @@ std::optional<MbapFrameReader::Frame> MbapFrameReader::next(Source &source)
         // Replies are matched by transaction id alone; only a length no reply can have shows
         // that the stream is out of step.
         if (length >= ImpossibleLength) {
-            source.take(source.available());
+            source.skip(source.available());
             continue;
         }
         if (source.available() < length + HeaderLength)
             return std::nullopt;
-        Frame frame;
-        frame.transactionId = static_cast<uint8_t>(header[0]) * 256 + static_cast<uint8_t>(header[1]);
-        // Header and data in one take; the header is then dropped in place.
-        frame.pdu = source.take(HeaderLength + length);
-        frame.pdu.remove(0, HeaderLength);
+        Frame frame{static_cast<uint8_t>(header[0]) * 256 + static_cast<uint8_t>(header[1]), std::move(spare)};
+        platform::assign(frame.pdu, source.peek(HeaderLength + length).sliced(HeaderLength));
+        source.skip(HeaderLength + length);
         return frame;
     }
     return std::nullopt;

@@ -11,9 +11,9 @@ public:
     public:
         virtual ~Source() = default;
         virtual qint64 available() = 0;
-        // Valid until the next take.
+        // Valid until the next skip.
         virtual QByteArrayView peek(qint64 count) = 0;
-        virtual QByteArray take(qint64 count) = 0;
+        virtual void skip(qint64 count) = 0;
     };
 
     struct Frame {
@@ -27,6 +27,8 @@ public:
     static constexpr int ImpossibleLength = 257;
 
     // The next whole frame. Empty when fewer than a header's bytes are waiting or the frame is
-    // still incomplete: its bytes stay in the source until a later arrival completes it.
-    static std::optional<Frame> next(Source &source);
+    // still incomplete: its bytes stay in the source until a later arrival completes it. The PDU
+    // is written into spare's block, which is taken only when a frame is returned: a reader of
+    // many replies hands back the block of the last one it handled.
+    static std::optional<Frame> next(Source &source, QByteArray &&spare = {});
 };

@@ -3,6 +3,7 @@
 #include "ModbusFunction.h"
 
 #include "core/mdlTools.h"
+#include "platform/ByteView.h"
 
 namespace {
 
@@ -25,12 +26,12 @@ int tailLength(uint8_t function, QByteArrayView head)
 
 }  // namespace
 
-bool RtuReplyReader::crcValid(const QByteArray &frame)
+bool RtuReplyReader::crcValid(QByteArrayView frame)
 {
     return mdlTools::CRC16(frame) == 0;
 }
 
-RtuReplyReader::Result RtuReplyReader::readOne(Source &source, int expectedUnit)
+RtuReplyReader::Result RtuReplyReader::readOne(Source &source, int expectedUnit, QByteArray &&spare)
 {
     if (source.waiting() < MinimumReply)
         return {};
@@ -49,8 +50,11 @@ RtuReplyReader::Result RtuReplyReader::readOne(Source &source, int expectedUnit)
     const int length = 3 + tailLength(static_cast<uint8_t>(head[1]), head);
     if (source.waiting() < length)
         return {Outcome::Incomplete, {}, length};
-    const QByteArray frame = source.read(length);
-    if (frame.size() < length || !crcValid(frame))
-        return {Outcome::Dropped, {}};
-    return {Outcome::Reply, frame};
+    const QByteArrayView frame = source.peek(length);
+    const bool whole = frame.size() == length && crcValid(frame);
+    Result result{whole ? Outcome::Reply : Outcome::Dropped, whole ? std::move(spare) : QByteArray()};
+    if (whole)
+        platform::assign(result.frame, frame);
+    source.skip(length);
+    return result;
 }

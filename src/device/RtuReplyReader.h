@@ -14,8 +14,8 @@ public:
         // The first count bytes waiting (fewer when fewer wait), left where they are; valid until
         // the next read or flush.
         virtual QByteArrayView peek(int count) = 0;
-        // Reads at most count bytes that are already waiting.
-        virtual QByteArray read(int count) = 0;
+        // Drops at most count bytes that are already waiting.
+        virtual void skip(int count) = 0;
         // Discards everything waiting.
         virtual void flush() = 0;
     };
@@ -39,9 +39,10 @@ public:
 
     // Reads at most one reply for a request to expectedUnit; expectedUnit < 0 means no request
     // is in flight. A reply is read only once it is whole, so a caller may wait for its tail in the
-    // event loop while another looks at the line meanwhile.
-    static Result readOne(Source &source, int expectedUnit);
+    // event loop while another looks at the line meanwhile. A reply is written into spare's block,
+    // which is taken only for a Reply: a reader of many replies hands back the last one's.
+    static Result readOne(Source &source, int expectedUnit, QByteArray &&spare = {});
 
     // True when the CRC over the whole frame, its own two CRC bytes included, comes out 0.
-    static bool crcValid(const QByteArray &frame);
+    static bool crcValid(QByteArrayView frame);
 };

@@ -61,10 +61,14 @@ int SerialInput::discard()
 
 QByteArray SerialInput::take(int count)
 {
-    const int n = std::clamp(count, 0, size());
-    QByteArray front(bytes_.constData(), n);
-    bytes_.remove(0, n);
-    return front;
+    QByteArray taken = peek(count).toByteArray();
+    skip(static_cast<int>(taken.size()));
+    return taken;
+}
+
+void SerialInput::skip(int count)
+{
+    bytes_.remove(0, std::clamp(count, 0, size()));
 }
 
 bool SerialInput::watch(bool on)

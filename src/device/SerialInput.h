@@ -30,6 +30,7 @@ public:
     int size() const { return static_cast<int>(bytes_.size()); }
     // Up to count bytes from the front.
     QByteArray take(int count);
+    void skip(int count);
     QByteArrayView peek(int count) const { return platform::front(bytes_, count); }
     // Drops what is held and what the driver holds, without reading it. Returns 0 or the error
     // number.

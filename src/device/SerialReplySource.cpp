@@ -15,10 +15,9 @@ QByteArrayView SerialReplySource::peek(int count)
     return port_.peekInput(count);
 }
 
-QByteArray SerialReplySource::read(int count)
+void SerialReplySource::skip(int count)
 {
-    port_.InputLen = count;
-    return port_.Input_();
+    port_.skipInput(count);
 }
 
 void SerialReplySource::flush()

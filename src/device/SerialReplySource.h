@@ -11,7 +11,7 @@ public:
 
     int waiting() override;
     QByteArrayView peek(int count) override;
-    QByteArray read(int count) override;
+    void skip(int count) override;
     void flush() override;
 
     // How long a started reply's tail may take.

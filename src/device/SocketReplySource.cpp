@@ -12,7 +12,7 @@ QByteArrayView SocketReplySource::peek(qint64 count)
     return socket_.PeekStream(count);
 }
 
-QByteArray SocketReplySource::take(qint64 count)
+void SocketReplySource::skip(qint64 count)
 {
-    return socket_.GetData(count);
+    socket_.SkipStream(count);
 }

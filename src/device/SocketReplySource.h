@@ -13,7 +13,7 @@ public:
 
     qint64 available() override;
     QByteArrayView peek(qint64 count) override;
-    QByteArray take(qint64 count) override;
+    void skip(qint64 count) override;
 
 private:
     platform::WinSocket &socket_;

@@ -13,4 +13,12 @@ inline QByteArrayView front(const QByteArray &bytes, qint64 count)
     return QByteArrayView(bytes).first(std::clamp<qint64>(count, 0, bytes.size()));
 }
 
+// bytes written over block: its memory is kept when no copy shares it and it is large enough, so
+// a reader handed back the block of its last frame copies the next without allocating.
+inline void assign(QByteArray &block, QByteArrayView bytes)
+{
+    block.resize(bytes.size());
+    std::copy_n(bytes.data(), bytes.size(), block.data());
+}
+
 }  // namespace platform

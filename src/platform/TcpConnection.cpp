@@ -237,11 +237,15 @@ QByteArrayView TcpConnection::peek(qint64 maxLength) const
 
 QByteArray TcpConnection::read(qint64 maxLength)
 {
-    const qsizetype count = std::clamp<qint64>(maxLength, 0, received_.size());
     // A copy of its own, so the held block stays for the next arrival.
-    QByteArray front(received_.constData(), count);
-    received_.remove(0, count);
-    return front;
+    QByteArray taken = peek(maxLength).toByteArray();
+    skip(taken.size());
+    return taken;
+}
+
+void TcpConnection::skip(qint64 count)
+{
+    received_.remove(0, std::clamp<qint64>(count, 0, received_.size()));
 }
 
 void TcpConnection::write(const QByteArray &data)

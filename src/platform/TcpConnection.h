@@ -43,9 +43,10 @@ public:
     QString errorText() const { return errorText_; }
 
     qint64 available() const { return received_.size(); }
-    // Valid until the next read or arrival.
+    // Valid until the next read, skip or arrival.
     QByteArrayView peek(qint64 maxLength) const;
     QByteArray read(qint64 maxLength);
+    void skip(qint64 count);
     // Onto the connection in order; ignored unless Connected.
     void write(const QByteArray &data);
 

@@ -110,6 +110,12 @@ QByteArrayView WinSocket::PeekStream(qint64 maxLength) const
     return tcp_ ? tcp_->peek(maxLength) : QByteArrayView();
 }
 
+void WinSocket::SkipStream(qint64 count)
+{
+    if (tcp_)
+        tcp_->skip(count);
+}
+
 QByteArray WinSocket::GetData(qint64 maxLength)
 {
     if (udp_) {

@@ -45,8 +45,10 @@ public:
     QByteArray PeekData(qint64 maxLength = -1);
     QByteArray GetData(qint64 maxLength = -1);
     // TCP: up to maxLength waiting bytes, left waiting and not copied; valid until the next
-    // GetData or arrival.
+    // GetData, SkipStream or arrival.
     QByteArrayView PeekStream(qint64 maxLength) const;
+    // TCP: drops up to count waiting bytes, as GetData would take them, without copying them.
+    void SkipStream(qint64 count);
     // TCP: onto the connection. UDP: one datagram to RemoteHost:RemotePort; raises an error when
     // it cannot be sent.
     void SendData(const QByteArray &data);

@@ -19,12 +19,7 @@ public:
 
     int waiting() override { return static_cast<int>(waiting_.size()); }
     QByteArrayView peek(int count) override { return platform::front(waiting_, count); }
-    QByteArray read(int count) override
-    {
-        const QByteArray taken = waiting_.left(count);
-        waiting_.remove(0, taken.size());
-        return taken;
-    }
+    void skip(int count) override { waiting_.remove(0, count); }
     void flush() override
     {
         ++flushes;
@@ -55,12 +50,7 @@ public:
     void arrive(const QByteArray &bytes) { stream_ += bytes; }
     qint64 available() override { return stream_.size(); }
     QByteArrayView peek(qint64 count) override { return platform::front(stream_, count); }
-    QByteArray take(qint64 count) override
-    {
-        const QByteArray taken = stream_.left(count);
-        stream_.remove(0, taken.size());
-        return taken;
-    }
+    void skip(qint64 count) override { stream_.remove(0, count); }
 
 private:
     QByteArray stream_;

@@ -13,12 +13,7 @@ public:
 
     qint64 available() override { return bytes_.size(); }
     QByteArrayView peek(qint64 count) override { return platform::front(bytes_, count); }
-    QByteArray take(qint64 count) override
-    {
-        const QByteArray head = bytes_.left(count);
-        bytes_.remove(0, head.size());
-        return head;
-    }
+    void skip(qint64 count) override { bytes_.remove(0, count); }
 
     // After the reader returned nothing: too little for a header, or a frame still incomplete.
     bool holdsNoWholeFrame() const

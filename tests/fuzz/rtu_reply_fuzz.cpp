@@ -15,12 +15,7 @@ public:
 
     int waiting() override { return static_cast<int>(bytes_.size()); }
     QByteArrayView peek(int count) override { return platform::front(bytes_, count); }
-    QByteArray read(int count) override
-    {
-        const QByteArray head = bytes_.left(count);
-        bytes_.remove(0, head.size());
-        return head;
-    }
+    void skip(int count) override { bytes_.remove(0, count); }
     void flush() override { bytes_.clear(); }
 
 private:
