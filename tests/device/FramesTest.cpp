@@ -110,6 +110,31 @@ TEST(MBRequestFrames, DataGrowsOnWriteAndRaisesOnReadPastTheEnd)
     EXPECT_EQ(request.Requests(), request.Requests());
 }
 
+TEST(MBRequestFrames, AReusedRequestIsANewOneAndLeavesCopiesOfItsFrameAlone)
+{
+    auto request = frameRequest(1, 9, 16, 0x00D7, 2, {0x1234, 0x00FF});
+    request->Key = QStringLiteral("K9");
+    const auto parent = request->Requests();
+    const QByteArray sent = request->CommandString();
+    request->reuse();
+    const MBRequest fresh;
+    EXPECT_TRUE(request->Key.isEmpty());
+    EXPECT_EQ(request->CommandString(), fresh.CommandString());
+    EXPECT_EQ((std::vector<int32_t>{request->MBMode(), request->TransactionID(), request->MBAddress(),
+                                    request->MBFunction(), request->StartAddress(), request->Quantity(),
+                                    request->MBData(0)}),
+              (std::vector<int32_t>{fresh.MBMode(), fresh.TransactionID(), fresh.MBAddress(), fresh.MBFunction(),
+                                    fresh.StartAddress(), fresh.Quantity(), fresh.MBData(0)}));
+    EXPECT_THROW(request->MBData(1), platform::Error);
+    EXPECT_NE(request->Requests(), parent);
+    EXPECT_GE(request->SentAt(), fresh.SentAt() - 0.5);
+    request->setMBAddress(1);
+    request->setMBFunction(4);
+    request->setQuantity(21);
+    EXPECT_EQ(request->CommandString().toHex(' '), hex("010400000015 31C5").toHex(' '));
+    EXPECT_EQ(sent.toHex(' '), hex("00090000000A 011000D70002 123400FF").toHex(' '));
+}
+
 TEST(MBRequestsQueue, KeysAndErrors)
 {
     MBRequests queue;

@@ -39,6 +39,34 @@ TEST_P(BothLinks, StatusPollDecodedFromTheStandIn)
     EXPECT_EQ(device().MissedReplies(), ethernet() ? 0 : 1);
 }
 
+TEST_P(BothLinks, AReplyAndItsRequestKeptByAListenerStayAsTheyCame)
+{
+    // The link reuses a handled request and its reply's memory only when nothing else holds them.
+    ASSERT_TRUE(open(ethernet()));
+    struct Kept {
+        MBRequestPtr request;
+        int transactionId;
+        QByteArray reply;
+    };
+    std::vector<Kept> kept;
+    QObject::connect(&device(), &CDevice::NewRTData, [&kept](const MBRequestPtr &request, const QByteArray &data) {
+        if (kept.size() < 2)
+            kept.push_back({request, request->TransactionID(), data});
+    });
+    for (const uint8_t io : {0x05, 0x0A, 0x0F}) {
+        sim.setIOByte(io);
+        ASSERT_TRUE(poll());
+    }
+    ASSERT_EQ(kept.size(), 2u);
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        EXPECT_EQ(kept[i].request->TransactionID(), kept[i].transactionId);
+        EXPECT_EQ(kept[i].request->Key, QStringLiteral("K%1").arg(kept[i].transactionId));
+        // Unit, function, byte count, then the status registers with the IO byte at 19.
+        EXPECT_EQ(static_cast<uint8_t>(kept[i].reply.at(3 + 19)), i == 0 ? 0x05 : 0x0A);
+    }
+    EXPECT_EQ(device().IOByte(), 0x0F);
+}
+
 TEST_P(BothLinks, CommandsWriteTheirRegistersInOrder)
 {
     sim.setAdminPassword("abc");

@@ -71,21 +71,23 @@ TEST(RtuReplyReader, CutsRepliesByFunction)
         Outcome outcome;
         int frameSize;
         int flushes;
+        int left;  // bytes still waiting after it
     };
     const QByteArray exception = withCrc(hex("018402"));
     const QByteArray badCrc = statusReply.chopped(1) + char(statusReply.back() ^ 1);
     const Case cases[] = {
-        {"status reply", {statusReply}, 1, Outcome::Reply, 47, 0},
-        {"tail in a later piece", {statusReply.left(10), statusReply.mid(10)}, 1, Outcome::Reply, 47, 0},
-        {"register write echo", {withCrc(hex("010600CD0004"))}, 1, Outcome::Reply, 8, 0},
-        {"coil write echo", {withCrc(hex("01050135FF00"))}, 1, Outcome::Reply, 8, 0},
-        {"multiple write echo", {withCrc(hex("011000D70002"))}, 1, Outcome::Reply, 8, 0},
-        {"exception reply", {exception}, 1, Outcome::Reply, 5, 0},
-        {"fewer than five bytes wait", {exception.left(4)}, 1, Outcome::Idle, 0, 0},
-        {"wrong CRC dropped", {badCrc}, 1, Outcome::Dropped, 0, 0},
-        {"tail not yet come", {statusReply.left(20)}, 1, Outcome::Incomplete, 0, 0},
-        {"foreign unit flushes", {withCrc(hex("020600CD0004"))}, 1, Outcome::Flushed, 0, 1},
-        {"nothing in flight flushes", {statusReply}, -1, Outcome::Flushed, 0, 1},
+        {"status reply", {statusReply}, 1, Outcome::Reply, 47, 0, 0},
+        {"tail in a later piece", {statusReply.left(10), statusReply.mid(10)}, 1, Outcome::Reply, 47, 0, 0},
+        {"the next reply's head stays", {statusReply + hex("0104")}, 1, Outcome::Reply, 47, 0, 2},
+        {"register write echo", {withCrc(hex("010600CD0004"))}, 1, Outcome::Reply, 8, 0, 0},
+        {"coil write echo", {withCrc(hex("01050135FF00"))}, 1, Outcome::Reply, 8, 0, 0},
+        {"multiple write echo", {withCrc(hex("011000D70002"))}, 1, Outcome::Reply, 8, 0, 0},
+        {"exception reply", {exception}, 1, Outcome::Reply, 5, 0, 0},
+        {"fewer than five bytes wait", {exception.left(4)}, 1, Outcome::Idle, 0, 0, 4},
+        {"wrong CRC dropped", {badCrc + hex("01")}, 1, Outcome::Dropped, 0, 0, 1},
+        {"tail not yet come", {statusReply.left(20)}, 1, Outcome::Incomplete, 0, 0, 20},
+        {"foreign unit flushes", {withCrc(hex("020600CD0004"))}, 1, Outcome::Flushed, 0, 1, 0},
+        {"nothing in flight flushes", {statusReply}, -1, Outcome::Flushed, 0, 1, 0},
     };
     for (const Case &c : cases) {
         ScriptedLine line(c.chunks);
@@ -93,6 +95,7 @@ TEST(RtuReplyReader, CutsRepliesByFunction)
         EXPECT_EQ(result.outcome, c.outcome) << c.name;
         EXPECT_EQ(result.frame.size(), c.frameSize) << c.name;
         EXPECT_EQ(line.flushes, c.flushes) << c.name;
+        EXPECT_EQ(line.waiting(), c.left) << c.name;
     }
 }
 
