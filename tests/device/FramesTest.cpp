@@ -120,14 +120,13 @@ TEST(MBRequestFrames, AReusedRequestIsANewOneAndLeavesCopiesOfItsFrameAlone)
     const MBRequest fresh;
     EXPECT_TRUE(request->Key.isEmpty());
     EXPECT_EQ(request->CommandString(), fresh.CommandString());
-    EXPECT_EQ((std::vector<int32_t>{request->MBMode(), request->TransactionID(), request->MBAddress(),
-                                    request->MBFunction(), request->StartAddress(), request->Quantity(),
-                                    request->MBData(0)}),
-              (std::vector<int32_t>{fresh.MBMode(), fresh.TransactionID(), fresh.MBAddress(), fresh.MBFunction(),
-                                    fresh.StartAddress(), fresh.Quantity(), fresh.MBData(0)}));
+    const auto fields = [](const MBRequest &r) {
+        return std::vector<int32_t>{r.MBMode(),       r.TransactionID(), r.MBAddress(), r.MBFunction(),
+                                    r.StartAddress(), r.Quantity(),      r.MBData(0)};
+    };
+    EXPECT_EQ(fields(*request), fields(fresh));
     EXPECT_THROW(request->MBData(1), platform::Error);
     EXPECT_NE(request->Requests(), parent);
-    EXPECT_GE(request->SentAt(), fresh.SentAt() - 0.5);
     request->setMBAddress(1);
     request->setMBFunction(4);
     request->setQuantity(21);
