@@ -180,9 +180,10 @@ private:
     void writePasswordCommand(QString password, int32_t code);
     void changePassword(QString &password, int statusBit, int32_t code);
     bool usingEthernet() const;
-    // A new request, made of the last one handled when nothing else holds that one: its key and
-    // frame keep their blocks, so a busy link does not allocate them for every request.
+    // A new request, made of the last one retired: its key and frame keep their blocks, so a busy
+    // link does not allocate them for every request.
     MBRequestPtr newRequest();
+    // A request whose reply has been handled is kept for the next when nothing else holds it.
     void retire(MBRequestPtr request);
 
     QPointer<platform::WinSocket> ethernetPort_;

@@ -112,8 +112,7 @@ void MBRequest::buildFrame() const
     if (q < 0 || q > 0xFFFF)
         overflow();
     // The device takes the register values of a multiple write straight after the quantity: no
-    // byte count.
-    // Resized in place: a block no copy shares is reused, a shared one is left to its holder.
+    // byte count. Built in place: a block no copy shares is reused, a shared one left to its holder.
     QByteArray &frame = frame_;
     frame.resize(2 * q + (tcp ? 12 : 8));
     char *out = frame.data();

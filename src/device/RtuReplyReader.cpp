@@ -51,10 +51,11 @@ RtuReplyReader::Result RtuReplyReader::readOne(Source &source, int expectedUnit,
     if (source.waiting() < length)
         return {Outcome::Incomplete, {}, length};
     const QByteArrayView frame = source.peek(length);
-    const bool whole = frame.size() == length && crcValid(frame);
-    Result result{whole ? Outcome::Reply : Outcome::Dropped, whole ? std::move(spare) : QByteArray()};
-    if (whole)
+    Result result{Outcome::Dropped, {}};
+    if (frame.size() == length && crcValid(frame)) {
+        result = {Outcome::Reply, std::move(spare)};
         platform::assign(result.frame, frame);
+    }
     source.skip(length);
     return result;
 }

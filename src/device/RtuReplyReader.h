@@ -12,7 +12,7 @@ public:
         virtual ~Source() = default;
         virtual int waiting() = 0;
         // The first count bytes waiting (fewer when fewer wait), left where they are; valid until
-        // the next read or flush.
+        // the next skip or flush.
         virtual QByteArrayView peek(int count) = 0;
         // Drops at most count bytes that are already waiting.
         virtual void skip(int count) = 0;
