@@ -493,7 +493,9 @@ TEST_P(MonitoringPanel, SilentDeviceIsShownLostAndIdentifiedWhenItAnswersAgain)
     QElapsedTimer silence;
     silence.start();
     ASSERT_TRUE(QTest::qWaitFor([this] { return !console->connected(); }, 6000)) << "eight unanswered polls";
-    EXPECT_GE(silence.elapsed(), GetParam() == Link::Tcp ? 3500 : 0) << "not before the eighth poll";
+    // Seven ticks after the first unanswered poll, which may have gone out just before the silence
+    // began; the watchdog's coarse timer may also run up to 5 % early.
+    EXPECT_GE(silence.elapsed(), GetParam() == Link::Tcp ? 3250 : 0) << "not before the eighth poll";
     EXPECT_EQ(console->panel("OnChip"), QStringLiteral("On chip: <None>"));
     EXPECT_EQ(console->panel("SN"), QString());
     EXPECT_TRUE(QTest::qWaitFor([this] { return panel() == nullptr || !panel()->isVisible(); }, 1000))
