@@ -296,8 +296,8 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
                 request->setMBData(i, (*data)[static_cast<std::size_t>(i)]);
         }
         // A request that cannot be framed is refused here: queued, it would block the serial
-        // pump or linger unsent.
-        const QByteArray frame = request->CommandString();
+        // pump or linger unsent. The frame is kept by the request for its sending.
+        request->CommandString();
         cdevice::writeRequestKey(request->Key, request->TransactionID());
         queue_->Add(request, request->Key);
         if (ethernet) {
