@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <optional>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -29,11 +31,45 @@ private:
     const std::optional<QByteArray> xdg_ = saved("XDG_CONFIG_HOME");
 };
 
+// The program folder of an executable in executableFolder as a user who may write only what others
+// may: root may write anywhere, so for root the rule runs in a child that drops to user nobody.
+QString programFolderAsOrdinaryUser(const QString &executableFolder)
+{
+    if (geteuid() != 0)
+        return platform::programFolderFor(executableFolder);
+    int pipe[2];
+    if (::pipe(pipe) != 0)
+        return QStringLiteral("<no pipe>");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe[0]);
+        const uid_t nobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(1);
+        const QByteArray folder = platform::programFolderFor(executableFolder).toUtf8();
+        const bool written = ::write(pipe[1], folder.constData(), folder.size()) == folder.size();
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(pipe[1]);
+    QByteArray folder;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+        folder.append(buffer, n);
+    ::close(pipe[0]);
+    int status = -1;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || status != 0)
+        return QStringLiteral("<the child as nobody failed>");
+    return QString::fromUtf8(folder);
+}
+
 }  // namespace
 
-TEST(ProgramFolder, TheExecutablesFolderWhenWritableElseTheUsersConfigFolderMadeOnFirstUse)
+TEST(ProgramFolder, TheExecutablesFolderWhenWritableAndNotInstalledElseTheUsersConfigFolderMadeOnFirstUse)
 {
     QTemporaryDir root;
+    // Others, user nobody among them, may make the configuration folders below it.
+    QFile::setPermissions(root.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                           QFile::WriteOther | QFile::ExeOther);
     ConfigEnvironment environment;
     const QByteArray home = root.filePath(QStringLiteral("home")).toUtf8();
     const QString homeConfig = root.filePath(QStringLiteral("home/.config/varix-console"));
@@ -51,17 +87,23 @@ TEST(ProgramFolder, TheExecutablesFolderWhenWritableElseTheUsersConfigFolderMade
         {QByteArray(), homeConfig},
         {QByteArray("relative/config"), homeConfig},  // ignored, as the XDG rules say
     };
-    QStringList unwritable = {root.filePath(QStringLiteral("usr/bin"))};  // missing
-    if (geteuid() != 0) {                                                 // root may write anywhere
-        unwritable.append(root.filePath(QStringLiteral("opt/bin")));
-        QDir().mkpath(unwritable.back());
-        QFile::setPermissions(unwritable.back(), QFile::ReadOwner | QFile::ExeOwner);
-    }
-    for (const QString &executableFolder : unwritable) {
+    const QString readOnly = root.filePath(QStringLiteral("opt/bin"));
+    QDir().mkpath(readOnly);
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    const struct {
+        QString executableFolder;
+        QString (*programFolderFor)(const QString &);
+    } folders[] = {
+        {readOnly, programFolderAsOrdinaryUser},  // first, while the configuration folders are nobody's
+        {root.filePath(QStringLiteral("usr/bin")), platform::programFolderFor},  // missing
+        {platform::installedExecutableFolder(), platform::programFolderFor},  // whatever the user
+    };
+    for (const auto &f : folders) {
         for (const auto &c : cases) {
             ConfigEnvironment::set(home, c.xdg);
             QDir(c.expected).removeRecursively();
-            EXPECT_EQ(platform::programFolderFor(executableFolder), c.expected) << c.xdg.value_or("(unset)").data();
+            EXPECT_EQ(f.programFolderFor(f.executableFolder), c.expected)
+                << qPrintable(f.executableFolder) << ", XDG_CONFIG_HOME " << c.xdg.value_or("(unset)").data();
             EXPECT_TRUE(QFileInfo(c.expected).isDir()) << qPrintable(c.expected);
         }
     }
