@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -96,7 +96,7 @@ TEST(ProgramFolder, TheExecutablesFolderWhenWritableAndNotInstalledElseTheUsersC
     } folders[] = {
         {readOnly, programFolderAsOrdinaryUser},  // first, while the configuration folders are nobody's
         {root.filePath(QStringLiteral("usr/bin")), platform::programFolderFor},  // missing
-        {platform::installedExecutableFolder(), platform::programFolderFor},  // whatever the user
+        {platform::installedExecutableFolder(), platform::programFolderFor},     // whatever the user
     };
     for (const auto &f : folders) {
         for (const auto &c : cases) {

@@ -143,7 +143,8 @@ TEST_F(Menus, SettingsThatCannotBeSavedAreReported)
     window->close();
     ASSERT_EQ(ui.messages.size(), 2u);
     for (const auto &message : ui.messages) {
-        EXPECT_EQ(message.text, QStringLiteral("Error saving settings\r\n") + QDir::toNativeSeparators(folder.iniPath()));
+        EXPECT_EQ(message.text,
+                  QStringLiteral("Error saving settings\r\n") + QDir::toNativeSeparators(folder.iniPath()));
         EXPECT_EQ(message.icon, platform::MsgIcon::Exclamation);
     }
     QFile(folder.iniPath()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
