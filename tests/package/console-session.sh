@@ -77,7 +77,7 @@ no_question_asked() {
 # closes it, so that it stores its window's place.
 exit_through_menu() {
   local console=$1 window tenth
-  window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Varix Configuration Console$' | head -n 1) ||
+  window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Varix Configuration Console$' | awk 'NR == 1') ||
     fail "the console shows no main window"
   timeout 10 xdotool windowfocus --sync "$window" key alt+f sleep 0.5 key Up sleep 0.2 key Return ||
     fail "File > Exit could not be chosen"
