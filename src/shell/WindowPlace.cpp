@@ -1,6 +1,5 @@
 #include "WindowPlace.h"
 
-#include "FrameFitter.h"
 #include "core/mdlTools.h"
 
 #include <QGuiApplication>
@@ -13,10 +12,21 @@ namespace {
 
 const QString Section = QStringLiteral("Setting");
 
+const QScreen *screenOf(const QWidget *window)
+{
+    return window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+}
+
 QRect screenRect(const QWidget *window)
 {
-    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QScreen *screen = screenOf(window);
     return screen ? screen->geometry() : QRect(0, 0, 800, 600);
+}
+
+QRect availableRect(const QWidget *window)
+{
+    const QScreen *screen = screenOf(window);
+    return screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
 }
 
 void writeTwips(const QString &key, int pixels, double twipsPerPixel)
@@ -45,6 +55,9 @@ void WindowPlace::restore(QWidget *window)
 {
     const int state = mdlTools::ReadIniInt(Section, QStringLiteral("Win State"), Normal);
     if (state == Maximised) {
+        // Laid out after showing, a smaller window would ask for more room, which a window manager
+        // takes for the end of the maximisation.
+        window->setGeometry(availableRect(window));
         window->setWindowState(Qt::WindowMaximized);
         return;
     }
@@ -63,11 +76,10 @@ void WindowPlace::restore(QWidget *window)
     const int left = static_cast<int>(std::lround(mdlTools::ReadIniInt(Section, QStringLiteral("Win Y"), 0) / tpp));
     const int top = static_cast<int>(std::lround(mdlTools::ReadIniInt(Section, QStringLiteral("Win X"), 0) / tpp));
     window->move(left, top);
+    // The whole screen, or a place kept from a larger screen or at another dpi, is brought inside
+    // the available area, frame included, when the window first shows (platform::FirstShowFitter).
     window->resize(pixels(QStringLiteral("Win Width"), screen.width()),
                    pixels(QStringLiteral("Win Height"), screen.height()));
-    // The whole screen, or a place kept from a larger screen, would put the title bar or the
-    // status bar out of sight once the window manager adds its frame.
-    FrameFitter::fitWhenFramed(window);
 }
 
 void WindowPlace::store(const QWidget *window)

@@ -6,6 +6,7 @@
 #include "firmware/mdlSoftwares.h"
 
 #include <QElapsedTimer>
+#include <QScreen>
 
 namespace {
 
@@ -131,11 +132,32 @@ TEST_F(Hosting, OlderFirmwareGetsNoPanel)
 TEST_F(Hosting, SmallNormalWindowGrowsToThePanelAndAMaximisedOneKeepsItsSize)
 {
     open();
-    window->resize(300, 200);
+    const QRect available = window->screen()->availableGeometry();
+    struct Case {
+        QSize window, hint, central;
+    };
+    const Case cases[] = {
+        {{300, 200}, {640, 420}, {640, 420}},
+        {{760, 200}, {640, 420}, {760, 420}},    // low but wide: grows in height only
+        {{300, 200}, available.size() * 2, {}},  // the screen is the limit
+    };
+    for (const Case &c : cases) {
+        window->resize(c.window);
+        hosted()->hint = c.hint;
+        window->LoadApplicationPanel();
+        QTest::qWait(50);
+        if (c.central.isValid())
+            EXPECT_EQ(window->centralWidget()->size(), c.central);
+        else
+            EXPECT_EQ(window->frameGeometry(), available);
+        EXPECT_EQ(hosted()->geometry(), window->centralWidget()->rect());
+    }
+    hosted()->minimum = {500, 300};
     window->LoadApplicationPanel();
+    window->resize(100, 100);
     QTest::qWait(50);
-    EXPECT_EQ(window->centralWidget()->size(), QSize(640, 420));
-    EXPECT_EQ(hosted()->geometry(), window->centralWidget()->rect());
+    EXPECT_EQ(window->centralWidget()->size().expandedTo(hosted()->minimum), window->centralWidget()->size())
+        << "squeezed no smaller than the panel can show its labels whole";
 
     window->showMaximized();
     QTest::qWait(50);
