@@ -36,7 +36,8 @@ using panelWidgets::arrayName;
 
 constexpr int StatusIntervalMs = 1000;
 constexpr int DataIntervalMs = 10;
-constexpr int ScopeMinimumHeight = 260;
+// Low enough for the whole panel to fit a 1366x768 screen at 120 dpi with a panel and a dock.
+constexpr int ScopeMinimumHeight = 200;
 
 template <typename Widget> Widget *named(Widget *widget, const QString &name)
 {
