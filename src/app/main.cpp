@@ -20,7 +20,7 @@ std::optional<int> answerOnTheTerminal(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         const char *argument = argv[i];
         if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
-            std::printf("Usage: %s\n"
+            std::printf("Usage: %s [options]\n"
                         "The Varix Configuration Console: sets up and watches a Varix vibration and collision\n"
                         "sensor over a serial port or Ethernet, chosen in Tools > Options.\n\n"
                         "Options:\n"
