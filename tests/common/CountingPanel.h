@@ -31,9 +31,7 @@ public:
             onReopening();
     }
     QSize sizeHint() const override { return hint; }
-    QSize minimumSizeHint() const override { return minimum; }
     QSize hint{640, 420};
-    QSize minimum{0, 0};
     int closings = 0;
     int reopenings = 0;
     std::function<void()> onReopening;

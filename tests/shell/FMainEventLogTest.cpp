@@ -70,8 +70,7 @@ TEST_F(EventLogMenu, SaveToFileReportsAFailedExportAndCanBeRepeated)
     sim.setNewestRecord(devsim::EventLog::N, 40);
     book.fill();
     open();
-    // Before the viewer has read a page, a file would hold its header alone: none is asked for.
-    action(*window, "mnuEveSave")->trigger();
+    action(*window, "mnuEveSave")->trigger();  // before the viewer has read a page: no file asked for
     EXPECT_EQ(ui.messageTexts(), QStringList{"No page of the event logs has been read yet: open them with "
                                              "Tools > Event Log > On Device first."});
     EXPECT_TRUE(ui.fileDialogs.empty());
