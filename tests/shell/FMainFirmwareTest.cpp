@@ -84,6 +84,8 @@ TEST_F(Firmware, NewerDeviceFirmwareIsReported)
     ASSERT_TRUE(QTest::qWaitFor([this] { return !device().Connected(); }, 5000));
     sim.setSilent(false);
     ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 5000));
+    // The check runs from the event loop, after the reply that found the device.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return ui.messages.size() == 2; }, 2000));
     EXPECT_EQ(ui.messageTexts(), (QStringList{Newer, Newer}));
     EXPECT_EQ(seen.runs, 0);
 }
