@@ -2,12 +2,16 @@
 #include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"
+#include "eventlog/FLogView.h"
 #include "lib/DeviceSim.h"
+#include "lib/EventLogBook.h"
 #include "platform/UiService.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -70,6 +74,39 @@ TEST_F(SerialConsole, SlowDeviceConnectsAndStaysConnected)
     QTest::qWait(5000);
     EXPECT_EQ(losses, 0) << "the device was lost and found again";
     EXPECT_EQ(console->panel("OnChip"), OnChip);
+
+    // The event log on the same line, while the device logs an event a second: the viewer shows its
+    // first pages within seconds and turns a page within a few requests, however often the newest
+    // record moves, and the console then closes at once.
+    devsim::EventLogBook book(sim);
+    book.fill();
+    book.setIntervalMs(1000);
+    QElapsedTimer clock;
+    clock.start();
+    console->window->findChild<QAction *>(QStringLiteral("mnuEveVarix"))->trigger();
+    const auto rows = [this](const char *list) {
+        const auto *viewer = qobject_cast<FLogView *>(console->window->LogViewer.data());
+        return viewer ? viewer->findChild<QTreeWidget *>(QLatin1String(list))->topLevelItemCount() : 0;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&rows] { return rows("lvwEventsN") > 0 && rows("lvwEventsV") > 0; }, 5000))
+        << "no first pages";
+    RecordProperty("first_pages_ms", static_cast<int>(clock.elapsed()));
+    auto *viewer = qobject_cast<FLogView *>(console->window->LogViewer.data());
+    ASSERT_NE(viewer, nullptr);
+    clock.restart();
+    viewer->scbListN->setValue(3);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [viewer] {
+            const QTreeWidgetItem *first = viewer->lvwEventsN->topLevelItem(0);
+            return first && first->text(0).toInt() > 48;
+        },
+        3000))
+        << "the page turned to";
+    RecordProperty("page_turn_ms", static_cast<int>(clock.elapsed()));
+    clock.restart();
+    console->window->close();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return console->window == nullptr; }, 3000)) << "the console did not end";
+    RecordProperty("exit_ms", static_cast<int>(clock.elapsed()));
 }
 
 TEST_F(SerialConsole, VanishedPortIsReopenedAsSoonAsTheDeviceIsBack)
