@@ -196,7 +196,12 @@ TEST_F(Firmware, MenuItemsProgramTheirOwnEntry)
             item = candidate;
     }
     ASSERT_NE(item, nullptr);
+    // The menus are rebuilt under the item's own signal: it goes later, so its signal reaches
+    // every listener.
+    bool signalWentOn = false;
+    QObject::connect(item, &QAction::triggered, [&signalWentOn] { signalWentOn = true; });
     item->trigger();
+    EXPECT_TRUE(signalWentOn);
     EXPECT_EQ(seen.software, 24);
     EXPECT_EQ(seen.baudRate, 115200);
     EXPECT_EQ(ui.messageTexts().last(), Complete);
