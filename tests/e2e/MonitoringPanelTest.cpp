@@ -1,3 +1,4 @@
+#include "LineFreshness.h"
 #include "NamedControls.h"
 #include "RunningConsole.h"
 #include "ScriptedResponder.h"
@@ -173,52 +174,23 @@ protected:
 
     // How fresh the device's picture stays on the line, watched for `ms`, in seconds.
     struct Freshness {
-        double statusReplyAge = 0;  // from the watchdog's tick to its poll's reply, the longest
-        double statusGap = 0;       // the longest time without a status reply
-        double liveGap = 0;         // the longest time without live values
-        int gatewayBacklog = 0;     // the most requests the gateway held at once
+        LineFreshness::Figures line;
+        int gatewayBacklog = 0;  // the most requests the gateway held at once
     };
     Freshness watchFreshness(int ms)
     {
         Freshness seen;
-        QObject watcher;
-        QElapsedTimer clock;
-        clock.start();
-        std::map<int32_t, qint64> polledAt;
         auto *watchdog = console->window->findChild<QTimer *>(QStringLiteral("tmrCheckStatus"));
         EXPECT_NE(watchdog, nullptr);
         if (!watchdog)
             return seen;
-        // Runs after the watchdog's own handler: the poll it queued is the newest request.
-        QObject::connect(watchdog, &QTimer::timeout, &watcher, [&] {
-            const MBRequests &pending = mdlMain::Device().PendingRequests();
-            if (pending.Count() > 0 && pending.Item(pending.Count())->StartAddress() == 0)
-                polledAt[pending.Item(pending.Count())->TransactionID()] = clock.elapsed();
-        });
-        qint64 lastStatus = 0;
-        qint64 lastLive = 0;
-        const auto gap = [&clock](double &longest, qint64 &last) {
-            longest = std::max(longest, static_cast<double>(clock.elapsed() - last) / 1000.0);
-            last = clock.elapsed();
-        };
-        QObject::connect(
-            &mdlMain::Device(), &CDevice::NewRTData, &watcher, [&](const MBRequestPtr &request, const QByteArray &) {
-                if (request->StartAddress() == kvr::LiveStart)
-                    gap(seen.liveGap, lastLive);
-                if (request->StartAddress() != 0)
-                    return;
-                gap(seen.statusGap, lastStatus);
-                if (const auto polled = polledAt.find(request->TransactionID()); polled != polledAt.end())
-                    seen.statusReplyAge =
-                        std::max(seen.statusReplyAge, static_cast<double>(clock.elapsed() - polled->second) / 1000.0);
-            });
+        LineFreshness line(*watchdog, mdlMain::Device(), kvr::LiveStart);
         QTimer backlog;
         QObject::connect(&backlog, &QTimer::timeout,
                          [&] { seen.gatewayBacklog = std::max(seen.gatewayBacklog, sim.gatewayBacklog()); });
         backlog.start(20);
         QTest::qWait(ms);
-        gap(seen.statusGap, lastStatus);
-        gap(seen.liveGap, lastLive);
+        seen.line = line.figures();
         return seen;
     }
 
@@ -539,13 +511,13 @@ TEST_P(MonitoringPanel, GatewayLineKeepsStatusAndLiveValuesFreshAndShowsItsDeadD
         QTest::qWait(1000);
         const Freshness seen = watchFreshness(watchMs);
         const std::string speed = std::to_string(serviceMs);
-        RecordProperty("status_reply_age_" + speed, std::to_string(seen.statusReplyAge));
-        RecordProperty("status_gap_" + speed, std::to_string(seen.statusGap));
-        RecordProperty("live_gap_" + speed, std::to_string(seen.liveGap));
+        RecordProperty("status_reply_age_" + speed, std::to_string(seen.line.statusReplyAge));
+        RecordProperty("status_gap_" + speed, std::to_string(seen.line.statusGap));
+        RecordProperty("live_gap_" + speed, std::to_string(seen.line.liveGap));
         RecordProperty("gateway_backlog_" + speed, seen.gatewayBacklog);
-        EXPECT_LE(seen.statusReplyAge, statusAge);
-        EXPECT_LE(seen.statusGap, statusAge);
-        EXPECT_LE(seen.liveGap, liveGap);
+        EXPECT_LE(seen.line.statusReplyAge, statusAge);
+        EXPECT_LE(seen.line.statusGap, statusAge);
+        EXPECT_LE(seen.line.liveGap, liveGap);
         EXPECT_LE(seen.gatewayBacklog, TcpRequestWindow::Size) << "no more than the console's window";
         EXPECT_TRUE(console->connected());
         EXPECT_NO_FATAL_FAILURE(logOnAsAdministrator(serviceMs));
