@@ -22,7 +22,8 @@ TEST(RequestLanes, WritesFirstThenTheStatusPollEveryOtherTurnAndTheKindsInARound
     const Queued status{"status", 4, 0}, status2{"status2", 4, 0}, write{"write", 6, 205}, write2{"write2", 6, 215},
         panel{"panel", 3, 44, ReadKind::PanelStatus}, counters{"counters", 4, 768, ReadKind::PanelStatus},
         live{"live", 4, 272, ReadKind::LiveValues}, live2{"live2", 4, 272, ReadKind::LiveValues},
-        awaited{"awaited", 4, 272, ReadKind::LiveValues, true}, page{"page", 4, 4096}, pointer{"pointer", 3, 627};
+        awaited{"awaited", 4, 272, ReadKind::LiveValues, true}, page{"page", 4, 4096}, pointer{"pointer", 3, 627},
+        take{nullptr, 0, 0};  // one request taken then
     struct Case {
         std::vector<Queued> queued;
         QStringList taken;
@@ -31,6 +32,7 @@ TEST(RequestLanes, WritesFirstThenTheStatusPollEveryOtherTurnAndTheKindsInARound
         {{live, write, status, write2}, {"write", "write2", "status", "live"}, {}},
         {{panel, counters, live, page, status}, {"status", "panel", "live", "page", "counters"}, {}},
         {{page, pointer}, {"page", "pointer"}, {}},
+        {{status, live, page, take, status2, take}, {"status", "live", "status2", "page"}, {}},
         {{live, page, status, live2, status2}, {"status2", "live2", "page"}, {"live", "status"}},
         {{awaited, live}, {"awaited", "live"}, {}},
     };
@@ -39,6 +41,11 @@ TEST(RequestLanes, WritesFirstThenTheStatusPollEveryOtherTurnAndTheKindsInARound
         QStringList taken;
         QStringList replaced;
         for (const Queued &q : c.queued) {
+            if (!q.name) {
+                const MBRequestPtr next = lanes.takeNext();
+                taken << (next ? next->Key : QStringLiteral("none"));
+                continue;
+            }
             auto request = makeRequest(q.function, q.start, q.function == 4 && q.start == 0 ? 21 : 1);
             request->Key = QLatin1String(q.name);
             if (const MBRequestPtr old = lanes.queue(request, q.kind, !q.awaited))
