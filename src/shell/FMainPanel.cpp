@@ -97,8 +97,9 @@ void FMain::showApplicationPanel()
 // panel needs to show its labels whole.
 void FMain::fitApplicationPanel()
 {
-    centralWidget()->setMinimumSize(AppPanelControl->minimumSizeHint());
-    const QSize missing = (AppPanelControl->sizeHint() - centralWidget()->size()).expandedTo(QSize(0, 0));
+    const QSize none(0, 0);
+    centralWidget()->setMinimumSize(AppPanelControl->minimumSizeHint().expandedTo(none));
+    const QSize missing = (AppPanelControl->sizeHint() - centralWidget()->size()).expandedTo(none);
     if (!missing.isNull() && windowState() == Qt::WindowNoState) {
         resize(size() + missing);
         platform::FrameFitter::fitWhenFramed(this);

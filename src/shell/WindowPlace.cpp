@@ -12,21 +12,13 @@ namespace {
 
 const QString Section = QStringLiteral("Setting");
 
-const QScreen *screenOf(const QWidget *window)
+// The window's screen, whole or the part windows may take (without panels and docks).
+QRect screenArea(const QWidget *window, bool available)
 {
-    return window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-}
-
-QRect screenRect(const QWidget *window)
-{
-    const QScreen *screen = screenOf(window);
-    return screen ? screen->geometry() : QRect(0, 0, 800, 600);
-}
-
-QRect availableRect(const QWidget *window)
-{
-    const QScreen *screen = screenOf(window);
-    return screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return QRect(0, 0, 800, 600);
+    return available ? screen->availableGeometry() : screen->geometry();
 }
 
 void writeTwips(const QString &key, int pixels, double twipsPerPixel)
@@ -57,7 +49,7 @@ void WindowPlace::restore(QWidget *window)
     if (state == Maximised) {
         // Laid out after showing, a smaller window would ask for more room, which a window manager
         // takes for the end of the maximisation.
-        window->setGeometry(availableRect(window));
+        window->setGeometry(screenArea(window, true));
         window->setWindowState(Qt::WindowMaximized);
         return;
     }
@@ -66,7 +58,7 @@ void WindowPlace::restore(QWidget *window)
         return;
     }
     const double tpp = twipsPerPixel(window);
-    const QRect screen = screenRect(window);
+    const QRect screen = screenArea(window, false);
     // A missing size, or none that a 16-bit value can hold, means the whole screen: a large
     // screen measures more twips than the key can keep.
     const auto pixels = [tpp](const QString &key, int fallback) {

@@ -194,7 +194,10 @@ TEST_F(LifeCycle, ClosingClosesTheOtherWindows)
 {
     open();
     auto *other = new QWidget(window.get(), Qt::Window);
+    const QRect available = window->screen()->availableGeometry();
+    other->resize(available.size() * 2);  // any window fits the screen when it first shows
     other->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return available.contains(other->frameGeometry()); }, 2000));
     QWidget stray;
     stray.show();
     window->close();
