@@ -122,7 +122,8 @@ void FMain::mnuTooCfgNet_Click()
     connect(configNetwork_, &FConfigNetwork::ModuleConnected, this, &FMain::markMachine);
     connect(configNetwork_, &FConfigNetwork::ModuleAnswered, deviceServers_, &DeviceServerDirectory::ReplyHeard);
     connect(configNetwork_, &FConfigNetwork::AddressAssigned, deviceServers_, &DeviceServerDirectory::AddressAssigned);
-    // Shown before it searches, so the user sees the search going on.
+    // Shown before it searches, so the user sees the search going on; active, it takes Escape then.
     configNetwork_->show();
+    configNetwork_->activateWindow();
     configNetwork_->Form_Load();
 }
