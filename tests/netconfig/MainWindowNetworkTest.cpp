@@ -110,6 +110,15 @@ TEST_F(MainWindowOnNetwork, ConnectTakesTheModuleIntoTheLinkAndTheSettings)
     EXPECT_EQ(network->lvwInterfaces->topLevelItemCount(), 3);
     EXPECT_EQ(press->received(QStringLiteral("F6")).size(), searches);
     EXPECT_TRUE(ui.messages.empty());
+
+    // The main window closed during a setup read waits for the read, which ends without a word.
+    network->lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-00-99"), QStringLiteral("10.1.2.99"),
+                                     ModuleList::State::OnLine);
+    network->lvwInterfaces->setCurrentItem(network->lvwInterfaces->row(QStringLiteral("00-20-4A-00-00-99")));
+    QTimer::singleShot(300, window.get(), [this] { window->close(); });
+    network->cmdConfigure->click();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !window->isVisible(); }, 1000));
+    EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
 }
 
 TEST_F(MainWindowOnNetwork, MachineMenuFindsAModuleByMacOnceAndKeepsTheIniAsItIs)
@@ -157,8 +166,6 @@ TEST_F(MainWindowOnNetwork, MachineMenuFindsAModuleByMacOnceAndKeepsTheIniAsItIs
     action(*window, "mnuChoMachine_1")->trigger();
     EXPECT_TRUE(connectedTo(QStringLiteral("10.200.0.20")));
     EXPECT_EQ(press->received(QStringLiteral("F6")).size(), searches);
-    EXPECT_EQ(directory->DeviceServers.value(PressMac), QStringLiteral("10.200.0.20"));
-    EXPECT_EQ(ui.messageTexts(), QStringList{"IP has been changed. Wait some seconds before refreshing list."});
 }
 
 TEST_F(MainWindowOnNetwork, MachineMenuFindsItsModuleWhenTheNetworkDialogOpensDuringTheSearchOrBefore)
@@ -174,21 +181,6 @@ TEST_F(MainWindowOnNetwork, MachineMenuFindsItsModuleWhenTheNetworkDialogOpensDu
         EXPECT_TRUE(ui.messages.empty()) << order << ui.messageTexts().join(' ').toStdString();
         ASSERT_TRUE(connectedTo(QStringLiteral("10.200.0.1"))) << order;
     }
-}
-
-TEST_F(MainWindowOnNetwork, ClosingTheMainWindowEndsASetupReadWithoutABox)
-{
-    action(*window, "mnuTooCfgNet")->trigger();
-    auto *network = window->findChild<FConfigNetwork *>();
-    ASSERT_NE(network, nullptr);
-    network->lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-00-99"), QStringLiteral("10.1.2.99"),
-                                     ModuleList::State::OnLine);
-    network->lvwInterfaces->setCurrentItem(network->lvwInterfaces->row(QStringLiteral("00-20-4A-00-00-99")));
-    // The main window waits for the read to end before it closes.
-    QTimer::singleShot(300, window.get(), [this] { window->close(); });
-    network->cmdConfigure->click();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !window->isVisible(); }, 1000));
-    EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
 }
 
 TEST_F(MainWindowOnNetwork, SilentMachineIsReportedAfterFiveSecondsAndTheLinkStays)

@@ -136,8 +136,6 @@ TEST(DeviceServerProtocol, IpAssignmentPicksTheModuleByItsLastTwoOctets)
               hex("00 00 00 FC 49 50 2D 53 45 54 55 50 00 00 01 0F 0A 00 00 01"));
     EXPECT_FALSE(dsp::EncodeIpAssignment(QStringLiteral("00-20-4A-12-AB"), QStringLiteral("192.168.0.20")));
     EXPECT_FALSE(dsp::EncodeIpAssignment(QStringLiteral("00-20-4A-12-AB-CD"), QStringLiteral("192.168.0")));
-    EXPECT_TRUE(dsp::SameAssignmentTarget(QStringLiteral("00-20-4A-12-AB-CD"), QStringLiteral("00-80-A3-77-AB-CD")));
-    EXPECT_FALSE(dsp::SameAssignmentTarget(QStringLiteral("00-20-4A-12-AB-CD"), QStringLiteral("00-20-4A-12-AC-CD")));
 }
 
 TEST(NetworkAddress, BroadcastAddressOfASubnet)
