@@ -70,35 +70,15 @@ QPushButton *button(const QString &name, QWidget *parent)
 
 }  // namespace
 
-// A wait that lets events in: the window counts it. A discovery run disables the window's controls
-// and shows the hourglass; a setup read shows the busy pointer over the window, whose controls
-// stay usable. It also tells whether the window outlived the wait.
+// A wait that lets events in: the window counts it, and a close asked for meanwhile happens when
+// the last one ends. It also tells whether the window outlived the wait.
 class FConfigNetwork::Busy {
 public:
-    enum class Activity { Search, SetupRead };
-
-    Busy(FConfigNetwork &window, Activity activity) : window_(&window), activity_(activity)
-    {
-        ++window.waits_;
-        if (activity_ == Activity::Search) {
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            window.contents_->setEnabled(false);
-        } else {
-            window.setCursor(Qt::BusyCursor);
-        }
-    }
+    explicit Busy(FConfigNetwork &window) : window_(&window) { ++window.waits_; }
 
     ~Busy()
     {
-        if (activity_ == Activity::Search)
-            QApplication::restoreOverrideCursor();
-        if (!window_)
-            return;
-        if (activity_ == Activity::Search)
-            window_->contents_->setEnabled(true);
-        else
-            window_->unsetCursor();
-        if (--window_->waits_ == 0 && window_->closeWhenIdle_)
+        if (window_ && --window_->waits_ == 0 && window_->closeWhenIdle_)
             window_->close();
     }
 
@@ -107,9 +87,44 @@ public:
 
     bool alive() const { return !window_.isNull(); }
 
-private:
+protected:
     QPointer<FConfigNetwork> window_;
-    Activity activity_;
+};
+
+// A discovery run: the window's controls are disabled and the hourglass shows; the window itself
+// still takes Escape. The focus goes back where it was.
+class FConfigNetwork::Searching : public Busy {
+public:
+    explicit Searching(FConfigNetwork &window) : Busy(window), focused_(window.focusWidget())
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        window.contents_->setEnabled(false);
+    }
+
+    ~Searching()
+    {
+        QApplication::restoreOverrideCursor();
+        if (!window_)
+            return;
+        window_->contents_->setEnabled(true);
+        if (focused_ && !window_->focusWidget())
+            focused_->setFocus();
+    }
+
+private:
+    QPointer<QWidget> focused_;
+};
+
+// A setup read: the busy pointer shows over the window, whose controls stay usable.
+class FConfigNetwork::Reading : public Busy {
+public:
+    explicit Reading(FConfigNetwork &window) : Busy(window) { window.setCursor(Qt::BusyCursor); }
+
+    ~Reading()
+    {
+        if (window_)
+            window_->unsetCursor();
+    }
 };
 
 FConfigNetwork::FConfigNetwork(QWidget *parent)
@@ -297,7 +312,7 @@ void FConfigNetwork::reportError(const QString &description)
 
 void FConfigNetwork::RefreshList()
 {
-    const Busy busy(*this, Busy::Activity::Search);
+    const Searching busy(*this);
     // The module the user picked stays picked when it is listed again; no other is picked for them.
     const QString picked = lvwInterfaces->selectedMac();
     lvwInterfaces->removeAll();
@@ -422,7 +437,7 @@ bool FConfigNetwork::assignmentConfirmed(const QTreeWidgetItem *row, const Netwo
 
 bool FConfigNetwork::readSetupRecord(const QString &destination)
 {
-    const Busy busy(*this, Busy::Activity::SetupRead);
+    const Reading busy(*this);
     bool received = false;
     try {
         received = conversation.ReadSetup(destination, [this] { return dismissed(); });

@@ -73,6 +73,8 @@ protected:
 
 private:
     class Busy;
+    class Searching;
+    class Reading;
 
     void buildLayout();
     void SetCaptions();
