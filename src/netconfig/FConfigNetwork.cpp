@@ -92,7 +92,8 @@ protected:
 };
 
 // A discovery run: the window's controls are disabled and the hourglass shows; the window itself
-// still takes Escape. The focus goes back where it was.
+// still takes Escape. The focus goes back where it was, or to the first control when it was
+// nowhere (a window opened with a search).
 class FConfigNetwork::Searching : public Busy {
 public:
     explicit Searching(FConfigNetwork &window) : Busy(window), focused_(window.focusWidget())
@@ -107,8 +108,12 @@ public:
         if (!window_)
             return;
         window_->contents_->setEnabled(true);
-        if (focused_ && !window_->focusWidget())
+        if (window_->focusWidget())
+            return;
+        if (focused_)
             focused_->setFocus();
+        else
+            window_->focusNextChild();
     }
 
 private:

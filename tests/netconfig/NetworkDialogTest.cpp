@@ -56,6 +56,7 @@ TEST_F(ModuleNetwork, DiscoveryListsOnLineOtherSubnetAndSilentModules)
     EXPECT_EQ(press->received(QStringLiteral("F6")), (QStringList{"10.1.2.3:30718 4", "10.1.2.3:30718 4"}));
     EXPECT_TRUE(dialog->isEnabled());
     EXPECT_EQ(dialog->lvwInterfaces->selectedRow(), nullptr) << "a row was picked for the user";
+    EXPECT_EQ(dialog->focusWidget(), dialog->cboNICs) << "the opening search left the focus nowhere";
     EXPECT_FALSE(dialog->cmdConnect->isEnabled());
 
     select(LatheMac);
