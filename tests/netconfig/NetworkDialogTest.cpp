@@ -240,13 +240,15 @@ TEST_F(ModuleNetwork, ConfigureEditsOnlyAWholeRecordOfTheRowsOwnModule)
     const struct {
         const char *address, *mac;
         QStringList faults;
-        const char *message;  // how the one box begins
-        int edits;            // setup dialogs shown, and records written back on their Ok
+        const char *message;            // how the one box begins
+        int edits;                      // setup dialogs shown, and records written back on their Ok
+        bool claimedMeanwhile = false;  // another module answers from the address during the read
     } modules[] = {
         {"10.3.0.1", "00-20-4A-00-03-01", {"--udp-reply-copies", "3"}, "Configuration has been changed.", 1},
         {"10.3.0.2", "00-20-4A-00-03-02", {"--setup-record-length", "60"}, notRead, 0},
         {"10.3.0.3", "00-20-4A-00-03-03", {"--setup-record-length", "1529"}, notRead, 0},
         {"10.3.0.4", "00-20-4A-00-03-04", {"--udp-reply-delay", "5500"}, notRead, 0},
+        {"10.3.0.5", "00-20-4A-00-03-05", {"--udp-reply-delay", "500"}, "00-20-4A-00-03-99 answered from", 0, true},
         {"10.200.0.1", "00-20-4A-00-00-16", {}, "00-20-4A-12-AB-CD answered from 10.200.0.1 as well.\r\nIts setup", 0},
     };
     std::vector<std::unique_ptr<ModuleProcess>> processes;
@@ -275,6 +277,11 @@ TEST_F(ModuleNetwork, ConfigureEditsOnlyAWholeRecordOfTheRowsOwnModule)
         ui.messages.clear();
         shown = 0;
         select(QString::fromLatin1(m.mac));
+        if (m.claimedMeanwhile)
+            QTimer::singleShot(100, [this, &m] {
+                dialog->lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-03-99"), QString::fromLatin1(m.address),
+                                                ModuleList::State::OnLine);
+            });
         dialog->cmdConfigure->click();
         ASSERT_EQ(ui.messages.size(), 1u) << m.mac;
         EXPECT_TRUE(ui.messages.front().text.startsWith(QLatin1String(m.message))) << m.mac;
