@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QRadialGradient>
 #include <QStatusBar>
@@ -149,6 +150,10 @@ void FMain::tmrCheckStatus_Timer()
 
 void FMain::closeEvent(QCloseEvent *event)
 {
+    // A closing console takes no more clicks that would start link work (a scope view that starts
+    // the panel's reads, a menu command): they would only hold its closing up.
+    centralWidget()->setEnabled(false);
+    menuBar()->setEnabled(false);
     // Closing releases the link and the panel, which a wait that pumps events may be using on the
     // stack below: the window closes once no such wait runs.
     if (platform::pumping::active()) {

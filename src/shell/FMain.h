@@ -196,6 +196,7 @@ private:
     bool loadAgain_ = false;
     // A box about the device identified is open: one at a time.
     bool identificationBoxOpen_ = false;
+    bool firmwareCheckRequested_ = false;
     // Set while a connection change is being handled: the device announces it before it stores
     // the rest of the status block, and the firmware check may wait for the user meanwhile.
     bool identifying_ = false;

@@ -157,13 +157,17 @@ TEST_F(LifeCycle, ClosingLogsTheAdministratorOffBeforeTheLinkCloses)
     const QPointer<CDevice> linked = &device();
     // Asked for under a box, which pumps events: the window closes once the box has returned.
     bool openUnderTheBox = false;
-    ui.onMessage = [this, &linked, &openUnderTheBox](const platform::MessageBoxRequest &) {
+    bool takesClicks = true;
+    ui.onMessage = [this, &linked, &openUnderTheBox, &takesClicks](const platform::MessageBoxRequest &) {
         window->close();
         openUnderTheBox = timer(*window, "tmrCheckStatus")->isActive() && !linked.isNull();
+        // Meanwhile no click starts more link work.
+        takesClicks = window->centralWidget()->isEnabled() || window->menuBar()->isEnabled();
     };
     platform::ui::msgBox(QStringLiteral("Closing under a box"));
     ui.onMessage = nullptr;
     EXPECT_TRUE(openUnderTheBox);
+    EXPECT_FALSE(takesClicks);
     QCoreApplication::processEvents();
     EXPECT_EQ(writesTo(205), (QList<quint16>{5, 8})) << "the log-off reached the device over TCP";
     EXPECT_FALSE(sim.statusBit(50));

@@ -84,8 +84,14 @@ TEST_F(Hosting, PanelOnlyForTheCarriedFirmwareAndReusedAfterProgramming)
     ASSERT_FALSE(first.isNull()) << "a panel once created stays for the run";
     EXPECT_FALSE(first->isVisible());
 
+    // Hosting waits for the device: it runs from the event loop, not inside the event that found it.
+    bool hostedInsideTheEvent = false;
+    const QObject probe;
+    QObject::connect(&device(), &CDevice::ConnectionStatusChanged, &probe,
+                     [this, &hostedInsideTheEvent] { hostedInsideTheEvent |= window->AppPanel != nullptr; });
     programmingGives(CarriedVersion, OwnApplication);
     program("K24");
+    EXPECT_FALSE(hostedInsideTheEvent);
     EXPECT_EQ(hosted(), first.data());
     EXPECT_EQ(created, 1);
     EXPECT_EQ(first->reopenings, 1);
