@@ -348,13 +348,15 @@ bool FConfigLantronix::staticSetupValid()
 
 bool FConfigLantronix::staticAddressesConfirmed()
 {
-    const QString ip = joined(txtIP);
+    const QString typed = joined(txtIP);
     // 0.0.x.0 is how the record says dynamic addressing: not an address.
-    if (LantronixSetup::DynamicAddressing(ip))
+    if (LantronixSetup::DynamicAddressing(typed))
         return true;
+    // Compared as the list writes addresses: 192.168.001.037 is 192.168.1.37.
+    const NetworkAddress::Octets octets = NetworkAddress::ParseDottedQuad(typed).value_or(NetworkAddress::Octets{});
+    const QString ip = NetworkAddress::DottedText(octets);
     const QString mask = LantronixSetup::SubnetMaskText(txtSubnet->text(), txtIP[0]->text());
-    const QString refusal =
-        AddressPolicy::Refusal(NetworkAddress::ParseDottedQuad(ip).value_or(NetworkAddress::Octets{}), {ip, mask});
+    const QString refusal = AddressPolicy::Refusal(octets, {ip, mask});
     if (!refusal.isEmpty()) {
         platform::ui::msgBox(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
         txtIP[0]->setFocus();

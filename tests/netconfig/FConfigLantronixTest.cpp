@@ -175,7 +175,8 @@ TEST_F(SetupDialog, StaticAddressThatCannotWorkIsRefusedOrAskedAbout)
         bool applied;
     } cases[] = {
         {"192.168.0.255", "0.0.0.0", MsgResult::Yes, "192.168.0.255 cannot be a module's address", false},
-        {"192.168.0.37", "0.0.0.0", MsgResult::No, "192.168.0.37 is already the address of 00-80-A3-77-AB-CD", false},
+        {"192.168.000.037", "0.0.0.0", MsgResult::No, "192.168.0.37 is already the address of 00-80-A3-77-AB-CD",
+         false},
         {"10.0.0.5", "0.0.0.0", MsgResult::No, "10.0.0.5 is not in the subnet of the network card (192.168.0.10",
          false},
         {"192.168.0.20", "10.0.0.1", MsgResult::Yes, "The gateway 10.0.0.1 is not in the module's subnet", true},
