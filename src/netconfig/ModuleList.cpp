@@ -56,12 +56,11 @@ public:
 
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
     {
-        auto *edit = qobject_cast<QLineEdit *>(editor);
-        if (!edit)
-            return;
-        emit list_->AfterLabelEdit(list_->itemFromIndex(index), edit->text());
+        if (auto *edit = qobject_cast<QLineEdit *>(editor))
+            emit list_->AfterLabelEdit(list_->itemFromIndex(index), edit->text());
         QStyledItemDelegate::setModelData(editor, model, index);
-        model->setData(index, edit->text(), Qt::ToolTipRole);
+        // A long name shows whole in its tooltip.
+        model->setData(index, index.data(), Qt::ToolTipRole);
     }
 
 private:
