@@ -279,6 +279,9 @@ void FConfigNetwork::LoadNICs()
         cboNICs->addItem(card.description + QStringLiteral(" (") + card.ipAddress + QLatin1Char(')'));
     }
     cboNICs->setCurrentIndex(-1);
+    // An empty list alone would not tell why no module is ever found.
+    cboNICs->setPlaceholderText(
+        cards.isEmpty() ? Translate(QStringLiteral("No network card with an IPv4 address to search on")) : QString());
     conversation.setCards(NICs);
 }
 

@@ -75,7 +75,8 @@ FMain::FMain(QWidget *parent)
 
     tmrStatusBar->setObjectName(QStringLiteral("tmrStatusBar"));
     tmrStatusBar->setInterval(StatusBarMs);
-    connect(watchdog_, &LinkWatchdog::linkReopened, this, &FMain::showLinkError);
+    // A reopening follows polls that went unanswered.
+    connect(watchdog_, &LinkWatchdog::linkReopened, this, [this] { showLinkError(true); });
     connect(tmrStatusBar, &QTimer::timeout, this, &FMain::tmrStatusBar_Timer);
 }
 
@@ -132,7 +133,7 @@ void FMain::Form_Load()
     BuildFirmwareMenus();
     ReadInterfacesIni();
     mdlMain::OpenDevicePort();
-    showLinkError();
+    showLinkError(false);
 }
 
 void FMain::connectDevice()

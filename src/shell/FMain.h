@@ -119,7 +119,8 @@ private:
     void changePassword(void (CDevice::*request)(QString &));
     void addFirmwareItem(bool application, const QString &key, const QString &caption, bool enabled);
     void logOffBeforeClosing();
-    void showLinkError();
+    // Why no device is reached; whether a poll went unanswered, see mdlMain::DescribeLinkFailure.
+    void showLinkError(bool pollUnanswered);
     void showNoDevice();
     QAction *addMenuItem(QMenu *menu, const QString &name);
 

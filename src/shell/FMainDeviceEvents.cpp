@@ -29,12 +29,12 @@ constexpr int FirstVersionWithSerial = 0x80;
 
 }  // namespace
 
-void FMain::showLinkError()
+void FMain::showLinkError(bool pollUnanswered)
 {
-    // The reason a link cannot be opened, where the user looks for the connection state.
+    // Where the user looks for the connection state.
     if (!mDevice || mDevice->Connected() || mDevice->Connecting())
         return;
-    const mdlMain::LinkFailure failure = mdlMain::DescribeLinkFailure();
+    const mdlMain::LinkFailure failure = mdlMain::DescribeLinkFailure(pollUnanswered);
     lblConnecting->setText(failure.reason);
     lblConnecting->setToolTip(failure.detail);
 }

@@ -88,7 +88,7 @@ void FMain::mnuChoMachine_Click(int index)
     for (std::size_t i = 0; i < mnuChoMachine.size(); ++i)
         mnuChoMachine[i]->setChecked(static_cast<int>(i) == index);
     mdlMain::OpenDevicePort();
-    showLinkError();
+    showLinkError(false);
 }
 
 QString FMain::machineSuffix() const

@@ -24,6 +24,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -214,6 +217,22 @@ TEST_P(MonitoringPanel, ShownForTheCarriedFirmwareAndReusedAfterProgramming)
     ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_NO_FATAL_FAILURE(waitForPanel());
     UCKVR *first = panel();
+    // The window with its panel fits the screen; squeezed, it shows every text whole and
+    // every slider longer than its handle.
+    FMain &window = *console->window;
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return window.screen()->availableGeometry().contains(window.frameGeometry()); }, 2000));
+    window.resize(500, 300);
+    QTest::qWait(100);
+    for (const QWidget *control : first->findChildren<QWidget *>()) {
+        const bool text = qobject_cast<const QLabel *>(control) || qobject_cast<const QAbstractButton *>(control);
+        // A width the code fixed stands for the text's.
+        const int least = control->minimumWidth() > 0 ? control->minimumWidth() : control->minimumSizeHint().width();
+        const bool whole = control->width() >= least && control->parentWidget()->rect().contains(control->geometry());
+        EXPECT_TRUE(!text || !control->isVisible() || whole) << control->objectName().toStdString();
+    }
+    for (const QSlider *slider : first->findChildren<QSlider *>())
+        EXPECT_GE(slider->width(), 6 * slider->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, slider));
     // The download window's stand-in: the device comes back running the chosen entry.
     std::pair<quint8, quint8> next;
     FirmwareDownloadHook::setImageCheck([](int32_t) { return true; });

@@ -430,6 +430,12 @@ TEST_F(ModuleNetwork, CardsAreListedWithTheirFixedAddressElseTheLentOne)
               (QStringList{"br0 10.1.2.3/255.0.0.0", "fixed0 10.50.0.1/255.255.0.0", "lent0 10.60.0.9/255.255.255.0"}));
     EXPECT_EQ(dialog->cboNICs->count(), 3);
     EXPECT_EQ(dialog->cboNICs->currentIndex(), -1);
+    EXPECT_TRUE(dialog->cboNICs->placeholderText().isEmpty());
+    for (const char *card : {"br0", "fixed0", "lent0"})
+        ASSERT_TRUE(network->ip(ns, QStringLiteral("link set %1 down").arg(QLatin1String(card))));
+    dialog->LoadNICs();
+    EXPECT_EQ(dialog->cboNICs->count(), 0);
+    EXPECT_EQ(dialog->cboNICs->placeholderText(), QStringLiteral("No network card with an IPv4 address to search on"));
 }
 
 TEST_F(ModuleNetwork, FloodOfBadDatagramsNeitherStopsNorFreezesTheDialog)

@@ -85,7 +85,8 @@ TEST_F(LifeCycle, MaximisedStateIsRestored)
 {
     mdlTools::WriteIniString(QStringLiteral("Setting"), QStringLiteral("Win State"), QStringLiteral("2"));
     open();
-    EXPECT_TRUE(window->isMaximized());
+    // A window manager may report the state late.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window->isMaximized(); }, 2000));
 }
 
 TEST_F(LifeCycle, ClosingStoresThePlaceByState)
@@ -193,7 +194,10 @@ TEST_F(LifeCycle, ClosingClosesTheOtherWindows)
 {
     open();
     auto *other = new QWidget(window.get(), Qt::Window);
+    const QRect available = window->screen()->availableGeometry();
+    other->resize(available.size() * 2);  // any window fits the screen when it first shows
     other->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return available.contains(other->frameGeometry()); }, 2000));
     QWidget stray;
     stray.show();
     window->close();

@@ -6,6 +6,7 @@
 #include "firmware/mdlSoftwares.h"
 
 #include <QElapsedTimer>
+#include <QScreen>
 
 namespace {
 
@@ -137,11 +138,26 @@ TEST_F(Hosting, OlderFirmwareGetsNoPanel)
 TEST_F(Hosting, SmallNormalWindowGrowsToThePanelAndAMaximisedOneKeepsItsSize)
 {
     open();
-    window->resize(300, 200);
-    window->LoadApplicationPanel();
-    QTest::qWait(50);
-    EXPECT_EQ(window->centralWidget()->size(), QSize(640, 420));
-    EXPECT_EQ(hosted()->geometry(), window->centralWidget()->rect());
+    const QRect available = window->screen()->availableGeometry();
+    struct Case {
+        QSize window, hint, central;
+    };
+    const Case cases[] = {
+        {{300, 200}, {640, 420}, {640, 420}},
+        {{760, 200}, {640, 420}, {760, 420}},    // low but wide: grows in height only
+        {{300, 200}, available.size() * 2, {}},  // the screen is the limit
+    };
+    for (const Case &c : cases) {
+        window->resize(c.window);
+        hosted()->hint = c.hint;
+        window->LoadApplicationPanel();
+        QTest::qWait(50);
+        if (c.central.isValid())
+            EXPECT_EQ(window->centralWidget()->size(), c.central);
+        else
+            EXPECT_EQ(window->frameGeometry(), available);
+        EXPECT_EQ(hosted()->geometry(), window->centralWidget()->rect());
+    }
 
     window->showMaximized();
     QTest::qWait(50);
