@@ -67,8 +67,10 @@ endforeach()
 add_library(varix_internal_headers INTERFACE)
 target_include_directories(varix_internal_headers INTERFACE ${whole})
 
-# Leaks are errors; undefined behaviour stops the program with its stack.
-set(VARIX_SANITIZER_ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+# Leaks are errors, but for those of system libraries listed in the suppressions; undefined
+# behaviour stops the program with its stack.
+set(VARIX_SANITIZER_ENVIRONMENT
+    "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan-suppressions.txt;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 
 # One GoogleTest executable per test folder, run under the offscreen Qt platform.
 function(varix_add_test name)

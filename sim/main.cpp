@@ -62,9 +62,19 @@ bool numberOption(const QCommandLineParser &parser, const QString &name, int low
     return true;
 }
 
-// The interface module's address and MAC from the options, or a message on stderr.
+// The interface module's address, MAC and faults from the options, or a message on stderr.
 bool configureModule(const QCommandLineParser &parser, devsim::DeviceServer &module)
 {
+    int recordLength = devsim::DeviceServer::RecordLength;
+    int replyDelay = 0;
+    int replyCopies = 1;
+    if (!numberOption(parser, QStringLiteral("setup-record-length"), 8, 65507, recordLength) ||
+        !numberOption(parser, QStringLiteral("udp-reply-delay"), 0, 60000, replyDelay) ||
+        !numberOption(parser, QStringLiteral("udp-reply-copies"), 1, 100, replyCopies))
+        return false;
+    module.setRecordLength(recordLength);
+    module.setReplyDelayMs(replyDelay);
+    module.setReplyCopies(replyCopies);
     if (parser.isSet(QStringLiteral("ip"))) {
         const QHostAddress address(parser.value(QStringLiteral("ip")));
         if (address.protocol() != QAbstractSocket::IPv4Protocol) {
@@ -117,6 +127,12 @@ int main(int argc, char **argv)
         {QStringLiteral("device-server"), QStringLiteral("Answer the device-server datagrams on UDP 30718.")},
         {QStringLiteral("mac"), QStringLiteral("MAC of the Ethernet interface module, as 00-20-4A-12-AB-CD."),
          QStringLiteral("mac")},
+        {QStringLiteral("setup-record-length"),
+         QStringLiteral("The module's setup record is <n> bytes long, not 120 (8 to 65507)."), QStringLiteral("n")},
+        {QStringLiteral("udp-reply-delay"), QStringLiteral("The module answers datagrams <ms> late."),
+         QStringLiteral("ms")},
+        {QStringLiteral("udp-reply-copies"), QStringLiteral("The module sends each answer <n> times."),
+         QStringLiteral("n")},
         {QStringLiteral("firmware-version"), QStringLiteral("Firmware version byte (default 0xCF, the current)."),
          QStringLiteral("v")},
         {QStringLiteral("software-id"), QStringLiteral("Software id byte (default 24)."), QStringLiteral("id")},

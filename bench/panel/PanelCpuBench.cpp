@@ -1,10 +1,12 @@
 #include "BenchFigures.h"
 #include "EventLoopWait.h"
+#include "LineFreshness.h"
 #include "ScriptedResponder.h"
 #include "SimProcess.h"
 #include "core/PanelRegistry.h"
 #include "device/CDevice.h"
 #include "display/Oscilloscope.h"
+#include "panel/KvrDeviceMap.h"
 #include "panel/UCKVR.h"
 #include "platform/ProgramFolder.h"
 #include "platform/UiService.h"
@@ -25,6 +27,9 @@ constexpr double RunSeconds = 30.0;
 constexpr double SettleSeconds = 2.0;
 
 SimProcess *sim = nullptr;
+// The same stand-in behind a gateway that takes GatewayMs a request: 2 requests a second.
+SimProcess *gateway = nullptr;
+constexpr int GatewayMs = 500;
 
 double processCpuSeconds()
 {
@@ -43,7 +48,7 @@ void runEventsFor(double seconds)
 // The whole console as main() starts it, from an INI that names the link; closed when it goes.
 class Console {
 public:
-    Console(bool ethernet, bool withPanel)
+    Console(bool ethernet, bool withPanel, const SimProcess &device = *sim)
     {
         if (withPanel)
             UCKVR::Register();
@@ -52,7 +57,7 @@ public:
         QFile ini(platform::applicationIniPath());
         if (ini.open(QIODevice::WriteOnly)) {
             ini.write(ethernet ? "[Connection Settings]\r\nUse Ethernet=1\r\nIP Address=127.0.0.1\r\nPort=" +
-                                     QByteArray::number(sim->tcpPort()) + "\r\n"
+                                     QByteArray::number(device.tcpPort()) + "\r\n"
                                : "[Connection Settings]\r\nUse Ethernet=0\r\nPort number=" +
                                      QByteArray::number(SimProcess::ComNumber) + "\r\n");
         }
@@ -78,6 +83,10 @@ public:
 
     bool connected() const { return window_ && mdlMain::Device().Connected(); }
     UCKVR *panel() const { return window_ ? window_->findChild<UCKVR *>() : nullptr; }
+    QTimer *watchdog() const
+    {
+        return window_ ? window_->findChild<QTimer *>(QStringLiteral("tmrCheckStatus")) : nullptr;
+    }
 
 private:
     QPointer<FMain> window_;
@@ -109,6 +118,27 @@ void consoleCpu(benchmark::State &state, bool ethernet, View view)
     }
 }
 
+// How fresh the status and the live values stay on a line that cannot carry every read: the
+// console with or without its panel in All view, behind the gateway.
+void gatewayFreshness(benchmark::State &state, bool withPanel)
+{
+    for (auto _ : state) {
+        Console console(true, withPanel, *gateway);
+        QTimer *watchdog = console.watchdog();
+        if (!console.connected() || !watchdog || (withPanel && !console.panel())) {
+            state.SkipWithError("the console did not connect or show its panel");
+            return;
+        }
+        LineFreshness line(*watchdog, mdlMain::Device(), kvr::LiveStart);
+        runEventsFor(RunSeconds);
+        const LineFreshness::Figures seen = line.figures();
+        state.counters["status_reply_age"] = seen.statusReplyAge;
+        state.counters["status_gap"] = seen.statusGap;
+        state.counters["live_gap"] = seen.liveGap;
+        state.counters["connected"] = console.connected() ? 1 : 0;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -123,6 +153,13 @@ int main(int argc, char **argv)
         return 1;
     }
     sim = &process;
+    SimProcess slowLine;
+    if (!slowLine.start({QStringLiteral("--firmware-version"), QStringLiteral("0xCF"), QStringLiteral("--status-byte"),
+                         QStringLiteral("0x02"), QStringLiteral("--gateway"), QString::number(GatewayMs)})) {
+        std::fprintf(stderr, "panel_bench: the stand-in behind a gateway did not start\n");
+        return 1;
+    }
+    gateway = &slowLine;
     platform::setProgramFolderForTests(process.folder(), QStringLiteral("varix-console"));
     // Nothing is asked of a user here: every question gets its first answer.
     ScriptedResponder answers;
@@ -137,6 +174,11 @@ int main(int argc, char **argv)
                 ->Iterations(1)
                 ->Unit(benchmark::kSecond);
     }
+    for (const bool withPanel : {false, true})
+        benchmark::RegisterBenchmark(withPanel ? "gateway_500ms/panel_all" : "gateway_500ms/idle_console",
+                                     gatewayFreshness, withPanel)
+            ->Iterations(1)
+            ->Unit(benchmark::kSecond);
     using namespace benchfigures;
     std::vector<Figure> figures;
     for (const std::string link : {"serial", "tcp"}) {
@@ -148,6 +190,14 @@ int main(int argc, char **argv)
                            counter("panel_waveform_x/" + link, "cpu_percent", "%"), "the idle console", idle,
                            std::nullopt});
     }
+    // The line's own bound: the status poll alone fills it, a reply every 0.5 s.
+    const Quantity lineBound = counter("gateway_500ms/idle_console", "status_gap", "s");
+    figures.push_back({"status reply age, panel in All view, 500 ms gateway",
+                       counter("gateway_500ms/panel_all", "status_reply_age", "s"),
+                       "status gap of the idle console (the line's 2 requests a second)", lineBound, valueAtMost(1.5)});
+    figures.push_back({"longest gap between live values, 500 ms gateway",
+                       counter("gateway_500ms/panel_all", "live_gap", "s"),
+                       "status gap of the idle console (the line's 2 requests a second)", lineBound, valueAtMost(3.0)});
     const int status = run(argc, argv, figures);
     platform::ui::setResponder(nullptr);
     return status;

@@ -1,6 +1,7 @@
 #include "DeviceServer.h"
 
 #include <QNetworkDatagram>
+#include <QTimer>
 #include <cstring>
 
 #include <netinet/in.h>
@@ -33,14 +34,20 @@ QByteArray header(quint8 kind)
     return bytes;
 }
 
-// A setup record whose every byte the console does not edit says something, so a write that
-// spoils one shows: a serial channel at 9600 8N1, Modbus/TCP port 502, a name of the module.
+// The settings of its own a record holds from byte `from` on: each byte says something, so a write
+// that spoils one shows.
+void fillSettings(QByteArray &record, int from)
+{
+    for (int i = from; i < record.size(); ++i)
+        record[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+}
+
+// A setup record with a serial channel at 9600 8N1, Modbus/TCP port 502 and a name of the module.
 QByteArray initialRecord()
 {
     QByteArray record = header(SetupReply);
     record.resize(DeviceServer::RecordLength);
-    for (int i = 4; i < DeviceServer::RecordLength; ++i)
-        record[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+    fillSettings(record, 4);
     record[10] = 8;
     putAddress(record, 16, QHostAddress(QStringLiteral("0.0.0.0")));
     record.replace(24, 6, QByteArray::fromHex("00002580034C"));
@@ -104,6 +111,13 @@ void DeviceServer::setAddress(const QHostAddress &address)
     putAddress(record_, 4, address);
 }
 
+void DeviceServer::setRecordLength(int length)
+{
+    const int kept = static_cast<int>(record_.size());
+    record_.resize(length);
+    fillSettings(record_, kept);
+}
+
 void DeviceServer::readDatagrams()
 {
     while (socket_.hasPendingDatagrams()) {
@@ -133,7 +147,7 @@ void DeviceServer::handle(const Datagram &datagram)
     }
     case SetupQuery: reply(datagram, record_); break;
     case SetupWrite:
-        if (bytes.size() == RecordLength) {
+        if (bytes.size() == record_.size()) {
             record_ = bytes;
             record_[3] = static_cast<char>(SetupReply);
         }
@@ -157,8 +171,17 @@ void DeviceServer::assignAddress(const QByteArray &assignment)
 
 void DeviceServer::reply(const Datagram &to, const QByteArray &bytes)
 {
+    if (replyDelayMs_ > 0)
+        QTimer::singleShot(replyDelayMs_, this, [this, to, bytes] { send(to, bytes); });
+    else
+        send(to, bytes);
+}
+
+void DeviceServer::send(const Datagram &to, const QByteArray &bytes)
+{
     // From the module's own address, also when its card has several or it moved meanwhile.
-    sendFrom(socket_.socketDescriptor(), bytes, to.sender, to.senderPort, address_);
+    for (int copy = 0; copy < replyCopies_; ++copy)
+        sendFrom(socket_.socketDescriptor(), bytes, to.sender, to.senderPort, address_);
 }
 
 }  // namespace devsim

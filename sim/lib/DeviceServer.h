@@ -17,6 +17,9 @@ namespace devsim {
 // replaces the record (the module's address stays until an FC). An FC of 20 bytes, "IP-SETUP" in
 // bytes 4-11, whose bytes 14-15 equal the last two octets of the MAC, moves the module to the
 // address in bytes 16-19. Replies go to the sender and leave from the module's address.
+//
+// Faults for the console's tests: a record of another length than the setup's (short or
+// oversized), answers that leave late, and answers sent more than once.
 class DeviceServer : public QObject {
     Q_OBJECT
 public:
@@ -44,6 +47,10 @@ public:
     void setMac(const QByteArray &mac) { mac_ = mac; }
     QByteArray mac() const { return mac_; }
     QByteArray setupRecord() const { return record_; }
+    // The record answered to F8 becomes this long: cut, or filled with more settings of its own.
+    void setRecordLength(int length);
+    void setReplyDelayMs(int ms) { replyDelayMs_ = ms; }
+    void setReplyCopies(int copies) { replyCopies_ = copies; }
 
     // Every datagram received, oldest first.
     QList<Datagram> received() const { return received_; }
@@ -57,6 +64,7 @@ private:
     void readDatagrams();
     void handle(const Datagram &datagram);
     void reply(const Datagram &to, const QByteArray &bytes);
+    void send(const Datagram &to, const QByteArray &bytes);
     void assignAddress(const QByteArray &assignment);
 
     QUdpSocket socket_;
@@ -64,6 +72,8 @@ private:
     QByteArray mac_;
     QByteArray record_;
     QList<Datagram> received_;
+    int replyDelayMs_ = 0;
+    int replyCopies_ = 1;
 };
 
 }  // namespace devsim

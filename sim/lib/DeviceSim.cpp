@@ -73,6 +73,7 @@ QString DeviceSim::startSerial(const QString &programFolder, int comNumber)
 {
     if (!pty_)
         pty_ = std::make_unique<PtyLink>([this](QByteArray &buffer, bool idle) { onSerialBytes(buffer, idle); });
+    pty_->setPacing(linePacing_);
     const QString link = QDir(programFolder).filePath(QStringLiteral("dosdevices/com%1").arg(comNumber));
     if (!pty_->open(link)) {
         error_ = pty_->errorString();
@@ -423,6 +424,13 @@ void DeviceSim::setWrongCrc(bool on)
 void DeviceSim::setForeignUnit(bool on)
 {
     foreignUnit_ = on;
+}
+
+void DeviceSim::setLinePacing(int baud)
+{
+    linePacing_ = baud;
+    if (pty_)
+        pty_->setPacing(baud);
 }
 
 void DeviceSim::setLineSpeed(int baud)

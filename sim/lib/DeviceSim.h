@@ -94,6 +94,7 @@ public:
     void setWrongCrc(bool on);                  // RTU replies carry a spoilt CRC
     void setForeignUnit(bool on);               // replies carry another unit address
     void setLineSpeed(int baud);                // serial bytes at any other speed are noise (0 = any speed)
+    void setLinePacing(int baud);               // serial replies leave at this speed, 10 bits a byte (0 = at once)
     void pullCable();                           // the pty disappears: the client's side reads EIO, the link goes
     bool plugCable();                           // a fresh pty behind the same dosdevices link
     bool setRefuseConnections(bool on);         // stop listening (connections are refused) or listen again
@@ -152,6 +153,7 @@ private:
     bool wrongCrc_ = false;
     bool foreignUnit_ = false;
     int lineSpeed_ = 0;
+    int linePacing_ = 0;
     bool resetMidway_ = false;
     // Replies held behind one whose second piece is still due, per line or TCP stream.
     std::map<std::pair<Link, const QTcpSocket *>, QList<QByteArray>> splitting_;

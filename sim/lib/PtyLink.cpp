@@ -6,12 +6,14 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace devsim {
 
@@ -23,6 +25,9 @@ PtyLink::PtyLink(Receiver receiver, QObject *parent) : QObject(parent), receiver
         if (!buffer_.isEmpty())
             receiver_(buffer_, true);
     });
+    pace_.setInterval(PaceTickMs);
+    pace_.setTimerType(Qt::PreciseTimer);
+    connect(&pace_, &QTimer::timeout, this, &PtyLink::sendPaced);
 }
 
 PtyLink::~PtyLink()
@@ -77,6 +82,8 @@ void PtyLink::close()
 {
     gap_.stop();
     buffer_.clear();
+    pace_.stop();
+    outgoing_.clear();
     if (notifier_) {
         // close() may run from inside the notifier's own signal.
         notifier_->setEnabled(false);
@@ -123,6 +130,43 @@ int PtyLink::lineSpeed() const
 }
 
 void PtyLink::write(const QByteArray &bytes)
+{
+    if (pacingBaud_ <= 0) {
+        writeNow(bytes);
+        return;
+    }
+    outgoing_.append(bytes);
+    if (!pace_.isActive()) {
+        pacedSince_.start();
+        pacedBytes_ = 0;
+        pace_.start();
+    }
+}
+
+void PtyLink::setPacing(int baud)
+{
+    pacingBaud_ = std::max(baud, 0);
+    if (pacingBaud_ == 0 && !outgoing_.isEmpty()) {
+        pace_.stop();
+        writeNow(std::exchange(outgoing_, {}));
+    }
+}
+
+void PtyLink::sendPaced()
+{
+    constexpr qint64 BitsPerByte = 10;
+    const qint64 due = pacedSince_.nsecsElapsed() * pacingBaud_ / BitsPerByte / 1000000000 - pacedBytes_;
+    const qsizetype count = std::min<qsizetype>(due, outgoing_.size());
+    if (count > 0) {
+        writeNow(outgoing_.left(count));
+        outgoing_.remove(0, count);
+        pacedBytes_ += count;
+    }
+    if (outgoing_.isEmpty())
+        pace_.stop();
+}
+
+void PtyLink::writeNow(const QByteArray &bytes)
 {
     qsizetype done = 0;
     while (master_ >= 0 && done < bytes.size()) {

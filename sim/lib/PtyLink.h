@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -20,6 +21,7 @@ public:
     // Called with the bytes received so far; lineIdle once the line has been quiet for a frame gap.
     using Receiver = std::function<void(QByteArray &buffer, bool lineIdle)>;
     static constexpr int FrameGapMs = 30;
+    static constexpr int PaceTickMs = 2;
 
     explicit PtyLink(Receiver receiver, QObject *parent = nullptr);
     ~PtyLink() override;
@@ -34,11 +36,16 @@ public:
     QString errorString() const { return error_; }
 
     void write(const QByteArray &bytes);
+    // Bytes written leave at this line speed, 10 bits each, as on a real line; 0 sends at once.
+    void setPacing(int baud);
     // The speed the client's side of the line is set to; 0 while closed.
     int lineSpeed() const;
 
 private:
     void readAvailable();
+    void writeNow(const QByteArray &bytes);
+    // Sends what the line speed has let through since the bytes waiting began to leave.
+    void sendPaced();
     bool fail(const QString &what);
 
     Receiver receiver_;
@@ -47,6 +54,11 @@ private:
     QSocketNotifier *notifier_ = nullptr;
     QTimer gap_;
     QByteArray buffer_;
+    int pacingBaud_ = 0;
+    QTimer pace_;
+    QElapsedTimer pacedSince_;
+    qint64 pacedBytes_ = 0;
+    QByteArray outgoing_;
     QString slavePath_;
     QString linkPath_;
     QString error_;

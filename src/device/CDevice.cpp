@@ -6,8 +6,10 @@
 #include "ModbusFunction.h"
 #include "PortWait.h"
 #include "platform/Error.h"
+#include "platform/PumpingWait.h"
 #include "platform/WinSocket.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 
 using cdevice::StatusRegisters;
@@ -167,6 +169,7 @@ void CDevice::SetConnected(bool value)
         if (!value)
             ClearData();
         connected_ = value;
+        const QScopedValueRollback<int> handlers(replyHandlerDepth_, platform::pumping::depth());
         emit ConnectionStatusChanged();
     }
 }
@@ -186,7 +189,7 @@ void CDevice::CheckStatus()
 
 void CDevice::QueueStatusPoll()
 {
-    request(modbus::ReadInputRegisters, 0, StatusRegisters, nullptr, false, false);
+    request(modbus::ReadInputRegisters, 0, StatusRegisters, nullptr, {.waitForReply = false});
     countPoll();
 }
 
@@ -220,6 +223,7 @@ void CDevice::Reset()
 void CDevice::dropRequests()
 {
     queue_ = std::make_shared<MBRequests>();
+    serialLanes_.clear();
     currentSerial_.reset();
     tailDeadline_ = 0.0;
     lateRequests_.clear();
@@ -242,22 +246,27 @@ CDevice::LinkLoan::~LinkLoan()
 
 void CDevice::MBRead(int16_t functionCode, int32_t startAddress, int32_t quantity)
 {
-    request(functionCode, startAddress, quantity);
+    request(functionCode, startAddress, quantity, nullptr, {});
+}
+
+MBRequestPtr CDevice::QueueRead(ReadKind kind, int16_t functionCode, int32_t startAddress, int32_t quantity)
+{
+    return request(functionCode, startAddress, quantity, nullptr, {.kind = kind, .waitForReply = false});
 }
 
 void CDevice::MBWriteMultipleRegisters(int32_t startAddress, int32_t quantity, const std::vector<int32_t> &data)
 {
-    request(modbus::WriteMultipleRegisters, startAddress, quantity, &data);
+    request(modbus::WriteMultipleRegisters, startAddress, quantity, &data, {});
 }
 
 void CDevice::MBWriteRegister(int32_t address, int32_t value)
 {
-    request(modbus::WriteSingleRegister, address, value);
+    request(modbus::WriteSingleRegister, address, value, nullptr, {});
 }
 
 void CDevice::MBWriteCoil(int32_t address, bool value)
 {
-    request(modbus::WriteSingleCoil, address, value ? CoilOn : 0);
+    request(modbus::WriteSingleCoil, address, value ? CoilOn : 0, nullptr, {});
 }
 
 MBRequestPtr CDevice::newRequest()
@@ -275,12 +284,24 @@ void CDevice::retire(MBRequestPtr request)
         spareRequest_ = std::move(request);
 }
 
-void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data,
-                      bool whileLent, bool waitForReply)
+bool CDevice::inReplyHandler() const
 {
+    return replyHandlerDepth_ == platform::pumping::depth();
+}
+
+MBRequestPtr CDevice::request(int16_t function, int32_t startAddress, int32_t quantity,
+                              const std::vector<int32_t> *data, RequestOptions options)
+{
+    // A handler of a reply or a loss that waited for another reply would wait inside the wait that
+    // delivered its event: on a slow line such waits nest without end, and nothing they hold up
+    // (the window closing among them) ever finishes. Such a handler queues its request and goes on.
+    Q_ASSERT_X(!(options.waitForReply && inReplyHandler()), "CDevice::request",
+               "a handler of a reply's event waits for another reply");
+    if (inReplyHandler())
+        options.waitForReply = false;
     const bool ethernet = usingEthernet();
-    if ((ethernet ? !ethernetPort_ : !commPort_) || (linkLent_ && !whileLent))
-        return;
+    if ((ethernet ? !ethernetPort_ : !commPort_) || (linkLent_ && !options.whileLent))
+        return nullptr;
     try {
         MBRequestPtr request = newRequest();
         request->setMBMode(ethernet ? MBRequest::ModeTCP : MBRequest::ModeRTU);
@@ -291,7 +312,7 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
         request->setQuantity(quantity);
         if (data) {
             if (quantity > static_cast<int32_t>(data->size()))
-                return;
+                return nullptr;
             for (int32_t i = 0; i < quantity; ++i)
                 request->setMBData(i, (*data)[static_cast<std::size_t>(i)]);
         }
@@ -303,20 +324,24 @@ void CDevice::request(int16_t function, int32_t startAddress, int32_t quantity, 
         if (ethernet) {
             if (!tcpAgeing_.isActive())
                 tcpAgeing_.start();
-            const bool goesFirst = cdevice::isStatusPoll(*request) ||
-                                   (function != modbus::ReadHoldingRegisters && function != modbus::ReadInputRegisters);
-            if (const MBRequestPtr replaced = tcpWindow_.queue(request, goesFirst))
+            if (const MBRequestPtr replaced = tcpWindow_.queue(request, options.kind))
                 queue_->Remove(replaced);
             sendTcpRequests();
-        } else if (commPort_->PortOpen()) {
-            if (!waitForReply) {
-                lineTurn_.start();
-                return;
-            }
-            ProcessQueue(request);
-            retire(std::move(request));
+            return request;
         }
+        // A request its caller waits for is its caller's own: no later one takes its place.
+        if (const MBRequestPtr replaced = serialLanes_.queue(request, options.kind, !options.waitForReply))
+            queue_->Remove(replaced);
+        if (!commPort_->PortOpen())
+            return request;
+        if (!options.waitForReply) {
+            lineTurn_.start();
+            return request;
+        }
+        ProcessQueue(request);
+        retire(std::move(request));
     } catch (const platform::Error &) {
         // The request methods end silently; a lost request shows as a missed reply.
     }
+    return nullptr;
 }

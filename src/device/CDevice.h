@@ -3,6 +3,7 @@
 #include "EventLogTable.h"
 #include "MBRequest.h"
 #include "MBRequests.h"
+#include "RequestLanes.h"
 #include "TcpRequestWindow.h"
 #include "platform/WinSocket.h"
 
@@ -92,6 +93,10 @@ public:
     int32_t MissedReplies() const { return missedReplies_; }
 
     void MBRead(int16_t functionCode, int32_t startAddress, int32_t quantity);
+    // A read queued without waiting for its reply, on either link, to take its kind's share of a
+    // busy line; what a handler of a reply, a tick or a loss reads goes this way. Returns the request
+    // while it is queued, none when it could not be.
+    MBRequestPtr QueueRead(ReadKind kind, int16_t functionCode, int32_t startAddress, int32_t quantity);
     void MBWriteMultipleRegisters(int32_t startAddress, int32_t quantity, const std::vector<int32_t> &data);
     void MBWriteRegister(int32_t address, int32_t value);
     void MBWriteCoil(int32_t address, bool value);
@@ -139,19 +144,28 @@ protected:
 private:
     void SetConnected(bool value);
     void ClearData();
-    // On the serial link the caller waits for its reply unless told otherwise.
-    void request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data = nullptr,
-                 bool whileLent = false, bool waitForReply = true);
+    struct RequestOptions {
+        ReadKind kind = ReadKind::Other;
+        // On the serial link the caller waits for its reply unless told otherwise.
+        bool waitForReply = true;
+        bool whileLent = false;
+    };
+    MBRequestPtr request(int16_t function, int32_t startAddress, int32_t quantity, const std::vector<int32_t> *data,
+                         RequestOptions options);
+    // Whether the running code is a handler of a reply's or a loss's event itself, rather than code
+    // that runs inside a wait it began.
+    bool inReplyHandler() const;
     void countPoll();
     // The event loop's turn of the serial line: one request for which no caller waits.
     void serveNextTurn();
     // Drops what is queued or in flight.
     void dropRequests();
-    // Serves the serial queue in order until `own` has had its turn.
-    void ProcessQueue(const MBRequestPtr &own);
+    // Serves the serial queue in order until `own` has had its turn; without one, for the turn of
+    // the request in flight or the next.
+    void ProcessQueue(MBRequestPtr own);
     bool isQueued(const MBRequestPtr &request) const;
-    // Sends the oldest queued request.
-    void sendNext();
+    // Sends the request whose turn has come; false when none waits.
+    bool sendNext();
     // One look at the request in flight: its reply, its time-out, or a sleep until either.
     void serveCurrent();
     void portLost();
@@ -159,8 +173,6 @@ private:
     // Takes a reply for the oldest request that went unanswered and is answered by it; requests
     // passed over were never answered. False when no such request is left.
     bool takeLateReply(const QByteArray &frame);
-    // The queued request the line sends next.
-    MBRequestPtr nextToSend() const;
     void EthernetReceive();
     // Sends what the TCP window has room for; what waits while the socket is not connected is never
     // sent and only ages out.
@@ -191,6 +203,8 @@ private:
     std::unique_ptr<PortWait> portWait_;
     std::function<bool()> useEthernet_;
     std::shared_ptr<MBRequests> queue_;
+    // The serial requests not yet sent, in the order they go.
+    RequestLanes serialLanes_;
     MBRequestPtr currentSerial_;
     // The request in flight's reply once started: when its tail is due, and its whole length.
     double tailDeadline_ = 0.0;
@@ -218,4 +232,7 @@ private:
     QByteArray serialBytes_;
     int32_t transactionCounter_ = 0;
     bool linkLent_ = false;
+    // The depth of waits that pump events at which the innermost running handler of a reply's or a
+    // loss's event was called; -1 while none runs.
+    int replyHandlerDepth_ = -1;
 };

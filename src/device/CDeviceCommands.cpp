@@ -35,7 +35,7 @@ void CDevice::SendCommand(int32_t code)
 
 void CDevice::EnterBootLoader()
 {
-    request(modbus::WriteSingleRegister, CommandRegister, EnterBootLoaderCommand, nullptr, true);
+    request(modbus::WriteSingleRegister, CommandRegister, EnterBootLoaderCommand, nullptr, {.whileLent = true});
 }
 
 void CDevice::WritePsw(QString &password)

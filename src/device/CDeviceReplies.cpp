@@ -4,6 +4,9 @@
 
 #include "ModbusFunction.h"
 #include "platform/AnsiText.h"
+#include "platform/PumpingWait.h"
+
+#include <QScopedValueRollback>
 
 using cdevice::EvenWordRegisters;
 using cdevice::LogOnStateByte;
@@ -28,6 +31,7 @@ void CDevice::ProcessReply(const MBRequestPtr &request, const QByteArray &data)
 {
     if (data.size() < 2 || !request)
         return;
+    const QScopedValueRollback<int> handlers(replyHandlerDepth_, platform::pumping::depth());
     const uint8_t function = byteAt(data, 1);
     if (modbus::isException(function)) {
         emit MBException(request, data);

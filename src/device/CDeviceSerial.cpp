@@ -39,7 +39,7 @@ bool answers(const MBRequest &request, const QByteArray &frame)
 
 }  // namespace
 
-void CDevice::ProcessQueue(const MBRequestPtr &own)
+void CDevice::ProcessQueue(MBRequestPtr own)
 {
     // The line serves the queue in order; a caller waits for its own request alone and returns as
     // soon as that one is done. A caller that comes in from an event of another caller's wait (a
@@ -47,17 +47,20 @@ void CDevice::ProcessQueue(const MBRequestPtr &own)
     // here, not on a caller's stack, so no request waits for a caller lower on the stack.
     const platform::pumping::Scope pumping;
     const bool wasOpen = commPort_ && commPort_->PortOpen();
-    while (isQueued(own) && commPort_ && commPort_->PortOpen()) {
+    // The line's own turn, which no caller waits for: the request in flight, or the next one.
+    if (!own && wasOpen && (currentSerial_ || sendNext()))
+        own = currentSerial_;
+    while (own && isQueued(own) && commPort_ && commPort_->PortOpen()) {
         if (currentSerial_)
             serveCurrent();
-        else
-            sendNext();
+        else if (!sendNext())
+            break;
     }
     if (wasOpen && commPort_ && !commPort_->PortOpen())
         portLost();
     // Requests whose callers did not wait, or were served no further by a caller that has its
     // reply, get their turn from the event loop.
-    if (queue_->Count() > 0)
+    if (currentSerial_ || !serialLanes_.empty())
         lineTurn_.start();
     // Nothing left to wait for: the wake-up set for the last deadline goes once the loop idles, where
     // it would only stir it; a request that follows at once still uses it.
@@ -67,10 +70,11 @@ void CDevice::ProcessQueue(const MBRequestPtr &own)
 
 void CDevice::serveNextTurn()
 {
-    if (queue_->Count() == 0 || !commPort_ || !commPort_->PortOpen() || usingEthernet() || linkLent_)
+    if (!commPort_ || !commPort_->PortOpen() || usingEthernet() || linkLent_)
         return;
     // One request per turn: a turn taken inside another caller's wait holds that caller no longer.
-    ProcessQueue(currentSerial_ ? currentSerial_ : nextToSend());
+    if (currentSerial_ || !serialLanes_.empty())
+        ProcessQueue(nullptr);
 }
 
 bool CDevice::isQueued(const MBRequestPtr &request) const
@@ -78,9 +82,11 @@ bool CDevice::isQueued(const MBRequestPtr &request) const
     return queue_->Holds(request);
 }
 
-void CDevice::sendNext()
+bool CDevice::sendNext()
 {
-    const MBRequestPtr request = nextToSend();
+    const MBRequestPtr request = serialLanes_.takeNext();
+    if (!request)
+        return false;
     currentSerial_ = request;
     tailDeadline_ = 0.0;
     QByteArray frame;
@@ -88,7 +94,7 @@ void CDevice::sendNext()
         frame = request->CommandString();
     } catch (const platform::Error &) {
         endSerialRequest(request);
-        return;
+        return true;
     }
     // Whatever is waiting now came before this request: the late reply of a request that went
     // unanswered, which is taken below for the request it answers, or noise, which is discarded.
@@ -96,6 +102,7 @@ void CDevice::sendNext()
         SerialReplySource(*commPort_).flush();
     request->markSent();
     commPort_->setOutput(frame);
+    return true;
 }
 
 void CDevice::serveCurrent()
@@ -178,17 +185,6 @@ void CDevice::SerialReceive()
             break;
         }
     }
-}
-
-MBRequestPtr CDevice::nextToSend() const
-{
-    // The watchdog's status poll goes next, behind only the request in flight: what the console
-    // shows of the device must not wait for every read the other windows have queued.
-    for (const MBRequestPtr &request : *queue_) {
-        if (cdevice::isStatusPoll(*request))
-            return request;
-    }
-    return queue_->Item(1);
 }
 
 bool CDevice::takeLateReply(const QByteArray &frame)

@@ -7,6 +7,9 @@
 #include "ModbusFunction.h"
 #include "SocketReplySource.h"
 #include "platform/Clock.h"
+#include "platform/PumpingWait.h"
+
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cmath>
@@ -52,13 +55,15 @@ void CDevice::EthernetReceive()
         // The reply's place in the window and the missed-reply count are settled before anything
         // the reply raises runs.
         if (request) {
-            tcpWindow_.answered(request);
+            tcpWindow_.answered(request, platform::clock::monotonicSeconds());
             queue_->Remove(request);
         }
         if (fromDevice(frame->pdu, request.get()) && missedReplies_ != 0) {
             missedReplies_ = 0;
-            if (!connected_)
+            if (!connected_) {
+                const QScopedValueRollback<int> handlers(replyHandlerDepth_, platform::pumping::depth());
                 emit ConnectionStatusChanged();
+            }
         }
         // The ageing timer keeps running: started and stopped for every reply of a busy link, it
         // would cost more than handling the reply.

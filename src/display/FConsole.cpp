@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
 #include <QTabBar>
@@ -207,6 +208,8 @@ QGroupBox *FConsole::buildDataGroup()
     cmdExport = named(new QPushButton, QStringLiteral("cmdExport"));
     cmdExport->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     lblExport = named(new QLabel, QStringLiteral("lblExport"));
+    // The text beside the icon is part of what the user clicks.
+    lblExport->installEventFilter(this);
     for (QPushButton *button : {cmdMoveFirst, cmdMove[0], cmdMove[1], cmdMove[2], cmdMove[3], cmdExport})
         button->setMaximumWidth(32);
 
@@ -264,6 +267,16 @@ void FConsole::connectControls()
     connect(cmdZoom, &QPushButton::clicked, this, &FConsole::cmdZoom_Click);
     connect(cmdSetAsZero, &QPushButton::clicked, this, &FConsole::cmdSetAsZero_Click);
     connect(cmdExport, &QPushButton::clicked, this, &FConsole::cmdExport_Click);
+}
+
+bool FConsole::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lblExport && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && lblExport->rect().contains(mouse->position().toPoint()))
+            cmdExport->click();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FConsole::TranslateCaptions()

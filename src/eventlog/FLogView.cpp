@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QTreeWidget>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -59,6 +61,9 @@ struct FLogView::Log {
     QScrollBar *bar;
     QLabel *label;
     int32_t &lastPointer;
+    // The reads of the last page asked of the device, while the device holds any of them.
+    std::vector<MBRequestPtr> outstanding = {};
+    bool pageWanted = false;
 };
 
 FLogView::FLogView(QWidget *owner)
@@ -154,18 +159,22 @@ void FLogView::SetCaptions()
 
 void FLogView::RequestPointer(const Log &log)
 {
-    mDevice->MBRead(modbus::ReadHoldingRegisters, log.pointerRegister, 1);
+    // Its reply raises the event that reads the first page; the window need not wait for it.
+    mDevice->QueueRead(ReadKind::Other, modbus::ReadHoldingRegisters, log.pointerRegister, 1);
 }
 
 void FLogView::mDevice_NewRAMData(int32_t First, int32_t Count)
 {
     followPointer(*logN_, First, Count);
     followPointer(*logV_, First, Count);
+    // Every status poll comes here: a page wanted behind reads that ended unanswered goes now.
+    readWantedPage(*logN_);
+    readWantedPage(*logV_);
 }
 
 // A newest-record word that has moved since it was last acted upon: the page on screen is read
 // again, so its rows move down by the new records.
-void FLogView::followPointer(const Log &log, int32_t first, int32_t count)
+void FLogView::followPointer(Log &log, int32_t first, int32_t count)
 {
     if (!mDevice || first > log.pointerByte || first + count < log.pointerByte + 1)
         return;
@@ -176,24 +185,42 @@ void FLogView::followPointer(const Log &log, int32_t first, int32_t count)
     }
 }
 
-void FLogView::RequestPage(const Log &log)
+void FLogView::RequestPage(Log &log)
 {
     if (!mDevice)
         return;
     const int32_t k = log.bar->value();
-    const int32_t newest = mDevice->RAM2(log.pointerByte);
-    const int32_t start = wrap(newest - (k + 1) * PageSize, log.size);
     log.label->setText(Translate(txt::Page) + QLatin1Char(' ') + QString::number(k + 1) + QLatin1Char(' ') +
                        Translate(txt::Of) + QLatin1Char(' ') + QString::number(log.size / PageSize));
     log.label->adjustSize();
+    log.pageWanted = true;
+    readWantedPage(log);
+}
+
+void FLogView::readWantedPage(Log &log)
+{
+    if (!mDevice)
+        return;
+    const MBRequests &pending = mDevice->PendingRequests();
+    std::erase_if(log.outstanding, [&pending](const MBRequestPtr &read) { return !pending.Holds(read); });
+    if (!log.pageWanted || !log.outstanding.empty())
+        return;
+    log.pageWanted = false;
+    // The page as it stands now: the newest word and the page on screen may have moved since it
+    // was first wanted.
+    const int32_t newest = mDevice->RAM2(log.pointerByte);
+    const int32_t start = wrap(newest - (log.bar->value() + 1) * PageSize, log.size);
+    const auto read = [this, &log](int32_t slot, int32_t records) {
+        if (MBRequestPtr request = mDevice->QueueRead(ReadKind::Other, modbus::ReadInputRegisters,
+                                                      log.firstRegister + slot, records * RegistersPerRecord))
+            log.outstanding.push_back(std::move(request));
+    };
     if (start + PageSize <= log.size) {
-        mDevice->MBRead(modbus::ReadInputRegisters, log.firstRegister + start, PageSize * RegistersPerRecord);
+        read(start, PageSize);
     } else {
         // The page crosses the end of the ring: its older part first, then the part from slot 0.
-        mDevice->MBRead(modbus::ReadInputRegisters, log.firstRegister + start, (log.size - start) * RegistersPerRecord);
-        if (mDevice)
-            mDevice->MBRead(modbus::ReadInputRegisters, log.firstRegister,
-                            (start + PageSize - log.size) * RegistersPerRecord);
+        read(start, log.size - start);
+        read(0, start + PageSize - log.size);
     }
 }
 
@@ -201,13 +228,14 @@ void FLogView::mDevice_LogUpdated(int32_t First, int32_t Count)
 {
     if (!mDevice)
         return;
-    const Log &log = First < logV_->updateOffset ? *logN_ : *logV_;
+    Log &log = First < logV_->updateOffset ? *logN_ : *logV_;
     const int32_t slot = First - log.updateOffset;
     const int32_t newest = (mDevice->*log.mostRecent)();
     const int32_t position = wrap(newest - slot, log.size) + 1;
     // An update wholly below the page on screen leaves it as it is.
     if (position - Count <= (log.bar->value() + 1) * PageSize)
         ShowPage(log);
+    readWantedPage(log);
 }
 
 QByteArray FLogView::recordAt(const Log &log, int32_t position) const

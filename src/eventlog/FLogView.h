@@ -13,7 +13,9 @@ class QTreeWidget;
 // The device's two event logs side by side, log N on the left and log V on the right, 16 records
 // a page with the newest first. Only the page on screen is read from the device: when the user
 // pages and whenever the device's newest-record word of that log moves. Each window keeps its own
-// pages and pointers; several may be open at once.
+// pages and pointers; several may be open at once. A page's reads are queued, never waited for,
+// one page of a log at a time: a page wanted meanwhile (a newer word, another page) replaces any
+// wanted before it and is read when the outstanding reads have ended.
 class FLogView : public QWidget {
     Q_OBJECT
 public:
@@ -52,10 +54,14 @@ private:
     void Form_Unload();
     void SetCaptions();
     void RequestPointer(const Log &log);
-    void RequestPage(const Log &log);
+    // Asks for the page on screen: the label names it at once, and its reads go as soon as no read
+    // of that log is outstanding.
+    void RequestPage(Log &log);
+    // Sends the reads of the page wanted, once the log's last reads have ended.
+    void readWantedPage(Log &log);
     void ShowPage(const Log &log);
     void AddRow(const Log &log, int32_t Position);
-    void followPointer(const Log &log, int32_t first, int32_t count);
+    void followPointer(Log &log, int32_t first, int32_t count);
     // True when the key pages the list; it is then consumed.
     bool KeyDown(const Log &log, int key);
     QByteArray recordAt(const Log &log, int32_t position) const;

@@ -15,10 +15,14 @@ constexpr double SetupWaitSeconds = 5.0;
 constexpr int NoAddressError = 10049;
 const QString LimitedBroadcast = QStringLiteral("255.255.255.255");
 
+platform::Error error(int number, const QString &description)
+{
+    return platform::Error(number, QStringLiteral("DeviceServerConversation"), mdlStrings::Translate(description));
+}
+
 platform::Error noAddress(const QString &description)
 {
-    return platform::Error(NoAddressError, QStringLiteral("DeviceServerConversation"),
-                           mdlStrings::Translate(description));
+    return error(NoAddressError, description);
 }
 
 }  // namespace
@@ -72,13 +76,15 @@ void DeviceServerConversation::Search()
 bool DeviceServerConversation::ReadSetup(const QString &module, const std::function<bool()> &endEarly)
 {
     SetupReceived = false;
+    setupRefused_ = false;
     sendTo(module, DeviceServerProtocol::Query(DeviceServerProtocol::Kind::SetupQuery));
     setupFrom_ = module;
     // The window that owns the conversation may be destroyed while the wait lets events in.
     const QPointer<DeviceServerConversation> alive(this);
     // Measured on the monotonic clock, so a query sent just before midnight ends too.
-    EventWait::until([&alive, &endEarly] { return !alive || alive->SetupReceived || endEarly(); },
-                     platform::clock::monotonicSeconds() + SetupWaitSeconds);
+    EventWait::until(
+        [&alive, &endEarly] { return !alive || alive->SetupReceived || alive->setupRefused_ || endEarly(); },
+        platform::clock::monotonicSeconds() + SetupWaitSeconds);
     if (!alive)
         return false;
     setupFrom_.clear();
@@ -97,7 +103,10 @@ bool DeviceServerConversation::WriteSetup(const QString &module, const DeviceSer
 
 void DeviceServerConversation::AssignAddress(const QString &mac, const QString &address)
 {
-    sendTo(LimitedBroadcast, DeviceServerProtocol::EncodeIpAssignment(mac, address).value());
+    const std::optional<QByteArray> assignment = DeviceServerProtocol::EncodeIpAssignment(mac, address);
+    if (!assignment)
+        throw error(platform::err::InvalidArgument, QStringLiteral("Invalid MAC or IP address"));
+    sendTo(LimitedBroadcast, *assignment);
 }
 
 void DeviceServerConversation::Close()
@@ -109,20 +118,21 @@ void DeviceServerConversation::wskEnumerate_DataArrival()
 {
     const QByteArray datagram = wskEnumerate.GetData();
     const QString sender = wskEnumerate.RemoteHostIP();
-    if (const std::optional<DeviceServerProtocol::SetupFields> setup =
-            DeviceServerProtocol::DecodeSetupRecord(datagram)) {
+    if (DeviceServerProtocol::IsKind(datagram, DeviceServerProtocol::Kind::SetupRecord)) {
         if (setupFrom_.isEmpty() || sender != setupFrom_)
             return;
         setupFrom_.clear();
+        const std::optional<DeviceServerProtocol::SetupFields> setup =
+            DeviceServerProtocol::DecodeSetupRecord(datagram);
+        // Written back on Ok, a record of another length would give the module settings it never had.
+        setupRefused_ = !setup;
+        if (!setup)
+            return;
         Setup = *setup;
         SetupRecord = datagram;
         SetupReceived = true;
     } else if (const std::optional<QString> mac = DeviceServerProtocol::DiscoveryReplyMac(datagram)) {
-        if (!NetworkAddress::IsHostAddress(sender, cardSubnets_))
-            return;
-        const QString cardSubnet = NetworkAddress::BroadcastAddress(card_.IP, card_.Mask);
-        const bool onCardSubnet =
-            !cardSubnet.isEmpty() && NetworkAddress::BroadcastAddress(sender, card_.Mask) == cardSubnet;
-        emit ModuleAnswered(*mac, sender, onCardSubnet);
+        if (NetworkAddress::IsHostAddress(sender, cardSubnets_))
+            emit ModuleAnswered(*mac, sender, NetworkAddress::SameSubnet(sender, card_.IP, card_.Mask));
     }
 }

@@ -34,14 +34,16 @@ public:
     // come as ModuleAnswered. Without a card, or with a socket that cannot be bound, it ends at once.
     void Search();
     // Asks the module at the address for its setup record and waits up to 5 seconds for it, or
-    // until endEarly says so. True when the record came. Throws platform::Error when the query
-    // cannot go out.
+    // until endEarly says so. Only the first record from that address is taken, and only whole: one
+    // of another length ends the read without it. True when the record came. Throws platform::Error
+    // when the query cannot go out.
     bool ReadSetup(const QString &module, const std::function<bool()> &endEarly);
     // Writes the last record received back to the module with the fields replaced. False when a
     // field does not fit the record; throws platform::Error when the write cannot go out.
     bool WriteSetup(const QString &module, const DeviceServerProtocol::SetupFields &fields);
     // Gives the module whose MAC ends as mac's the address, by a broadcast; no reply is awaited.
-    // Throws platform::Error when it cannot go out.
+    // Throws platform::Error when it cannot go out, or, sending nothing, when mac is not a MAC text
+    // or address not a dotted address.
     void AssignAddress(const QString &mac, const QString &address);
     // Stops listening, so the replies meant for the main window's search of a machine reach it.
     void Close();
@@ -70,4 +72,6 @@ private:
     // The module a setup read waits for; empty when no read waits. Records from any other
     // address, or after the first, are not taken.
     QString setupFrom_;
+    // The module answered the read with a record of another length than its setup's.
+    bool setupRefused_ = false;
 };

@@ -54,14 +54,18 @@ void DeviceServerDirectory::wskService_DataArrival()
 
 void DeviceServerDirectory::ReplyHeard(const QString &mac, const QString &address)
 {
-    if (searches_ > 0)
+    if (searches_ > 0 || DeviceServers.contains(mac))
+        record(mac, address);
+}
+
+void DeviceServerDirectory::AddressAssigned(const QString &mac, const QString &address)
+{
+    if (DeviceServers.contains(mac))
         record(mac, address);
 }
 
 void DeviceServerDirectory::record(const QString &mac, const QString &address)
 {
-    if (DeviceServers.contains(mac))
-        return;
     QList<NetworkAddress::Subnet> subnets;
     for (const platform::NetworkCard &card : platform::networkCards())
         subnets.append({card.ipAddress, card.subnetMask});

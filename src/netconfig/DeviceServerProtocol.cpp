@@ -14,7 +14,8 @@ constexpr int HeaderLength = 4;
 constexpr int DiscoveryReplyLength = 30;
 constexpr int MacOffset = 24;
 constexpr int MacLength = 6;
-constexpr int SetupRecordLength = 20;
+// "AB-CD": the two octets an IP assignment names its module by.
+constexpr int MacTailLength = 5;
 constexpr int AddressOffset = 4;
 constexpr int SubnetBitsOffset = 10;
 constexpr int GatewayOffset = 16;
@@ -25,6 +26,11 @@ bool isKind(const QByteArray &datagram, Kind kind, int minimumLength)
 {
     return datagram.size() >= minimumLength && datagram.startsWith(QByteArrayView("\0\0\0", 3)) &&
            static_cast<uint8_t>(datagram.at(3)) == static_cast<uint8_t>(kind);
+}
+
+bool isSetupRecord(const QByteArray &datagram)
+{
+    return datagram.size() == SetupRecordSize && isKind(datagram, Kind::SetupRecord, HeaderLength);
 }
 
 QString dottedAt(const QByteArray &datagram, int offset)
@@ -54,6 +60,11 @@ QByteArray Query(Kind kind)
     return query;
 }
 
+bool IsKind(const QByteArray &datagram, Kind kind)
+{
+    return isKind(datagram, kind, HeaderLength);
+}
+
 QString MacText(const QByteArray &sixBytes)
 {
     QStringList pairs;
@@ -69,6 +80,11 @@ bool IsModuleMac(const QString &mac)
     return pattern.match(mac).hasMatch();
 }
 
+bool SameAssignmentTarget(const QString &mac, const QString &otherMac)
+{
+    return mac.right(MacTailLength) == otherMac.right(MacTailLength);
+}
+
 std::optional<QString> DiscoveryReplyMac(const QByteArray &datagram)
 {
     if (!isKind(datagram, Kind::DiscoveryReply, DiscoveryReplyLength))
@@ -81,7 +97,7 @@ std::optional<QString> DiscoveryReplyMac(const QByteArray &datagram)
 
 std::optional<SetupFields> DecodeSetupRecord(const QByteArray &datagram)
 {
-    if (!isKind(datagram, Kind::SetupRecord, SetupRecordLength))
+    if (!isSetupRecord(datagram))
         return std::nullopt;
     return SetupFields{dottedAt(datagram, AddressOffset),
                        QString::number(static_cast<uint8_t>(datagram.at(SubnetBitsOffset))),
@@ -90,7 +106,7 @@ std::optional<SetupFields> DecodeSetupRecord(const QByteArray &datagram)
 
 std::optional<QByteArray> EncodeSetupWrite(const QByteArray &record, const SetupFields &fields)
 {
-    if (!isKind(record, Kind::SetupRecord, SetupRecordLength))
+    if (!isSetupRecord(record))
         return std::nullopt;
     bool ok = false;
     const uint subnetBits = fields.SubnetBits.trimmed().toUInt(&ok, 10);

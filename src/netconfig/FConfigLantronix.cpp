@@ -1,6 +1,7 @@
 #include "FConfigLantronix.h"
 
 #include "LantronixSetup.h"
+#include "ModuleCaption.h"
 #include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "core/mdlTools.h"
@@ -18,7 +19,9 @@
 #include <QRadioButton>
 #include <QStringList>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -36,11 +39,41 @@ constexpr int OctetDigits = 3;
 // A whole address, as the user may paste it into one box.
 constexpr int AddressLength = 15;
 
-QLineEdit *octetBox(const QString &name, QWidget *parent)
+// What an octet box takes: a number of up to three digits, 255 at most, or, pasted, an address
+// whose parts fill this box and the ones after it. Any other keystroke or paste is refused, so a
+// box never holds a number the user did not type.
+class OctetValidator : public QValidator {
+public:
+    OctetValidator(int boxesFromHere, QObject *parent) : QValidator(parent), boxesFromHere_(boxesFromHere) {}
+
+    State validate(QString &input, int &) const override
+    {
+        const QStringList parts = input.split(QLatin1Char('.'));
+        if (parts.size() > boxesFromHere_)
+            return Invalid;
+        for (const QString &part : parts) {
+            const QString digits = part.trimmed();
+            const bool number = std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
+            if (!number || digits.size() > OctetDigits || digits.toInt() > MaxOctet)
+                return Invalid;
+        }
+        return parts.size() == 1 && !input.trimmed().isEmpty() ? Acceptable : Intermediate;
+    }
+
+private:
+    int boxesFromHere_;
+};
+
+QLineEdit *octetBox(const QString &name, int boxesFromHere, QWidget *parent)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
     box->setMaxLength(AddressLength);
+    box->setValidator(new OctetValidator(boxesFromHere, box));
+    QObject::connect(box, &QLineEdit::inputRejected, box, [box] {
+        QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
+                           Translate(txt::WrongDataValue) + QStringLiteral(": 0 - 255"), box);
+    });
     box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
     box->setAlignment(Qt::AlignRight);
     return box;
@@ -82,15 +115,15 @@ int positionOf(const std::array<QLineEdit *, 4> &boxes, const QObject *box)
     return found == boxes.end() ? -1 : static_cast<int>(found - boxes.begin());
 }
 
-// An address typed or pasted into one box fills it and the boxes after it, one part each; the
-// focus goes to the box of the last part. A box alone keeps three digits.
+// An address pasted into one box fills it and the boxes after it, one part each; the focus goes to
+// the box of the last part.
 void spreadAddress(const std::array<QLineEdit *, 4> &boxes, std::size_t from)
 {
     const QStringList parts = boxes[from]->text().split(QLatin1Char('.'));
     std::size_t last = from;
-    for (qsizetype k = 0; k < parts.size() && from + static_cast<std::size_t>(k) < boxes.size(); ++k) {
+    for (qsizetype k = 0; k < parts.size(); ++k) {
         last = from + static_cast<std::size_t>(k);
-        boxes[last]->setText(parts[k].trimmed().left(OctetDigits));
+        boxes[last]->setText(parts[k].trimmed());
     }
     if (last != from)
         boxes[last]->setFocus(Qt::TabFocusReason);
@@ -109,8 +142,9 @@ FConfigLantronix::FConfigLantronix(SetupExchange &setup, QWidget *parent)
     // A name from the user's file and a MAC from the network: never markup.
     lblModule->setTextFormat(Qt::PlainText);
     for (std::size_t i = 0; i < txtIP.size(); ++i) {
-        txtIP[i] = octetBox(QStringLiteral("txtIP_%1").arg(i), this);
-        txtGateway[i] = octetBox(QStringLiteral("txtGateway_%1").arg(i), this);
+        const int boxesFromHere = static_cast<int>(txtIP.size() - i);
+        txtIP[i] = octetBox(QStringLiteral("txtIP_%1").arg(i), boxesFromHere, this);
+        txtGateway[i] = octetBox(QStringLiteral("txtGateway_%1").arg(i), boxesFromHere, this);
         lbl[i] = new QLabel(this);
         lbl[i]->setObjectName(QStringLiteral("lbl_%1").arg(i));
     }
@@ -118,8 +152,9 @@ FConfigLantronix::FConfigLantronix(SetupExchange &setup, QWidget *parent)
     optDynamicIP->setObjectName(QStringLiteral("optDynamicIP"));
     txtSubnet->setObjectName(QStringLiteral("txtSubnet"));
     txtSubnetMask->setObjectName(QStringLiteral("txtSubnetMask"));
-    // It only shows the mask that follows from the subnet bits, on the window's colour.
+    // It only shows the mask that follows from the subnet bits, on the window's colour; Tab passes it.
     txtSubnetMask->setReadOnly(true);
+    txtSubnetMask->setFocusPolicy(Qt::ClickFocus);
     QPalette result = txtSubnetMask->palette();
     result.setColor(QPalette::Base, result.color(QPalette::Window));
     txtSubnetMask->setPalette(result);
@@ -130,6 +165,7 @@ FConfigLantronix::FConfigLantronix(SetupExchange &setup, QWidget *parent)
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdOk->setDefault(true);
     buildLayout();
+    orderTabs();
 
     for (QLineEdit *box : {txtIP[0], txtIP[1], txtIP[2], txtIP[3], txtGateway[0], txtGateway[1], txtGateway[2],
                            txtGateway[3], txtSubnet})
@@ -184,9 +220,23 @@ void FConfigLantronix::buildLayout()
     layout->addLayout(buttons);
 }
 
+void FConfigLantronix::orderTabs()
+{
+    // The choice and the dynamic methods first; then the static setup in reading order, box after
+    // box, and the buttons. Disabled controls are passed over.
+    const std::vector<QWidget *> order = {
+        optStaticIP, optDynamicIP,  chkAutoIP,     chkDHCP,       chkBootP,      txtIP[0],  txtIP[1], txtIP[2],
+        txtIP[3],    txtGateway[0], txtGateway[1], txtGateway[2], txtGateway[3], txtSubnet, cmdOk,    cmdCancel};
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
 void FConfigLantronix::setModule(const QString &mac, const QString &name)
 {
-    lblModule->setText(name.isEmpty() ? mac : mac + QStringLiteral(" - ") + name);
+    // A long name is cut short, so that the window and its buttons stay on the screen.
+    const QString whole = ModuleCaption(mac, name);
+    lblModule->setText(ElidedModuleCaption(mac, name, lblModule->fontMetrics()));
+    lblModule->setToolTip(lblModule->text() == whole ? QString() : whole);
 }
 
 void FConfigLantronix::SetCaptions()
@@ -296,6 +346,40 @@ bool FConfigLantronix::staticSetupValid()
     return true;
 }
 
+bool FConfigLantronix::staticAddressesConfirmed()
+{
+    const QString typed = joined(txtIP);
+    // 0.0.x.0 is how the record says dynamic addressing: not an address.
+    if (LantronixSetup::DynamicAddressing(typed))
+        return true;
+    // Compared as the list writes addresses: 192.168.001.037 is 192.168.1.37.
+    const NetworkAddress::Octets octets = NetworkAddress::ParseDottedQuad(typed).value_or(NetworkAddress::Octets{});
+    const QString ip = NetworkAddress::DottedText(octets);
+    const QString mask = LantronixSetup::SubnetMaskText(txtSubnet->text(), txtIP[0]->text());
+    const QString refusal = AddressPolicy::Refusal(octets, {ip, mask});
+    if (!refusal.isEmpty()) {
+        platform::ui::msgBox(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
+        txtIP[0]->setFocus();
+        return false;
+    }
+    const QString taken = setup_.Policy.TakenQuestion(ip);
+    if (!taken.isEmpty() && !ConfirmAddress(taken))
+        return false;
+    const NetworkAddress::Subnet &card = setup_.Policy.card();
+    if (!card.address.isEmpty() && !NetworkAddress::SameSubnet(ip, card.address, card.mask) &&
+        !ConfirmAddress(Translate(QStringLiteral("%1 is not in the subnet of the network card (%2, mask %3): the "
+                                                 "console will not reach the module there. Do you want to set this "
+                                                 "IP address?"))
+                            .arg(ip, card.address, card.mask)))
+        return false;
+    const QString gateway = joined(txtGateway);
+    return NetworkAddress::ParseDottedQuad(gateway) == NetworkAddress::Octets{} ||
+           NetworkAddress::SameSubnet(gateway, ip, mask) ||
+           ConfirmAddress(Translate(QStringLiteral("The gateway %1 is not in the module's subnet (%2, mask %3): the "
+                                                   "module cannot reach it. Do you want to use this gateway?"))
+                              .arg(gateway, ip, mask));
+}
+
 void FConfigLantronix::cmdOk_Click()
 {
     if (optDynamicIP->isChecked()) {
@@ -309,7 +393,7 @@ void FConfigLantronix::cmdOk_Click()
         setup_.Gateway = QStringLiteral("0.0.0.0");
         setup_.SubnetBits = QStringLiteral("0");
     } else {
-        if (!staticSetupValid())
+        if (!staticSetupValid() || !staticAddressesConfirmed())
             return;
         setup_.IPAddress = joined(txtIP);
         setup_.Gateway = joined(txtGateway);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AddressPolicy.h"
 #include "DeviceServerProtocol.h"
 
 #include <QDialog>
@@ -12,8 +13,9 @@ class QPushButton;
 class QRadioButton;
 
 // What the network dialog hands the module setup dialog and gets back from it: the setup texts
-// to edit, and whether the user accepted them.
+// to edit, the checks of a static address, and whether the user accepted them.
 struct SetupExchange : DeviceServerProtocol::SetupFields {
+    AddressPolicy Policy;
     bool ApplySetup = false;
 };
 
@@ -60,6 +62,10 @@ private:
     void enableStaticBoxes(bool isStatic);
     // Checks the static boxes; the message of a wrong one names it, and it gets the focus.
     bool staticSetupValid();
+    // Refuses a static address no module can have; asks before one another module holds, one the
+    // console's card cannot reach, or a gateway outside the module's subnet. True to go on.
+    bool staticAddressesConfirmed();
+    void orderTabs();
     QString boxName(const QLineEdit *box) const;
 
     SetupExchange &setup_;

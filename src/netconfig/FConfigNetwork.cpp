@@ -2,6 +2,7 @@
 
 #include "FConfigLantronix.h"
 #include "InterfacesFile.h"
+#include "ModuleCaption.h"
 #include "ModuleList.h"
 #include "core/TextId.h"
 #include "core/mdlStrings.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -29,9 +31,7 @@ namespace {
 using mdlStrings::Translate;
 
 using platform::MsgButtons;
-using platform::MsgDefault;
 using platform::MsgIcon;
-using platform::MsgResult;
 using State = ModuleList::State;
 
 const QString SettingSection = QStringLiteral("Setting");
@@ -57,38 +57,28 @@ Actions actionsFor(const QTreeWidgetItem *row)
     return {};
 }
 
+// Not a default button: Enter in the list presses none. Enter on the button itself presses it
+// (the window watches for it).
 QPushButton *button(const QString &name, QWidget *parent)
 {
     auto *push = new QPushButton(parent);
     push->setObjectName(name);
     push->setAutoDefault(false);
+    push->installEventFilter(parent);
     return push;
 }
 
 }  // namespace
 
-// A wait that lets events in: the window counts it, and for a discovery run it is disabled and
-// shows the hourglass. It also tells whether the window outlived the wait.
+// A wait that lets events in: the window counts it, and a close asked for meanwhile happens when
+// the last one ends. It also tells whether the window outlived the wait.
 class FConfigNetwork::Busy {
 public:
-    Busy(FConfigNetwork &window, bool disable) : window_(&window), disable_(disable)
-    {
-        ++window.waits_;
-        if (disable_) {
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            window.setEnabled(false);
-        }
-    }
+    explicit Busy(FConfigNetwork &window) : window_(&window) { ++window.waits_; }
 
     ~Busy()
     {
-        if (disable_)
-            QApplication::restoreOverrideCursor();
-        if (!window_)
-            return;
-        if (disable_)
-            window_->setEnabled(true);
-        if (--window_->waits_ == 0 && window_->closeWhenIdle_)
+        if (window_ && --window_->waits_ == 0 && window_->closeWhenIdle_)
             window_->close();
     }
 
@@ -97,9 +87,49 @@ public:
 
     bool alive() const { return !window_.isNull(); }
 
-private:
+protected:
     QPointer<FConfigNetwork> window_;
-    bool disable_;
+};
+
+// A discovery run: the window's controls are disabled and the hourglass shows; the window itself
+// still takes Escape. The focus goes back where it was, or to the first control when it was
+// nowhere (a window opened with a search).
+class FConfigNetwork::Searching : public Busy {
+public:
+    explicit Searching(FConfigNetwork &window) : Busy(window), focused_(window.focusWidget())
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        window.contents_->setEnabled(false);
+    }
+
+    ~Searching()
+    {
+        QApplication::restoreOverrideCursor();
+        if (!window_)
+            return;
+        window_->contents_->setEnabled(true);
+        if (window_->focusWidget())
+            return;
+        if (focused_)
+            focused_->setFocus();
+        else
+            window_->focusNextChild();
+    }
+
+private:
+    QPointer<QWidget> focused_;
+};
+
+// A setup read: the busy pointer shows over the window, whose controls stay usable.
+class FConfigNetwork::Reading : public Busy {
+public:
+    explicit Reading(FConfigNetwork &window) : Busy(window) { window.setCursor(Qt::BusyCursor); }
+
+    ~Reading()
+    {
+        if (window_)
+            window_->unsetCursor();
+    }
 };
 
 FConfigNetwork::FConfigNetwork(QWidget *parent)
@@ -108,7 +138,8 @@ FConfigNetwork::FConfigNetwork(QWidget *parent)
       cmdEditDescription(button(QStringLiteral("cmdEditDescription"), this)),
       cmdAssignIP(button(QStringLiteral("cmdAssignIP"), this)),
       cmdConfigure(button(QStringLiteral("cmdConfigure"), this)),
-      cmdConnect(button(QStringLiteral("cmdConnect"), this)), cmdOk(button(QStringLiteral("cmdOk"), this))
+      cmdConnect(button(QStringLiteral("cmdConnect"), this)), cmdOk(button(QStringLiteral("cmdOk"), this)),
+      contents_(new QWidget(this))
 {
     setObjectName(QStringLiteral("FConfigNetwork"));
     cboNICs->setObjectName(QStringLiteral("cboNICs"));
@@ -136,10 +167,14 @@ FConfigNetwork::FConfigNetwork(QWidget *parent)
             UpdateButtons();
     });
     connect(&conversation, &DeviceServerConversation::ModuleAnswered, this, &FConfigNetwork::listReply);
+    if (parent)
+        parent->window()->installEventFilter(this);
 }
 
 FConfigNetwork::~FConfigNetwork()
 {
+    // Hidden while still whole: a name being edited is stored now, not by a window half gone.
+    hide();
     Form_Unload();
 }
 
@@ -159,9 +194,12 @@ void FConfigNetwork::buildLayout()
     body->addWidget(lvwInterfaces, 1);
     body->addLayout(actions);
 
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(contents_);
     layout->addLayout(card);
     layout->addLayout(body, 1);
+    auto *window = new QVBoxLayout(this);
+    window->setContentsMargins(0, 0, 0, 0);
+    window->addWidget(contents_);
     resize(640, 320);
 }
 
@@ -193,7 +231,9 @@ void FConfigNetwork::Form_Load()
     }
     cmdAssignIP->setEnabled(false);
     cmdConfigure->setEnabled(false);
-    RefreshList();
+    // Escape during the first search closed the window: it searches no more behind the user's back.
+    if (!dismissed())
+        RefreshList();
 }
 
 void FConfigNetwork::Form_Unload()
@@ -212,6 +252,22 @@ void FConfigNetwork::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
+bool FConfigNetwork::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        auto *push = qobject_cast<QPushButton *>(watched);
+        if (push && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            push->click();
+            return true;
+        }
+    }
+    // The main window closes: a wait of this one ends without a word, then this one closes too.
+    if (event->type() == QEvent::Close && watched != this && waits_ > 0)
+        closeWhenIdle_ = true;
+    return QDialog::eventFilter(watched, event);
+}
+
 void FConfigNetwork::LoadNICs()
 {
     NICs.clear();
@@ -223,6 +279,9 @@ void FConfigNetwork::LoadNICs()
         cboNICs->addItem(card.description + QStringLiteral(" (") + card.ipAddress + QLatin1Char(')'));
     }
     cboNICs->setCurrentIndex(-1);
+    // An empty list alone would not tell why no module is ever found.
+    cboNICs->setPlaceholderText(
+        cards.isEmpty() ? Translate(QStringLiteral("No network card with an IPv4 address to search on")) : QString());
     conversation.setCards(NICs);
 }
 
@@ -261,7 +320,7 @@ void FConfigNetwork::reportError(const QString &description)
 
 void FConfigNetwork::RefreshList()
 {
-    const Busy busy(*this, true);
+    const Searching busy(*this);
     // The module the user picked stays picked when it is listed again; no other is picked for them.
     const QString picked = lvwInterfaces->selectedMac();
     lvwInterfaces->removeAll();
@@ -290,7 +349,7 @@ void FConfigNetwork::listReply(const QString &mac, const QString &address, bool 
 
 void FConfigNetwork::UpdateButtons()
 {
-    cmdEditDescription->setEnabled(lvwInterfaces->topLevelItemCount() > 0);
+    cmdEditDescription->setEnabled(lvwInterfaces->selectedRow() != nullptr);
     const Actions allowed = actionsFor(lvwInterfaces->selectedRow());
     cmdAssignIP->setEnabled(allowed.assign);
     cmdConfigure->setEnabled(allowed.configure);
@@ -329,7 +388,8 @@ void FConfigNetwork::cmdAssignIP_Click()
     const std::optional<QString> answer = platform::ui::inputBox(Translate(txt::NewIpAddress), QString(), current);
     if (!answer || answer->isEmpty())
         return;
-    const std::optional<NetworkAddress::Octets> octets = NetworkAddress::ParseTypedAddress(*answer);
+    // Four numbers and nothing else: a typing slip is not sent as some other address.
+    const std::optional<NetworkAddress::Octets> octets = NetworkAddress::ParseDottedQuad(*answer);
     if (!octets) {
         platform::ui::msgBox(Translate(txt::IpFormatNotCorrect), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
@@ -339,10 +399,7 @@ void FConfigNetwork::cmdAssignIP_Click()
         platform::ui::msgBox(Translate(txt::IpNotChanged), MsgButtons::Ok, MsgIcon::Information);
         return;
     }
-    const NicRecord nic = GetSelectedNIC();
-    if (NetworkAddress::BroadcastAddress(address, nic.Mask) != NetworkAddress::BroadcastAddress(nic.IP, nic.Mask) &&
-        platform::ui::msgBox(Translate(txt::DeviceWillBeUnreachable) + QStringLiteral("\r\n") + address,
-                             MsgButtons::YesNo, MsgIcon::Exclamation, QString(), MsgDefault::Second) != MsgResult::Yes)
+    if (!assignmentConfirmed(row, *octets))
         return;
     try {
         conversation.AssignAddress(mac, address);
@@ -350,12 +407,45 @@ void FConfigNetwork::cmdAssignIP_Click()
         reportError(error.description());
         return;
     }
+    emit AddressAssigned(mac, address);
     platform::ui::msgBox(Translate(txt::IpChangedWait), MsgButtons::Ok, MsgIcon::Information);
+}
+
+AddressPolicy FConfigNetwork::addressPolicy(const QString &mac) const
+{
+    const NicRecord nic = GetSelectedNIC();
+    return AddressPolicy({nic.IP, nic.Mask}, lvwInterfaces->AddressHolders(mac));
+}
+
+bool FConfigNetwork::assignmentConfirmed(const QTreeWidgetItem *row, const NetworkAddress::Octets &octets)
+{
+    const QString mac = row->text(ModuleList::ColSerialNumber);
+    const QString address = NetworkAddress::DottedText(octets);
+    const AddressPolicy policy = addressPolicy(mac);
+    const QString refusal = AddressPolicy::Refusal(octets, policy.card());
+    if (!refusal.isEmpty()) {
+        platform::ui::msgBox(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
+        return false;
+    }
+    const QString taken = policy.TakenQuestion(address);
+    if (!taken.isEmpty() && !ConfirmAddress(taken))
+        return false;
+    if (!NetworkAddress::SameSubnet(address, policy.card().address, policy.card().mask) &&
+        !ConfirmAddress(Translate(txt::DeviceWillBeUnreachable) + QStringLiteral("\r\n") + address))
+        return false;
+    const QStringList sharing = lvwInterfaces->SharingAssignment(mac);
+    return sharing.isEmpty() ||
+           ConfirmAddress(Translate(QStringLiteral("The new address goes to the module by the last two bytes of its "
+                                                   "MAC address alone, and these modules have the same ones: each of "
+                                                   "them may take it.")) +
+                          QStringLiteral("\r\n") + ModuleList::Caption(row) + QStringLiteral("\r\n") +
+                          sharing.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") +
+                          Translate(QStringLiteral("Do you want to set this IP address?")));
 }
 
 bool FConfigNetwork::readSetupRecord(const QString &destination)
 {
-    const Busy busy(*this, false);
+    const Reading busy(*this);
     bool received = false;
     try {
         received = conversation.ReadSetup(destination, [this] { return dismissed(); });
@@ -398,13 +488,23 @@ void FConfigNetwork::cmdConfigure_Click()
     // One setup read at a time: a second one would show the first one's record again.
     if (!actionsFor(row).configure || waits_ > 0)
         return;
+    if (!soleModule(row))
+        return;
     const QString destination = row->text(ModuleList::ColIPAddress);
     // Taken now: a search while the record is read renews the rows.
     const QString mac = row->text(ModuleList::ColSerialNumber);
     const QString name = row->text(ModuleList::ColName);
     if (!readSetupRecord(destination))
         return;
-    SetupExchange edited{conversation.Setup};
+    // A search during the read may have heard another module at the address: the record may be its.
+    const QTreeWidgetItem *listed = lvwInterfaces->row(mac);
+    if (!listed || listed->text(ModuleList::ColIPAddress) != destination) {
+        platform::ui::msgBox(Translate(txt::CanNotGetConfiguration), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    if (!soleModule(listed))
+        return;
+    SetupExchange edited{conversation.Setup, addressPolicy(mac)};
     QPointer<FConfigNetwork> alive(this);
     {
         FConfigLantronix setup(edited, this);
@@ -414,6 +514,19 @@ void FConfigNetwork::cmdConfigure_Click()
     }
     if (alive && edited.ApplySetup)
         writeSetupRecord(destination, edited);
+}
+
+bool FConfigNetwork::soleModule(const QTreeWidgetItem *row)
+{
+    const QString doubt = lvwInterfaces->Doubt(row);
+    if (doubt.isEmpty())
+        return true;
+    platform::ui::msgBox(doubt + QStringLiteral("\r\n") +
+                             Translate(QStringLiteral("Its setup is not read: the answer could come from another "
+                                                      "module, and Ok would write that module's setup. Give each "
+                                                      "module an address of its own with Assign IP first.")),
+                         MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
 }
 
 void FConfigNetwork::cmdConnect_Click()

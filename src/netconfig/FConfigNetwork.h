@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AddressPolicy.h"
 #include "DeviceServerConversation.h"
 
 #include <QDialog>
@@ -59,27 +60,41 @@ public:
 signals:
     // The console's link now goes to the module with this MAC text.
     void ModuleConnected(const QString &mac);
+    // The module with this MAC text was given the address.
+    void AddressAssigned(const QString &mac, const QString &address);
     // A module answered a discovery query from this address. The window's socket, bound to the
     // card's address, takes the replies meant for the main window's search as well.
     void ModuleAnswered(const QString &mac, const QString &address);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Enter on a button, and the closing of the window that owns this one.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     class Busy;
+    class Searching;
+    class Reading;
 
     void buildLayout();
     void SetCaptions();
     void Form_Unload();
     void mergeNames();
     void listReply(const QString &mac, const QString &address, bool onCardSubnet);
+    // Refuses or asks about the address for the module of the row; true when it may be sent.
+    bool assignmentConfirmed(const QTreeWidgetItem *row, const NetworkAddress::Octets &address);
+    // The address checks for a module: the chosen card's subnet and the other listed modules.
+    AddressPolicy addressPolicy(const QString &mac) const;
+    // Says why the row's address may reach another module; true when it names its module alone.
+    bool soleModule(const QTreeWidgetItem *row);
     bool readSetupRecord(const QString &destination);
     // Hidden by Ok or Escape, or closing once a wait is over.
     bool dismissed() const;
     void writeSetupRecord(const QString &destination, const DeviceServerProtocol::SetupFields &fields);
     void reportError(const QString &description);
 
+    // Every control; disabled while a search runs, when the window itself still takes Escape.
+    QWidget *contents_;
     // Set while a wait lets events in; a close asked for meanwhile happens when it ends.
     int waits_ = 0;
     bool closeWhenIdle_ = false;

@@ -1,53 +1,67 @@
 #include "InterfacesFile.h"
 
-#include "platform/AnsiText.h"
 #include "platform/AtomicFile.h"
 #include "platform/RegularFile.h"
 #include "platform/UnicodeText.h"
 #include "session/mdlMain.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringList>
 
 namespace InterfacesFile {
 
 namespace {
 
-const QString LineEnd = QStringLiteral("\r\n");
+using platform::unicode::Encoding;
 
-// The file's text as the INI files are read: by its byte-order mark, else UTF-8 where its bytes
-// read as UTF-8, else 8-bit text.
-QString decode(const QByteArray &content)
-{
-    const platform::unicode::Encoding encoding = platform::unicode::byteOrderMark(content);
-    if (encoding != platform::unicode::Encoding::None)
-        return platform::unicode::decode(content, encoding);
-    return platform::ansi::readsAsUtf8(content) ? QString::fromUtf8(content) : platform::ansi::decode(content);
-}
+const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+const QByteArray Utf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
 
-// The file's new text in its own encoding. Without a byte-order mark the whole file becomes UTF-8
-// where 8-bit text cannot hold it or would read back as UTF-8, so that no name changes on its way.
-QByteArray encode(const QString &text, const QByteArray &original)
+// The file's text as UTF-8 bytes, and the byte-order mark it had. A UTF-16 file is converted; any
+// other is taken byte for byte, so that what is not UTF-8 in it survives a rewrite.
+struct Content {
+    QByteArray utf8;
+    Encoding mark = Encoding::None;
+};
+
+Content asUtf8(const QByteArray &bytes)
 {
-    const platform::unicode::Encoding encoding = platform::unicode::byteOrderMark(original);
-    if (encoding != platform::unicode::Encoding::None)
-        return platform::unicode::encode(text, encoding);
-    if (!platform::ansi::readsAsUtf8(original)) {
-        const QByteArray ansi = platform::ansi::encode(text);
-        if (platform::ansi::canEncode(text) && !platform::ansi::readsAsUtf8(ansi))
-            return ansi;
+    const Encoding mark = platform::unicode::byteOrderMark(bytes);
+    switch (mark) {
+    case Encoding::None: return {bytes, mark};
+    case Encoding::Utf8: return {bytes.mid(Utf8Mark.size()), mark};
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE: break;
     }
-    return text.toUtf8();
+    return {platform::unicode::decode(bytes, mark).toUtf8(), mark};
 }
 
-// The lines of a text whose lines end in CR LF, LF or CR; the end of the last one is optional.
-QStringList splitLines(const QString &text)
+QByteArray inItsEncoding(const Content &content)
 {
-    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
-    QStringList lines = text.split(lineEnd);
-    if (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
+    switch (content.mark) {
+    case Encoding::None: return content.utf8;
+    case Encoding::Utf8: return Utf8Mark + content.utf8;
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE: break;
+    }
+    return platform::unicode::encode(QString::fromUtf8(content.utf8), content.mark);
+}
+
+// The lines of the bytes, whose lines end in CR LF, LF or CR; the end of the last one is optional.
+QList<QByteArray> splitLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n')
+            continue;
+        lines.append(bytes.mid(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines.append(bytes.mid(start));
     return lines;
 }
 
@@ -57,9 +71,9 @@ std::optional<QByteArray> readAll(const QString &path)
     return platform::readRegularFile(path, mdlMain::InterfacesIniSizeLimit, refusal);
 }
 
-QString moduleLine(const QString &mac, const QString &name)
+QByteArray moduleLine(const QString &mac, const QString &name)
 {
-    return QLatin1Char('[') + mac + QStringLiteral("] ") + name;
+    return (QLatin1Char('[') + mac + QStringLiteral("] ") + name).toUtf8();
 }
 
 }  // namespace
@@ -81,8 +95,8 @@ QList<ModuleLine> ReadModuleLines(const QString &path)
     const std::optional<QByteArray> content = readAll(path);
     if (!content)
         return modules;
-    for (const QString &line : splitLines(decode(*content))) {
-        if (std::optional<ModuleLine> module = ParseModuleLine(line))
+    for (const QByteArray &line : splitLines(asUtf8(*content).utf8)) {
+        if (std::optional<ModuleLine> module = ParseModuleLine(QString::fromUtf8(line)))
             modules.append(std::move(*module));
     }
     return modules;
@@ -100,36 +114,36 @@ QString ReadDeviceName(const QString &path, const QString &mac)
 
 bool WriteDeviceName(const QString &path, const QString &mac, const QString &name)
 {
-    QByteArray content;
+    QByteArray existing;
     // A file that exists but cannot be read must not be replaced by the one new line.
     if (QFileInfo::exists(path)) {
-        const std::optional<QByteArray> existing = readAll(path);
-        if (!existing)
+        const std::optional<QByteArray> read = readAll(path);
+        if (!read)
             return false;
-        content = *existing;
+        existing = *read;
     }
-    QString text = decode(content);
-    QStringList lines = splitLines(text);
+    Content content = asUtf8(existing);
+    QList<QByteArray> lines = splitLines(content.utf8);
     bool replaced = false;
-    for (QString &line : lines) {
-        const std::optional<ModuleLine> module = ParseModuleLine(line);
+    for (QByteArray &line : lines) {
+        const std::optional<ModuleLine> module = ParseModuleLine(QString::fromUtf8(line));
         if (module && module->mac == mac) {
             line = moduleLine(mac, name);
             replaced = true;
         }
     }
     if (replaced) {
-        text.clear();
-        for (const QString &line : lines)
-            text += line + LineEnd;
+        content.utf8.clear();
+        for (const QByteArray &line : lines)
+            content.utf8 += line + LineEnd;
     } else {
         // Otherwise the new line would be joined to the last one.
-        if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')) && !text.endsWith(QLatin1Char('\r')))
-            text += LineEnd;
-        text += moduleLine(mac, name) + LineEnd;
+        if (!content.utf8.isEmpty() && !content.utf8.endsWith('\n') && !content.utf8.endsWith('\r'))
+            content.utf8 += LineEnd;
+        content.utf8 += moduleLine(mac, name) + LineEnd;
     }
     // A link is followed, so that a names file kept elsewhere stays where it is.
-    return platform::replaceFileAtomically(path, encode(text, content));
+    return platform::replaceFileAtomically(path, inItsEncoding(content));
 }
 
 }  // namespace InterfacesFile

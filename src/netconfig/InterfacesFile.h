@@ -4,9 +4,10 @@
 #include <QString>
 #include <optional>
 
-// The interface names file: one line "[MAC] name" per module, CR LF line ends, 8-bit text or UTF-8
-// as the INI files are, or Unicode text behind a byte-order mark, written back in its own encoding;
-// lines of any other form may stand in it and are kept.
+// The interface names file: one line "[MAC] name" per module, CR LF line ends, UTF-8, or Unicode
+// text behind a byte-order mark, written back in its own encoding; lines of any other form may
+// stand in it. Bytes that are not UTF-8 read as the replacement character, never as some 8-bit
+// character set, and a line the console does not change is kept byte for byte.
 namespace InterfacesFile {
 
 struct ModuleLine {

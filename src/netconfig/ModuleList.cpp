@@ -1,5 +1,7 @@
 #include "ModuleList.h"
 
+#include "DeviceServerProtocol.h"
+#include "ModuleCaption.h"
 #include "core/TextId.h"
 #include "core/mdlStrings.h"
 #include "platform/Color.h"
@@ -7,6 +9,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -56,6 +59,8 @@ public:
         if (auto *edit = qobject_cast<QLineEdit *>(editor))
             emit list_->AfterLabelEdit(list_->itemFromIndex(index), edit->text());
         QStyledItemDelegate::setModelData(editor, model, index);
+        // A long name shows whole in its tooltip.
+        model->setData(index, index.data(), Qt::ToolTipRole);
     }
 
 private:
@@ -131,9 +136,71 @@ void ModuleList::addReply(const QString &mac, const QString &ipAddress, State st
     QTreeWidgetItem *item = row(mac);
     if (!item)
         item = addRow(mac);
+    QStringList &heard = heardFrom_[mac];
+    if (!heard.contains(ipAddress))
+        heard.append(ipAddress);
     item->setText(ColIPAddress, ipAddress);
     setState(item, state);
+    markDoubts();
     applySort();
+}
+
+QString ModuleList::Caption(const QTreeWidgetItem *row)
+{
+    return ModuleCaption(row->text(ColSerialNumber), row->text(ColName));
+}
+
+QString ModuleList::Doubt(const QTreeWidgetItem *row) const
+{
+    const QString mac = row->text(ColSerialNumber);
+    const QStringList heard = heardFrom_.value(mac);
+    if (heard.size() > 1)
+        return mdlStrings::Translate(QStringLiteral("%1 answered from more than one address: %2."))
+            .arg(mac, heard.join(QStringLiteral(", ")));
+    const QString address = row->text(ColIPAddress);
+    QStringList others;
+    for (const QTreeWidgetItem *other : rows_) {
+        if (other != row && !address.isEmpty() && other->text(ColIPAddress) == address)
+            others << other->text(ColSerialNumber);
+    }
+    if (others.isEmpty())
+        return {};
+    others.sort();
+    return mdlStrings::Translate(QStringLiteral("%1 answered from %2 as well."))
+        .arg(others.join(QStringLiteral(", ")), address);
+}
+
+void ModuleList::markDoubts()
+{
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (QTreeWidgetItem *item : std::as_const(rows_)) {
+        const QString doubt = Doubt(item);
+        item->setIcon(ColIPAddress, doubt.isEmpty() ? QIcon() : warning);
+        item->setToolTip(ColIPAddress, doubt);
+    }
+}
+
+QHash<QString, QString> ModuleList::AddressHolders(const QString &exceptMac) const
+{
+    QHash<QString, QString> holders;
+    for (const QTreeWidgetItem *item : rows_) {
+        const QString address = item->text(ColIPAddress);
+        if (!address.isEmpty() && item->text(ColSerialNumber) != exceptMac && !holders.contains(address))
+            holders.insert(address, Caption(item));
+    }
+    return holders;
+}
+
+QStringList ModuleList::SharingAssignment(const QString &mac) const
+{
+    QStringList captions;
+    for (const QTreeWidgetItem *item : rows_) {
+        const QString other = item->text(ColSerialNumber);
+        if (other != mac && DeviceServerProtocol::SameAssignmentTarget(mac, other))
+            captions << Caption(item);
+    }
+    captions.sort();
+    return captions;
 }
 
 void ModuleList::addName(const QString &mac, const QString &name)
@@ -144,12 +211,14 @@ void ModuleList::addName(const QString &mac, const QString &name)
         setState(item, State::OffLine);
     }
     item->setText(ColName, name);
+    item->setToolTip(ColName, name);
     applySort();
 }
 
 void ModuleList::removeAll()
 {
     rows_.clear();
+    heardFrom_.clear();
     clear();
 }
 
@@ -171,6 +240,11 @@ void ModuleList::selectMac(const QString &mac)
         setCurrentItem(item);
     else
         clearSelection();
+}
+
+bool ModuleList::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    return QTreeWidget::edit(trigger == EditKeyPressed ? index.siblingAtColumn(ColName) : index, trigger, event);
 }
 
 void ModuleList::ColumnClick(int column)

@@ -2,10 +2,12 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QTreeWidget>
 
 // The modules the network dialog knows: one row per MAC text, with its name, MAC, address and
-// state. The name is edited in place; the rows sort by a column as texts.
+// state. The name is edited in place; the rows sort by a column as texts. A row whose address does
+// not name its module alone is marked, with the reason as the address's tooltip.
 class ModuleList : public QTreeWidget {
     Q_OBJECT
 public:
@@ -20,6 +22,16 @@ public:
     void addName(const QString &mac, const QString &name);
     void removeAll();
     QTreeWidgetItem *row(const QString &mac) const;
+
+    // "MAC - name" of a row.
+    static QString Caption(const QTreeWidgetItem *row);
+    // Why the row's address may reach another module: another module answered from it too, or the
+    // module answered from more than one address since the list was emptied. Empty when neither.
+    QString Doubt(const QTreeWidgetItem *row) const;
+    // The captions of the rows with an address, other than the module's, by their addresses.
+    QHash<QString, QString> AddressHolders(const QString &exceptMac) const;
+    // The captions of the other rows that an IP assignment to the module would move as well.
+    QStringList SharingAssignment(const QString &mac) const;
 
     // The row the actions work on: the one the user picked, none before they pick one.
     QTreeWidgetItem *selectedRow() const;
@@ -38,6 +50,10 @@ public:
     // The state a row was given; its status text alone can be ambiguous (text 346 may be empty).
     static State StateOf(const QTreeWidgetItem *row);
 
+protected:
+    // F2 renames the module whichever cell of its row has the focus.
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+
 signals:
     // The user finished editing a row's name (not sent when the edit was cancelled).
     void AfterLabelEdit(QTreeWidgetItem *row, const QString &newString);
@@ -50,8 +66,11 @@ private:
     QTreeWidgetItem *addRow(const QString &mac);
     void setState(QTreeWidgetItem *row, State state);
     void applySort();
+    void markDoubts();
 
     QHash<QString, QTreeWidgetItem *> rows_;
+    // The addresses each module answered from since the list was emptied.
+    QHash<QString, QStringList> heardFrom_;
     int sortKey_ = ColName;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     bool sorted_ = false;

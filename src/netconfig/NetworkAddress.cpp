@@ -1,14 +1,15 @@
 #include "NetworkAddress.h"
 
-#include "platform/Runtime.h"
-
 #include <QStringList>
+#include <algorithm>
 
 namespace NetworkAddress {
 
 namespace {
 constexpr int OctetCount = 4;
 constexpr int MaxOctet = 255;
+// 224.0.0.0/4, the first four bits of every multicast address.
+constexpr quint32 MulticastPrefix = 0xE;
 
 quint32 valueOf(const Octets &octets)
 {
@@ -58,42 +59,43 @@ QString BroadcastAddress(const QString &ip, const QString &mask)
     return DottedText(broadcast);
 }
 
+bool SameSubnet(const QString &address, const QString &otherAddress, const QString &mask)
+{
+    const QString broadcast = BroadcastAddress(address, mask);
+    return !broadcast.isEmpty() && broadcast == BroadcastAddress(otherAddress, mask);
+}
+
+std::optional<Unusable> WhyUnusable(const Octets &address, const Subnet &subnet)
+{
+    const quint32 value = valueOf(address);
+    if (value == 0)
+        return Unusable::Unspecified;
+    if (value == 0xFFFFFFFF)
+        return Unusable::LimitedBroadcast;
+    if ((value >> 28) == MulticastPrefix)
+        return Unusable::Multicast;
+    const std::optional<Octets> card = ParseDottedQuad(subnet.address);
+    const std::optional<Octets> mask = ParseDottedQuad(subnet.mask);
+    if (!card || !mask)
+        return std::nullopt;
+    const quint32 hostBits = ~valueOf(*mask);
+    if (hostBits <= 1 || (value & ~hostBits) != (valueOf(*card) & ~hostBits))
+        return std::nullopt;
+    const quint32 host = value & hostBits;
+    if (host == 0)
+        return Unusable::SubnetNetwork;
+    if (host == hostBits)
+        return Unusable::SubnetBroadcast;
+    return std::nullopt;
+}
+
 bool IsHostAddress(const QString &address, const QList<Subnet> &subnets)
 {
     const std::optional<Octets> octets = ParseDottedQuad(address);
-    if (!octets)
+    if (!octets || WhyUnusable(*octets, {}))
         return false;
-    const quint32 value = valueOf(*octets);
-    if (value == 0 || value == 0xFFFFFFFF)
-        return false;
-    for (const Subnet &subnet : subnets) {
-        const std::optional<Octets> card = ParseDottedQuad(subnet.address);
-        const std::optional<Octets> mask = ParseDottedQuad(subnet.mask);
-        if (!card || !mask)
-            continue;
-        const quint32 hostBits = ~valueOf(*mask);
-        if (hostBits <= 1 || (value & ~hostBits) != (valueOf(*card) & ~hostBits))
-            continue;
-        const quint32 host = value & hostBits;
-        if (host == 0 || host == hostBits)
-            return false;
-    }
-    return true;
-}
-
-std::optional<Octets> ParseTypedAddress(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() < OctetCount)
-        return std::nullopt;
-    Octets octets{};
-    for (int i = 0; i < OctetCount; ++i) {
-        const double value = platform::runtime::val(parts[i]);
-        if (!(value >= 0 && value <= MaxOctet))
-            return std::nullopt;
-        octets[static_cast<std::size_t>(i)] = platform::runtime::toByte(value);
-    }
-    return octets;
+    return std::none_of(subnets.begin(), subnets.end(),
+                        [&octets](const Subnet &subnet) { return WhyUnusable(*octets, subnet).has_value(); });
 }
 
 }  // namespace NetworkAddress

@@ -26,13 +26,20 @@ struct Subnet {
     QString mask;
 };
 
-// True for a dotted address a single host can send from: not 0.0.0.0 or 255.255.255.255, and
-// neither the network nor the broadcast address of one of the subnets (a /31 or /32 subnet has
-// neither).
-bool IsHostAddress(const QString &address, const QList<Subnet> &subnets);
+// True when both dotted addresses lie in one subnet under the mask; false when a text is not one.
+bool SameSubnet(const QString &address, const QString &otherAddress, const QString &mask);
 
-// An address typed by the user: at least four dot-separated parts, each of the first four
-// read by its leading number (none counts as 0) and lying in 0 to 255; later parts are ignored.
-std::optional<Octets> ParseTypedAddress(const QString &text);
+// Why no single host can have an address.
+enum class Unusable { Unspecified, LimitedBroadcast, Multicast, SubnetNetwork, SubnetBroadcast };
+
+// Why no host can have the address: 0.0.0.0, 255.255.255.255, a multicast address, or the network
+// or broadcast address of the subnet when the address lies in it (a /31 or /32 subnet has
+// neither). nullopt when a host can have it; a subnet whose texts are not dotted addresses is left
+// out.
+std::optional<Unusable> WhyUnusable(const Octets &address, const Subnet &subnet);
+
+// True for a dotted address a single host can send from: WhyUnusable finds nothing against it in
+// any of the subnets.
+bool IsHostAddress(const QString &address, const QList<Subnet> &subnets);
 
 }  // namespace NetworkAddress

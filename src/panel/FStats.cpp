@@ -81,7 +81,7 @@ FStats::FStats(QWidget *owner)
     cboRMSEnable->setObjectName(QStringLiteral("cboRMSEnable"));
     // Two entries from the design; the panel gives them their texts.
     cboRMSEnable->addItems({QStringLiteral("0"), QStringLiteral("1")});
-    cmdUpload->setEnabled(false);
+    setPending(false);
 
     auto *layout = new QVBoxLayout(this);
     grid_ = new QGridLayout;
@@ -169,6 +169,9 @@ bool FStats::isInvalid(const QLineEdit *box) const
 
 void FStats::setLocked(bool locked)
 {
+    locked_ = locked;
+    // A table left pending stays pending, for the administrator to upload on the next log-on.
+    setPending(uploadPending_);
     cboRMSEnable->setEnabled(!locked);
     std::vector<QLineEdit *> boxes(txtRMSLimit.begin(), txtRMSLimit.end());
     boxes.insert(boxes.end(), txtReductionFactor.begin(), txtReductionFactor.end());
@@ -237,12 +240,18 @@ void FStats::setInputDriven(bool inputDriven)
 
 bool FStats::UploadPending() const
 {
-    return cmdUpload->isEnabled();
+    return uploadPending_;
 }
 
 void FStats::setUploadPending()
 {
-    cmdUpload->setEnabled(true);
+    setPending(true);
+}
+
+void FStats::setPending(bool pending)
+{
+    uploadPending_ = pending;
+    cmdUpload->setEnabled(pending && !locked_);
 }
 
 void FStats::showBandHours(int band, const QString &hours, const QString &equivalent)
@@ -268,7 +277,7 @@ void FStats::cboRMSEnable_Click()
 void FStats::txtRMSLimit_Change(int index)
 {
     if (editing())
-        cmdUpload->setEnabled(true);
+        setPending(true);
     const QString value = platform::runtime::numberText(limit(index));
     if (index == Limits - 1)
         lblRMSLimit->setText(Translate(txt::Rms) + QStringLiteral(" > ") + value);
@@ -297,7 +306,7 @@ void FStats::txtReductionFactor_Change(int index)
     const double factor = mdlTools::ValDot(txtReductionFactor[static_cast<std::size_t>(index)]->text());
     lblDurataTeorica[static_cast<std::size_t>(index)]->setText(kvr::TheoreticalLength(factor));
     if (editing())
-        cmdUpload->setEnabled(true);
+        setPending(true);
 }
 
 void FStats::cmdUpload_Click()
@@ -314,7 +323,7 @@ void FStats::cmdUpload_Click()
         return;
     if (Owner)
         Owner->SetTable();
-    cmdUpload->setEnabled(false);
+    setPending(false);
 }
 
 QString FStats::bandText(int band) const

@@ -30,7 +30,7 @@ public:
     void setRMS(float rms);
     int MarkerBand() const { return markerBand_; }
 
-    // Without the administrator the table's boxes are read-only and look it.
+    // Without the administrator the table's boxes are read-only and look it, and Upload is disabled.
     void setLocked(bool locked);
 
     void cboRMSEnable_Click();
@@ -56,7 +56,7 @@ public:
     bool InputDriven() const;
     void setInputDriven(bool inputDriven);
 
-    // A table waits to be checked and uploaded.
+    // A table waits to be checked and uploaded (by the administrator: Upload follows the lock).
     bool UploadPending() const;
     void setUploadPending();
 
@@ -70,6 +70,7 @@ protected:
 private:
     void buildTable(QGridLayout *grid);
     void placeMarker(int band);
+    void setPending(bool pending);
     bool editing() const;
     double limit(int index) const;
     void markInvalid(QLineEdit *box);
@@ -97,4 +98,6 @@ private:
 
     QGridLayout *grid_ = nullptr;
     int markerBand_ = -1;
+    bool uploadPending_ = false;
+    bool locked_ = false;
 };

@@ -36,7 +36,8 @@ using panelWidgets::arrayName;
 
 constexpr int StatusIntervalMs = 1000;
 constexpr int DataIntervalMs = 10;
-constexpr int ScopeMinimumHeight = 260;
+// Low enough for the whole panel to fit a 1366x768 screen at 120 dpi with a panel and a dock.
+constexpr int ScopeMinimumHeight = 200;
 
 template <typename Widget> Widget *named(Widget *widget, const QString &name)
 {
@@ -133,7 +134,10 @@ QSlider *UCKVR::addFilter(QGridLayout *grid, int row, int labelIndex, const char
     auto *control = named(new QSlider(Qt::Horizontal, fraFilters), QLatin1String(slider));
     control->setRange(kvr::MinFilterFrequency, kvr::MaxFilterFrequency);
     caption = named(new QLabel(fraFilters), QLatin1String(captionName));
-    caption->setMinimumWidth(caption->fontMetrics().horizontalAdvance(QStringLiteral("0000 Hz")));
+    const int captionWidth = caption->fontMetrics().horizontalAdvance(QStringLiteral("0000 Hz"));
+    caption->setMinimumWidth(captionWidth);
+    // Squeezed, a slider would shrink to its bare handle, which reads as a check box.
+    control->setMinimumWidth(2 * captionWidth);
     grid->addWidget(lbl[labelIndex], row, 0);
     grid->addWidget(control, row, 1);
     grid->addWidget(caption, row, 2);

@@ -85,6 +85,8 @@ public:
     // Set while a configuration reply fills the controls: no device writes, no scope redraws.
     bool SuppressWrite = false;
     bool SuppressRedraw = false;
+    // From Closing to Reopening: the timers stay stopped.
+    bool closing_ = false;
 
     QGroupBox *fraLimits;
     QGroupBox *fraFilters;

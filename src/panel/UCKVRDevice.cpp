@@ -35,8 +35,9 @@ QString roundedText(double value)
 
 void UCKVR::RequestConfig()
 {
-    mDevice->MBRead(modbus::ReadHoldingRegisters, kvr::ConfigStart, kvr::ConfigCount);
-    mDevice->MBRead(modbus::ReadHoldingRegisters, kvr::TableStart, kvr::TableCount);
+    // The replies fill the controls when they come (NewRAMData); nothing here waits for them.
+    mDevice->QueueRead(ReadKind::PanelStatus, modbus::ReadHoldingRegisters, kvr::ConfigStart, kvr::ConfigCount);
+    mDevice->QueueRead(ReadKind::PanelStatus, modbus::ReadHoldingRegisters, kvr::TableStart, kvr::TableCount);
 }
 
 void UCKVR::mDevice_NewRAMData(int32_t first, int32_t count)

@@ -58,7 +58,9 @@ void UCKVR::optAxisScope_Click(int index)
         oScope->hide();
         return;
     }
-    tmrGetData->start();
+    // A closing panel's timers stay stopped, whatever is clicked while it closes.
+    if (!closing_)
+        tmrGetData->start();
     oScope->show();
     const bool live = kvr::ShowsLiveValues(index);
     const int rate = live ? kvr::LiveSamplesPerSecond : kvr::WaveformSamplesPerSecond;
@@ -73,17 +75,22 @@ void UCKVR::optAxisScope_Click(int index)
     oScope->Redraw();
 }
 
+// The paced reads are queued, never waited for: a tick that waited on a slow line would hold every
+// other event behind it, and the line keeps the newest of each kind rather than a backlog.
 void UCKVR::tmrGetData_Timer()
 {
+    if (!mDevice)
+        return;
     const double now = mdlTools::HiResTimer();
     switch (kvr::NextDataRead(now - LastDataRequest, ScopeChannel)) {
     case kvr::DataRead::Live:
         LastDataRequest = kvr::LiveReadSlot(LastDataRequest, now);
-        mDevice->MBRead(modbus::ReadInputRegisters, kvr::LiveStart, kvr::LiveCount);
+        mDevice->QueueRead(ReadKind::LiveValues, modbus::ReadInputRegisters, kvr::LiveStart, kvr::LiveCount);
         break;
     case kvr::DataRead::Waveform:
-        mDevice->MBRead(modbus::ReadInputRegisters,
-                        kvr::WaveformStart + kvr::WaveformChannelStride * ScopeChannel + WavePage, kvr::WaveformCount);
+        mDevice->QueueRead(ReadKind::LiveValues, modbus::ReadInputRegisters,
+                           kvr::WaveformStart + kvr::WaveformChannelStride * ScopeChannel + WavePage,
+                           kvr::WaveformCount);
         LastDataRequest = now;
         break;
     case kvr::DataRead::None: break;
@@ -92,10 +99,13 @@ void UCKVR::tmrGetData_Timer()
 
 void UCKVR::tmrGetStatus_Timer()
 {
+    if (!mDevice)
+        return;
     if (Stats->isVisible()) {
-        mDevice->MBRead(modbus::ReadInputRegisters, kvr::CountersStart, kvr::CountersCount);
+        mDevice->QueueRead(ReadKind::PanelStatus, modbus::ReadInputRegisters, kvr::CountersStart, kvr::CountersCount);
         if (!kvr::ShowsLiveValues(ScopeChannel))
-            mDevice->MBRead(modbus::ReadInputRegisters, kvr::DiagnosticsStart, kvr::DiagnosticsCount);
+            mDevice->QueueRead(ReadKind::PanelStatus, modbus::ReadInputRegisters, kvr::DiagnosticsStart,
+                               kvr::DiagnosticsCount);
     }
     // Every eleventh tick re-reads the configuration, as soon as no edit waits.
     constexpr int ConfigTicks = 10;

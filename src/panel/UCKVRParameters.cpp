@@ -139,7 +139,8 @@ void UCKVR::applyFunction(int index, bool final)
 
 void UCKVR::WriteParameter(int32_t id, int32_t value)
 {
-    if (SuppressWrite)
+    // A link released under a closing panel takes no more writes.
+    if (SuppressWrite || !mDevice)
         return;
     switch (id) {
     case LowPassFilter: mDevice->setRAM(kvr::LowPassByte, value); break;
@@ -187,7 +188,8 @@ void UCKVR::chkMonostableOut_Click(int index)
 // The reset is a command of the moment: it bypasses the hub and any suppression.
 void UCKVR::cmdMonoReset_Click()
 {
-    mDevice->setBit(kvr::MonostableResetBit, true);
+    if (mDevice)
+        mDevice->setBit(kvr::MonostableResetBit, true);
 }
 
 void UCKVR::txtThreValue_Change(int index)

@@ -166,6 +166,7 @@ void UCKVR::GetFocus()
 
 void UCKVR::Closing()
 {
+    closing_ = true;
     tmrGetData->stop();
     tmrGetStatus->stop();
     Hub->setStatusPollingAllowed(false);
@@ -175,6 +176,7 @@ void UCKVR::Closing()
 
 void UCKVR::Reopening()
 {
+    closing_ = false;
     oScope->ClearBuffer();
     bindDevice();
     RequestConfig();

@@ -2,12 +2,14 @@
 
 #include "DialogTitleRoom.h"
 #include "EventGuard.h"
+#include "FirstShowFitter.h"
 
 namespace platform {
 
 ConsoleApplication::ConsoleApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     installEventFilter(new DialogTitleRoom(this));
+    installEventFilter(new FirstShowFitter(this));
 }
 
 bool ConsoleApplication::notify(QObject *receiver, QEvent *event)

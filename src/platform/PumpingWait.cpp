@@ -15,7 +15,7 @@ struct Held {
     std::function<void()> work;
 };
 
-int depth = 0;
+int waits = 0;
 std::vector<Held> held;
 bool posted = false;
 
@@ -33,7 +33,7 @@ void runHeld()
 {
     posted = false;
     // Delivered inside a wait that began after the post: that wait's end posts again.
-    if (depth > 0)
+    if (waits > 0)
         return;
     std::vector<Held> due = std::exchange(held, {});
     for (Held &item : due) {
@@ -46,24 +46,29 @@ void runHeld()
 
 Scope::Scope()
 {
-    ++depth;
+    ++waits;
 }
 
 Scope::~Scope()
 {
-    if (--depth == 0)
+    if (--waits == 0)
         post();
 }
 
 bool active()
 {
-    return depth > 0;
+    return waits > 0;
+}
+
+int depth()
+{
+    return waits;
 }
 
 void whenIdle(QObject *context, std::function<void()> work)
 {
     held.push_back({context, context != nullptr, std::move(work)});
-    if (depth == 0)
+    if (waits == 0)
         post();
 }
 

@@ -19,6 +19,8 @@ public:
 
 // Whether a wait that pumps events is running.
 bool active();
+// How many waits that pump events run, one inside the other.
+int depth();
 
 // Runs `work` from the event loop once no wait that pumps events is running; not at all when a
 // `context` was given and is gone by then.

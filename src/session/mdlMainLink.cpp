@@ -60,15 +60,28 @@ bool connectSocket()
     return false;
 }
 
-// The device file behind the configured port; a link the program folder names is followed
-// once, so that the user reads the device itself (such as /dev/ttyUSB0).
-QString deviceFile()
+// The configured port as the user chose it and the device file behind it, such as
+// COM1 (/dev/ttyS0); a link the program folder names is followed once, so that the user reads the
+// device itself (such as /dev/ttyUSB0).
+QString serialPlace()
 {
+    const QString port = QStringLiteral("COM") + QString::number(PortNumber);
     const QString path = platform::serial::devicePathForPort(PortNumber);
     if (path.isEmpty())
-        return QStringLiteral("COM") + QString::number(PortNumber);
+        return port;
     const QFileInfo info(path);
-    return info.isSymLink() ? info.symLinkTarget() : path;
+    return port + QStringLiteral(" (") + (info.isSymLink() ? info.symLinkTarget() : path) + QLatin1Char(')');
+}
+
+QString ethernetPlace()
+{
+    return IPAddress + QLatin1Char(':') + QString::number(TCPPort);
+}
+
+void closeSerial()
+{
+    if (port && port->PortOpen())
+        port->setPortOpen(false);
 }
 
 void openSerial(int32_t baud, const QString &parity)
@@ -153,6 +166,8 @@ bool OpenPort(int32_t Baud, const QString &Parity)
         CreateLink();
         device->Reset();
         if (UseEthernet) {
+            // The port the user left is freed for other programs.
+            closeSerial();
             result = connectSocket();
         } else {
             openSerial(Baud, Parity);
@@ -167,19 +182,23 @@ bool OpenPort(int32_t Baud, const QString &Parity)
     return result;
 }
 
-LinkFailure DescribeLinkFailure()
+LinkFailure DescribeLinkFailure(bool pollUnanswered)
 {
-    if (UseEthernet) {
-        if (openFailure.isEmpty())
+    const bool open = UseEthernet ? openFailure.isEmpty() : Port().PortOpen();
+    if (open) {
+        if (!pollUnanswered)
             return {};
         const QString reason =
-            IPAddress + QLatin1Char(':') + QString::number(TCPPort) + QStringLiteral(": ") + openFailure;
+            (UseEthernet ? ethernetPlace() : serialPlace()) + QStringLiteral(": ") +
+            mdlStrings::Translate(QStringLiteral("no device answers. Choose the link in Tools > Options."));
         return {reason, reason};
     }
-    if (Port().PortOpen())
-        return {};
+    if (UseEthernet) {
+        const QString reason = ethernetPlace() + QStringLiteral(": ") + openFailure;
+        return {reason, reason};
+    }
     const CommPort::ErrorRecord &error = Port().LastError();
-    QString reason = deviceFile() + QStringLiteral(": ") + error.description;
+    QString reason = serialPlace() + QStringLiteral(": ") + error.description;
     // Serial devices belong to the dialout group: a user outside it is refused every port.
     if (error.number == EACCES || error.number == EPERM)
         reason += QStringLiteral(". ") +
@@ -187,10 +206,13 @@ LinkFailure DescribeLinkFailure()
     return {reason, error.source + QStringLiteral(": ") + error.description};
 }
 
+// Whichever link is open: a socket left connected after a switch to the serial link would keep a
+// device server that serves one client at a time from everyone else.
 void ClosePort()
 {
-    if (port && port->PortOpen())
-        port->setPortOpen(false);
+    closeSerial();
+    if (socket)
+        socket->Close();
 }
 
 }  // namespace mdlMain

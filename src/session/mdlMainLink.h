@@ -26,22 +26,25 @@ platform::WinSocket &wskEthernet();
 
 // Opens the link at the configured baud rate and polls the status once, opened or not.
 bool OpenDevicePort();
-// Opens the serial port or connects the socket, as the connection settings choose. True when
-// the link is open (on the serial path: when the port was asked to open).
+// Opens the serial port or connects the socket, as the connection settings choose, and closes
+// the other. True when the link is open (on the serial path: when the port was asked to open).
 bool OpenPort(int32_t Baud, const QString &Parity);
+// Closes the serial port and the socket, whichever is open.
 void ClosePort();
 
 // Why the last OpenPort failed; empty after a success.
 QString LinkErrorDescription();
 
-// Why the link is not open, in words for the user: over TCP the address, the port and the
-// socket's reason; on serial the device file and the system's reason, with what the user needs
-// when access to it was refused. Both texts are empty while the link is open.
+// Why no device is reached, in words for the user: over TCP the address, the port and the
+// socket's reason; on serial the port as the user chose it, its device file and the system's
+// reason, with what the user needs when access to it was refused. On a link that is open, once a
+// status poll went unanswered, that no device answers there and where the link is chosen; until
+// then both texts are empty.
 struct LinkFailure {
     QString reason;
     // The failing call with the system's text.
     QString detail;
 };
-LinkFailure DescribeLinkFailure();
+LinkFailure DescribeLinkFailure(bool pollUnanswered);
 
 }  // namespace mdlMain

@@ -168,9 +168,38 @@ void FAbout::Form_Load()
     resize(sizeHint().width(), qMax(height, minimumSizeHint().height()));
 }
 
-void FAbout::keyPressEvent(QKeyEvent *)
+void FAbout::keyPressEvent(QKeyEvent *event)
 {
+    // A modifier closes on its release: closed on the Alt of Alt+F4, the box would leave the F4 to
+    // the main window, which would close with the whole program.
+    if (isModifier(event->key())) {
+        pressedModifier_ = event->key();
+        return;
+    }
     close();
+}
+
+void FAbout::keyReleaseEvent(QKeyEvent *event)
+{
+    // Only a modifier pressed here: one held while the box opened (a menu's Alt) is let go in peace.
+    if (!event->isAutoRepeat() && event->key() == pressedModifier_)
+        close();
+}
+
+bool FAbout::isModifier(int key)
+{
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R: return true;
+    default: return false;
+    }
 }
 
 bool FAbout::eventFilter(QObject *watched, QEvent *event)

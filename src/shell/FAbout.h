@@ -7,8 +7,8 @@
 
 class QLabel;
 
-// Tells the user which console and which embedded device firmware they have. Any key, or a click
-// on the text or a picture, closes it.
+// Tells the user which console and which embedded device firmware they have. Any key (a modifier
+// on its release), or a click on the text or a picture, closes it.
 class FAbout : public QDialog {
     Q_OBJECT
 public:
@@ -25,11 +25,15 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    static bool isModifier(int key);
     void Form_Load();
     void Image1_Click();
     void imgLogoBrindle_Click();
     void lblInfo_Click();
+
+    int pressedModifier_ = 0;
 };

@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QRadialGradient>
 #include <QStatusBar>
@@ -74,7 +75,8 @@ FMain::FMain(QWidget *parent)
 
     tmrStatusBar->setObjectName(QStringLiteral("tmrStatusBar"));
     tmrStatusBar->setInterval(StatusBarMs);
-    connect(watchdog_, &LinkWatchdog::linkReopened, this, &FMain::showLinkError);
+    // A reopening follows polls that went unanswered.
+    connect(watchdog_, &LinkWatchdog::linkReopened, this, [this] { showLinkError(true); });
     connect(tmrStatusBar, &QTimer::timeout, this, &FMain::tmrStatusBar_Timer);
 }
 
@@ -131,7 +133,7 @@ void FMain::Form_Load()
     BuildFirmwareMenus();
     ReadInterfacesIni();
     mdlMain::OpenDevicePort();
-    showLinkError();
+    showLinkError(false);
 }
 
 void FMain::connectDevice()
@@ -149,6 +151,10 @@ void FMain::tmrCheckStatus_Timer()
 
 void FMain::closeEvent(QCloseEvent *event)
 {
+    // A closing console takes no more clicks that would start link work (a scope view that starts
+    // the panel's reads, a menu command): they would only hold its closing up.
+    centralWidget()->setEnabled(false);
+    menuBar()->setEnabled(false);
     // Closing releases the link and the panel, which a wait that pumps events may be using on the
     // stack below: the window closes once no such wait runs.
     if (platform::pumping::active()) {

@@ -119,7 +119,8 @@ private:
     void changePassword(void (CDevice::*request)(QString &));
     void addFirmwareItem(bool application, const QString &key, const QString &caption, bool enabled);
     void logOffBeforeClosing();
-    void showLinkError();
+    // Why no device is reached; whether a poll went unanswered, see mdlMain::DescribeLinkFailure.
+    void showLinkError(bool pollUnanswered);
     void showNoDevice();
     QAction *addMenuItem(QMenu *menu, const QString &name);
 
@@ -196,6 +197,7 @@ private:
     bool loadAgain_ = false;
     // A box about the device identified is open: one at a time.
     bool identificationBoxOpen_ = false;
+    bool firmwareCheckRequested_ = false;
     // Set while a connection change is being handled: the device announces it before it stores
     // the rest of the status block, and the firmware check may wait for the user meanwhile.
     bool identifying_ = false;

@@ -9,6 +9,7 @@
 #include "device/CDevice.h"
 #include "device/StatusBit.h"
 #include "firmware/mdlSoftwares.h"
+#include "platform/PumpingWait.h"
 #include "platform/UiService.h"
 #include "session/mdlMain.h"
 #include "session/mdlMainLink.h"
@@ -28,12 +29,12 @@ constexpr int FirstVersionWithSerial = 0x80;
 
 }  // namespace
 
-void FMain::showLinkError()
+void FMain::showLinkError(bool pollUnanswered)
 {
-    // The reason a link cannot be opened, where the user looks for the connection state.
+    // Where the user looks for the connection state.
     if (!mDevice || mDevice->Connected() || mDevice->Connecting())
         return;
-    const mdlMain::LinkFailure failure = mdlMain::DescribeLinkFailure();
+    const mdlMain::LinkFailure failure = mdlMain::DescribeLinkFailure(pollUnanswered);
     lblConnecting->setText(failure.reason);
     lblConnecting->setToolTip(failure.detail);
 }
@@ -159,12 +160,21 @@ void FMain::showNoDevice()
 
 void FMain::checkFirmware()
 {
-    // One box at a time: a device lost and found again while it is open is not asked about again.
-    if (identificationBoxOpen_)
+    // The check asks the user and may program the device: it runs from the event loop once no wait
+    // runs, not inside the status reply that found the device, and once for any number of finds
+    // meanwhile.
+    if (firmwareCheckRequested_)
         return;
-    const QScopedValueRollback<bool> boxOpen(identificationBoxOpen_, true);
-    firmware_.checkOnConnection();
-    BuildFirmwareMenus();
+    firmwareCheckRequested_ = true;
+    platform::pumping::whenIdle(this, [this] {
+        firmwareCheckRequested_ = false;
+        // One box at a time: a device lost and found again while it is open is not asked about again.
+        if (closing_ || identificationBoxOpen_ || !mDevice || !mDevice->Connected())
+            return;
+        const QScopedValueRollback<bool> boxOpen(identificationBoxOpen_, true);
+        firmware_.checkOnConnection();
+        BuildFirmwareMenus();
+    });
 }
 
 void FMain::switchSoftware()

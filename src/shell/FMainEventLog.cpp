@@ -3,6 +3,7 @@
 
 #include "core/TextId.h"
 #include "core/mdlStrings.h"
+#include "device/CDevice.h"
 #include "eventlog/FFileLogView.h"
 #include "eventlog/FLogView.h"
 #include "eventlog/mdlEvents.h"
@@ -16,6 +17,21 @@ QString logFilter(txt::Id nameId)
 {
     return mdlStrings::Translate(nameId) + QStringLiteral(" (*.log);;") + mdlStrings::Translate(txt::AllFiles) +
            QStringLiteral(" (*.*)");
+}
+
+// Whether the viewer has read any page of either log: records never read are all zeros.
+bool anyPageRead(const CDevice &device)
+{
+    using Log = QByteArray (CDevice::*)(int) const;
+    for (const auto &[log, rows] :
+         {std::pair<Log, int>{&CDevice::LogListV, CDevice::LogVRows}, {&CDevice::LogListN, CDevice::LogNRows}}) {
+        for (int row = 0; row < rows; ++row) {
+            const QByteArray record = (device.*log)(row);
+            if (record.count('\0') != record.size())
+                return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -43,6 +59,15 @@ void FMain::mnuEveFile_Click()
 
 void FMain::mnuEveSave_Click()
 {
+    // Only the pages read in the Log Viewer are saved: without any, the file would hold its header
+    // alone, as if the device had logged nothing.
+    if (!mDevice || !anyPageRead(*mDevice)) {
+        platform::ui::msgBox(
+            mdlStrings::Translate(QStringLiteral("No page of the event logs has been read yet: open them with "
+                                                 "Tools > Event Log > On Device first.")),
+            platform::MsgButtons::Ok, platform::MsgIcon::Information, platform::ui::DefaultTitle);
+        return;
+    }
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Save;
     request.title = mdlStrings::Translate(txt::ExportData);

@@ -8,6 +8,7 @@
 #include "netconfig/DeviceServerProtocol.h"
 #include "netconfig/FConfigNetwork.h"
 #include "netconfig/InterfacesFile.h"
+#include "netconfig/ModuleCaption.h"
 #include "platform/UiService.h"
 #include "session/mdlMain.h"
 #include "session/mdlMainLink.h"
@@ -44,9 +45,14 @@ void FMain::ReadInterfacesIni()
             continue;
         QAction *item = addMenuItem(mnuChoose, QStringLiteral("mnuChoMachine_%1").arg(mnuChoMachine.size()));
         item->setData(module.mac);
-        item->setText(module.name.isEmpty() ? module.mac : module.mac + QStringLiteral(" - ") + module.name);
+        // A name is shown as it is written ("&" is no shortcut) and cut short, so that the menu stays
+        // narrower than the screen; the tooltip holds it whole.
+        const QString shown = ElidedModuleCaption(module.mac, module.name, mnuChoose->fontMetrics());
+        item->setText(QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        item->setToolTip(ModuleCaption(module.mac, module.name));
         addMachineItem(item);
     }
+    mnuChoose->setToolTipsVisible(true);
     if (!mdlMain::UseEthernet)
         mnuChoMachine.front()->setChecked(true);
     mnuChoose->menuAction()->setVisible(mnuChoMachine.size() > 1);
@@ -82,7 +88,7 @@ void FMain::mnuChoMachine_Click(int index)
     for (std::size_t i = 0; i < mnuChoMachine.size(); ++i)
         mnuChoMachine[i]->setChecked(static_cast<int>(i) == index);
     mdlMain::OpenDevicePort();
-    showLinkError();
+    showLinkError(false);
 }
 
 QString FMain::machineSuffix() const
@@ -91,7 +97,7 @@ QString FMain::machineSuffix() const
     if (mnuChoose->menuAction()->isVisible() && mdlMain::UseEthernet) {
         for (const QAction *item : mnuChoMachine) {
             if (item->isChecked())
-                suffix += QStringLiteral(" - Ethernet Interface: ") + item->text();
+                suffix += QStringLiteral(" - Ethernet Interface: ") + item->toolTip();
         }
     }
     return suffix;
@@ -115,7 +121,9 @@ void FMain::mnuTooCfgNet_Click()
     configNetwork_->setAttribute(Qt::WA_DeleteOnClose);
     connect(configNetwork_, &FConfigNetwork::ModuleConnected, this, &FMain::markMachine);
     connect(configNetwork_, &FConfigNetwork::ModuleAnswered, deviceServers_, &DeviceServerDirectory::ReplyHeard);
-    // Shown before it searches, so the user sees the search going on.
+    connect(configNetwork_, &FConfigNetwork::AddressAssigned, deviceServers_, &DeviceServerDirectory::AddressAssigned);
+    // Shown before it searches, so the user sees the search going on; active, it takes Escape then.
     configNetwork_->show();
+    configNetwork_->activateWindow();
     configNetwork_->Form_Load();
 }

@@ -12,6 +12,7 @@
 #include "device/CDevice.h"
 #include "firmware/mdlSoftwares.h"
 #include "platform/Error.h"
+#include "platform/FrameFitter.h"
 #include "platform/PumpingWait.h"
 #include "platform/UiService.h"
 #include "session/mdlMain.h"
@@ -90,15 +91,19 @@ void FMain::showApplicationPanel()
     AppPanelControl->show();
 }
 
-// A window in its normal state grows (or shrinks) to the panel's size; a maximised one keeps its
-// size. Either way the panel fills the area between menu bar and status bar.
+// A window in its normal state grows to the panel's size where it is smaller, as far as the
+// screen's available area allows; it never shrinks, and a maximised one keeps its size. Either way
+// the panel fills the area between menu bar and status bar, which is never made smaller than the
+// panel needs to show its labels whole.
 void FMain::fitApplicationPanel()
 {
-    const QSize wanted = AppPanelControl->sizeHint();
-    const QSize inner = centralWidget()->size();
-    const bool tooSmall = inner.width() < wanted.width() || inner.height() < wanted.height();
-    if (tooSmall && windowState() == Qt::WindowNoState)
-        resize(size() + wanted - inner);
+    const QSize none(0, 0);
+    centralWidget()->setMinimumSize(AppPanelControl->minimumSizeHint().expandedTo(none));
+    const QSize missing = (AppPanelControl->sizeHint() - centralWidget()->size()).expandedTo(none);
+    if (!missing.isNull() && windowState() == Qt::WindowNoState) {
+        resize(size() + missing);
+        platform::FrameFitter::fitWhenFramed(this);
+    }
     AppPanelControl->setGeometry(centralWidget()->rect());
 }
 
@@ -252,4 +257,5 @@ void FMain::closeApplicationPanel()
     closing->Closing();
     if (control)
         control->hide();
+    centralWidget()->setMinimumSize(0, 0);
 }

@@ -1,6 +1,5 @@
 #include "WindowPlace.h"
 
-#include "FrameFitter.h"
 #include "core/mdlTools.h"
 #include "session/mdlMain.h"
 
@@ -14,10 +13,13 @@ namespace {
 
 const QString Section = QStringLiteral("Setting");
 
-QRect screenRect(const QWidget *window)
+// The window's screen, whole or the part windows may take (without panels and docks).
+QRect screenArea(const QWidget *window, bool available)
 {
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->geometry() : QRect(0, 0, 800, 600);
+    if (!screen)
+        return QRect(0, 0, 800, 600);
+    return available ? screen->availableGeometry() : screen->geometry();
 }
 
 void writeTwips(const QString &key, int pixels, double twipsPerPixel)
@@ -46,6 +48,9 @@ void WindowPlace::restore(QWidget *window)
 {
     const int state = mdlTools::ReadIniInt(Section, QStringLiteral("Win State"), Normal);
     if (state == Maximised) {
+        // Laid out after showing, a smaller window would ask for more room, which a window manager
+        // takes for the end of the maximisation.
+        window->setGeometry(screenArea(window, true));
         window->setWindowState(Qt::WindowMaximized);
         return;
     }
@@ -54,7 +59,7 @@ void WindowPlace::restore(QWidget *window)
         return;
     }
     const double tpp = twipsPerPixel(window);
-    const QRect screen = screenRect(window);
+    const QRect screen = screenArea(window, false);
     // A missing size, or none that a 16-bit value can hold, means the whole screen: a large
     // screen measures more twips than the key can keep.
     const auto pixels = [tpp](const QString &key, int fallback) {
@@ -64,11 +69,10 @@ void WindowPlace::restore(QWidget *window)
     const int left = static_cast<int>(std::lround(mdlTools::ReadIniInt(Section, QStringLiteral("Win Y"), 0) / tpp));
     const int top = static_cast<int>(std::lround(mdlTools::ReadIniInt(Section, QStringLiteral("Win X"), 0) / tpp));
     window->move(left, top);
+    // The whole screen, or a place kept from a larger screen or at another dpi, is brought inside
+    // the available area, frame included, when the window first shows (platform::FirstShowFitter).
     window->resize(pixels(QStringLiteral("Win Width"), screen.width()),
                    pixels(QStringLiteral("Win Height"), screen.height()));
-    // The whole screen, or a place kept from a larger screen, would put the title bar or the
-    // status bar out of sight once the window manager adds its frame.
-    FrameFitter::fitWhenFramed(window);
 }
 
 void WindowPlace::store(const QWidget *window)

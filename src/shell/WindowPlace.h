@@ -10,8 +10,7 @@ class WindowPlace {
 public:
     enum State { Normal = 0, Minimised = 1, Maximised = 2 };
 
-    // Sets the stored state and, for a normal window, the stored place, which then keeps its frame
-    // inside the screen's available area; call before showing.
+    // Sets the stored state and, for a normal window, the stored place; call before showing.
     static void restore(QWidget *window);
     // Stores the state unless the window is minimised, and the place when it is normal.
     static void store(const QWidget *window);

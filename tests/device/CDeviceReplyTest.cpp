@@ -292,3 +292,19 @@ TEST(DeviceClockBytes, DecodeAndEncode)
               (std::array<int32_t, 6>{0x09, 0x05, 0x13, 0x29, 0x02, 24}));
     EXPECT_EQ(DeviceClock::encode(QDateTime(QDate(2027, 3, 1), QTime(0, 0, 0)))[3], 0x01 + 192);
 }
+
+TEST_F(DeviceReplies, AHandlerOfAReplyThatWaitsForAnotherIsStoppedInDebugBuilds)
+{
+#ifdef QT_NO_DEBUG
+    GTEST_SKIP() << "the check is a debug build's";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Queued, the handler's read goes on; waited for, it would nest in the wait that brought the reply.
+    const QObject handler;
+    QObject::connect(&device, &CDevice::NewRTData, &handler, [this] { device.QueueRead(ReadKind::Other, 3, 10, 1); });
+    device.ProcessReply(makeRequest(4, 0, 21), statusReply(0, 0));
+    EXPECT_TRUE(device.Connected());
+    QObject::connect(&device, &CDevice::NewRTData, &handler, [this] { device.MBRead(3, 10, 1); });
+    EXPECT_DEATH(device.ProcessReply(makeRequest(4, 0, 21), statusReply(0, 0)), "waits for another reply");
+#endif
+}

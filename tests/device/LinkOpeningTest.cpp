@@ -50,14 +50,17 @@ TEST_F(LinkOpening, PortHeldElsewhereStillReportsOpenAndPollsGoUnanswered)
     EXPECT_TRUE(mdlMain::LinkErrorDescription().isEmpty());
 }
 
-TEST_F(LinkOpening, EthernetPathLeavesTheSerialPortAlone)
+TEST_F(LinkOpening, SwitchingLinksClosesTheOneLeft)
 {
     ASSERT_TRUE(open(false));
     ASSERT_TRUE(open(true));
-    EXPECT_TRUE(mdlMain::Port().PortOpen());
+    EXPECT_FALSE(mdlMain::Port().PortOpen()) << "the port is free for other programs";
     EXPECT_EQ(mdlMain::wskEthernet().State(), platform::WinSocket::sckConnected);
     EXPECT_EQ(mdlMain::wskEthernet().RemoteHost(), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(mdlMain::wskEthernet().RemotePort(), tcpPort);
+    ASSERT_TRUE(open(false));
+    EXPECT_EQ(mdlMain::wskEthernet().State(), platform::WinSocket::sckClosed)
+        << "a device server that serves one client is free for others";
 }
 
 // A listener whose accept queue is full drops further connection requests unanswered.

@@ -368,7 +368,7 @@ TEST_F(ConsolePanel, ExportAsksForAFileAndWritesWithTheExportSettings)
     mdlMain::IncludeHeader = false;
     mdlMain::DataFormat = QStringLiteral("0.0");
 
-    control<QPushButton>(QStringLiteral("cmdExport"))->click();  // cancelled
+    QTest::mouseClick(control<QLabel>(QStringLiteral("lblExport")), Qt::LeftButton);  // the text beside; cancelled
     ASSERT_EQ(ui.fileDialogs.size(), 1u);
     EXPECT_EQ(ui.fileDialogs[0].kind, platform::FileDialogRequest::Kind::Save);
     EXPECT_EQ(ui.fileDialogs[0].title, QStringLiteral("Export data"));

@@ -2,12 +2,16 @@
 #include "ScriptedResponder.h"
 #include "TempProgramFolder.h"
 #include "device/CDevice.h"
+#include "eventlog/FLogView.h"
 #include "lib/DeviceSim.h"
+#include "lib/EventLogBook.h"
 #include "platform/UiService.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -70,6 +74,29 @@ TEST_F(SerialConsole, SlowDeviceConnectsAndStaysConnected)
     QTest::qWait(5000);
     EXPECT_EQ(losses, 0) << "the device was lost and found again";
     EXPECT_EQ(console->panel("OnChip"), OnChip);
+
+    // The event log on the same line, the device logging an event a second: the first pages come
+    // within seconds and a page turn within a few requests, and the console then closes at once.
+    devsim::EventLogBook book(sim);
+    book.fill();
+    book.setIntervalMs(1000);
+    QElapsedTimer clock;
+    clock.start();
+    console->window->findChild<QAction *>(QStringLiteral("mnuEveVarix"))->trigger();
+    auto *viewer = qobject_cast<FLogView *>(console->window->LogViewer.data());
+    ASSERT_NE(viewer, nullptr);
+    const auto firstRow = [viewer] {
+        const QTreeWidgetItem *first = viewer->lvwEventsN->topLevelItem(0);
+        return first && viewer->lvwEventsV->topLevelItemCount() > 0 ? first->text(0).toInt() : 0;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&firstRow] { return firstRow() > 0; }, 5000)) << "no first pages";
+    RecordProperty("first_pages_ms", static_cast<int>(clock.restart()));
+    viewer->scbListN->setValue(3);
+    EXPECT_TRUE(QTest::qWaitFor([&firstRow] { return firstRow() > 48; }, 3000)) << "the page did not turn";
+    RecordProperty("page_turn_ms", static_cast<int>(clock.restart()));
+    console->window->close();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return console->window == nullptr; }, 3000)) << "the console did not end";
+    RecordProperty("exit_ms", static_cast<int>(clock.elapsed()));
 }
 
 TEST_F(SerialConsole, VanishedPortIsReopenedAsSoonAsTheDeviceIsBack)

@@ -6,6 +6,7 @@
 #include "TempProgramFolder.h"
 #include "core/PanelRegistry.h"
 #include "device/StatusBit.h"
+#include "eventlog/FLogView.h"
 #include "lib/DeviceSim.h"
 #include "panel/FStats.h"
 #include "panel/UCKVR.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -40,6 +42,8 @@ constexpr int Com = 7;
 constexpr int DefaultSeconds = 25;
 // Without a turn of the event loop for this long the console is hung.
 constexpr auto HangLimit = std::chrono::seconds(5);
+// A console that takes longer to close after File > Exit is as good as hung to its user.
+constexpr qint64 CloseLimitMs = 5000;
 
 quint64 seedToUse()
 {
@@ -152,11 +156,13 @@ protected:
                  sim.setReplyDelayMs(delays[r % std::size(delays)]);
              }},
             {"split replies", [this](quint32 r) { sim.setSplitReplyMs(r % 2 ? 150 : 0); }},
+            // The serial line at 9600 baud: a page of the event log alone takes 140 ms on it.
+            {"slow line", [this](quint32 r) { sim.setLinePacing(r % 2 ? 9600 : 0); }},
             {"silence", [this](quint32 r) { sim.setSilent(r % 3 == 0); }},
             {"gateway",
              [this](quint32 r) {
                  // Serves Modbus/TCP only: on the serial line the row changes nothing.
-                 const int perRequest[] = {0, 60, 120, 250};
+                 const int perRequest[] = {0, 60, 120, 250, 500};
                  sim.setGatewayMs(perRequest[r % std::size(perRequest)]);
                  sim.setGatewayDeviceDead(r % 5 == 0);
              }},
@@ -173,6 +179,7 @@ protected:
              [this](quint32) {
                  sim.setReplyDelayMs(0);
                  sim.setSplitReplyMs(0);
+                 sim.setLinePacing(0);
                  sim.setSilent(false);
                  sim.setGatewayMs(0);
                  sim.setGatewayDeviceDead(false);
@@ -206,6 +213,13 @@ protected:
                      window().LogViewer->close();
                  else
                      trigger("mnuEveVarix");
+             }},
+            {"event log page",
+             [this](quint32 r) {
+                 if (auto *viewer = qobject_cast<FLogView *>(window().LogViewer.data())) {
+                     QScrollBar *bar = r % 2 ? viewer->scbListN : viewer->scbListV;
+                     bar->setValue(static_cast<int>(r / 2 % 4));
+                 }
              }},
         };
     }
@@ -283,9 +297,14 @@ protected:
             checkOnePanel();
         }
         QElapsedTimer closing;
-        closing.start();
-        QTimer::singleShot(static_cast<int>(random() % 200), console->window, [this] { window().close(); });
-        EXPECT_TRUE(QTest::qWaitFor([this] { return console->window == nullptr; }, 10000)) << "the window never closed";
+        const int closeAt = static_cast<int>(random() % 200);
+        QTimer::singleShot(closeAt, console->window, [this, &closing] {
+            closing.start();
+            window().close();
+        });
+        EXPECT_TRUE(QTest::qWaitFor([this] { return console->window == nullptr; }, closeAt + 10000))
+            << "the window never closed";
+        EXPECT_TRUE(closing.isValid() && closing.elapsed() <= CloseLimitMs) << "the close took too long";
         for (const auto &[name, count] : taken_)
             std::printf("  %-20s %d\n", name.c_str(), count);
         std::printf("  closed in %lld ms\n", static_cast<long long>(closing.elapsed()));

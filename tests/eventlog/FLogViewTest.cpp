@@ -167,6 +167,14 @@ TEST_F(LogViewTest, OverTheSerialLineThePageFollowsTheWordAsOverTcp)
     EXPECT_EQ(logReads(), QList<Read>({{12278, 40}, {4096, 24}}));
     EXPECT_EQ(column(viewer->lvwEventsN, 2).mid(0, 2),
               QStringList({QStringLiteral("Alarm -  Limit 1 - Signal: X Axis - Value: 40.9 m/s²"), codeText(4)}));
+
+    // Pages asked for while one is still being read: the newest is read next, once.
+    for (int page = 1; page <= 3; ++page)
+        viewer->scbListN->setValue(page);
+    EXPECT_EQ(viewer->lblPageN->text(), QStringLiteral("Page 4 of 512"));
+    settle();
+    EXPECT_EQ(logReads(), QList<Read>({{4096 + 8166, 64}, {4096 + 8134, 64}}));
+    EXPECT_EQ(column(viewer->lvwEventsN, 0).first(), QStringLiteral("0049"));
 }
 
 TEST_F(LogViewTest, OnlyAnUpdateThatReachesThePageRebuildsIt)

@@ -20,6 +20,7 @@ void datagram(const QByteArray &bytes)
     const auto fields = protocol::DecodeSetupRecord(bytes);
     if (!fields)
         return;
+    fuzz::check(bytes.size() == protocol::SetupRecordSize, "a setup record is taken only whole");
     const auto write = protocol::EncodeSetupWrite(bytes, *fields);
     fuzz::check(write.has_value(), "a setup record read can be written back");
     QByteArray expected = bytes;
@@ -29,11 +30,12 @@ void datagram(const QByteArray &bytes)
 
 void texts(const QString &text)
 {
-    if (const auto octets = NetworkAddress::ParseDottedQuad(text))
+    const qsizetype half = text.size() / 2;
+    if (const auto octets = NetworkAddress::ParseDottedQuad(text)) {
         fuzz::check(NetworkAddress::ParseDottedQuad(NetworkAddress::DottedText(*octets)) == octets,
                     "a dotted address reads back");
-    NetworkAddress::ParseTypedAddress(text);
-    const qsizetype half = text.size() / 2;
+        NetworkAddress::WhyUnusable(*octets, {text.left(half), text.mid(half)});
+    }
     NetworkAddress::BroadcastAddress(text.left(half), text.mid(half));
     protocol::EncodeIpAssignment(text.left(half), text.mid(half));
     if (const auto line = InterfacesFile::ParseModuleLine(text))

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 namespace {
@@ -162,6 +163,37 @@ TEST_F(SetupDialog, StaticBoxesAreCheckedForFormatThenRange)
     EXPECT_TRUE(load("0.0.3.0")->optDynamicIP->isChecked());
 }
 
+TEST_F(SetupDialog, StaticAddressThatCannotWorkIsRefusedOrAskedAbout)
+{
+    setup.Policy = AddressPolicy({QStringLiteral("192.168.0.10"), QStringLiteral("255.255.255.0")},
+                                 {{QStringLiteral("192.168.0.37"), QStringLiteral("00-80-A3-77-AB-CD - Lathe")}});
+    using platform::MsgResult;
+    const struct {
+        const char *ip, *gateway;
+        MsgResult answer;
+        const char *message;  // how the one box begins
+        bool applied;
+    } cases[] = {
+        {"192.168.0.255", "0.0.0.0", MsgResult::Yes, "192.168.0.255 cannot be a module's address", false},
+        {"192.168.000.037", "0.0.0.0", MsgResult::No, "192.168.0.37 is already the address of 00-80-A3-77-AB-CD",
+         false},
+        {"10.0.0.5", "0.0.0.0", MsgResult::No, "10.0.0.5 is not in the subnet of the network card (192.168.0.10",
+         false},
+        {"192.168.0.20", "10.0.0.1", MsgResult::Yes, "The gateway 10.0.0.1 is not in the module's subnet", true},
+    };
+    for (const auto &c : cases) {
+        ScriptedResponder answers;
+        answers.queueMessageAnswer(c.answer);
+        setup.ApplySetup = false;
+        const auto dialog = load("192.168.0.9");
+        typeStatic(*dialog, QString::fromLatin1(c.ip).split('.'), QString::fromLatin1(c.gateway).split('.'), "8");
+        dialog->cmdOk->click();
+        ASSERT_EQ(answers.messages.size(), 1u) << c.ip;
+        EXPECT_TRUE(answers.messages.front().text.startsWith(QLatin1String(c.message))) << c.ip;
+        EXPECT_EQ(setup.ApplySetup, c.applied) << c.ip;
+    }
+}
+
 TEST_F(SetupDialog, OctetBoxesReadAsOneAddressAndTheMaskAsAResult)
 {
     const auto dialog = load("192.168.0.20");
@@ -178,6 +210,11 @@ TEST_F(SetupDialog, OctetBoxesReadAsOneAddressAndTheMaskAsAResult)
     }
     EXPECT_TRUE(dialog->txtSubnetMask->isReadOnly());
     EXPECT_EQ(dialog->txtSubnetMask->palette().color(QPalette::Base), dialog->palette().color(QPalette::Window));
+    // A name of 255 characters is cut short: the window, Ok and Cancel stay on a small screen.
+    const QString name(255, QLatin1Char('W'));
+    dialog->setModule(QStringLiteral("00-20-4A-12-AB-CD"), name);
+    EXPECT_LT(dialog->sizeHint().width(), 800);
+    EXPECT_EQ(dialog->lblModule->toolTip(), QStringLiteral("00-20-4A-12-AB-CD - ") + name);
 }
 
 TEST_F(SetupDialog, DotsAndPastedAddressesFillTheFollowingBoxes)
@@ -203,10 +240,13 @@ TEST_F(SetupDialog, DotsAndPastedAddressesFillTheFollowingBoxes)
     EXPECT_EQ(texts(dialog->txtIP), QStringLiteral("10|1|2|3"));
     EXPECT_EQ(QApplication::focusWidget(), dialog->txtIP[2]);
 
+    // A paste that does not fit the boxes from there on is refused whole.
     const std::tuple<QLineEdit *, const char *, const char *> pastes[] = {
         {dialog->txtGateway[0], "192.168.0.254", "192|168|0|254"},
-        {dialog->txtGateway[2], " 7.8.9", "192|168|7|8"},
-        {dialog->txtGateway[1], "1234", "192|123|7|8"},
+        {dialog->txtGateway[2], " 7.8", "192|168|7|8"},
+        {dialog->txtGateway[2], "7.8.9", "192|168|7|8"},
+        {dialog->txtGateway[1], "1234", "192|168|7|8"},
+        {dialog->txtGateway[1], "256", "192|168|7|8"},
     };
     for (const auto &[box, pasted, gateway] : pastes) {
         QApplication::clipboard()->setText(QString::fromLatin1(pasted));
@@ -214,6 +254,22 @@ TEST_F(SetupDialog, DotsAndPastedAddressesFillTheFollowingBoxes)
         QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         EXPECT_EQ(texts(dialog->txtGateway), QLatin1String(gateway)) << pasted;
     }
+    // Typed into a full box, a digit that would make more than 255 is refused where it is typed.
+    dialog->txtGateway[3]->setText(QStringLiteral("254"));
+    dialog->txtGateway[3]->setCursorPosition(1);
+    QTest::keyClicks(dialog->txtGateway[3], QStringLiteral("300"));
+    EXPECT_EQ(dialog->txtGateway[3]->text(), QStringLiteral("254"));
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Wrong data value: 0 - 255"));
+
+    // Tab runs through the address, the gateway, the subnet bits and the buttons, in that order.
+    dialog->txtIP[0]->setFocus(Qt::TabFocusReason);
+    QStringList order;
+    for (int i = 0; i < 11; ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order.join(' '), QStringLiteral("txtIP_0 txtIP_1 txtIP_2 txtIP_3 txtGateway_0 txtGateway_1 "
+                                              "txtGateway_2 txtGateway_3 txtSubnet cmdOk cmdCancel"));
 }
 
 TEST_F(SetupDialog, CancelAndTheCloseBoxApplyNothing)

@@ -8,6 +8,7 @@
 #include "platform/UiService.h"
 #include "session/mdlMain.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,11 +30,11 @@ protected:
         dialog.lvwInterfaces->addName(QStringLiteral("00-20-4A-00-00-01"), QStringLiteral("Press"));
     }
 
-    QStringList column(int index) const
+    QStringList column(int index, int role = Qt::DisplayRole) const
     {
         QStringList texts;
         for (int i = 0; i < dialog.lvwInterfaces->topLevelItemCount(); ++i)
-            texts << dialog.lvwInterfaces->topLevelItem(i)->text(index);
+            texts << dialog.lvwInterfaces->topLevelItem(i)->data(index, role).toString();
         return texts;
     }
 
@@ -56,11 +57,17 @@ TEST_F(ModuleRows, OneRowPerModuleWithItsStateAndColour)
     }
     EXPECT_TRUE(hints[1].contains(QStringLiteral("another subnet than the network card")));
 
-    // A second reply of a module brings its row up to date and keeps its name.
+    // A second reply of a module brings its row up to date and keeps its name; from another address,
+    // the row is marked: it no longer names one module. So is a row whose address another module has.
+    dialog.lvwInterfaces->addReply(QStringLiteral("00-80-A3-00-00-16"), QStringLiteral("192.168.0.5"), State::OnLine);
     dialog.lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-00-01"), QStringLiteral("192.168.7.7"),
                                    State::OtherSubnet);
-    EXPECT_EQ(column(ModuleList::ColName), (QStringList{"Press", "", "Drill"}));
-    EXPECT_EQ(column(ModuleList::ColIPAddress), (QStringList{"192.168.7.7", "192.168.0.5", ""}));
+    EXPECT_EQ(column(ModuleList::ColName), (QStringList{"Press", "", "Drill", ""}));
+    EXPECT_EQ(column(ModuleList::ColIPAddress), (QStringList{"192.168.7.7", "192.168.0.5", "", "192.168.0.5"}));
+    EXPECT_EQ(column(ModuleList::ColIPAddress, Qt::ToolTipRole),
+              (QStringList{"00-20-4A-00-00-01 answered from more than one address: 10.0.0.7, 192.168.7.7.",
+                           "00-80-A3-00-00-16 answered from 192.168.0.5 as well.", "",
+                           "00-80-A3-00-00-02 answered from 192.168.0.5 as well."}));
 }
 
 TEST_F(ModuleRows, ClickedRowDecidesTheButtonsAndWhatTheyMayDo)
@@ -120,7 +127,8 @@ TEST_F(ModuleRows, NoRowIsPickedForTheUser)
     ASSERT_LT(last.bottom() + 10, list.viewport()->height());
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(last.center().x(), last.bottom() + 10));
     EXPECT_TRUE(list.selectedItems().isEmpty());
-    EXPECT_FALSE(dialog.cmdAssignIP->isEnabled() || dialog.cmdConfigure->isEnabled() || dialog.cmdConnect->isEnabled());
+    EXPECT_FALSE(dialog.cmdAssignIP->isEnabled() || dialog.cmdConfigure->isEnabled() ||
+                 dialog.cmdConnect->isEnabled() || dialog.cmdEditDescription->isEnabled());
 }
 
 TEST_F(ModuleRows, ColumnClicksSortAsTexts)
@@ -154,10 +162,13 @@ TEST_F(ModuleRows, RenamingWritesOnlyAChangedName)
     dialog.lvwInterfaces_AfterLabelEdit(press, QStringLiteral("Press 4"));
     EXPECT_EQ(QFileInfo(file).lastModified(), earlier) << "the same name was written again";
 
-    // The edit itself goes through the list's editor, which shows the new name afterwards.
+    // The edit itself goes through the list's editor, which shows the new name afterwards. Enter on
+    // the focused Edit Name starts it, and so does F2 on any cell of the row.
     dialog.show();
+    QApplication::setActiveWindow(&dialog);
     dialog.lvwInterfaces->setCurrentItem(press);
-    dialog.cmdEditDescription->click();
+    dialog.cmdEditDescription->setFocus();
+    QTest::keyClick(dialog.cmdEditDescription, Qt::Key_Return);
     auto *editor = dialog.lvwInterfaces->findChild<QLineEdit *>();
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("Press 5"));
@@ -166,6 +177,10 @@ TEST_F(ModuleRows, RenamingWritesOnlyAChangedName)
         QTest::qWaitFor([press] { return press->text(ModuleList::ColName) == QStringLiteral("Press 5"); }, 2000));
     EXPECT_EQ(folder.read(QStringLiteral("interfaces.ini")), QByteArray("[00-20-4A-00-00-01] Press 5\r\n"));
     EXPECT_TRUE(ui.messages.empty());
+    dialog.lvwInterfaces->setCurrentItem(press, ModuleList::ColIPAddress);
+    QTest::keyClick(dialog.lvwInterfaces, Qt::Key_F2);
+    const auto *nameEditor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    EXPECT_EQ(nameEditor ? nameEditor->text() : QString(), QStringLiteral("Press 5"));
 
     QFile::remove(file);
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("interfaces.ini")));

@@ -37,11 +37,13 @@ TEST_F(NamesFile, WritingCreatesRewritesInPlaceOrAppends)
          "[00-20-4A-12-AB-CD] Mill\r\n[00-80-A3-01-02-03] Lathe\r\n"},
         {"# unix\n[00-80-A3-01-02-03] A\n", "00-80-A3-01-02-03", "B", "# unix\r\n[00-80-A3-01-02-03] B\r\n"},
         {"", "00-80-A3-01-02-03", "", "[00-80-A3-01-02-03] \r\n"},
-        {nullptr, "00-80-A3-01-02-03", "Fr\xC3\xA4se", "[00-80-A3-01-02-03] Fr\xE4se\r\n"},
-        // A name that 8-bit text cannot hold, or whose 8-bit bytes would read as UTF-8, makes the
-        // file UTF-8; a UTF-8 file stays so, with its byte-order mark.
+        {nullptr, "00-80-A3-01-02-03", "Fr\xC3\xA4se", "[00-80-A3-01-02-03] Fr\xC3\xA4se\r\n"},
+        // Names are written in UTF-8; the bytes of the lines left alone stay as they were, also
+        // where they are not UTF-8; a UTF-8 file keeps its byte-order mark.
         {"[00-20-4A-12-AB-CD] Fr\xE4se\n", "00-80-A3-01-02-03", "Press 1 \xCE\xA9",
-         "[00-20-4A-12-AB-CD] Fr\xC3\xA4se\n[00-80-A3-01-02-03] Press 1 \xCE\xA9\r\n"},
+         "[00-20-4A-12-AB-CD] Fr\xE4se\n[00-80-A3-01-02-03] Press 1 \xCE\xA9\r\n"},
+        {"[00-20-4A-12-AB-CD] Fr\xE4se\n[00-80-A3-01-02-03] A\n", "00-80-A3-01-02-03", "\xC3\xA4",
+         "[00-20-4A-12-AB-CD] Fr\xE4se\r\n[00-80-A3-01-02-03] \xC3\xA4\r\n"},
         {nullptr, "00-80-A3-01-02-03", "\xC3\x83\xC2\xA4", "[00-80-A3-01-02-03] \xC3\x83\xC2\xA4\r\n"},
         {"\xEF\xBB\xBF[00-80-A3-01-02-03] \xCE\xA9\r\n", "00-80-A3-01-02-03", "\xC3\xA4",
          "\xEF\xBB\xBF[00-80-A3-01-02-03] \xC3\xA4\r\n"},
@@ -87,18 +89,20 @@ TEST_F(NamesFile, ReadingTakesTheFirstLineOfAMacAndTrimsTheName)
           "no module [00-80-A3-00-00-01] here\r\n"
           "[00-80-A3-00-00-02 no close\r\n"
           "[00-80-A3-00-00-03]] Twice]\r\n"
-          "\xC9tage [00-80-A3-00-00-04]\r\n");
+          "\xC9tage [00-80-A3-00-00-04]\r\n"
+          "[00-80-A3-00-00-05] Fr\xE4se \xC3\xA4\r\n");
     const struct {
         const char *mac, *name;
     } cases[] = {
-        {"00-20-4A-12-AB-CD", "Mill"},     {"00-80-A3-01-02-03", ""}, {"00-80-a3-0a-0b-0c", "lower"},
-        {"00-80-A3-0A-0B-0C", ""},         {"00-80-A3-00-00-01", ""}, {"00-80-A3-00-00-02", ""},
-        {"00-80-A3-00-00-03", "] Twice]"},
+        {"00-20-4A-12-AB-CD", "Mill"},     {"00-80-A3-01-02-03", ""},
+        {"00-80-a3-0a-0b-0c", "lower"},    {"00-80-A3-0A-0B-0C", ""},
+        {"00-80-A3-00-00-01", ""},         {"00-80-A3-00-00-02", ""},
+        {"00-80-A3-00-00-03", "] Twice]"}, {"00-80-A3-00-00-05", "Fr\xEF\xBF\xBDse \xC3\xA4"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(InterfacesFile::ReadDeviceName(path(), QString::fromLatin1(c.mac)), QString::fromLatin1(c.name))
+        EXPECT_EQ(InterfacesFile::ReadDeviceName(path(), QString::fromLatin1(c.mac)), QString::fromUtf8(c.name))
             << c.mac;
-    EXPECT_EQ(InterfacesFile::ReadModuleLines(path()).size(), 5);
+    EXPECT_EQ(InterfacesFile::ReadModuleLines(path()).size(), 6);
     EXPECT_TRUE(InterfacesFile::ReadModuleLines(folder.file(QStringLiteral("missing.ini"))).isEmpty());
 }
 

@@ -110,6 +110,15 @@ TEST_F(MainWindowOnNetwork, ConnectTakesTheModuleIntoTheLinkAndTheSettings)
     EXPECT_EQ(network->lvwInterfaces->topLevelItemCount(), 3);
     EXPECT_EQ(press->received(QStringLiteral("F6")).size(), searches);
     EXPECT_TRUE(ui.messages.empty());
+
+    // The main window closed during a setup read waits for the read, which ends without a word.
+    network->lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-00-99"), QStringLiteral("10.1.2.99"),
+                                     ModuleList::State::OnLine);
+    network->lvwInterfaces->setCurrentItem(network->lvwInterfaces->row(QStringLiteral("00-20-4A-00-00-99")));
+    QTimer::singleShot(300, window.get(), [this] { window->close(); });
+    network->cmdConfigure->click();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !window->isVisible(); }, 1000));
+    EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(' ').toStdString();
 }
 
 TEST_F(MainWindowOnNetwork, MachineMenuFindsAModuleByMacOnceAndKeepsTheIniAsItIs)
@@ -136,12 +145,27 @@ TEST_F(MainWindowOnNetwork, MachineMenuFindsAModuleByMacOnceAndKeepsTheIniAsItIs
     EXPECT_EQ(folder.read(QStringLiteral("varix-console.ini")), ini);
     EXPECT_TRUE(ui.messages.empty());
 
-    // The search is over: what the network dialog hears afterwards is the dialog's alone.
+    // The search is over: a module the network dialog hears afterwards is the dialog's alone.
     auto *directory = window->findChild<DeviceServerDirectory *>();
     ASSERT_NE(directory, nullptr);
     const QString heardLater = QStringLiteral("00-20-4A-00-00-42");
     directory->ReplyHeard(heardLater, QStringLiteral("10.200.0.42"));
     EXPECT_FALSE(directory->DeviceServers.contains(heardLater));
+
+    // Moved by Assign IP, the module is looked for where it went, not searched for again.
+    action(*window, "mnuTooCfgNet")->trigger();
+    auto *network = window->findChild<FConfigNetwork *>();
+    ASSERT_NE(network, nullptr);
+    network->lvwInterfaces->setCurrentItem(network->lvwInterfaces->row(PressMac));
+    ui.queueInputAnswer(QStringLiteral("10.200.0.20"));
+    network->cmdAssignIP->click();
+    ASSERT_TRUE(press->waitForOutput(QStringLiteral("UDP FC")));
+    network->cmdOk->click();
+    const qsizetype searches = press->received(QStringLiteral("F6")).size();
+    action(*window, "mnuChoMachine_0")->trigger();
+    action(*window, "mnuChoMachine_1")->trigger();
+    EXPECT_TRUE(connectedTo(QStringLiteral("10.200.0.20")));
+    EXPECT_EQ(press->received(QStringLiteral("F6")).size(), searches);
 }
 
 TEST_F(MainWindowOnNetwork, MachineMenuFindsItsModuleWhenTheNetworkDialogOpensDuringTheSearchOrBefore)

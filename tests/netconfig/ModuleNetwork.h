@@ -24,12 +24,15 @@
 // its module's address and the device-server datagrams on UDP 30718.
 class ModuleProcess {
 public:
-    ModuleProcess(const QString &ns, const QString &address, const QString &mac)
+    // faults: more options of the stand-in, such as "--udp-reply-delay", "500".
+    ModuleProcess(const QString &ns, const QString &address, const QString &mac, const QStringList &faults = {})
     {
         process_.start(QStringLiteral("ip"),
-                       {"netns", "exec", ns, QStringLiteral(VARIX_DEVSIM_PATH), "--tcp", "502", "--ip", address,
-                        "--device-server", "--mac", mac, "--firmware-version", "0xCF", "--software-id", "24",
-                        "--status-byte", "0x02", "--serial-number", "XR-S-" + mac.right(2)});
+                       QStringList{"netns", "exec", ns, QStringLiteral(VARIX_DEVSIM_PATH), "--tcp", "502", "--ip",
+                                   address, "--device-server", "--mac", mac, "--firmware-version", "0xCF",
+                                   "--software-id", "24", "--status-byte", "0x02", "--serial-number",
+                                   "XR-S-" + mac.right(2)} +
+                           faults);
         ready_ = waitForOutput(QStringLiteral("READY "));
     }
 

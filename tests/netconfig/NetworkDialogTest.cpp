@@ -5,6 +5,7 @@
 #include "core/mdlTools.h"
 #include "netconfig/DeviceServerConversation.h"
 #include "netconfig/FConfigLantronix.h"
+#include "platform/Error.h"
 #include "platform/NetworkCards.h"
 
 #include <QCheckBox>
@@ -55,6 +56,7 @@ TEST_F(ModuleNetwork, DiscoveryListsOnLineOtherSubnetAndSilentModules)
     EXPECT_EQ(press->received(QStringLiteral("F6")), (QStringList{"10.1.2.3:30718 4", "10.1.2.3:30718 4"}));
     EXPECT_TRUE(dialog->isEnabled());
     EXPECT_EQ(dialog->lvwInterfaces->selectedRow(), nullptr) << "a row was picked for the user";
+    EXPECT_EQ(dialog->focusWidget(), dialog->cboNICs) << "the opening search left the focus nowhere";
     EXPECT_FALSE(dialog->cmdConnect->isEnabled());
 
     select(LatheMac);
@@ -68,18 +70,20 @@ TEST_F(ModuleNetwork, DiscoveryListsOnLineOtherSubnetAndSilentModules)
     bool shownWhileSearching = false;
     QTimer::singleShot(300, dialog.get(), [&] { dialog->close(); });
     QTimer::singleShot(500, dialog.get(), [&] {
-        disabledWhileSearching = !dialog->isEnabled();
+        disabledWhileSearching = !dialog->lvwInterfaces->isEnabled() && !dialog->cmdOk->isEnabled();
         shownWhileSearching = dialog->isVisible();
     });
     QElapsedTimer elapsed;
     elapsed.start();
+    dialog->cmdRefreshList->setFocus();
     dialog->cmdRefreshList->click();
+    EXPECT_EQ(dialog->focusWidget(), dialog->cmdRefreshList) << "the search took the focus away";
     EXPECT_GE(elapsed.elapsed(), 990);
     EXPECT_LT(elapsed.elapsed(), 5000);
     EXPECT_TRUE(disabledWhileSearching);
     EXPECT_TRUE(shownWhileSearching);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(dialog->isEnabled());
+    EXPECT_TRUE(dialog->lvwInterfaces->isEnabled());
     EXPECT_EQ(rows().size(), 3);
     EXPECT_EQ(dialog->lvwInterfaces->selectedMac(), LatheMac) << "the search lost the user's pick";
     EXPECT_TRUE(dialog->cmdAssignIP->isEnabled());
@@ -90,27 +94,48 @@ TEST_F(ModuleNetwork, DiscoveryListsOnLineOtherSubnetAndSilentModules)
 
 TEST_F(ModuleNetwork, AssignIpChecksTheAddressThenMovesTheModule)
 {
+    // A module the console knows shares the last two bytes of Press 4's MAC.
+    folder.write(QStringLiteral("interfaces.ini"),
+                 "[00-20-4A-12-AB-CD] Press 4\r\n[00-80-A3-77-AB-CD] Saw & Drill\r\n");
     openDialog();
     select(PressMac);
+    const QString refused = QStringLiteral(" cannot be a module's address: ");
+    const QString shared = QStringLiteral(
+        "The new address goes to the module by the last two bytes of its MAC address alone, and these modules have the "
+        "same ones: each of them may take it.\r\n00-20-4A-12-AB-CD - Press 4\r\n00-80-A3-77-AB-CD - Saw & Drill\r\n"
+        "Do you want to set this IP address?");
     const struct {
         std::optional<QString> typed;
-        const char *message;  // nullptr: none
-    } refused[] = {
+        QString message;  // empty: none
+    } notSent[] = {
         {QStringLiteral("10.200.0.300"), "IP format not correct."},
         {QStringLiteral("10.200.0"), "IP format not correct."},
+        {QStringLiteral("10.200.0.77.99"), "IP format not correct."},
+        {QStringLiteral("a.b.c.d"), "IP format not correct."},
         {QStringLiteral("10.200.000.001"), "IP has not been changed"},
-        {QString(), nullptr},
-        {std::nullopt, nullptr},
+        {QString(), QString()},
+        {std::nullopt, QString()},
+        {QStringLiteral("10.255.255.255"),
+         "10.255.255.255" + refused + "it is the broadcast address of its subnet (mask 255.0.0.0)."},
+        {QStringLiteral("10.0.0.0"),
+         "10.0.0.0" + refused + "it is the network address of its subnet (mask 255.0.0.0)."},
+        {QStringLiteral("0.0.0.0"), "0.0.0.0" + refused + "it stands for no address."},
+        {QStringLiteral("255.255.255.255"),
+         "255.255.255.255" + refused + "it is the broadcast address of every network."},
+        {QStringLiteral("224.0.0.1"), "224.0.0.1" + refused + "it is a multicast address."},
+        {QStringLiteral("192.168.0.5"), "192.168.0.5 is already the address of 00-80-A3-00-00-05. Two modules on one "
+                                        "address cannot both be reached. Do you want to set this IP address?"},
         {QStringLiteral("192.168.0.9"),
          "The device will be unreachable. Do you want to set this IP address?\r\n192.168.0.9"},
+        {QStringLiteral("10.200.0.30"), shared},
     };
-    for (const auto &c : refused) {
+    for (const auto &c : notSent) {
         SCOPED_TRACE(c.typed.value_or(QStringLiteral("(cancelled)")).toStdString());
         ScriptedResponder answers;
         answers.queueInputAnswer(c.typed);
         answers.queueMessageAnswer(platform::MsgResult::No);
         dialog->cmdAssignIP->click();
-        EXPECT_EQ(answers.messageTexts(), c.message ? QStringList{QString::fromLatin1(c.message)} : QStringList());
+        EXPECT_EQ(answers.messageTexts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
         ASSERT_EQ(answers.inputs.size(), 1u);
         EXPECT_EQ(answers.inputs.front().prompt, QStringLiteral("New IP Address"));
         EXPECT_EQ(answers.inputs.front().defaultText, QStringLiteral("10.200.0.1"));
@@ -123,8 +148,10 @@ TEST_F(ModuleNetwork, AssignIpChecksTheAddressThenMovesTheModule)
 
     platform::ui::setResponder(&ui);
     ui.queueInputAnswer(QStringLiteral("010.200.000.020"));
+    ui.queueMessageAnswer(platform::MsgResult::Yes);
     dialog->cmdAssignIP->click();
-    EXPECT_EQ(ui.messageTexts(), QStringList{"IP has been changed. Wait some seconds before refreshing list."});
+    EXPECT_EQ(ui.messageTexts(),
+              (QStringList{shared, "IP has been changed. Wait some seconds before refreshing list."}));
     ASSERT_TRUE(press->waitForOutput(QStringLiteral("UDP FC")));
     // Only the one assignment went out, to every module; the lathe's is not picked by it.
     EXPECT_EQ(press->received(QStringLiteral("FC")), QStringList{"10.1.2.3:30718 20"});
@@ -186,7 +213,11 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
     EXPECT_EQ(ui.messages.back().icon, MsgIcon::Information);
     EXPECT_EQ(dialog->conversation.SetupRecord.size(), 120);
 
-    configure([](FConfigLantronix *setup) {
+    configure([this](FConfigLantronix *setup) {
+        // An address the card cannot reach is asked about first; No keeps the dialog open.
+        ui.queueMessageAnswer(platform::MsgResult::No);
+        setup->txtIP[0]->setText(QStringLiteral("11"));
+        setup->cmdOk->click();
         setup->optDynamicIP->setChecked(true);
         setup->chkAutoIP->setChecked(false);
         setup->chkBootP->setChecked(false);
@@ -199,7 +230,70 @@ TEST_F(ModuleNetwork, ConfigureReadsAndWritesTheSetupRecord)
     EXPECT_EQ(modules, QStringList(3, QStringLiteral("00-20-4A-12-AB-CD - Press 4")));
     EXPECT_EQ(press->received(QStringLiteral("F8")).size(), 3);
     EXPECT_EQ(press->received(QStringLiteral("FD")), (QStringList{"10.1.2.3:30718 120", "10.1.2.3:30718 120"}));
-    EXPECT_EQ(ui.messages.size(), 2u);
+    ASSERT_EQ(ui.messages.size(), 3u);
+    EXPECT_TRUE(ui.messages[1].text.startsWith("11.200.0.1 is not in the subnet of the network card (10.1.2.3,"));
+}
+
+TEST_F(ModuleNetwork, ConfigureEditsOnlyAWholeRecordOfTheRowsOwnModule)
+{
+    const char *notRead = "Can not get configuration";
+    const struct {
+        const char *address, *mac;
+        QStringList faults;
+        const char *message;            // how the one box begins
+        int edits;                      // setup dialogs shown, and records written back on their Ok
+        bool claimedMeanwhile = false;  // another module answers from the address during the read
+    } modules[] = {
+        {"10.3.0.1", "00-20-4A-00-03-01", {"--udp-reply-copies", "3"}, "Configuration has been changed.", 1},
+        {"10.3.0.2", "00-20-4A-00-03-02", {"--setup-record-length", "60"}, notRead, 0},
+        {"10.3.0.3", "00-20-4A-00-03-03", {"--setup-record-length", "1529"}, notRead, 0},
+        {"10.3.0.4", "00-20-4A-00-03-04", {"--udp-reply-delay", "5500"}, notRead, 0},
+        {"10.3.0.5", "00-20-4A-00-03-05", {"--udp-reply-delay", "500"}, "00-20-4A-00-03-99 answered from", 0, true},
+        {"10.200.0.1", "00-20-4A-00-00-16", {}, "00-20-4A-12-AB-CD answered from 10.200.0.1 as well.\r\nIts setup", 0},
+    };
+    std::vector<std::unique_ptr<ModuleProcess>> processes;
+    for (const auto &m : modules) {
+        const QString ns = network->addModule(QString::fromLatin1(m.address) + QStringLiteral("/8"));
+        processes.push_back(
+            std::make_unique<ModuleProcess>(ns, QString::fromLatin1(m.address), QString::fromLatin1(m.mac), m.faults));
+        ASSERT_TRUE(processes.back()->ready()) << network->reason().toStdString();
+    }
+    openDialog();
+    // The late module's answer to the search comes after it.
+    dialog->lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-03-04"), QStringLiteral("10.3.0.4"),
+                                    ModuleList::State::OnLine);
+    int shown = 0;
+    QTimer okOnSetup;
+    QObject::connect(&okOnSetup, &QTimer::timeout, [&shown] {
+        if (auto *setup = qobject_cast<FConfigLantronix *>(QApplication::activeModalWidget())) {
+            ++shown;
+            setup->cmdOk->click();
+        }
+    });
+    okOnSetup.start(5);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (const auto &m : modules) {
+        ui.messages.clear();
+        shown = 0;
+        select(QString::fromLatin1(m.mac));
+        if (m.claimedMeanwhile)
+            QTimer::singleShot(100, [this, &m] {
+                dialog->lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-03-99"), QString::fromLatin1(m.address),
+                                                ModuleList::State::OnLine);
+            });
+        dialog->cmdConfigure->click();
+        ASSERT_EQ(ui.messages.size(), 1u) << m.mac;
+        EXPECT_TRUE(ui.messages.front().text.startsWith(QLatin1String(m.message))) << m.mac;
+        EXPECT_EQ(shown, m.edits) << m.mac;
+    }
+    EXPECT_LT(elapsed.elapsed(), 8000) << "a record of the wrong size did not end its read at once";
+    QTest::qWait(1000);  // the late answer comes, and is nobody's
+    EXPECT_TRUE(ui.messages.size() == 1u && shown == 0);
+    for (std::size_t i = 0; i < std::size(modules); ++i)
+        EXPECT_EQ(processes[i]->received(QStringLiteral("FD")).size(), modules[i].edits) << modules[i].mac;
+    EXPECT_TRUE(press->received(QStringLiteral("F8")).isEmpty() &&
+                processes.back()->received(QStringLiteral("F8")).isEmpty());
 }
 
 TEST_F(ModuleNetwork, SetupReadTakesOnlyTheRecordOfTheAskedModuleWithoutAWindow)
@@ -222,6 +316,9 @@ TEST_F(ModuleNetwork, SetupReadTakesOnlyTheRecordOfTheAskedModuleWithoutAWindow)
     ASSERT_TRUE(conversation.ReadSetup(QStringLiteral("10.200.0.1"), [] { return false; }));
     EXPECT_EQ(conversation.Setup.IPAddress, QStringLiteral("10.200.0.1"));
     EXPECT_EQ(conversation.SetupRecord.size(), 120);
+    // A caller's slip is reported as an error and sends nothing.
+    for (const auto &[mac, address] : {std::pair{"00-20-4A-12-AB", "10.1.2.9"}, {"00-20-4A-12-AB-CD", "10.1.2"}})
+        EXPECT_THROW(conversation.AssignAddress(QLatin1String(mac), QLatin1String(address)), platform::Error);
     // Closed, it leaves the port's replies to the main window's search.
     conversation.Close();
     EXPECT_EQ(conversation.wskEnumerate.State(), platform::WinSocket::sckClosed);
@@ -237,7 +334,10 @@ TEST_F(ModuleNetwork, SetupQueryWithoutAnswerEndsAfterFiveSecondsAlsoAtMidnight)
     const double now = QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
     platform::clock::setTestOffset(86398.0 - now);
     bool enabledWhileWaiting = false;
-    QTimer::singleShot(1000, dialog.get(), [&] { enabledWhileWaiting = dialog->isEnabled(); });
+    // It shows that it waits, and takes clicks meanwhile.
+    QTimer::singleShot(1000, dialog.get(), [&] {
+        enabledWhileWaiting = dialog->cmdRefreshList->isEnabled() && dialog->cursor().shape() == Qt::BusyCursor;
+    });
     QElapsedTimer elapsed;
     elapsed.start();
     dialog->cmdConfigure->click();
@@ -251,6 +351,12 @@ TEST_F(ModuleNetwork, SetupQueryWithoutAnswerEndsAfterFiveSecondsAlsoAtMidnight)
 
 TEST_F(ModuleNetwork, ClosingTheWindowEndsASetupReadQuietly)
 {
+    // Escape during the opening search closes the window, which searches no more.
+    QTimer::singleShot(300, [this] { QTest::keyClick(dialog.get(), Qt::Key_Escape); });
+    openDialog();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(press->received(QStringLiteral("F6")).size(), 1);
+    EXPECT_EQ(dialog->conversation.wskEnumerate.State(), platform::WinSocket::sckClosed);
     openDialog();
     dialog->lvwInterfaces->addReply(QStringLiteral("00-20-4A-00-00-99"), QStringLiteral("10.1.2.99"),
                                     ModuleList::State::OnLine);
@@ -324,6 +430,12 @@ TEST_F(ModuleNetwork, CardsAreListedWithTheirFixedAddressElseTheLentOne)
               (QStringList{"br0 10.1.2.3/255.0.0.0", "fixed0 10.50.0.1/255.255.0.0", "lent0 10.60.0.9/255.255.255.0"}));
     EXPECT_EQ(dialog->cboNICs->count(), 3);
     EXPECT_EQ(dialog->cboNICs->currentIndex(), -1);
+    EXPECT_TRUE(dialog->cboNICs->placeholderText().isEmpty());
+    for (const char *card : {"br0", "fixed0", "lent0"})
+        ASSERT_TRUE(network->ip(ns, QStringLiteral("link set %1 down").arg(QLatin1String(card))));
+    dialog->LoadNICs();
+    EXPECT_EQ(dialog->cboNICs->count(), 0);
+    EXPECT_EQ(dialog->cboNICs->placeholderText(), QStringLiteral("No network card with an IPv4 address to search on"));
 }
 
 TEST_F(ModuleNetwork, FloodOfBadDatagramsNeitherStopsNorFreezesTheDialog)
@@ -347,7 +459,7 @@ TEST_F(ModuleNetwork, FloodOfBadDatagramsNeitherStopsNorFreezesTheDialog)
     }
     EXPECT_LT(longestGap, 1000);
     EXPECT_GT(arrivals.count(), 1000) << "the flood did not reach the dialog";
-    EXPECT_TRUE(dialog->isEnabled());
+    EXPECT_TRUE(dialog->lvwInterfaces->isEnabled());
     EXPECT_TRUE(ui.messages.empty());
 }
 

@@ -71,17 +71,19 @@ TEST(DeviceServerProtocol, ModuleMacTexts)
     EXPECT_EQ(dsp::MacText(hex("00204A0A0B0C")), QStringLiteral("00-20-4A-0A-0B-0C"));
 }
 
-TEST(DeviceServerProtocol, SetupRecordFields)
+TEST(DeviceServerProtocol, SetupRecordFieldsOfAWholeRecordOnly)
 {
     QByteArray record = hex("000000F9 C0A80014 AAAA 18 BBBBBBBBBB 0A000001");
-    ASSERT_EQ(record.size(), 20);
+    record.resize(dsp::SetupRecordSize, '\x33');
     const std::optional<dsp::SetupFields> fields = dsp::DecodeSetupRecord(record);
     ASSERT_TRUE(fields);
     EXPECT_EQ(fields->IPAddress, QStringLiteral("192.168.0.20"));
     EXPECT_EQ(fields->SubnetBits, QStringLiteral("24"));
     EXPECT_EQ(fields->Gateway, QStringLiteral("10.0.0.1"));
 
-    EXPECT_FALSE(dsp::DecodeSetupRecord(record.left(19)));
+    // Short or oversized, it is not the module's setup.
+    for (const int length : {19, 20, 119, 121, 1529})
+        EXPECT_FALSE(dsp::DecodeSetupRecord(record.leftJustified(length, 'o', true))) << length;
     EXPECT_FALSE(dsp::DecodeSetupRecord(QByteArray(record).replace(3, 1, "\xF7")));
     EXPECT_FALSE(dsp::DecodeSetupRecord(QByteArray(record).replace(1, 1, "\x01")));
 }
@@ -118,7 +120,8 @@ TEST(DeviceServerProtocol, SetupWriteChangesOnlyTheEditedFields)
         EXPECT_EQ(write->mid(16, 4), hex(c.gateway));
     }
 
-    EXPECT_FALSE(dsp::EncodeSetupWrite(record.left(19), {"1.2.3.4", "8", "1.2.3.1"}));
+    for (const int length : {19, 119, 1529})
+        EXPECT_FALSE(dsp::EncodeSetupWrite(record.leftJustified(length, 'o', true), {"1.2.3.4", "8", "1.2.3.1"}));
     EXPECT_FALSE(dsp::EncodeSetupWrite(QByteArray(record).replace(3, 1, "\xF7"), {"1.2.3.4", "8", "1.2.3.1"}));
     EXPECT_FALSE(dsp::EncodeSetupWrite(record, {"1.2.3", "8", "1.2.3.1"}));
     EXPECT_FALSE(dsp::EncodeSetupWrite(record, {"1.2.3.4", "256", "1.2.3.1"}));
@@ -165,11 +168,11 @@ TEST(NetworkAddress, AddressTypedByTheUser)
     } cases[] = {
         {"192.168.0.20", "192.168.0.20"},
         {"010.001.002.003", "10.1.2.3"},
-        {"1.2.3.4.5", "1.2.3.4"},
-        {"1x.2.3.4", "1.2.3.4"},
-        {"a.b.c.d", "0.0.0.0"},
         {" 7. 8.9.10", "7.8.9.10"},
         {"255.255.255.0", "255.255.255.0"},
+        {"192.168.1.77.99", nullptr},
+        {"1x.2.3.4", nullptr},
+        {"a.b.c.d", nullptr},
         {"192.168.1.256", nullptr},
         {"192.168.1.300", nullptr},
         {"192.168.1", nullptr},
@@ -178,7 +181,7 @@ TEST(NetworkAddress, AddressTypedByTheUser)
     };
     for (const auto &c : cases) {
         const std::optional<NetworkAddress::Octets> octets =
-            NetworkAddress::ParseTypedAddress(QString::fromLatin1(c.typed));
+            NetworkAddress::ParseDottedQuad(QString::fromLatin1(c.typed));
         if (c.address) {
             ASSERT_TRUE(octets) << c.typed;
             EXPECT_EQ(NetworkAddress::DottedText(*octets), QString::fromLatin1(c.address)) << c.typed;
@@ -193,7 +196,7 @@ TEST(NetworkAddress, HostAddressesOnTheCardsSubnets)
     const QList<NetworkAddress::Subnet> cards{{"10.1.2.3", "255.0.0.0"}, {"172.16.0.1", "255.255.255.254"}, {"", ""}};
     for (const char *host : {"10.200.0.1", "10.255.255.254", "192.168.0.255", "172.16.0.0", "172.16.0.1"})
         EXPECT_TRUE(NetworkAddress::IsHostAddress(QString::fromLatin1(host), cards)) << host;
-    for (const char *other : {"10.255.255.255", "10.0.0.0", "0.0.0.0", "255.255.255.255", "10.1.2"})
+    for (const char *other : {"10.255.255.255", "10.0.0.0", "0.0.0.0", "255.255.255.255", "224.0.0.1", "10.1.2"})
         EXPECT_FALSE(NetworkAddress::IsHostAddress(QString::fromLatin1(other), cards)) << other;
 }
 

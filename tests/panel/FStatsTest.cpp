@@ -23,7 +23,7 @@ protected:
     void SetUp() override
     {
         PanelTest::SetUp();
-        open();
+        openAsAdministrator();  // the table is the administrator's to edit and upload
         quiet();
         panel->cmdShowStats_Click();
         sim.clearRequests();

@@ -194,6 +194,8 @@ TEST_F(Live, ClosingStopsThePollingAndReopeningStartsItAgain)
     ASSERT_GT(scope().BufferPtr(), 0);
     QElapsedTimer waited;
     waited.start();
+    // A view chosen during the closing's wait starts no reads.
+    QTimer::singleShot(50, panel.get(), [this] { panel->optAxisScope[kvr::SourceX]->click(); });
     panel->Closing();
     EXPECT_GE(waited.elapsed(), 190);
     EXPECT_FALSE(panel->tmrGetData->isActive());
@@ -211,6 +213,14 @@ TEST_F(Live, ClosingStopsThePollingAndReopeningStartsItAgain)
     EXPECT_EQ(scope().BufferPtr(), 0);
     EXPECT_TRUE(panel->tmrGetData->isActive()) << "also with no source shown";
     EXPECT_TRUE(panel->tmrGetStatus->isActive());
+
+    // The link released under the panel: a tick finds no device and sends nothing.
+    sim.clearRequests();
+    mdlMain::ReleaseLink();
+    panel->tmrGetData_Timer();
+    panel->tmrGetStatus_Timer();
+    settle();
+    EXPECT_TRUE(sim.requests().isEmpty());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QSlider>
 
 namespace {
@@ -38,12 +39,13 @@ TEST_F(Status, LocksFollowTheLoggedOnRole)
         const char *expected;  // see `seen` below
     };
     // Read-only thresholds 0 1 2 | enabled: HP, LP, servo, combo 0, collision, monostable 0 1 2,
-    // combo 1 as combo 0 | threshold 1 enabled | statistics: boxes read-only, list enabled
+    // combo 1 as combo 0 | threshold 1 enabled | statistics: boxes read-only, list and upload enabled
     const Row rows[] = {
-        {false, false, false, "111 001000001 1 10"}, {false, true, false, "001 001100001 1 10"},
-        {true, false, false, "000 111111111 1 01"},  {true, false, true, "000 111111011 0 01"},
-        {false, false, false, "111 001000001 1 10"},
+        {false, false, false, "111 001000001 1 100"}, {false, true, false, "001 001100001 1 100"},
+        {true, false, false, "000 111111111 1 011"},  {true, false, true, "000 111111011 0 011"},
+        {false, false, false, "111 001000001 1 100"},
     };
+    panel->Stats->setUploadPending();  // as an archive's table leaves it
     for (const Row &row : rows) {
         state(row.admin, row.superUser, row.limit2Disabled);
         const auto bit = [](bool on) { return on ? QChar(u'1') : QChar(u'0'); };
@@ -71,8 +73,10 @@ TEST_F(Status, LocksFollowTheLoggedOnRole)
                       box->isReadOnly() ? panelWidgets::lockedBackground() : panelWidgets::windowBackground())
                 << box->objectName().toStdString() << " looks as locked as the panel's boxes";
         seen += bit(named<QComboBox>(*panel->Stats, "cboRMSEnable")->isEnabled());
+        seen += bit(named<QPushButton>(*panel->Stats, "cmdUpload")->isEnabled());
         EXPECT_EQ(seen, QLatin1String(row.expected)) << row.admin << row.superUser << row.limit2Disabled;
     }
+    EXPECT_TRUE(panel->Stats->UploadPending()) << "the table still waits for the administrator";
 }
 
 TEST_F(Status, ColoursFollowTheLimitAndInputStates)

@@ -62,6 +62,10 @@ TEST_F(About, AnyKeyOrAClickOnTextOrPictureCloses)
     };
     EXPECT_TRUE(closes([](FAbout &a) { QTest::keyClick(&a, Qt::Key_A); }));
     EXPECT_TRUE(closes([](FAbout &a) { QTest::keyClick(&a, Qt::Key_Space); }));
+    // The Alt of Alt+F4 alone leaves the F4 to the box, not to the main window behind it.
+    EXPECT_FALSE(closes([](FAbout &a) { QTest::keyPress(&a, Qt::Key_Alt); }));
+    EXPECT_TRUE(closes([](FAbout &a) { QTest::keyClick(&a, Qt::Key_Alt); }));
+    EXPECT_FALSE(closes([](FAbout &a) { QTest::keyRelease(&a, Qt::Key_Alt); })) << "held when the box opened";
     EXPECT_TRUE(closes([](FAbout &a) { QTest::mouseClick(a.lblInfo, Qt::LeftButton); }));
     EXPECT_TRUE(closes([](FAbout &a) { QTest::mouseClick(a.Image1, Qt::LeftButton); }));
     EXPECT_TRUE(closes([](FAbout &a) { QTest::mouseClick(a.imgLogoBrindle, Qt::LeftButton); }));

@@ -66,7 +66,19 @@ TEST_F(EventLogMenu, LoadFromFileShowsTheChosenFileInOneSharedWindow)
 
 TEST_F(EventLogMenu, SaveToFileReportsAFailedExportAndCanBeRepeated)
 {
+    devsim::EventLogBook book(sim);
+    sim.setNewestRecord(devsim::EventLog::N, 40);
+    book.fill();
     open();
+    action(*window, "mnuEveSave")->trigger();  // before the viewer has read a page: no file asked for
+    EXPECT_EQ(ui.messageTexts(), QStringList{"No page of the event logs has been read yet: open them with "
+                                             "Tools > Event Log > On Device first."});
+    EXPECT_TRUE(ui.fileDialogs.empty());
+    ui.messages.clear();
+    action(*window, "mnuEveVarix")->trigger();
+    auto *list = window->LogViewer->findChild<QTreeWidget *>(QStringLiteral("lvwEventsN"));
+    ASSERT_TRUE(QTest::qWaitFor([list] { return list->topLevelItemCount() > 0; }, 3000));
+
     action(*window, "mnuEveSave")->trigger();
     ASSERT_EQ(ui.fileDialogs.size(), 1u);
     EXPECT_EQ(ui.fileDialogs[0].kind, platform::FileDialogRequest::Kind::Save);

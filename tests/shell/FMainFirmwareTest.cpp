@@ -84,6 +84,8 @@ TEST_F(Firmware, NewerDeviceFirmwareIsReported)
     ASSERT_TRUE(QTest::qWaitFor([this] { return !device().Connected(); }, 5000));
     sim.setSilent(false);
     ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 5000));
+    // The check runs from the event loop, after the reply that found the device.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return ui.messages.size() == 2; }, 2000));
     EXPECT_EQ(ui.messageTexts(), (QStringList{Newer, Newer}));
     EXPECT_EQ(seen.runs, 0);
 }
@@ -194,7 +196,12 @@ TEST_F(Firmware, MenuItemsProgramTheirOwnEntry)
             item = candidate;
     }
     ASSERT_NE(item, nullptr);
+    // The menus are rebuilt under the item's own signal: it goes later, so its signal reaches
+    // every listener.
+    bool signalWentOn = false;
+    QObject::connect(item, &QAction::triggered, [&signalWentOn] { signalWentOn = true; });
     item->trigger();
+    EXPECT_TRUE(signalWentOn);
     EXPECT_EQ(seen.software, 24);
     EXPECT_EQ(seen.baudRate, 115200);
     EXPECT_EQ(ui.messageTexts().last(), Complete);

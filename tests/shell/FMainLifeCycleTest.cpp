@@ -85,7 +85,8 @@ TEST_F(LifeCycle, MaximisedStateIsRestored)
 {
     mdlTools::WriteIniString(QStringLiteral("Setting"), QStringLiteral("Win State"), QStringLiteral("2"));
     open();
-    EXPECT_TRUE(window->isMaximized());
+    // A window manager may report the state late.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window->isMaximized(); }, 2000));
 }
 
 TEST_F(LifeCycle, ClosingStoresThePlaceByState)
@@ -157,13 +158,17 @@ TEST_F(LifeCycle, ClosingLogsTheAdministratorOffBeforeTheLinkCloses)
     const QPointer<CDevice> linked = &device();
     // Asked for under a box, which pumps events: the window closes once the box has returned.
     bool openUnderTheBox = false;
-    ui.onMessage = [this, &linked, &openUnderTheBox](const platform::MessageBoxRequest &) {
+    bool takesClicks = true;
+    ui.onMessage = [this, &linked, &openUnderTheBox, &takesClicks](const platform::MessageBoxRequest &) {
         window->close();
         openUnderTheBox = timer(*window, "tmrCheckStatus")->isActive() && !linked.isNull();
+        // Meanwhile no click starts more link work.
+        takesClicks = window->centralWidget()->isEnabled() || window->menuBar()->isEnabled();
     };
     platform::ui::msgBox(QStringLiteral("Closing under a box"));
     ui.onMessage = nullptr;
     EXPECT_TRUE(openUnderTheBox);
+    EXPECT_FALSE(takesClicks);
     QCoreApplication::processEvents();
     EXPECT_EQ(writesTo(205), (QList<quint16>{5, 8})) << "the log-off reached the device over TCP";
     EXPECT_FALSE(sim.statusBit(50));
@@ -189,7 +194,10 @@ TEST_F(LifeCycle, ClosingClosesTheOtherWindows)
 {
     open();
     auto *other = new QWidget(window.get(), Qt::Window);
+    const QRect available = window->screen()->availableGeometry();
+    other->resize(available.size() * 2);  // any window fits the screen when it first shows
     other->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return available.contains(other->frameGeometry()); }, 2000));
     QWidget stray;
     stray.show();
     window->close();

@@ -71,13 +71,22 @@ TEST_F(Menus, MachineMenuListsTheKnownModules)
                     "[00-11-22-33-44-55] Not a module of ours\r\n"
                     "[00-20-4a-12-ab-cd] Lower-case digits\r\n"
                     "  [00-20-4A-12-AB-CD]   \r\n"
-                    "a line of notes\r\n");
+                    "a line of notes\r\n"
+                    "[00-80-A3-00-00-01] Saw & Drill\r\n[00-80-A3-00-00-02] " +
+                    QByteArray(255, 'W') + "\r\n");
     mdlMain::UseEthernet = false;
     mdlMain::PortNumber = 200;  // no device behind it: nothing may go out on a real port
     sim.setRefuseConnections(true);
     open(false);
     EXPECT_TRUE(menu(*window, "mnuChoose")->menuAction()->isVisible());
-    EXPECT_EQ(machineCaptions(), (QStringList{"&Local Port [x]", "00-80-A3-12-34-56 - Press 4", "00-20-4A-12-AB-CD"}));
+    // A name shows as it is written, and a long one is cut short, whole in its tooltip.
+    QStringList captions = machineCaptions();
+    ASSERT_EQ(captions.size(), 5);
+    EXPECT_TRUE(captions.takeLast().endsWith(QChar(0x2026)));
+    EXPECT_EQ(captions, (QStringList{"&Local Port [x]", "00-80-A3-12-34-56 - Press 4", "00-20-4A-12-AB-CD",
+                                     "00-80-A3-00-00-01 - Saw && Drill"}));
+    EXPECT_EQ(action(*window, "mnuChoMachine_4")->toolTip(), "00-80-A3-00-00-02 - " + QString(255, QLatin1Char('W')));
+    EXPECT_LT(menu(*window, "mnuChoose")->sizeHint().width(), 800);
     EXPECT_EQ(action(*window, "mnuChoMachine_1")->data().toString(), QStringLiteral("00-80-A3-12-34-56"));
 }
 
@@ -91,13 +100,13 @@ TEST_F(Menus, MachineMenuIsHiddenWithoutModules)
 
 TEST_F(Menus, ConnectionNamesTheCheckedModule)
 {
-    writeInterfaces("[00-80-A3-12-34-56] Press 4\r\n");
+    writeInterfaces("[00-80-A3-12-34-56] Saw & Drill\r\n");
     open();
     action(*window, "mnuChoMachine_1")->setChecked(true);
     // A connection event without a software switch: the switch would rewrite the panel.
     window->mDevice_ConnectionStatusChanged();
     EXPECT_EQ(panelText("OnChip"),
-              QStringLiteral("On chip: Kinetic Vibration Relay - Ethernet Interface: 00-80-A3-12-34-56 - Press 4"));
+              QStringLiteral("On chip: Kinetic Vibration Relay - Ethernet Interface: 00-80-A3-12-34-56 - Saw & Drill"));
 }
 
 TEST_F(Menus, OptionsAreSavedAndTheMachineMarksFollowTheLink)

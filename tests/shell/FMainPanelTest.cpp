@@ -6,6 +6,7 @@
 #include "firmware/mdlSoftwares.h"
 
 #include <QElapsedTimer>
+#include <QScreen>
 
 namespace {
 
@@ -84,8 +85,14 @@ TEST_F(Hosting, PanelOnlyForTheCarriedFirmwareAndReusedAfterProgramming)
     ASSERT_FALSE(first.isNull()) << "a panel once created stays for the run";
     EXPECT_FALSE(first->isVisible());
 
+    // Hosting waits for the device: it runs from the event loop, not inside the event that found it.
+    bool hostedInsideTheEvent = false;
+    const QObject probe;
+    QObject::connect(&device(), &CDevice::ConnectionStatusChanged, &probe,
+                     [this, &hostedInsideTheEvent] { hostedInsideTheEvent |= window->AppPanel != nullptr; });
     programmingGives(CarriedVersion, OwnApplication);
     program("K24");
+    EXPECT_FALSE(hostedInsideTheEvent);
     EXPECT_EQ(hosted(), first.data());
     EXPECT_EQ(created, 1);
     EXPECT_EQ(first->reopenings, 1);
@@ -131,11 +138,26 @@ TEST_F(Hosting, OlderFirmwareGetsNoPanel)
 TEST_F(Hosting, SmallNormalWindowGrowsToThePanelAndAMaximisedOneKeepsItsSize)
 {
     open();
-    window->resize(300, 200);
-    window->LoadApplicationPanel();
-    QTest::qWait(50);
-    EXPECT_EQ(window->centralWidget()->size(), QSize(640, 420));
-    EXPECT_EQ(hosted()->geometry(), window->centralWidget()->rect());
+    const QRect available = window->screen()->availableGeometry();
+    struct Case {
+        QSize window, hint, central;
+    };
+    const Case cases[] = {
+        {{300, 200}, {640, 420}, {640, 420}},
+        {{760, 200}, {640, 420}, {760, 420}},    // low but wide: grows in height only
+        {{300, 200}, available.size() * 2, {}},  // the screen is the limit
+    };
+    for (const Case &c : cases) {
+        window->resize(c.window);
+        hosted()->hint = c.hint;
+        window->LoadApplicationPanel();
+        QTest::qWait(50);
+        if (c.central.isValid())
+            EXPECT_EQ(window->centralWidget()->size(), c.central);
+        else
+            EXPECT_EQ(window->frameGeometry(), available);
+        EXPECT_EQ(hosted()->geometry(), window->centralWidget()->rect());
+    }
 
     window->showMaximized();
     QTest::qWait(50);

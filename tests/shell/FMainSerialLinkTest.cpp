@@ -64,7 +64,7 @@ TEST_F(SerialLink, PulledCableIsLostAndFoundAgainWithoutBlockingTheWindow)
     EXPECT_EQ(deviceState(), QStringLiteral("||||||||")) << "nothing of the lost device stays";
     tickUntil([this] { return !reason().isEmpty(); }, 3);
     // The stand-in took its link along: COM5 is the fifth UART again.
-    EXPECT_TRUE(reason().startsWith(QStringLiteral("/dev/ttyS4: "))) << reason().toStdString();
+    EXPECT_TRUE(reason().startsWith(QStringLiteral("COM5 (/dev/ttyS4): "))) << reason().toStdString();
 
     // The window keeps serving its events while the device is away.
     bool served = false;
@@ -91,7 +91,7 @@ TEST_F(SerialLink, PortHeldByAnotherProgramLeavesItsReason)
     open(false);
     EXPECT_FALSE(device().Connected());
     EXPECT_TRUE(ui.messages.empty()) << "a busy port is no reason for a box";
-    EXPECT_EQ(reason(), slave + QStringLiteral(": ") + CommPort::GetSystemMessage(EWOULDBLOCK));
+    EXPECT_EQ(reason(), QStringLiteral("COM5 (%1): ").arg(slave) + CommPort::GetSystemMessage(EWOULDBLOCK));
     EXPECT_TRUE(label(*window, "lblConnecting")->toolTip().startsWith(QStringLiteral("CommOpen")))
         << label(*window, "lblConnecting")->toolTip().toStdString();
 
@@ -127,7 +127,8 @@ TEST_F(SerialLink, PortThatCannotBeOpenedNamesItsDeviceFile)
         QFile::remove(link);
         ASSERT_TRUE(QFile::link(c.target, link));
         open(false);
-        EXPECT_EQ(reason(), c.target + QStringLiteral(": ") + CommPort::GetSystemMessage(c.error) + c.advice);
+        EXPECT_EQ(reason(),
+                  QStringLiteral("COM5 (%1): ").arg(c.target) + CommPort::GetSystemMessage(c.error) + c.advice);
         QLabel plain(reason());
         plain.setTextFormat(Qt::PlainText);
         plain.setFont(label(*window, "lblConnecting")->font());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StandInLinkTest.h"
+#include "platform/FrameFitter.h"
 #include "shell/FMain.h"
 #include "shell/StatusBarPanel.h"
 
@@ -36,6 +37,8 @@ protected:
     {
         window = std::make_unique<FMain>();
         window->Form_Load();
+        // Under a window manager the window is placed once it is framed, which may come later.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !window->findChild<platform::FrameFitter *>(); }, 2000));
         if (expectConnection) {
             ASSERT_TRUE(QTest::qWaitFor([this] { return device().Connected(); }, 3000))
                 << "the device was not identified";

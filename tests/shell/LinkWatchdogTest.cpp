@@ -1,6 +1,8 @@
 #include "shell/LinkWatchdog.h"
 #include "EventLoopWait.h"
 #include "StandInLinkTest.h"
+#include "device/CommPort.h"
+#include "platform/Error.h"
 #include "platform/WinSocket.h"
 
 #include <QTimer>
@@ -155,6 +157,38 @@ TEST_F(Watchdog, LogOnIsSettledByAConnectedTickOnceTheDeviceHasTakenIt)
         EXPECT_EQ(ui.messageTexts(), invalid);
     }
     EXPECT_EQ(ui.messages.back().title, QStringLiteral("Varix Configuration Console"));
+}
+
+TEST_F(Watchdog, AnErrorInATickIsShownInOneBoxAndALostPortIsClosed)
+{
+    // The log-on verdict's box raises, as any call of a tick might; a tick while the error's box is
+    // open raises again.
+    ASSERT_FALSE(sim.startSerial(folder.path(), 7).isEmpty()) << sim.errorString().toStdString();
+    mdlMain::UseEthernet = false;
+    mdlMain::PortNumber = 7;
+    sim.setStatusBit(AdminBit, true);
+    for (const auto &[number, closesThePort] : {std::pair{8021, true}, std::pair{5, false}}) {
+        SCOPED_TRACE(number);
+        mdlMain::OpenDevicePort();
+        ASSERT_TRUE(waitFor([this] { return device().Connected() && rolesShown(); }, 3000));
+        ui.messages.clear();
+        int raised = 0;
+        ui.onMessage = [this, &raised, number = number](const platform::MessageBoxRequest &box) {
+            if (box.icon != platform::MsgIcon::Critical) {
+                ++raised;
+                throw platform::Error(number, QStringLiteral("MSComm"), QStringLiteral("The port is gone"));
+            }
+            watchdog.logOnSent(LinkWatchdog::Role::Administrator);
+            watchdog.tick();
+        };
+        watchdog.logOnSent(LinkWatchdog::Role::Administrator);
+        watchdog.tick();
+        ui.onMessage = nullptr;
+        EXPECT_EQ(raised, 2);
+        EXPECT_EQ(ui.messageTexts(), (QStringList{QStringLiteral("Login succeded"), QStringLiteral("The port is gone"),
+                                                  QStringLiteral("Login succeded")}));
+        EXPECT_EQ(mdlMain::Port().PortOpen(), !closesThePort);
+    }
 }
 
 }  // namespace

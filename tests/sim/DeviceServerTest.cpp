@@ -86,6 +86,13 @@ TEST_F(ModuleOnLoopback, SetupWriteOfTheRecordsLengthReplacesIt)
     EXPECT_EQ(setup[0].senderAddress(), QHostAddress(QHostAddress::LocalHost)) << "the address waits for an FC";
 }
 
+TEST_F(ModuleOnLoopback, RepeatedAnswers)
+{
+    // The console's tests find the late and the wrongly sized answers out; not so a repeated one.
+    sim.deviceServer().setReplyCopies(2);
+    EXPECT_EQ(exchange(hex("000000F6")).size(), 2);
+}
+
 TEST_F(ModuleOnLoopback, IpAssignmentForItsMacMovesTheModule)
 {
     const QByteArray forOther = hex("000000FC49502D53455455500000ABCE7F000002");

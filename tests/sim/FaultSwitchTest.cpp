@@ -42,6 +42,14 @@ TEST_P(BothLinks, DelayedAndSplitReplies)
     EXPECT_GE(clock.elapsed(), 150);
 
     sim.setReplyDelayMs(0);
+    if (GetParam() == Link::Serial) {
+        // At 9600 baud, 10 bits a byte, the status reply takes 49 ms on the line.
+        sim.setLinePacing(9600);
+        clock.restart();
+        EXPECT_EQ(exchange(*client, GetParam(), statusPoll, statusReplySize).size(), size);
+        EXPECT_GE(clock.elapsed(), size * 10 * 1000 / 9600);
+        sim.setLinePacing(0);
+    }
     sim.setSplitReplyMs(100);
     const int before = client->arrivals();
     EXPECT_EQ(exchange(*client, GetParam(), statusPoll, statusReplySize).size(), size);
