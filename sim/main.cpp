@@ -19,6 +19,12 @@
 
 namespace {
 
+// Started without options it is the demo device: the current firmware, so that the console asks for
+// no upgrade, a healthy autodiagnostic (status bit 49) and a serial number of the product's form.
+constexpr int CurrentFirmwareVersion = 0xCF;
+constexpr int HealthyStatusByte = 0x02;
+constexpr char DemoSerialNumber[] = "XR-S-500001";
+
 int signalPipe[2] = {-1, -1};
 
 void onTerminate(int)
@@ -127,16 +133,17 @@ int main(int argc, char **argv)
          QStringLiteral("ms")},
         {QStringLiteral("udp-reply-copies"), QStringLiteral("The module sends each answer <n> times."),
          QStringLiteral("n")},
-        {QStringLiteral("firmware-version"), QStringLiteral("Firmware version byte (default 1)."), QStringLiteral("v")},
+        {QStringLiteral("firmware-version"), QStringLiteral("Firmware version byte (default 0xCF, the current)."),
+         QStringLiteral("v")},
         {QStringLiteral("software-id"), QStringLiteral("Software id byte (default 24)."), QStringLiteral("id")},
-        {QStringLiteral("serial-number"), QStringLiteral("Serial number, at most 16 characters."),
+        {QStringLiteral("serial-number"), QStringLiteral("Serial number, at most 16 characters (default XR-S-500001)."),
          QStringLiteral("text")},
         {QStringLiteral("admin-password"), QStringLiteral("Administrator password (default admin)."),
          QStringLiteral("text")},
         {QStringLiteral("superuser-password"), QStringLiteral("Super-user password (default super)."),
          QStringLiteral("text")},
         {QStringLiteral("io-byte"), QStringLiteral("IO status byte."), QStringLiteral("n")},
-        {QStringLiteral("status-byte"), QStringLiteral("Register-image byte 38: status bits 48 to 55."),
+        {QStringLiteral("status-byte"), QStringLiteral("Register-image byte 38: status bits 48 to 55 (default 0x02)."),
          QStringLiteral("n")},
         {QStringLiteral("turn-off-delay"), QStringLiteral("Turn-off delay byte."), QStringLiteral("n")},
         {QStringLiteral("silent"), QStringLiteral("Answer nothing.")},
@@ -163,10 +170,10 @@ int main(int argc, char **argv)
 
     int com = 0;
     int tcp = -1;
-    int version = 1;
+    int version = CurrentFirmwareVersion;
     int softwareId = 24;
     int ioByte = 0;
-    int statusByte = 0;
+    int statusByte = HealthyStatusByte;
     int turnOffDelay = 0;
     int replyDelay = 0;
     int splitReply = 0;
@@ -203,7 +210,7 @@ int main(int argc, char **argv)
         return 2;
     const QByteArray serialNumber = parser.isSet(QStringLiteral("serial-number"))
                                         ? parser.value(QStringLiteral("serial-number")).toLatin1()
-                                        : sim.serialNumber();
+                                        : QByteArray(DemoSerialNumber);
     sim.setIdentity(static_cast<quint8>(version), static_cast<quint8>(softwareId), serialNumber);
     if (parser.isSet(QStringLiteral("admin-password")))
         sim.setAdminPassword(parser.value(QStringLiteral("admin-password")).toLatin1());

@@ -40,9 +40,16 @@ QString programFolder()
     return programFolderFor(executableFolder());
 }
 
+QString installedExecutableFolder()
+{
+    return QDir::cleanPath(QStringLiteral(VARIX_INSTALLED_BINDIR));
+}
+
 QString programFolderFor(const QString &executableFolder)
 {
-    if (QFileInfo(executableFolder).isWritable())
+    // Root may write the installed folder too, but what the console left there would belong to no
+    // package and outlive its removal.
+    if (executableFolder != installedExecutableFolder() && QFileInfo(executableFolder).isWritable())
         return executableFolder;
     const QString folder = userConfigFolder() + QLatin1Char('/') + InstalledName;
     // A folder that cannot be made shows up when a setting is written, with the file's path.

@@ -7,10 +7,13 @@ namespace platform {
 // The folder of the running executable.
 QString executableFolder();
 
+// The folder the installation puts the executables in (/usr/bin for the Debian package).
+QString installedExecutableFolder();
+
 // Where the program keeps its files (its INI, interfaces.ini, Strings.ini, dosdevices): the
-// executable's folder when the user may write there, as in a build tree; otherwise, as for a
-// program installed under /usr, the user's own folder $XDG_CONFIG_HOME/varix-console (by default
-// ~/.config/varix-console), made when first asked for.
+// executable's folder when the user may write there and it is not the installed folder, as in a
+// build tree or an unpacked copy; otherwise, for every user root included, the user's own folder
+// $XDG_CONFIG_HOME/varix-console (by default ~/.config/varix-console), made when first asked for.
 QString programFolder();
 
 // The program folder of an executable in executableFolder, by the rule above.

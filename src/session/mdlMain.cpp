@@ -139,11 +139,15 @@ bool SaveSettings()
 
 void SaveSettingsOrReport()
 {
-    if (!SaveSettings()) {
-        platform::ui::msgBox(mdlStrings::Translate(txt::ErrorSavingSettings) + QStringLiteral("\r\n") +
-                                 QDir::toNativeSeparators(platform::applicationIniPath()),
-                             platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
-    }
+    if (!SaveSettings())
+        ReportSettingsNotSaved();
+}
+
+void ReportSettingsNotSaved()
+{
+    platform::ui::msgBox(mdlStrings::Translate(txt::ErrorSavingSettings) + QStringLiteral("\r\n") +
+                             QDir::toNativeSeparators(platform::applicationIniPath()),
+                         platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
 }
 
 QString BuildNoEthernetSerials()

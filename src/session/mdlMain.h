@@ -38,6 +38,8 @@ bool SaveSettings();
 // SaveSettings for a user's change that the link already uses: a file that refuses it is named
 // in a box, as the change would otherwise be lost at the next start without a word.
 void SaveSettingsOrReport();
+// The box that names the application INI as a file the settings could not be saved in.
+void ReportSettingsNotSaved();
 
 // The no-Ethernet serial list as the program carries it.
 QString BuildNoEthernetSerials();

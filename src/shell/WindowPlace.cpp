@@ -1,6 +1,7 @@
 #include "WindowPlace.h"
 
 #include "core/mdlTools.h"
+#include "session/mdlMain.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -79,7 +80,12 @@ void WindowPlace::store(const QWidget *window)
     const State state = stateOf(window);
     if (state == Minimised)
         return;
-    mdlTools::WriteIniString(Section, QStringLiteral("Win State"), QString::number(state));
+    if (!mdlTools::WriteIniString(Section, QStringLiteral("Win State"), QString::number(state))) {
+        // No settings file (its folder could not be made, or it is read-only): the place would be
+        // lost without a word. One box, not one per key.
+        mdlMain::ReportSettingsNotSaved();
+        return;
+    }
     if (state != Normal)
         return;
     const double tpp = twipsPerPixel(window);

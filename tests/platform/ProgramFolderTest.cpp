@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -29,11 +31,30 @@ private:
     const std::optional<QByteArray> xdg_ = saved("XDG_CONFIG_HOME");
 };
 
+// Whether the rule gives expected for an executable in executableFolder, as the user running the
+// test or, when asOrdinaryUser, as one who may write only what others may: root may write anywhere,
+// so for root the rule then runs in a child that drops to user nobody and answers by its exit code.
+bool gives(const QString &executableFolder, const QString &expected, bool asOrdinaryUser)
+{
+    if (!asOrdinaryUser || geteuid() != 0)
+        return platform::programFolderFor(executableFolder) == expected;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool nobody = ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        ::_exit(nobody && platform::programFolderFor(executableFolder) == expected ? 0 : 1);
+    }
+    int status = -1;
+    return child > 0 && ::waitpid(child, &status, 0) == child && status == 0;
+}
+
 }  // namespace
 
-TEST(ProgramFolder, TheExecutablesFolderWhenWritableElseTheUsersConfigFolderMadeOnFirstUse)
+TEST(ProgramFolder, TheExecutablesFolderWhenWritableAndNotInstalledElseTheUsersConfigFolderMadeOnFirstUse)
 {
     QTemporaryDir root;
+    // Others, user nobody among them, may make the configuration folders below it.
+    QFile::setPermissions(root.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                           QFile::WriteOther | QFile::ExeOther);
     ConfigEnvironment environment;
     const QByteArray home = root.filePath(QStringLiteral("home")).toUtf8();
     const QString homeConfig = root.filePath(QStringLiteral("home/.config/varix-console"));
@@ -51,17 +72,23 @@ TEST(ProgramFolder, TheExecutablesFolderWhenWritableElseTheUsersConfigFolderMade
         {QByteArray(), homeConfig},
         {QByteArray("relative/config"), homeConfig},  // ignored, as the XDG rules say
     };
-    QStringList unwritable = {root.filePath(QStringLiteral("usr/bin"))};  // missing
-    if (geteuid() != 0) {                                                 // root may write anywhere
-        unwritable.append(root.filePath(QStringLiteral("opt/bin")));
-        QDir().mkpath(unwritable.back());
-        QFile::setPermissions(unwritable.back(), QFile::ReadOwner | QFile::ExeOwner);
-    }
-    for (const QString &executableFolder : unwritable) {
+    const QString readOnly = root.filePath(QStringLiteral("opt/bin"));
+    QDir().mkpath(readOnly);
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    const struct {
+        QString executableFolder;
+        bool asOrdinaryUser;
+    } folders[] = {
+        {readOnly, true},                                   // first, while the configuration folders are nobody's
+        {root.filePath(QStringLiteral("usr/bin")), false},  // missing
+        {platform::installedExecutableFolder(), false},     // whatever the user
+    };
+    for (const auto &f : folders) {
         for (const auto &c : cases) {
             ConfigEnvironment::set(home, c.xdg);
             QDir(c.expected).removeRecursively();
-            EXPECT_EQ(platform::programFolderFor(executableFolder), c.expected) << c.xdg.value_or("(unset)").data();
+            EXPECT_TRUE(gives(f.executableFolder, c.expected, f.asOrdinaryUser))
+                << qPrintable(f.executableFolder) << ", XDG_CONFIG_HOME " << c.xdg.value_or("(unset)").data();
             EXPECT_TRUE(QFileInfo(c.expected).isDir()) << qPrintable(c.expected);
         }
     }

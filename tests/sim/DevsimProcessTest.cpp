@@ -98,13 +98,19 @@ TEST_F(DevsimProcess, ControlLinesSwitchFaultsOfTheRunningStandIn)
     auto tcp = WireClient::connectTcp(static_cast<quint16>(ready.mid(ready.lastIndexOf('=') + 1).toInt()));
     ASSERT_TRUE(tcp);
     const QByteArray poll = hex("00 01 00 00 00 06 01 04 00 00 00 15");
+    // Without options it is the demo device: current firmware, healthy, a product's serial number.
+    tcp->send(poll);
+    const QByteArray status = tcp->receive(51);
+    ASSERT_EQ(status.size(), 51);
+    EXPECT_EQ(status.mid(9, 13), QByteArray("\xCF\x18XR-S-500001", 13));
+    EXPECT_EQ(status.at(9 + 18), 0x02) << "status bit 49, autodiagnostic healthy";
 
     const struct {
         const char *line;
         const char *answer;
         int replyBytes;  // arriving after the line, with the reply to a status poll sent afterwards
     } steps[] = {
-        {"requests", "REQUESTS serial=0 tcp=0", 51},
+        {"requests", "REQUESTS serial=0 tcp=1", 51},
         {"silent on", "OK", 0},
         {"silent   off", "OK", 51},
         {"garbage 0001000000030183", "OK", 8 + 51},
